@@ -1,0 +1,26 @@
+// Conversion of binomial moments into power moments E[X1^e1 X2^e2] through
+// x^e = sum_k S(e,k) k! C(x,k), S the Stirling numbers of the second kind.
+#ifndef UNIONBOUND_PROBLEM_POWER_MOMENTS_H_
+#define UNIONBOUND_PROBLEM_POWER_MOMENTS_H_
+
+#include <cstdint>
+
+#include "numeric/vectors.h"
+
+namespace unionbound {
+
+// Stirling number of the second kind S(n, k); 0 when n < k or k = 0 < n.
+int32_t StirlingNumber(int32_t n, int32_t k);
+
+// k! in 32-bit arithmetic; 1 for k <= 0.
+int32_t Factorial(int32_t k);
+
+// Square matrix, one row and column per label of
+// VariableIndexList(m, pairs, maxOrders); power moments = M * binomial
+// moments. Entries are exact for m <= 11.
+RealMatrix PowerMomentMatrix(int32_t m, const IndexMatrix& pairs,
+                             const IndexVector& maxOrders);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_PROBLEM_POWER_MOMENTS_H_
