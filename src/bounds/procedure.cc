@@ -1,0 +1,110 @@
+#include "bounds/procedure.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+
+#include "bounds/candidates.h"
+#include "numeric/moment_shift.h"
+#include "optim/block_bound.h"
+#include "problem/labels.h"
+
+namespace unionbound {
+
+namespace {
+
+// Z[k][index], or NaN when the index lies outside the row, so that a pattern
+// that does not fit the support row shows up as an unusable point.
+double SupportPoint(const RealVector& row, int64_t index) {
+  if (index < 0 || index >= static_cast<int64_t>(row.size())) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return row[static_cast<size_t>(index)];
+}
+
+IndexVector SupportSizes(const RealMatrix& supports) {
+  IndexVector sizes;
+  for (const RealVector& row : supports) {
+    sizes.push_back(static_cast<int32_t>(row.size()) - 1);
+  }
+  return sizes;
+}
+
+}  // namespace
+
+ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
+                               const IndexVector& q) {
+  ReorderedSupports result;
+  const int64_t w = Vks.empty() ? 0 : static_cast<int64_t>(Vks[0].size());
+  const IndexVector noPattern;
+  for (size_t k = 0; k < Z.size(); ++k) {
+    const RealVector& row = Z[k];
+    const int64_t a = static_cast<int64_t>(row.size()) - 1;
+    const IndexVector& V = k < Vks.size() ? Vks[k] : noPattern;
+    const int64_t qk = k < q.size() ? q[k] : 0;
+
+    RealVector s;
+    for (int64_t t = 0; t < w; ++t) {
+      const int64_t index =
+          t < static_cast<int64_t>(V.size()) ? V[static_cast<size_t>(t)] : -1;
+      s.push_back(SupportPoint(row, index));
+    }
+    for (int64_t t = w; t <= a; ++t) s.push_back(SupportPoint(row, t - qk));
+
+    result.Q.push_back(s.empty() ? std::numeric_limits<double>::quiet_NaN()
+                                 : s[0]);
+    // Descending, so s[0] is changed last and every element loses the
+    // original base point.
+    for (int64_t t = a; t >= 0; --t) {
+      s[static_cast<size_t>(t)] = s[static_cast<size_t>(t)] - s[0];
+    }
+    result.P.push_back(s);
+  }
+  return result;
+}
+
+BoundResult BoundProcedure(Sense sense, ScoringFunction f,
+                           const RealMatrix& supports, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m) {
+  const IndexVector sizes = SupportSizes(supports);
+  const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
+  BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
+
+  for (int32_t j = -1; j <= m - 1; ++j) {
+    const CandidateSet candidates =
+        GenerateVks(sense, sizes, m, variablePairs, j);
+    const size_t count =
+        std::min(candidates.vksList.size(), candidates.qList.size());
+    for (size_t e = 0; e < count; ++e) {
+      const IndexMatrix& Vks = candidates.vksList[e];
+      const IndexVector& q = candidates.qList[e];
+      const ReorderedSupports reordered = ReorderByVks(supports, Vks, q);
+      const RealVector R = ShiftMoments(mu, reordered.Q, L, maxOrders);
+      const BlockBoundResult inner =
+          BlockBound(sense, f, reordered.P, reordered.Q, maxOrders, m, R, q, L);
+      if (Improves(sense, inner.optimum, best.value)) {
+        best = BoundResult{inner.optimum, inner.basis, j, Vks};
+      }
+    }
+  }
+  return best;
+}
+
+BoundResult LowerBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+                                const RealVector& mu,
+                                const IndexVector& maxOrders,
+                                const IndexMatrix& variablePairs, int32_t m) {
+  return BoundProcedure(Sense::kMinimise, f, supports, mu, maxOrders,
+                        variablePairs, m);
+}
+
+BoundResult UpperBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+                                const RealVector& mu,
+                                const IndexVector& maxOrders,
+                                const IndexMatrix& variablePairs, int32_t m) {
+  return BoundProcedure(Sense::kMaximise, f, supports, mu, maxOrders,
+                        variablePairs, m);
+}
+
+}  // namespace unionbound

@@ -1,0 +1,48 @@
+// The lower- and upper-bound procedures for one subsequence length: the best
+// inner optimum over all 2^m candidate index patterns.
+#ifndef UNIONBOUND_BOUNDS_PROCEDURE_H_
+#define UNIONBOUND_BOUNDS_PROCEDURE_H_
+
+#include <cstdint>
+
+#include "numeric/vectors.h"
+#include "optim/sense.h"
+
+namespace unionbound {
+
+// value is the negated bound. When no candidate passes the comparison the
+// value is the sentinel (1.7e308 or -1.7e308), Kjs and Vks are empty and j
+// is -1.
+struct BoundResult {
+  double value;
+  IndexMatrix Kjs;  // bases the inner optimisation chose for the best
+  int32_t j;        // level of the best candidate
+  IndexMatrix Vks;  // index pattern of the best candidate
+};
+
+struct ReorderedSupports {
+  RealMatrix P;  // rows permuted (basic points first) and shifted to P[k][0]=0
+  RealVector Q;  // the base point of every row
+};
+
+// Row k of Z: the points Z[k][Vks[k][t]] for t < |Vks[0]|, then Z[k][t-q[k]]
+// for the remaining t up to |Z[k]|-1, all minus the first of them.
+ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
+                               const IndexVector& q);
+
+BoundResult BoundProcedure(Sense sense, ScoringFunction f,
+                           const RealMatrix& supports, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m);
+BoundResult LowerBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+                                const RealVector& mu,
+                                const IndexVector& maxOrders,
+                                const IndexMatrix& variablePairs, int32_t m);
+BoundResult UpperBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+                                const RealVector& mu,
+                                const IndexVector& maxOrders,
+                                const IndexMatrix& variablePairs, int32_t m);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_BOUNDS_PROCEDURE_H_
