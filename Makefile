@@ -3,6 +3,7 @@
 BUILD_DIR ?= build/release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all build run test clean format
 
