@@ -5,11 +5,16 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test clean format
+.PHONY: all deps build run test clean format
 
 all: build
 
-build:
+# The companion unionbound-sharp builds against CLP and GMP: installs them
+# when missing (as root), or stops with the apt-get line to run.
+deps:
+	@bash tools/install-deps.sh
+
+build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 

@@ -1,0 +1,37 @@
+// unionbound's own bounds, computed through the library exactly as the main
+// run computes them, for every subsequence length l from m to n - m.
+#ifndef UNIONBOUND_SHARP_METHOD_BOUNDS_H_
+#define UNIONBOUND_SHARP_METHOD_BOUNDS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "numeric/vectors.h"
+
+namespace unionbound {
+
+struct MethodBound {
+  int32_t l;
+  double lower;  // the negated procedure values
+  double upper;
+  double seconds;  // wall-clock time of both procedures
+};
+
+struct MethodBounds {
+  std::vector<MethodBound> perL;
+  int32_t bestLower = -1;  // index into perL, -1 when there is no l
+  int32_t bestUpper = -1;
+  IndexVector messageLs;  // the l whose procedures wrote library messages
+  double seconds = 0.0;
+};
+
+// The procedures' messages to standard output are captured, not shown.
+MethodBounds ComputeMethodBounds(const RealVector& p, int32_t n, int32_t m);
+
+// True when the bound is a procedure sentinel, i.e. no candidate gave one.
+bool IsSentinelBound(double bound);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_SHARP_METHOD_BOUNDS_H_

@@ -1,0 +1,44 @@
+// The command line of unionbound-sharp: unionbound-sharp N M [FILE]
+// [--per-l] [--csv FILE] [--help]. Exit status 0 on success, 1 for a bad
+// command line or unreadable input, 2 when the data are inconsistent.
+#ifndef UNIONBOUND_SHARP_SHARP_COMMAND_H_
+#define UNIONBOUND_SHARP_SHARP_COMMAND_H_
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace unionbound {
+
+struct SharpOptions {
+  int32_t n = 0;
+  int32_t m = 0;
+  std::string file = "prob.txt";
+  bool perL = false;
+  std::string csvFile;  // empty: no CSV output
+  bool help = false;
+};
+
+struct ParsedCommandLine {
+  bool ok;
+  std::string error;  // one line, when not ok
+  SharpOptions options;
+};
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitInconsistent = 2;
+
+// args without the program name.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+// Runs the whole program; the report goes to out, errors and notes to err.
+int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_SHARP_SHARP_COMMAND_H_

@@ -1,0 +1,179 @@
+// The command line of unionbound-sharp: arguments, messages, exit status
+// and output files, in process and through the built program.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sharp/sharp_command.h"
+#include "sharp_test_util.h"
+
+namespace unionbound {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CommandRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CommandRun RunInProcess(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunSharpCommand(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+fs::path TempDir(const std::string& name) {
+  const fs::path dir =
+      fs::temp_directory_path() /
+      ("unionbound_sharp_" + name + "_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  return dir;
+}
+
+void WriteNumbers(const fs::path& file, const RealVector& p) {
+  std::ofstream out(file);
+  out.precision(17);
+  for (double x : p) out << x << "\n";
+}
+
+// Runs the built program in dir; returns its exit status and output.
+CommandRun RunBinary(const fs::path& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.string() + "' && '" +
+                              UNIONBOUND_SHARP_BINARY + "' " + args +
+                              " > out.txt 2> err.txt";
+  const int raw = std::system(command.c_str());
+  std::ifstream out(dir / "out.txt");
+  std::ifstream err(dir / "err.txt");
+  std::stringstream o;
+  std::stringstream e;
+  o << out.rdbuf();
+  e << err.rdbuf();
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, o.str(), e.str()};
+}
+
+TEST(SharpCommandLine, ParsesPositionalsAndOptions) {
+  ParsedCommandLine p = ParseCommandLine({"12", "3"});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.options.n, 12);
+  EXPECT_EQ(p.options.m, 3);
+  EXPECT_EQ(p.options.file, "prob.txt");
+  EXPECT_FALSE(p.options.perL);
+  EXPECT_TRUE(p.options.csvFile.empty());
+
+  p = ParseCommandLine({"--per-l", "10", "2", "data.txt", "--csv", "o.csv"});
+  ASSERT_TRUE(p.ok);
+  EXPECT_EQ(p.options.file, "data.txt");
+  EXPECT_TRUE(p.options.perL);
+  EXPECT_EQ(p.options.csvFile, "o.csv");
+  EXPECT_EQ(ParseCommandLine({"5", "1", "--csv=x.csv"}).options.csvFile,
+            "x.csv");
+  EXPECT_TRUE(ParseCommandLine({"--help"}).options.help);
+}
+
+TEST(SharpCommandLine, RejectsBadArgumentsWithOneLineAndStatusOne) {
+  const std::vector<std::vector<std::string>> bad{{},
+                                                  {"12"},
+                                                  {"x", "3"},
+                                                  {"12", "3.5"},
+                                                  {"12", "0"},
+                                                  {"0", "1"},
+                                                  {"12", "12"},
+                                                  {"12", "3", "a", "b"},
+                                                  {"12", "-3"},
+                                                  {"12", "3", "--frobnicate"},
+                                                  {"12", "3", "--csv"},
+                                                  {"3000", "11"}};
+  for (const std::vector<std::string>& args : bad) {
+    const CommandRun run = RunInProcess(args);
+    std::string joined;
+    for (const std::string& a : args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err.rfind("unionbound-sharp: ", 0), 0u);
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+  }
+  const CommandRun help = RunInProcess({"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_NE(help.out.find("Usage: unionbound-sharp N M [FILE]"),
+            std::string::npos);
+}
+
+TEST(SharpCommandLine, MissingOrShortFilesStopWithStatusOne) {
+  const fs::path dir = TempDir("files");
+  CommandRun run = RunInProcess({"4", "2", (dir / "absent.txt").string()});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_NE(run.err.find("cannot open"), std::string::npos);
+
+  WriteNumbers(dir / "short.txt", {0.1, 0.1, 0.1, 0.1, 0.01});
+  run = RunInProcess({"4", "2", (dir / "short.txt").string()});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_NE(run.err.find("has 5 readable numbers"), std::string::npos);
+  EXPECT_NE(run.err.find("need 10"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
+  const fs::path dir = TempDir("inconsistent");
+  // P(Ai) = 0.6 for four events that never occur together.
+  WriteNumbers(dir / "prob.txt", {0.6, 0.6, 0.6, 0.6, 0, 0, 0, 0, 0, 0});
+  CommandRun run = RunBinary(dir, "4 2");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_NE(run.out.find("Inconsistent data: no probability distribution"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("univariate program infeasible beyond input "
+                         "rounding"),
+            std::string::npos);
+  EXPECT_EQ(run.out.find("Bounds on the probability"), std::string::npos);
+
+  // A probability above one is reported before any program is solved.
+  WriteNumbers(dir / "prob.txt", {0.6, 1.5, 0.1, 0.1, 0, 0, 0, 0, 0, 0});
+  run = RunBinary(dir, "4 2");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_NE(run.out.find("P{2} = 1.5"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
+  const fs::path dir = TempDir("consistent");
+  const GeneratedSystem s = Generate(EventFamily::kGaussianThreshold, 9, 3, 2);
+  WriteNumbers(dir / "events.txt", s.p);
+  const CommandRun run =
+      RunBinary(dir, "9 3 events.txt --per-l --csv bounds.csv");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  for (const char* piece :
+       {"unionbound-sharp: n=9, m=3, 129 probabilities from events.txt",
+        "values: all 129 are probabilities in [0, 1]", "unionbound  ",
+        "univariate sharp", "bivariate sharp", "sharp  ",
+        "Per subsequence length l"}) {
+    EXPECT_NE(run.out.find(piece), std::string::npos) << piece;
+  }
+  std::ifstream csv(dir / "bounds.csv");
+  std::string line;
+  std::getline(csv, line);
+  EXPECT_EQ(line,
+            "kind,l_lower,lower,lower_status,lower_gap,l_upper,upper,"
+            "upper_status,upper_gap,seconds");
+  int rows = 0;
+  int perL = 0;
+  while (std::getline(csv, line)) {
+    ++rows;
+    if (line.rfind("bivariate_l,", 0) == 0) ++perL;
+  }
+  EXPECT_EQ(perL, 4);          // l = 3 .. 6
+  EXPECT_EQ(rows, 3 + 4 + 4);  // best rows, then per l for both methods
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace unionbound

@@ -1,0 +1,12 @@
+// unionbound-sharp: the sharpest bounds on the probability of a union that
+// the intersection probabilities allow, certified, beside unionbound's own.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sharp/sharp_command.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return unionbound::RunSharpCommand(args, std::cout, std::cerr);
+}
