@@ -7,6 +7,7 @@
 #include "bounds/candidates.h"
 #include "numeric/moment_shift.h"
 #include "optim/block_bound.h"
+#include "optim/prepared_block_bound.h"
 #include "problem/labels.h"
 
 namespace unionbound {
@@ -22,6 +23,16 @@ double SupportPoint(const RealVector& row, int64_t index) {
   return row[static_cast<size_t>(index)];
 }
 
+// The bases the prepared block bound chose, one row per subsequence (empty
+// where a family had no member).
+IndexMatrix ChosenBases(const PreparedBlockBound& block) {
+  IndexMatrix bases;
+  for (const IndexVector* chosen : block.chosen) {
+    bases.push_back(chosen == nullptr ? IndexVector{} : *chosen);
+  }
+  return bases;
+}
+
 IndexVector SupportSizes(const RealMatrix& supports) {
   IndexVector sizes;
   for (const RealVector& row : supports) {
@@ -32,18 +43,20 @@ IndexVector SupportSizes(const RealMatrix& supports) {
 
 }  // namespace
 
-ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
-                               const IndexVector& q) {
-  ReorderedSupports result;
+void ReorderByVksInto(const RealMatrix& Z, const IndexMatrix& Vks,
+                      const IndexVector& q, ReorderedSupports* result) {
   const int64_t w = Vks.empty() ? 0 : static_cast<int64_t>(Vks[0].size());
   const IndexVector noPattern;
+  result->P.resize(Z.size());
+  result->Q.resize(Z.size());
   for (size_t k = 0; k < Z.size(); ++k) {
     const RealVector& row = Z[k];
     const int64_t a = static_cast<int64_t>(row.size()) - 1;
     const IndexVector& V = k < Vks.size() ? Vks[k] : noPattern;
     const int64_t qk = k < q.size() ? q[k] : 0;
 
-    RealVector s;
+    RealVector& s = result->P[k];
+    s.clear();
     for (int64_t t = 0; t < w; ++t) {
       const int64_t index =
           t < static_cast<int64_t>(V.size()) ? V[static_cast<size_t>(t)] : -1;
@@ -51,15 +64,19 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
     }
     for (int64_t t = w; t <= a; ++t) s.push_back(SupportPoint(row, t - qk));
 
-    result.Q.push_back(s.empty() ? std::numeric_limits<double>::quiet_NaN()
-                                 : s[0]);
+    result->Q[k] = s.empty() ? std::numeric_limits<double>::quiet_NaN() : s[0];
     // Descending, so s[0] is changed last and every element loses the
     // original base point.
     for (int64_t t = a; t >= 0; --t) {
       s[static_cast<size_t>(t)] = s[static_cast<size_t>(t)] - s[0];
     }
-    result.P.push_back(s);
   }
+}
+
+ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
+                               const IndexVector& q) {
+  ReorderedSupports result;
+  ReorderByVksInto(Z, Vks, q, &result);
   return result;
 }
 
@@ -69,7 +86,16 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
                            const IndexMatrix& variablePairs, int32_t m) {
   const IndexVector sizes = SupportSizes(supports);
   const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
+  const bool prepared = CanPrepareBlockBound(sizes, maxOrders, m, L);
+  PreparedBlockBound block;
+  ShiftPlan shift;
+  if (prepared) {
+    block = PrepareBlockBound(sense, f, sizes, maxOrders, m, L);
+    shift = PlanShift(L, maxOrders);
+  }
   BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
+  ReorderedSupports reordered;
+  RealVector R;
 
   for (int32_t j = -1; j <= m - 1; ++j) {
     const CandidateSet candidates =
@@ -79,12 +105,25 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
     for (size_t e = 0; e < count; ++e) {
       const IndexMatrix& Vks = candidates.vksList[e];
       const IndexVector& q = candidates.qList[e];
-      const ReorderedSupports reordered = ReorderByVks(supports, Vks, q);
-      const RealVector R = ShiftMoments(mu, reordered.Q, L, maxOrders);
-      const BlockBoundResult inner =
-          BlockBound(sense, f, reordered.P, reordered.Q, maxOrders, m, R, q, L);
-      if (Improves(sense, inner.optimum, best.value)) {
-        best = BoundResult{inner.optimum, inner.basis, j, Vks};
+      ReorderByVksInto(supports, Vks, q, &reordered);
+      if (!prepared) {
+        R = ShiftMoments(mu, reordered.Q, L, maxOrders);
+        const BlockBoundResult inner = BlockBound(
+            sense, f, reordered.P, reordered.Q, maxOrders, m, R, q, L);
+        if (Improves(sense, inner.optimum, best.value)) {
+          best = BoundResult{inner.optimum, inner.basis, j, Vks};
+        }
+        continue;
+      }
+      if (shift.usable) {
+        ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
+      } else {
+        R = ShiftMoments(mu, reordered.Q, L, maxOrders);
+      }
+      const double v =
+          EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, q);
+      if (Improves(sense, v, best.value)) {
+        best = BoundResult{v, ChosenBases(block), j, Vks};
       }
     }
   }

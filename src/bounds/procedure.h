@@ -29,6 +29,9 @@ struct ReorderedSupports {
 // for the remaining t up to |Z[k]|-1, all minus the first of them.
 ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
                                const IndexVector& q);
+// The same into *result, reusing its storage from candidate to candidate.
+void ReorderByVksInto(const RealMatrix& Z, const IndexMatrix& Vks,
+                      const IndexVector& q, ReorderedSupports* result);
 
 BoundResult BoundProcedure(Sense sense, ScoringFunction f,
                            const RealMatrix& supports, const RealVector& mu,

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <limits>
 
+#include "driver/extract_doubles.h"
+
 namespace unionbound {
 
 int32_t ProbabilityCount(int32_t n, int32_t m) {
@@ -27,6 +29,7 @@ bool ProbabilityCountFits(int32_t n, int32_t m) {
     if (n < i) break;  // sizes above n contribute nothing
     int64_t c = 1;
     for (int64_t j = 1; j <= i; ++j) {
+      if (n + j > kMax) return false;  // n + j - i is summed left to right
       const int64_t product = (n + j - i) * c;
       if (product > kMax) return false;
       c = product / j;
@@ -50,18 +53,10 @@ ReadStop WhyExtractionFailed(const std::istream& in) {
 ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count) {
   ProbabilityRead result{
       {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete};
-  for (int32_t i = 0; i < result.expected; ++i) {
-    double value = 0.0;
-    if (in >> value) {
-      result.p.push_back(value);
-      ++result.read;
-    } else {
-      // A failed extraction leaves the stream failed: every later entry
-      // fails as well and stays 0.0.
-      if (result.read == i) result.stop = WhyExtractionFailed(in);
-      result.p.push_back(0.0);
-    }
-  }
+  result.read = ExtractDoubles(in, result.expected, &result.p);
+  // The first failed extraction leaves the stream failed: every later one
+  // would fail as well, so the reading ends there.
+  if (result.read < result.expected) result.stop = WhyExtractionFailed(in);
   return result;
 }
 
@@ -82,7 +77,10 @@ ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count) {
 }
 
 RealVector ReadProbabilities(int32_t n, int32_t m) {
-  return ReadProbabilityFile("prob.txt", ProbabilityCount(n, m)).p;
+  const int32_t count = ProbabilityCount(n, m);
+  RealVector p = ReadProbabilityFile("prob.txt", count).p;
+  p.resize(static_cast<size_t>(count < 0 ? 0 : count), 0.0);
+  return p;
 }
 
 }  // namespace unionbound

@@ -20,7 +20,8 @@ inline constexpr int32_t kMaxOrder = 11;
 int32_t ProbabilityCount(int32_t n, int32_t m);
 
 // The same count checked in wide arithmetic: false when the count or an
-// intermediate product of its binomial coefficients leaves the int32 range.
+// intermediate sum or product of its binomial coefficients leaves the int32
+// range.
 bool ProbabilityCountFits(int32_t n, int32_t m);
 
 // Why the reading ended.
@@ -33,21 +34,24 @@ enum class ReadStop {
 };
 
 struct ProbabilityRead {
-  RealVector p;      // exactly `expected` entries, 0.0 where extraction failed
+  RealVector p;      // the `read` numbers extracted, in file order
   int32_t expected;  // how many numbers were asked for
   int32_t read;      // how many were extracted before the first failure
   bool opened;       // whether the file could be opened
   ReadStop stop;     // why the reading ended
 };
 
-// Extracts up to count doubles with formatted extraction; the first failure
-// ends the reading and the remaining entries are 0.0.
+// Extracts up to count doubles as formatted extraction does, one after the
+// other; the first failure ends the reading. p holds only the numbers read,
+// so memory follows the input, not the count asked for: the positions from
+// `read` on stand for 0.0.
 ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count);
 
 // The same from a file; a file that cannot be opened reads nothing.
 ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count);
 
-// The probability vector of n events up to order m from prob.txt.
+// The probability vector of n events up to order m from prob.txt, with one
+// entry per intersection: 0.0 for every number that could not be read.
 RealVector ReadProbabilities(int32_t n, int32_t m);
 
 }  // namespace unionbound

@@ -67,8 +67,10 @@ void WriteBinomialMoments(std::ostream& report, const RealVector& b) {
   report << "}" << std::endl;
 }
 
-void MakePass(int32_t n, int32_t m, int32_t m_k, int32_t l, const RealVector& p,
-              std::ostream& report, BoundStage* stage) {
+// The binomial moments come from batches of consecutive lengths up to lastL.
+void MakePass(int32_t n, int32_t m, int32_t m_k, int32_t l, int32_t lastL,
+              const RealVector& p, MomentBatch* moments, std::ostream& report,
+              BoundStage* stage) {
   PassData pass;
   pass.t0 = ClockMilliseconds();
   pass.l = l;
@@ -77,7 +79,8 @@ void MakePass(int32_t n, int32_t m, int32_t m_k, int32_t l, const RealVector& p,
   pass.supports = SupportRows(n, l);
   pass.variablePairs = {{1, 2}};
   pass.maxOrders = {m_k, m_k};
-  pass.b = BinomialMoments(p, n, l, m, pass.variablePairs, pass.maxOrders);
+  pass.b = BatchedBinomialMoments(p, n, l, lastL, m, pass.variablePairs,
+                                  pass.maxOrders, moments);
   ComputeLowerBound(pass, stage, std::cerr);
   WritePassHeader(report, l);
   ComputeUpperBoundAndReport(pass, stage, report, std::cerr);
@@ -116,9 +119,11 @@ int RunUnionBound() {
   report << "n=" << n << ", m=" << m << ", m_k=" << m_k << std::endl;
 
   BoundStage stage;
+  MomentBatch moments;
   const int64_t lastL = static_cast<int64_t>(n) - m_k;
   for (int32_t l = m_k; l <= lastL; ++l) {
-    MakePass(n, m, m_k, l, read.p, report, &stage);
+    MakePass(n, m, m_k, l, static_cast<int32_t>(lastL), read.p, &moments,
+             report, &stage);
   }
   report.close();
   if (reportOpened && report.fail()) {

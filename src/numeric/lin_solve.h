@@ -3,6 +3,8 @@
 #ifndef UNIONBOUND_NUMERIC_LIN_SOLVE_H_
 #define UNIONBOUND_NUMERIC_LIN_SOLVE_H_
 
+#include <cstdint>
+
 #include "numeric/vectors.h"
 
 namespace unionbound {
@@ -17,6 +19,13 @@ namespace unionbound {
 // shorter than n, rows of unequal length or b shorter than n cannot be
 // eliminated: the routine then returns b unchanged after the size message.
 RealVector LinSolve(const RealMatrix& A, const RealVector& b);
+
+// The elimination of LinSolve on flat storage, for callers that solve many
+// systems: a holds the n x n matrix row by row and is used up, b holds n
+// right-hand sides and receives x. Same pivot search, same row operations in
+// the same order, same singular-matrix message; columns that the elimination
+// has finished are never touched again. Allocates nothing.
+void LinSolveInPlace(double* a, double* b, int32_t n);
 
 }  // namespace unionbound
 

@@ -3,6 +3,7 @@
 #define UNIONBOUND_NUMERIC_MOMENT_SHIFT_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "numeric/vectors.h"
 
@@ -23,6 +24,49 @@ int32_t FindPairLabel(const LabelList& labels, int32_t x1, int32_t x2,
 // list enters the sums as NaN, so the result shows that it is unusable.
 RealVector ShiftMoments(const RealVector& mu, const RealVector& p,
                         const LabelList& labels, const IndexVector& B);
+
+// The label lookups and binomial coefficients of ShiftMoments for one label
+// list and one set of order counts, worked out once, so that the moments
+// about many shift points are formed without any search or allocation.
+struct ShiftPlan {
+  // The moment of order j of subsequence d is mu[single[j]] (j = 1 .. e);
+  // -1 marks a label that the list lacks.
+  struct SingleLabel {
+    int32_t d;
+    int32_t e;
+    IndexVector single;
+  };
+  // m(j1,0) = mu[first[j1]], m(0,j2) = mu[second[j2]] and
+  // m(j1,j2) = mu[mixed[j1 * (e2 + 1) + j2]].
+  struct PairLabel {
+    int32_t d1;
+    int32_t d2;
+    int32_t e1;
+    int32_t e2;
+    IndexVector first;
+    IndexVector second;
+    IndexVector mixed;
+  };
+
+  // Whether every order lies in 1 .. kMaxOrder. Only then can the plan form
+  // the moments: an order below 1 makes IntPower write a message, which only
+  // ShiftMoments itself reproduces.
+  bool usable = false;
+  int32_t labelCount = 0;
+  std::vector<SingleLabel> singles;  // at positions 1, 2, ...
+  int32_t firstPair = 1;             // position of pairs[0]
+  std::vector<PairLabel> pairs;
+  IndexVector binomial;  // C(e, j) at e * (kMaxOrder + 1) + j
+
+  static constexpr int32_t kMaxOrder = 32;
+};
+
+ShiftPlan PlanShift(const LabelList& labels, const IndexVector& B);
+
+// ShiftMoments(mu, p, labels, B) for a usable plan of labels and B, written
+// to r (resized to one element per label). Bit for bit the same numbers.
+void ShiftMomentsByPlan(const ShiftPlan& plan, const RealVector& mu,
+                        const RealVector& p, RealVector* r);
 
 }  // namespace unionbound
 

@@ -12,10 +12,38 @@ namespace unionbound {
 // p: the probabilities in subset order. One entry per label of
 // VariableIndexList(m, pairs, maxOrders); entry 0 is 1.0. Each entry is the
 // sum, in subset order, of the probabilities of the intersections that take
-// exactly the label's orders from the label's subsequences.
+// exactly the label's orders from the label's subsequences. Subsets beyond
+// the end of p add nothing.
 RealVector BinomialMoments(const RealVector& p, int32_t n, int32_t l, int32_t m,
                            const IndexMatrix& pairs,
                            const IndexVector& maxOrders);
+
+// BinomialMoments of the lengths lFirst, lFirst + 1, ..., lFirst + lCount - 1
+// (row i for lFirst + i), from one walk through the subsets. Every row is
+// the same, bit for bit, as BinomialMoments of its length alone: each sum
+// still takes its probabilities in subset order. The subsets are stepped
+// through one at a time and never listed.
+RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
+                                    int32_t lFirst, int32_t lCount, int32_t m,
+                                    const IndexMatrix& pairs,
+                                    const IndexVector& maxOrders);
+
+// The binomial moments of the lengths of a run, worked out a batch of
+// consecutive lengths at a time and handed out one length at a time.
+struct MomentBatch {
+  int32_t first = 0;   // the length of moments[0]
+  RealMatrix moments;  // one row per length
+};
+
+// BinomialMoments(p, n, l, m, pairs, maxOrders), from *batch when it holds l;
+// otherwise *batch is refilled with the lengths l .. min(l + kLengthsPerBatch
+// - 1, lastL) first.
+inline constexpr int32_t kLengthsPerBatch = 16;
+const RealVector& BatchedBinomialMoments(const RealVector& p, int32_t n,
+                                         int32_t l, int32_t lastL, int32_t m,
+                                         const IndexMatrix& pairs,
+                                         const IndexVector& maxOrders,
+                                         MomentBatch* batch);
 
 }  // namespace unionbound
 

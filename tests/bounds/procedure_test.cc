@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "bounds/candidates.h"
 #include "bounds/threshold_penalty.h"
+#include "capture_stdout.h"
+#include "numeric/moment_shift.h"
+#include "optim/block_bound.h"
 #include "problem/binomial_moments.h"
+#include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/subsets_by_size.h"
 
@@ -180,6 +186,72 @@ TEST(BoundProcedureTest, IndependentEventsLieWithinTheBounds) {
         EXPECT_NEAR(-upper.value, 0.86, 1e-12);
       } else {
         EXPECT_LT(width, m == 3 ? 0.06 : 1e-3);
+      }
+    }
+  }
+}
+
+// The procedure as the rules state it: for every candidate its reordered
+// supports, its shifted moments and its block bound, the best kept.
+BoundResult ReferenceProcedure(Sense sense, ScoringFunction f,
+                               const RealMatrix& supports, const RealVector& mu,
+                               const IndexVector& maxOrders, int32_t m) {
+  IndexVector sizes;
+  for (const RealVector& row : supports) {
+    sizes.push_back(static_cast<int32_t>(row.size()) - 1);
+  }
+  const LabelList L = VariableIndexList(m, kPair12, maxOrders);
+  BoundResult best{SentinelFor(sense), {}, -1, {}};
+  for (int32_t j = -1; j <= m - 1; ++j) {
+    const CandidateSet set = GenerateVks(sense, sizes, m, kPair12, j);
+    for (size_t e = 0; e < set.vksList.size(); ++e) {
+      const ReorderedSupports r =
+          ReorderByVks(supports, set.vksList[e], set.qList[e]);
+      const RealVector R = ShiftMoments(mu, r.Q, L, maxOrders);
+      const BlockBoundResult inner =
+          BlockBound(sense, f, r.P, r.Q, maxOrders, m, R, set.qList[e], L);
+      if (Improves(sense, inner.optimum, best.value)) {
+        best = BoundResult{inner.optimum, inner.basis, j, set.vksList[e]};
+      }
+    }
+  }
+  return best;
+}
+
+TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
+  std::mt19937_64 rng(41);
+  for (int32_t m = 1; m <= 7; m += 2) {
+    for (int32_t n : {2 * m, 2 * m + 5}) {
+      RealVector marginals;
+      for (int32_t i = 0; i < n; ++i) {
+        marginals.push_back(0.02 + static_cast<double>(rng() % 100) / 1000.0);
+      }
+      const RealVector p = IndependentProbabilities(marginals, m);
+      for (int32_t l = m; l <= n - m; l += 2) {
+        const Pass pass = MakePass(p, n, l, m);
+        for (Sense sense : {Sense::kMinimise, Sense::kMaximise}) {
+          std::string expectedText;
+          BoundResult expected;
+          {
+            CaptureStdout out;
+            expected =
+                ReferenceProcedure(sense, ThresholdPenalty, pass.supports,
+                                   pass.mu, pass.maxOrders, m);
+            expectedText = out.Text();
+          }
+          CaptureStdout out;
+          const BoundResult result =
+              BoundProcedure(sense, ThresholdPenalty, pass.supports, pass.mu,
+                             pass.maxOrders, kPair12, m);
+          SCOPED_TRACE(testing::Message()
+                       << "m=" << m << " n=" << n << " l=" << l);
+          EXPECT_EQ(std::memcmp(&result.value, &expected.value, sizeof(double)),
+                    0);
+          EXPECT_EQ(result.Kjs, expected.Kjs);
+          EXPECT_EQ(result.j, expected.j);
+          EXPECT_EQ(result.Vks, expected.Vks);
+          EXPECT_EQ(out.Text(), expectedText);
+        }
       }
     }
   }

@@ -2,8 +2,13 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <random>
 
+#include "capture_stdout.h"
 #include "gtest/gtest.h"
+#include "numeric/binomial.h"
+#include "problem/labels.h"
 
 namespace unionbound {
 namespace {
@@ -188,6 +193,104 @@ TEST(ShiftMomentsTest, ConstantOnlyAndMissingLabels) {
                    LabelList{{{0}, {0}}, {{1}, {2}}}, IndexVector{1});
   ASSERT_EQ(r.size(), 2u);
   EXPECT_TRUE(std::isnan(r[1]));
+}
+
+// The expansions as the rules write them, with a label search for every
+// moment and IntPower for every power.
+RealVector ReferenceShift(const RealVector& mu, const RealVector& p,
+                          const LabelList& labels, int32_t S) {
+  RealVector r = {1.0};
+  for (int32_t t = 1; t <= S; ++t) {
+    const int32_t d = labels[t][0][0];
+    const int32_t e = labels[t][1][0];
+    const double c = -p[d - 1];
+    double s = 0.0;
+    for (int32_t j = 1; j <= e - 1; ++j) {
+      s = IntPower(c, e - j) * mu[FindSingleLabel(labels, d, j)] *
+              Binomial(e, j) +
+          s;
+    }
+    r.push_back((IntPower(c, e) + mu[FindSingleLabel(labels, d, e)]) + s);
+  }
+  for (std::size_t t = S + 1; t < labels.size(); ++t) {
+    const int32_t d1 = labels[t][0][0], d2 = labels[t][0][1];
+    const int32_t e1 = labels[t][1][0], e2 = labels[t][1][1];
+    const double c1 = -p[d1 - 1], c2 = -p[d2 - 1];
+    auto m1 = [&](int32_t j) { return mu[FindSingleLabel(labels, d1, j)]; };
+    auto m2 = [&](int32_t j) { return mu[FindSingleLabel(labels, d2, j)]; };
+    auto m12 = [&](int32_t j1, int32_t j2) {
+      return mu[FindPairLabel(labels, d1, d2, j1, j2)];
+    };
+    double s = IntPower(c2, e2) * IntPower(c1, e1);
+    for (int32_t j1 = 1; j1 <= e1 - 1; ++j1) {
+      s = (IntPower(c1, e1 - j1) * IntPower(c2, e2)) * m1(j1) *
+              Binomial(e1, j1) +
+          s;
+    }
+    s = IntPower(c2, e2) * m1(e1) + s;
+    for (int32_t j2 = 1; j2 <= e2 - 1; ++j2) {
+      s = (IntPower(c1, e1) * IntPower(c2, e2 - j2)) * m2(j2) *
+              Binomial(e2, j2) +
+          s;
+    }
+    s = IntPower(c1, e1) * m2(e2) + s;
+    for (int32_t j1 = 1; j1 <= e1 - 1; ++j1) {
+      for (int32_t j2 = 1; j2 <= e2 - 1; ++j2) {
+        const int32_t coefficient = Binomial(e1, j1) * Binomial(e2, j2);
+        s = (IntPower(c1, e1 - j1) * IntPower(c2, e2 - j2)) * m12(j1, j2) *
+                coefficient +
+            s;
+      }
+    }
+    s = s + m12(e1, e2);
+    for (int32_t j1 = 1; j1 <= e1 - 1; ++j1) {
+      s = IntPower(c1, e1 - j1) * m12(j1, e2) * Binomial(e1, j1) + s;
+    }
+    for (int32_t j2 = 1; j2 <= e2 - 1; ++j2) {
+      s = IntPower(c2, e2 - j2) * m12(e1, j2) * Binomial(e2, j2) + s;
+    }
+    r.push_back(s);
+  }
+  return r;
+}
+
+TEST(ShiftMomentsTest, PlannedLookupsGiveTheExpansionsBitForBit) {
+  std::mt19937_64 rng(3);
+  for (int32_t m = 1; m <= 11; ++m) {
+    for (const IndexVector& B : {IndexVector{m, m}, IndexVector{m + 2, m}}) {
+      const LabelList labels = VariableIndexList(m, {{1, 2}}, B);
+      const ShiftPlan plan = PlanShift(labels, B);
+      ASSERT_TRUE(plan.usable);
+      RealVector r;
+      for (int round = 0; round < 20; ++round) {
+        RealVector mu;
+        for (std::size_t t = 0; t < labels.size(); ++t) {
+          mu.push_back(std::ldexp(static_cast<double>(rng() % 100000),
+                                  static_cast<int>(rng() % 30) - 20));
+        }
+        const RealVector p = {static_cast<double>(rng() % 23),
+                              -static_cast<double>(rng() % 23) / 3.0};
+        const RealVector expected = ReferenceShift(mu, p, labels, B[0] + B[1]);
+        ShiftMomentsByPlan(plan, mu, p, &r);
+        ASSERT_EQ(r.size(), expected.size());
+        EXPECT_EQ(
+            std::memcmp(r.data(), expected.data(), r.size() * sizeof(double)),
+            0)
+            << "m=" << m;
+        EXPECT_EQ(ShiftMoments(mu, p, labels, B), r);
+      }
+    }
+  }
+}
+
+TEST(ShiftMomentsTest, OrdersBelowOneAreLeftToTheSearchAndItsMessages) {
+  const LabelList labels = {{{0}, {0}}, {{1}, {0}}};
+  EXPECT_FALSE(PlanShift(labels, IndexVector{1}).usable);
+  CaptureStdout out;
+  const RealVector r =
+      ShiftMoments(RealVector{1.0, 2.0}, RealVector{0.0}, labels, {1});
+  EXPECT_EQ(out.Text(), "zero^zero is not defined\n");
+  ASSERT_EQ(r.size(), 2u);
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include "problem/binomial_moments.h"
 
+#include <cstring>
+#include <random>
+
 #include "gtest/gtest.h"
+#include "problem/labels.h"
+#include "problem/subsets_by_size.h"
 
 namespace unionbound {
 namespace {
@@ -58,6 +63,121 @@ TEST(BinomialMomentsTest, LengthDependsOnlyOnTheLabels) {
       EXPECT_EQ(BinomialMoments(p, n, l, 3, kPairs, IndexVector{3, 3}).size(),
                 10u);
     }
+  }
+}
+
+// The moments as the rules define them, label by label over the list of all
+// subsets: the reference for the single walk of the implementation.
+bool InBlock(int32_t x, int32_t d, int32_t l, bool open) {
+  return x > (d - 1) * l && ((open && d == 2) || x <= d * l);
+}
+
+RealVector ReferenceMoments(const RealVector& p, int32_t n, int32_t l,
+                            int32_t m, const IndexMatrix& pairs,
+                            const IndexVector& maxOrders) {
+  const IndexMatrix subsets = SubsetsBySize(n, m);
+  const LabelList labels = VariableIndexList(m, pairs, maxOrders);
+  RealVector b = {1.0};
+  for (std::size_t t = 1; t < labels.size(); ++t) {
+    const Label& label = labels[t];
+    double s = 0.0;
+    for (std::size_t u = 0; u < subsets.size() && u < p.size(); ++u) {
+      const IndexVector& x = subsets[u];
+      bool match = false;
+      if (label[0].size() == 1) {
+        const int32_t d = label[0][0];
+        match = static_cast<int32_t>(x.size()) == label[1][0] &&
+                x.front() > (d - 1) * l && (d == 2 || x.back() <= d * l);
+      } else {
+        int32_t c1 = 0;
+        int32_t c2 = 0;
+        for (int32_t event : x) {
+          c1 += InBlock(event, label[0][0], l, false);
+          c2 += InBlock(event, label[0][1], l, true);
+        }
+        match = static_cast<int32_t>(x.size()) == label[1][0] + label[1][1] &&
+                c1 == label[1][0] && c2 == label[1][1];
+      }
+      if (match) s = s + p[u];
+    }
+    b.push_back(s);
+  }
+  return b;
+}
+
+bool SameBits(const RealVector& a, const RealVector& b) {
+  return a.size() == b.size() &&
+         std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+TEST(BinomialMomentsTest, EveryLengthOfOneWalkEqualsTheDefinitionBitForBit) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  for (int32_t n = 1; n <= 11; ++n) {
+    for (int32_t m = 1; m <= 6; ++m) {
+      RealVector p(SubsetCount(n, m));
+      for (double& x : p) x = value(rng) * (rng() % 4 == 0 ? 1e10 : 1e-3);
+      // Lengths outside 1 .. n - 1 too, and a walk over all of them.
+      const RealMatrix all =
+          BinomialMomentsOfLengths(p, n, -1, n + 3, m, kPairs, {m, m});
+      ASSERT_EQ(all.size(), static_cast<std::size_t>(n + 3));
+      for (int32_t l = -1; l <= n + 1; ++l) {
+        SCOPED_TRACE("n=" + std::to_string(n) + " m=" + std::to_string(m) +
+                     " l=" + std::to_string(l));
+        const RealVector expected =
+            ReferenceMoments(p, n, l, m, kPairs, {m, m});
+        EXPECT_TRUE(SameBits(all[static_cast<std::size_t>(l + 1)], expected));
+        EXPECT_TRUE(
+            SameBits(BinomialMoments(p, n, l, m, kPairs, {m, m}), expected));
+      }
+    }
+  }
+}
+
+TEST(BinomialMomentsTest, OtherLabelListsAndShortVectorsFollowTheDefinition) {
+  std::mt19937_64 rng(6);
+  const int32_t n = 9;
+  const int32_t m = 4;
+  RealVector p(SubsetCount(n, m));
+  for (double& x : p) x = std::ldexp(static_cast<double>(rng() % 1000), -9);
+  const std::vector<std::pair<IndexMatrix, IndexVector>> shapes = {
+      {{{1, 2}}, {2, 5}},          // orders that differ from m
+      {{{1, 2}, {1, 2}}, {4, 4}},  // every pair label twice
+      {{{2, 1}}, {4, 4}},          // the blocks the other way round
+      {{{1, 1}}, {4, 4}},          // both counts in the first block
+      {{{1, 2}}, {4, 4, 2}},       // a third subsequence
+      {{{1, 2}}, {}},              // no single labels
+  };
+  for (const auto& [pairs, maxOrders] : shapes) {
+    for (int32_t l = 1; l < n; ++l) {
+      EXPECT_TRUE(SameBits(BinomialMoments(p, n, l, m, pairs, maxOrders),
+                           ReferenceMoments(p, n, l, m, pairs, maxOrders)));
+    }
+  }
+  // Probabilities that stop early: the subsets after them add nothing.
+  for (std::size_t size : {std::size_t{0}, std::size_t{5}, p.size() / 2}) {
+    const RealVector shorter(p.begin(),
+                             p.begin() + static_cast<std::ptrdiff_t>(size));
+    for (int32_t l = 1; l < n; ++l) {
+      EXPECT_TRUE(SameBits(BinomialMoments(shorter, n, l, m, kPairs, {m, m}),
+                           ReferenceMoments(shorter, n, l, m, kPairs, {m, m})));
+    }
+  }
+}
+
+TEST(BinomialMomentsTest, BatchesHandOutEveryLengthOnce) {
+  const int32_t n = 40;
+  const int32_t m = 3;
+  RealVector p(SubsetCount(n, m));
+  for (std::size_t u = 0; u < p.size(); ++u) p[u] = 1.0 / (u + 3.0);
+  MomentBatch batch;
+  for (int32_t l = m; l <= n - m; ++l) {
+    const RealVector& b =
+        BatchedBinomialMoments(p, n, l, n - m, m, kPairs, {m, m}, &batch);
+    EXPECT_TRUE(SameBits(b, BinomialMoments(p, n, l, m, kPairs, {m, m})));
+    EXPECT_LE(batch.moments.size(), static_cast<std::size_t>(kLengthsPerBatch));
+    EXPECT_LE(batch.first + static_cast<int32_t>(batch.moments.size()) - 1,
+              n - m);
   }
 }
 

@@ -1,0 +1,71 @@
+// The block bound of many candidates of one bounding procedure, prepared
+// once: label positions, basis families and all working storage are set up
+// for the procedure's label list, so that a candidate costs no search and no
+// allocation. Every number, every scoring call and every message is the one
+// BlockBound gives for the same candidate.
+#ifndef UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_
+#define UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "numeric/vectors.h"
+#include "optim/sense.h"
+
+namespace unionbound {
+
+struct PreparedBlockBound {
+  Sense sense = Sense::kMinimise;
+  ScoringFunction f = nullptr;
+  bool thresholdScore = false;  // f is ThresholdPenalty: scored inline
+  int32_t m = 0;
+  int32_t orders[2] = {0, 0};  // C: moment orders of the two subsequences
+  int32_t points[2] = {0, 0};  // N_k: moved points of each subsequence
+  int32_t singleCount = 0;     // S
+  int32_t pairCount = 0;       // pair labels, one column each
+  int32_t maxPower = 0;        // highest power any matrix entry needs
+  IndexVector pairFirst;       // e1 of every pair label, in label order
+  IndexVector pairSecond;      // e2 of every pair label
+  // Basis family of subsequence k when the step takes PairBases (plain) or
+  // PairBasesWithEnd.
+  std::vector<IndexVector> plainFamily[2];
+  std::vector<IndexVector> endFamily[2];
+
+  // Working storage, sized once.
+  RealVector point;        // a scored point when f is called
+  RealVector differences;  // D, one per pair label
+  RealVector pairPowers;   // U and V of every column, to every power
+  RealVector block;        // the pair-label rows, solved in place
+  RealVector weights;      // right side, then the master weights
+  RealVector residual;     // z
+  RealVector pointPowers;  // powers of a subsequence's points
+  RealVector costs;        // G of a subsequence
+  RealVector memberCosts;  // the costs of the columns of one basis
+  RealVector system;       // a subsequence's square system
+  RealVector solution;     // its right side, then its solution
+
+  // The basis each subsequence chose for the last candidate (a member of
+  // one of its families), or nullptr when its family was empty.
+  const IndexVector* chosen[2] = {nullptr, nullptr};
+};
+
+// Whether the data have the shape of every bounding procedure of a run: two
+// subsequences with N_k = sizes[k] >= m points and C[k] >= m orders, m >= 1,
+// and L = VariableIndexList(m, {{1, 2}}, C). Only such data can be prepared.
+bool CanPrepareBlockBound(const IndexVector& sizes, const IndexVector& C,
+                          int32_t m, const LabelList& L);
+
+PreparedBlockBound PrepareBlockBound(Sense sense, ScoringFunction f,
+                                     const IndexVector& sizes,
+                                     const IndexVector& C, int32_t m,
+                                     const LabelList& L);
+
+// BlockBound(sense, f, P, Q, C, m, R, q, L).optimum for rows of P of
+// lengths sizes[k] + 1; the bases go to prepared->chosen.
+double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
+                                  const RealMatrix& P, const RealVector& Q,
+                                  const RealVector& R, const IndexVector& q);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Writes the expected outputs of every case in this folder by running the
+# given unionbound binary on it: standard output and result.txt with their
+# running-time values replaced by T, standard error and the exit status.
+# The committed outputs come from the first complete version of the program
+# (commit 108f89d), so the test that compares against them checks that the
+# output has not changed by one byte.
+#
+#   tests/golden/make_expected.sh PATH/TO/unionbound
+set -euo pipefail
+binary="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+here="$(cd "$(dirname "$0")" && pwd)"
+mask() { perl -0pe 's/(Running time: \n?)[0-9.]+/$1T/g'; }
+for case_dir in "$here"/*/; do
+  work="$(mktemp -d)"
+  [ -f "$case_dir/prob.txt" ] && cp "$case_dir/prob.txt" "$work/"
+  status=0
+  (cd "$work" && "$binary" < "$case_dir/stdin.txt" > stdout.txt 2> stderr.txt) ||
+    status=$?
+  mask < "$work/stdout.txt" > "$case_dir/expected_stdout.txt"
+  cp "$work/stderr.txt" "$case_dir/expected_stderr.txt"
+  echo "$status" > "$case_dir/expected_status.txt"
+  if [ -f "$work/result.txt" ]; then
+    mask < "$work/result.txt" > "$case_dir/expected_result.txt"
+  else
+    rm -f "$case_dir/expected_result.txt"
+  fi
+  rm -rf "$work"
+  echo "$(basename "$case_dir"): exit $status"
+done
