@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test clean format
+.PHONY: all deps build run test sanitize-test fuzz clean format
 
 all: build
 
@@ -24,6 +24,20 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole test suite again under AddressSanitizer and UBSan, the end-to-end
+# runs of the program included; any sanitizer report fails the run.
+SANITIZE_DIR ?= build/sanitize
+SANITIZE_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1:exitcode=86 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:exitcode=86
+sanitize-test: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DUNIONBOUND_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	$(SANITIZE_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target for FUZZ_SECONDS (default 60) each, with clang++.
+fuzz: deps
+	JOBS=$(JOBS) bash fuzz/run.sh
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cc')

@@ -1,0 +1,42 @@
+// The reference the prob.txt reader is held to: count formatted extractions
+// of a double, one `>>` at a time, from a string stream.
+#ifndef UNIONBOUND_FUZZ_FORMATTED_EXTRACTION_H_
+#define UNIONBOUND_FUZZ_FORMATTED_EXTRACTION_H_
+
+#include <cstdint>
+#include <istream>
+#include <sstream>
+#include <string>
+
+#include "driver/probability_input.h"
+
+namespace unionbound {
+
+// The values up to the first failed extraction from `in`, 0.0 for the rest,
+// and why the first failure happened as the stream state tells it.
+inline ProbabilityRead ExtractOneByOne(std::istream& in, int32_t count) {
+  ProbabilityRead result{
+      {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete};
+  for (int32_t i = 0; i < result.expected; ++i) {
+    double value = 0.0;
+    if (!(in >> value)) {
+      result.stop = in.bad()   ? ReadStop::kReadError
+                    : in.eof() ? ReadStop::kEndOfInput
+                               : ReadStop::kNotANumber;
+      break;
+    }
+    result.p.push_back(value);
+    ++result.read;
+  }
+  result.p.resize(result.expected, 0.0);
+  return result;
+}
+
+inline ProbabilityRead ExtractOneByOne(const std::string& text, int32_t count) {
+  std::istringstream in(text);
+  return ExtractOneByOne(in, count);
+}
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_FUZZ_FORMATTED_EXTRACTION_H_

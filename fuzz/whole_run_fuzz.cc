@@ -1,0 +1,206 @@
+// Fuzz target for a whole run through the library: n and m from the accepted
+// range (n from 0 to 14, m one of 1, 3, 5, taken from bytes 0 and 1), the
+// rest of the bytes as prob.txt. Console streams are swapped for string
+// streams; the run happens in a private scratch folder.
+//
+// Beyond no crash and no sanitizer report it checks that result.txt keeps its
+// layout, that every pass prints the binomial moments of exactly the numbers
+// that formatted extraction reads from the bytes, and that the exit status
+// tells the truth: 2 with a message when prob.txt fell short or a bound is a
+// placeholder or not finite, 0 with a silent error stream otherwise.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "driver/probability_input.h"
+#include "driver/run.h"
+#include "formatted_extraction.h"
+#include "fuzz_check.h"
+#include "problem/binomial_moments.h"
+#include "report_structure.h"
+
+namespace unionbound {
+namespace {
+
+std::string* scratch_folder = nullptr;
+std::ios_base::fmtflags initial_flags;
+
+struct CapturedRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs with `input` as standard input; console formatting starts afresh.
+CapturedRun RunWithConsole(const std::string& input) {
+  std::istringstream in(input);
+  std::ostringstream out;
+  std::ostringstream err;
+  std::streambuf* saved_in = std::cin.rdbuf(in.rdbuf());
+  std::streambuf* saved_out = std::cout.rdbuf(out.rdbuf());
+  std::streambuf* saved_err = std::cerr.rdbuf(err.rdbuf());
+  for (std::ios* stream :
+       {static_cast<std::ios*>(&std::cin), static_cast<std::ios*>(&std::cout),
+        static_cast<std::ios*>(&std::cerr)}) {
+    stream->clear();
+    stream->precision(6);
+  }
+  std::cout.flags(initial_flags);
+  const int status = RunUnionBound();
+  std::cin.rdbuf(saved_in);
+  std::cout.rdbuf(saved_out);
+  std::cerr.rdbuf(saved_err);
+  return CapturedRun{status, out.str(), err.str()};
+}
+
+void WriteFile(const char* path, const std::string& text) {
+  FILE* file = std::fopen(path, "wb");
+  Require(file != nullptr, "scratch prob.txt can be written");
+  Require(std::fwrite(text.data(), 1, text.size(), file) == text.size(),
+          "scratch prob.txt takes the whole text");
+  std::fclose(file);
+}
+
+bool ReadFile(const char* path, std::string* text) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    text->append(buffer, got);
+  }
+  std::fclose(file);
+  return true;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Every line of err is one of the run's own one-line messages.
+bool AllLinesExplained(const std::string& err) {
+  std::istringstream lines(err);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("unionbound: ", 0) != 0) return false;
+  }
+  return err.empty() || err.back() == '\n';
+}
+
+// The placeholder a procedure returns when it kept no candidate, as printed
+// (negated), or a value that is not finite.
+bool IsNoBound(const std::string& printed, double placeholder) {
+  const double value = std::strtod(printed.c_str(), nullptr);
+  return !std::isfinite(value) || value == placeholder;
+}
+
+std::string MomentLine(const RealVector& b) {
+  std::ostringstream line;
+  line << "{" << std::fixed;
+  for (double entry : b) {
+    line.precision(20);
+    line << entry << ",";
+  }
+  line << "}";
+  return line.str();
+}
+
+void CheckConsole(const CapturedRun& run, bool any_pass) {
+  Require(run.status == kExitSound || run.status == kExitUntrustworthy,
+          "accepted sizes end with status 0 or 2");
+  Require(run.out.rfind("Number of events. n=Maximum order of the "
+                        "intersections (must be an odd number). m=",
+                        0) == 0,
+          "standard output starts with both prompts");
+  const std::string last = "Press RETURN to continue";
+  Require(
+      run.out.size() >= last.size() &&
+          run.out.compare(run.out.size() - last.size(), last.size(), last) == 0,
+      "standard output ends with the wait for RETURN");
+  Require(Contains(run.out, any_pass ? "Upper bound on the probability of "
+                                       "the union:\n"
+                                     : "No bounds: "),
+          "the summary or its explanation is printed");
+  Require(AllLinesExplained(run.err), "every error line is a message");
+}
+
+void CheckRun(const std::string& prob, int32_t n, int32_t m,
+              const CapturedRun& run) {
+  const int32_t count = ProbabilityCount(n, m);
+  const ProbabilityRead expected = ExtractOneByOne(prob, count);
+  std::string report;
+  Require(ReadFile("result.txt", &report), "result.txt is written");
+  const ReportLayout layout = ReadReportLayout(report, n, m);
+  if (!layout.intact) std::fprintf(stderr, "%s\n", layout.fault.c_str());
+  Require(layout.intact, "result.txt keeps its layout");
+  CheckConsole(run, !layout.passes.empty());
+
+  bool trustworthy = expected.read == count;
+  if (!trustworthy) {
+    Require(run.status == kExitUntrustworthy, "a short prob.txt gives 2");
+    Require(Contains(run.err, "unionbound: prob.txt: expected " +
+                                  std::to_string(count) + " numbers, read " +
+                                  std::to_string(expected.read)),
+            "a short prob.txt is reported with the count read");
+  }
+  for (const PrintedPass& pass : layout.passes) {
+    const RealVector b =
+        BinomialMoments(expected.p, n, pass.l, m, {{1, 2}}, {m, m});
+    Require(pass.moments == MomentLine(b),
+            "binomial moments of the numbers >> reads");
+    const bool lower_missing = IsNoBound(pass.lower, -1.7e308);
+    const bool upper_missing = IsNoBound(pass.upper, 1.7e308);
+    if (lower_missing || upper_missing) {
+      trustworthy = false;
+      Require(run.status == kExitUntrustworthy, "a missing bound gives 2");
+      Require(
+          Contains(run.err, "unionbound: l=" + std::to_string(pass.l) + ": "),
+          "a missing bound is reported with its l");
+    }
+  }
+  if (trustworthy) {
+    Require(run.status == kExitSound, "a sound run gives 0");
+    Require(run.err.empty(), "a sound run says nothing on the error stream");
+  }
+}
+
+void RemoveScratch() {
+  std::remove("prob.txt");
+  std::remove("result.txt");
+  if (chdir("/") == 0) rmdir(scratch_folder->c_str());
+}
+
+}  // namespace
+}  // namespace unionbound
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::string folder = "/tmp/unionbound-fuzz-run-XXXXXX";
+  unionbound::Require(mkdtemp(folder.data()) != nullptr,
+                      "scratch folder can be made");
+  unionbound::Require(chdir(folder.c_str()) == 0,
+                      "scratch folder can be entered");
+  unionbound::scratch_folder = new std::string(folder);
+  unionbound::initial_flags = std::cout.flags();
+  std::atexit(unionbound::RemoveScratch);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace unionbound;
+  if (size < 2) return 0;
+  const int32_t n = data[0] % 15;
+  const int32_t m = 1 + 2 * (data[1] % 3);
+  const std::string prob(reinterpret_cast<const char*>(data) + 2, size - 2);
+  WriteFile("prob.txt", prob);
+  std::remove("result.txt");
+  const std::string input =
+      std::to_string(n) + "\n" + std::to_string(m) + "\n\n";
+  CheckRun(prob, n, m, RunWithConsole(input));
+  return 0;
+}
