@@ -69,15 +69,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Extracted expected = ExtractSizes(text);
 
   const std::string prompts = std::string(kPromptN) + kPromptM;
-  Require(out.str() == (expected.has_n ? prompts : kPromptN),
-          "the m prompt follows exactly when n was read");
+  const bool n_accepted = expected.has_n && expected.n <= kMaxEvents;
+  Require(out.str() == (n_accepted ? prompts : kPromptN),
+          "the m prompt follows exactly when an acceptable n was read");
   if (!sizes.ok) {
     Require(IsOneExplainedLine(err.str()), "a refusal is one explained line");
-    if (!expected.has_m) return 0;
+    if (!n_accepted || !expected.has_m) return 0;
     Require(sizes.n == expected.n && sizes.m == expected.m,
             "refused sizes as extracted");
-    const bool acceptable = expected.m >= 1 && expected.m % 2 == 1 &&
-                            expected.m <= kMaxOrder &&
+    const bool acceptable = n_accepted && expected.m >= 1 &&
+                            expected.m % 2 == 1 && expected.m <= kMaxOrder &&
                             WideProbabilityCount(expected.n, expected.m) >= 0;
     Require(!acceptable,
             "an odd m in 1..11 whose count fits 32 bits is accepted");
@@ -89,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "n and m exactly as >> gives them");
   Require(sizes.m >= 1 && sizes.m % 2 == 1 && sizes.m <= kMaxOrder,
           "accepted m is odd and within 1..11");
+  Require(sizes.n <= kMaxEvents, "accepted n is within the supported range");
   Require(ProbabilityCount(sizes.n, sizes.m) ==
               WideProbabilityCount(sizes.n, sizes.m),
           "accepted sizes have an exact 32-bit probability count");

@@ -20,6 +20,15 @@ bool ReadInteger(std::istream& in, std::ostream& err, const char* what,
   return false;
 }
 
+bool CheckEventCount(int32_t n, std::ostream& err) {
+  if (n > kMaxEvents) {
+    err << "unionbound: n must be at most " << kMaxEvents << " (got " << n
+        << ")" << std::endl;
+    return false;
+  }
+  return true;
+}
+
 bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
   if (m < 1) {
     err << "unionbound: m must be at least 1 (got " << m << ")" << std::endl;
@@ -52,7 +61,8 @@ RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err) {
   RunSizes sizes{false, 0, 0};
   out << "Number of events. n=";
   out.flush();
-  if (!ReadInteger(in, err, "n (the number of events)", &sizes.n)) {
+  if (!ReadInteger(in, err, "n (the number of events)", &sizes.n) ||
+      !CheckEventCount(sizes.n, err)) {
     return sizes;
   }
   out << "Maximum order of the intersections (must be an odd number). m=";

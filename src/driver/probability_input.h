@@ -16,6 +16,11 @@ namespace unionbound {
 // the 32-bit range.
 inline constexpr int32_t kMaxOrder = 11;
 
+// The largest n the run accepts. A pass is made for every l, and every pass
+// walks all probabilities, so the work grows with n times the count: beyond
+// this, mistyped sizes would run for days and write a report of terabytes.
+inline constexpr int32_t kMaxEvents = 100000;
+
 // C(n,1) + ... + C(n,m) (C(n,i) = 0 for i > n), in 32-bit arithmetic.
 int32_t ProbabilityCount(int32_t n, int32_t m);
 

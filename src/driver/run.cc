@@ -135,6 +135,13 @@ int RunUnionBound() {
 
   WriteBoundSummary(stage, std::cout);
   WaitForReturn();
+  // Scripts read the summary from standard output: losing it is a failure.
+  if (!std::cout.flush()) {
+    std::cerr << "unionbound: writing to standard output failed; the summary "
+                 "of the bounds was lost"
+              << std::endl;
+    status = kExitUntrustworthy;
+  }
   return status;
 }
 

@@ -36,6 +36,9 @@ TEST(ConsoleInput, EntriesThatAreNotIntegersOrMissingAreRefused) {
   ExpectRefused("7\nx\n", kPromptN + kPromptM, "expected a whole number");
   // "7.5": n reads 7, then ".5" is no integer for m.
   ExpectRefused("7.5\n3\n", kPromptN + kPromptM, "for m");
+  // Sizes beyond the supported range are refused before m is asked for.
+  ExpectRefused("2147483646\n1\n", kPromptN,
+                "n must be at most 100000 (got 2147483646)");
 }
 
 TEST(ConsoleInput, OrdersOutsideWhatTheMethodSupportsAreRefused) {

@@ -153,6 +153,28 @@ TEST(FaultInjection, ReportWhoseWritesFailIsNeverPassedOffAsComplete) {
   }
 }
 
+TEST(FaultInjection, ConsoleOutputThatCannotBeWrittenFailsTheRun) {
+  const std::string lost =
+      "unionbound: writing to standard output failed; the summary of the "
+      "bounds was lost\n";
+  for (const char* target : {"> /dev/full", ">&-"}) {
+    SCOPED_TRACE(target);
+    TempFolder folder;
+    WriteWholeFile(folder.path() / "prob.txt", ZerosText(63));
+    WriteWholeFile(folder.path() / "stdin.txt", "7\n3\n\n");
+    const std::string command = "cd '" + folder.path().string() + "' && '" +
+                                UNIONBOUND_BINARY + "' < stdin.txt " + target +
+                                " 2> stderr.txt";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    EXPECT_EQ(ReadWholeFile(folder.path() / "stderr.txt"), lost);
+    // The report itself is complete.
+    EXPECT_NE(ReadWholeFile(folder.path() / "result.txt").find("l=4\n"),
+              std::string::npos);
+  }
+}
+
 TEST(FaultInjection, InputEndingBeforeNOrMIsRefusedWithoutAReport) {
   const std::string before_n =
       "unionbound: standard input ended before n (the number of events) was "
