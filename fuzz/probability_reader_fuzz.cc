@@ -26,34 +26,12 @@
 #include "driver/probability_input.h"
 #include "formatted_extraction.h"
 #include "fuzz_check.h"
+#include "trickle_buffer.h"
 
 namespace unionbound {
 namespace {
 
 std::string* file_path = nullptr;
-
-// Delivers its bytes `step` at a time and cannot seek, like a pipe.
-class TrickleBuffer : public std::streambuf {
- public:
-  TrickleBuffer(const std::string& text, size_t step)
-      : text_(text), step_(step) {}
-
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    if (next_ >= text_.size()) return traits_type::eof();
-    char* begin = text_.data() + next_;
-    const size_t size = std::min(step_, text_.size() - next_);
-    setg(begin, begin, begin + size);
-    next_ += size;
-    return traits_type::to_int_type(*gptr());
-  }
-
- private:
-  std::string text_;
-  size_t step_;
-  size_t next_ = 0;
-};
 
 // Blanks that put a chunk boundary into the text: selector 1 .. 31 puts a
 // 64 KiB boundary, 32 .. 63 an 8 KiB one, that many bytes (mod 32) in;

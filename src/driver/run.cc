@@ -8,6 +8,7 @@
 #include "driver/console_input.h"
 #include "driver/probability_input.h"
 #include "problem/binomial_moments.h"
+#include "problem/support_rows.h"
 
 namespace unionbound {
 
@@ -40,13 +41,6 @@ bool ReportShortRead(const ProbabilityRead& read, std::ostream& err) {
       << " numbers, read " << read.read << " (" << DescribeStop(read.stop)
       << "); the missing ones were taken as 0" << std::endl;
   return false;
-}
-
-RealMatrix SupportRows(int32_t n, int32_t l) {
-  RealMatrix supports(2);
-  for (int32_t x = 0; x <= l; ++x) supports[0].push_back(x);
-  for (int32_t x = 0; x <= n - l; ++x) supports[1].push_back(x);
-  return supports;
 }
 
 void WritePassHeader(std::ostream& report, int32_t l) {

@@ -9,16 +9,10 @@
 #include "bounds/threshold_penalty.h"
 #include "problem/binomial_moments.h"
 #include "problem/power_moments.h"
+#include "problem/support_rows.h"
 
 namespace unionbound {
 namespace {
-
-RealMatrix Supports(int32_t n, int32_t l) {
-  RealMatrix supports(2);
-  for (int32_t i = 0; i <= l; ++i) supports[0].push_back(i);
-  for (int32_t j = 0; j <= n - l; ++j) supports[1].push_back(j);
-  return supports;
-}
 
 struct PassResult {
   BoundResult lower;
@@ -36,7 +30,7 @@ PassResult RunPass(const RealVector& p, int32_t n, int32_t l, int32_t m) {
   const RealVector b = BinomialMoments(p, n, l, m, pairs, maxOrders);
   const RealVector mu =
       MatrixVectorProduct(PowerMomentMatrix(m, pairs, maxOrders), b);
-  const RealMatrix supports = Supports(n, l);
+  const RealMatrix supports = SupportRows(n, l);
   PassResult pass{
       LowerBoundProcedure(ThresholdPenalty, supports, mu, maxOrders, pairs, m),
       UpperBoundProcedure(ThresholdPenalty, supports, mu, maxOrders, pairs, m),

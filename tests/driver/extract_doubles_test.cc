@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "driver/probability_input.h"
+#include "trickle_buffer.h"
 
 namespace unionbound {
 namespace {
@@ -91,30 +92,6 @@ void ExpectSameAsOperator(const std::string& text, int32_t count) {
   std::istringstream in(text);
   ExpectSame(ByChunks(in, count), ByOperator(reference, count), text, true);
 }
-
-// Hands its text out a few bytes at a time and cannot seek, like a pipe:
-// refills fall inside numbers.
-class TrickleBuffer : public std::streambuf {
- public:
-  TrickleBuffer(std::string text, size_t step)
-      : text_(std::move(text)), step_(step) {}
-
- protected:
-  int_type underflow() override {
-    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-    if (next_ >= text_.size()) return traits_type::eof();
-    char* begin = text_.data() + next_;
-    const size_t size = std::min(step_, text_.size() - next_);
-    setg(begin, begin, begin + size);
-    next_ += size;
-    return traits_type::to_int_type(*gptr());
-  }
-
- private:
-  std::string text_;
-  size_t step_;
-  size_t next_ = 0;
-};
 
 TEST(ExtractDoublesTest, MalformedAndUnusualNumbersEndWhereTheStreamEnds) {
   const std::vector<std::string> texts = {

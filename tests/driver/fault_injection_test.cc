@@ -35,25 +35,6 @@ std::string MaskRunningTimes(const std::string& text) {
   return std::regex_replace(text, kTime, "$1T");
 }
 
-// Like RunProgramIn, but `shell` (commands of /bin/sh) runs first in the
-// shell that starts the program, and `stdin_redirect` replaces the
-// redirection from stdin.txt.
-ProgramRun RunProgramInShell(const fs::path& folder, const std::string& shell,
-                             const std::string& stdin_redirect) {
-  const std::string command = "cd '" + folder.string() + "' && " + shell +
-                              " '" + UNIONBOUND_BINARY + "' " + stdin_redirect +
-                              " > stdout.txt 2> stderr.txt";
-  const int raw = std::system(command.c_str());
-  ProgramRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadWholeFile(folder / "stdout.txt");
-  run.err = ReadWholeFile(folder / "stderr.txt");
-  if (fs::is_regular_file(folder / "result.txt")) {
-    run.report = ReadWholeFile(folder / "result.txt");
-  }
-  return run;
-}
-
 // The run went on to the end: same console and report as `reference` apart
 // from the running times.
 void ExpectSameRunAs(const ProgramRun& run, const ProgramRun& reference) {

@@ -57,14 +57,15 @@ struct ProgramRun {
   std::optional<std::string> report;  // result.txt, when it exists
 };
 
-// Runs the program in folder with the given standard input; prob.txt and
-// anything else must already be in place.
-inline ProgramRun RunProgramIn(const std::filesystem::path& folder,
-                               const std::string& input) {
-  WriteWholeFile(folder / "stdin.txt", input);
-  const std::string command = "cd '" + folder.string() + "' && '" +
-                              UNIONBOUND_BINARY +
-                              "' < stdin.txt > stdout.txt 2> stderr.txt";
+// Runs the program in folder. `shell` (commands of /bin/sh) runs first in
+// the shell that starts the program, and `stdin_redirect` gives its standard
+// input; prob.txt and anything else must already be in place.
+inline ProgramRun RunProgramInShell(const std::filesystem::path& folder,
+                                    const std::string& shell,
+                                    const std::string& stdin_redirect) {
+  const std::string command = "cd '" + folder.string() + "' && " + shell +
+                              " '" + UNIONBOUND_BINARY + "' " + stdin_redirect +
+                              " > stdout.txt 2> stderr.txt";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -74,6 +75,13 @@ inline ProgramRun RunProgramIn(const std::filesystem::path& folder,
     run.report = ReadWholeFile(folder / "result.txt");
   }
   return run;
+}
+
+// Runs the program in folder with the given standard input.
+inline ProgramRun RunProgramIn(const std::filesystem::path& folder,
+                               const std::string& input) {
+  WriteWholeFile(folder / "stdin.txt", input);
+  return RunProgramInShell(folder, "", "< stdin.txt");
 }
 
 // Runs in a fresh folder holding prob_txt as prob.txt.
