@@ -19,6 +19,7 @@
 #include "problem/binomial_moments.h"
 #include "problem/labels.h"
 #include "problem/power_moments.h"
+#include "problem/support_rows.h"
 
 namespace unionbound {
 namespace {
@@ -43,12 +44,6 @@ RealVector SomeProbabilities(int64_t count) {
   return p;
 }
 
-RealVector Counts(int32_t last) {
-  RealVector row;
-  for (int32_t x = 0; x <= last; ++x) row.push_back(x);
-  return row;
-}
-
 // The data of one candidate of the lower-bound procedure for n = 2m events
 // split in the middle, the case of the largest label lists.
 struct Candidate {
@@ -69,7 +64,7 @@ Candidate MakeCandidate(int32_t m) {
   c.maxOrders = {m, m};
   c.labels = VariableIndexList(m, kPair, c.maxOrders);
   const int32_t n = 2 * m;
-  c.supports = {Counts(m), Counts(n - m)};
+  c.supports = SupportRows(n, m);
   const RealVector p = SomeProbabilities(SubsetCount(n, m));
   const RealVector b = BinomialMoments(p, n, m, m, kPair, c.maxOrders);
   c.mu = MatrixVectorProduct(PowerMomentMatrix(m, kPair, c.maxOrders), b);

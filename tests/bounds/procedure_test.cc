@@ -16,6 +16,7 @@
 #include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/subsets_by_size.h"
+#include "problem/support_rows.h"
 
 namespace unionbound {
 namespace {
@@ -35,12 +36,6 @@ RealVector IndependentProbabilities(const RealVector& marginals, int32_t m) {
   return p;
 }
 
-RealVector Counts(int32_t last) {
-  RealVector row;
-  for (int32_t i = 0; i <= last; ++i) row.push_back(i);
-  return row;
-}
-
 // The data of one pass over l, as the driver prepares it.
 struct Pass {
   RealMatrix supports;
@@ -50,7 +45,7 @@ struct Pass {
 
 Pass MakePass(const RealVector& p, int32_t n, int32_t l, int32_t m) {
   Pass pass;
-  pass.supports = {Counts(l), Counts(n - l)};
+  pass.supports = SupportRows(n, l);
   pass.maxOrders = {m, m};
   const RealVector b = BinomialMoments(p, n, l, m, kPair12, pass.maxOrders);
   pass.mu =
