@@ -15,21 +15,12 @@ int64_t Choose(int64_t a, int64_t b) {
   return r;
 }
 
-bool IsProbability(double x) { return std::isfinite(x) && x >= 0 && x <= 1; }
-
 IndexVector WithoutElement(const IndexVector& subset, size_t drop) {
   IndexVector out;
   for (size_t i = 0; i < subset.size(); ++i) {
     if (i != drop) out.push_back(subset[i]);
   }
   return out;
-}
-
-OrderProblem MakeOrderProblem(const RealVector& p, int32_t position,
-                              int32_t subPosition) {
-  const Rational excess = ExactValue(p[position]) - ExactValue(p[subPosition]);
-  const Rational allowance = HalfUlp(p[position]) + HalfUlp(p[subPosition]);
-  return {position, subPosition, RoundNearest(excess), excess <= allowance};
 }
 
 }  // namespace
@@ -48,34 +39,48 @@ int64_t SubsetPosition(const IndexVector& subset, int32_t n) {
   return position;
 }
 
-DataCheck CheckData(const RealVector& p, const IndexMatrix& subsets,
-                    int32_t n) {
+DataCheck CheckData(const ExactData& data, const RealVector& p,
+                    const IndexMatrix& subsets, int32_t n) {
   DataCheck check;
-  for (size_t u = 0; u < p.size(); ++u) {
-    if (!IsProbability(p[u])) {
-      check.badValues.push_back({static_cast<int32_t>(u), p[u]});
-    }
+  const size_t count = data.scaled.size();
+  for (size_t u = 0; u < count; ++u) {
+    const mpz_class& v = data.scaled[u];
+    if (sgn(v) >= 0 && v <= data.scale) continue;
+    const mpz_class beyond =
+        sgn(v) < 0 ? mpz_class(-v) : mpz_class(v - data.scale);
+    Rational distance(beyond, data.scale);
+    distance.canonicalize();
+    check.badValues.push_back(
+        {static_cast<int32_t>(u), u < p.size() ? p[u] : 0.0, distance});
   }
-  for (size_t u = 0; u < subsets.size() && u < p.size(); ++u) {
-    if (subsets[u].size() < 2 || !IsProbability(p[u])) continue;
+  for (size_t u = 0; u < subsets.size() && u < count; ++u) {
+    if (subsets[u].size() < 2) continue;
     for (size_t drop = 0; drop < subsets[u].size(); ++drop) {
       const int64_t sub = SubsetPosition(WithoutElement(subsets[u], drop), n);
-      if (sub < 0 || sub >= static_cast<int64_t>(p.size())) continue;
-      if (IsProbability(p[sub]) && p[u] > p[sub]) {
-        check.orderProblems.push_back(MakeOrderProblem(
-            p, static_cast<int32_t>(u), static_cast<int32_t>(sub)));
-      }
+      if (sub < 0 || sub >= static_cast<int64_t>(count)) continue;
+      if (data.scaled[u] <= data.scaled[sub]) continue;
+      Rational excess(data.scaled[u] - data.scaled[sub], data.scale);
+      excess.canonicalize();
+      check.orderProblems.push_back(
+          {static_cast<int32_t>(u), static_cast<int32_t>(sub), excess});
     }
   }
   return check;
 }
 
-bool HasGenuineDataError(const DataCheck& check) {
-  if (!check.badValues.empty()) return true;
-  for (const OrderProblem& problem : check.orderProblems) {
-    if (!problem.withinRounding) return true;
+bool HasDataError(const DataCheck& check) {
+  return !check.badValues.empty() || !check.orderProblems.empty();
+}
+
+Rational DataCheckEpsilon(const DataCheck& check) {
+  Rational epsilon = 0;
+  for (const ValueProblem& v : check.badValues) {
+    if (v.distance > epsilon) epsilon = v.distance;
   }
-  return false;
+  for (const OrderProblem& o : check.orderProblems) {
+    if (o.excess / 2 > epsilon) epsilon = o.excess / 2;
+  }
+  return epsilon;
 }
 
 }  // namespace unionbound

@@ -1,6 +1,7 @@
 // Checks of the intersection probabilities that need no linear program:
 // every value a probability, and no intersection more probable than one of
-// its sub-intersections one size down.
+// its sub-intersections one size down. Both are decided on the exact values
+// typed, and each finding says how far a number must move to resolve it.
 #ifndef UNIONBOUND_SHARP_DATA_CHECK_H_
 #define UNIONBOUND_SHARP_DATA_CHECK_H_
 
@@ -8,13 +9,16 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/exact_arithmetic.h"
+#include "sharp/exact_data.h"
 
 namespace unionbound {
 
-// A value that is not finite or lies outside [0, 1].
+// A value outside [0, 1].
 struct ValueProblem {
-  int32_t position;  // in the probability vector
-  double value;
+  int32_t position;   // in the probability vector
+  double value;       // as read
+  Rational distance;  // to [0, 1]
 };
 
 // p[position] > p[subPosition], where the second subset is the first with
@@ -22,8 +26,7 @@ struct ValueProblem {
 struct OrderProblem {
   int32_t position;
   int32_t subPosition;
-  double excess;        // p[position] - p[subPosition], rounded
-  bool withinRounding;  // excess <= the two values' half-ulps together
+  Rational excess;  // p[position] - p[subPosition], exactly
 };
 
 struct DataCheck {
@@ -31,12 +34,15 @@ struct DataCheck {
   std::vector<OrderProblem> orderProblems;
 };
 
-// subsets: SubsetsBySize(n, m), one row per entry of p.
-DataCheck CheckData(const RealVector& p, const IndexMatrix& subsets, int32_t n);
+// subsets: SubsetsBySize(n, m), one row per entry of p and of data.
+DataCheck CheckData(const ExactData& data, const RealVector& p,
+                    const IndexMatrix& subsets, int32_t n);
 
-// True when some value is not a probability or some order problem exceeds
-// what rounding the inputs explains.
-bool HasGenuineDataError(const DataCheck& check);
+bool HasDataError(const DataCheck& check);
+
+// The least uniform change of the numbers that resolves every finding: the
+// largest distance to [0, 1] and half the largest excess.
+Rational DataCheckEpsilon(const DataCheck& check);
 
 // Position of an increasing subset of {1 .. n} in subset order.
 int64_t SubsetPosition(const IndexVector& subset, int32_t n);

@@ -1,14 +1,71 @@
 #include "sharp/sharp_analysis.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "problem/subsets_by_size.h"
-#include "sharp/moment_lp.h"
+#include "sharp/moment_programs.h"
 
 namespace unionbound {
 namespace {
 
+// Counts finished programs across threads and hands the count on.
+class ProgressCounter {
+ public:
+  ProgressCounter(int32_t total, std::function<void(int32_t, int32_t)> report)
+      : total_(total), report_(std::move(report)) {}
+  void Step() {
+    const int32_t done = ++done_;
+    if (!report_) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    report_(done, total_);
+  }
+
+ private:
+  std::atomic<int32_t> done_{0};
+  const int32_t total_;
+  std::function<void(int32_t, int32_t)> report_;
+  std::mutex mutex_;
+};
+
+// Solves the programs of the splits first .. last in order, each starting
+// from the bases of its neighbour.
+void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
+                 BivariateResult* out, ProgressCounter* progress) {
+  WarmStart warm;
+  for (int32_t l = first; l <= last; ++l) {
+    out[l - first] = {l, ComputeSharpInterval(data, l, &warm)};
+    progress->Step();
+  }
+}
+
+// Every split of the range, in contiguous chunks on `threads` threads.
+std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
+                                            int32_t from, int32_t to,
+                                            int32_t threads,
+                                            ProgressCounter* progress) {
+  const int32_t count = to >= from ? to - from + 1 : 0;
+  std::vector<BivariateResult> results(static_cast<size_t>(count));
+  if (count == 0) return results;
+  const int32_t chunks = std::max(1, std::min(threads, count));
+  std::vector<std::thread> workers;
+  for (int32_t c = 1; c < chunks; ++c) {
+    const int32_t first = from + count * c / chunks;
+    const int32_t last = from + count * (c + 1) / chunks - 1;
+    workers.emplace_back(SolveSplits, std::cref(data), first, last,
+                         results.data() + (first - from), progress);
+  }
+  SolveSplits(data, from, from + count / chunks - 1, results.data(), progress);
+  for (std::thread& w : workers) w.join();
+  return results;
+}
+
 void PickBestBivariate(SharpAnalysis* analysis) {
+  analysis->bestLower = -1;
+  analysis->bestUpper = -1;
   for (size_t i = 0; i < analysis->bivariate.size(); ++i) {
     const SharpInterval& interval = analysis->bivariate[i].interval;
     const int32_t index = static_cast<int32_t>(i);
@@ -27,62 +84,177 @@ void PickBestBivariate(SharpAnalysis* analysis) {
   }
 }
 
-bool IsInconsistentInterval(const SharpInterval& interval) {
-  return interval.lower.status == SharpStatus::kInconsistent ||
-         interval.upper.status == SharpStatus::kInconsistent;
+bool IsInfeasible(const SharpInterval& interval) {
+  return interval.lower.status == SharpStatus::kInfeasible ||
+         interval.upper.status == SharpStatus::kInfeasible;
 }
 
-}  // namespace
-
-bool IsUsable(const SharpBound& bound) {
-  return bound.status == SharpStatus::kBound;
+// The least T that makes the program of split l feasible.
+Rational ProgramEpsilon(const ProgramData& data, int32_t l,
+                        SimplexState* state) {
+  const SimplexResult r = SolveExact(PerturbationProgram(data, l), state);
+  return r.status == SimplexStatus::kOptimal ? r.value : Rational(-1);
 }
 
-SharpAnalysis AnalyseProbabilities(const RealVector& p, int32_t n, int32_t m) {
-  SharpAnalysis analysis;
-  analysis.n = n;
-  analysis.m = m;
-  analysis.subsets = SubsetsBySize(n, m);
-  analysis.check = CheckData(p, analysis.subsets, n);
-  if (HasGenuineDataError(analysis.check)) return analysis;
-  analysis.boundsComputed = true;
-  analysis.univariate =
-      ComputeSharpInterval(UnivariateLp(p, analysis.subsets, n, m));
-  const auto start = std::chrono::steady_clock::now();
-  for (int32_t l = m; l <= n - m; ++l) {
-    analysis.bivariate.push_back(
-        {l, ComputeSharpInterval(BivariateLp(p, analysis.subsets, n, l, m))});
+// unionbound's bounds of the chosen range of l only, with the best ones
+// chosen again as the main run chooses them.
+MethodBounds RestrictToRange(MethodBounds all, int32_t from, int32_t to) {
+  MethodBounds kept;
+  kept.messageLs = all.messageLs;
+  for (const MethodBound& row : all.perL) {
+    if (row.l < from || row.l > to) continue;
+    const int32_t index = static_cast<int32_t>(kept.perL.size());
+    kept.perL.push_back(row);
+    kept.seconds += row.seconds;
+    if (index == 0 || row.lower > kept.perL[kept.bestLower].lower) {
+      kept.bestLower = index;
+    }
+    if (index == 0 || row.upper < kept.perL[kept.bestUpper].upper) {
+      kept.bestUpper = index;
+    }
   }
+  return kept;
+}
+
+struct ProgramRun {
+  SharpInterval univariate;
+  std::vector<BivariateResult> bivariate;
+  double bivariateSeconds = 0.0;
+};
+
+ProgramRun SolveEveryProgram(const ProgramData& data, int32_t from, int32_t to,
+                             const AnalysisOptions& options) {
+  ProgressCounter progress((to >= from ? to - from + 1 : 0) + 1,
+                           options.progress);
+  ProgramRun run;
+  WarmStart warm;
+  run.univariate = ComputeSharpInterval(data, kUnivariate, &warm);
+  progress.Step();
+  const auto start = std::chrono::steady_clock::now();
+  run.bivariate = SolveAllSplits(data, from, to, options.threads, &progress);
   const std::chrono::duration<double> spent =
       std::chrono::steady_clock::now() - start;
-  analysis.bivariateSeconds = spent.count();
-  PickBestBivariate(&analysis);
-  analysis.method = ComputeMethodBounds(p, n, m);
-  return analysis;
+  run.bivariateSeconds = spent.count();
+  return run;
 }
 
-bool IsInconsistent(const SharpAnalysis& analysis) {
-  if (HasGenuineDataError(analysis.check)) return true;
-  if (IsInconsistentInterval(analysis.univariate)) return true;
-  for (const BivariateResult& row : analysis.bivariate) {
-    if (IsInconsistentInterval(row.interval)) return true;
+Consistency CheckConsistency(const ProgramData& typed, const ProgramRun& run,
+                             const DataCheck& check) {
+  Consistency c;
+  c.dataEpsilon = DataCheckEpsilon(check);
+  std::vector<int32_t> infeasible;
+  if (IsInfeasible(run.univariate)) infeasible.push_back(kUnivariate);
+  for (const BivariateResult& row : run.bivariate) {
+    if (IsInfeasible(row.interval)) infeasible.push_back(row.l);
+  }
+  c.infeasiblePrograms = static_cast<int32_t>(infeasible.size());
+  SimplexState univariateState;
+  SimplexState splitState;
+  for (int32_t l : infeasible) {
+    const Rational e = ProgramEpsilon(
+        typed, l, l == kUnivariate ? &univariateState : &splitState);
+    if (e > c.programEpsilon || (e < 0 && c.programEpsilon >= 0)) {
+      c.programEpsilon = e;
+      c.worstL = l;
+    }
+  }
+  c.consistent = !HasDataError(check) && infeasible.empty();
+  c.epsilon = std::max(c.dataEpsilon, c.programEpsilon);
+  return c;
+}
+
+bool AnyInfeasible(const ProgramRun& run) {
+  if (IsInfeasible(run.univariate)) return true;
+  for (const BivariateResult& row : run.bivariate) {
+    if (IsInfeasible(row.interval)) return true;
   }
   return false;
 }
 
+void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
+  analysis->univariate = run.univariate;
+  analysis->bivariate = std::move(run.bivariate);
+  analysis->bivariateSeconds = run.bivariateSeconds;
+  PickBestBivariate(analysis);
+}
+
+}  // namespace
+
+SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options) {
+  SharpAnalysis analysis;
+  analysis.n = n;
+  analysis.m = m;
+  analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
+  analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
+  analysis.subsets = SubsetsBySize(n, m);
+  analysis.typedNumbers = exact.typed;
+  analysis.check = CheckData(exact, p, analysis.subsets, n);
+  // unionbound's own bounds come from the doubles and run beside the
+  // programs.
+  MethodBounds method;
+  std::thread methodThread(
+      [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
+  const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
+  ProgramRun run =
+      SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
+  analysis.consistency = CheckConsistency(typed, run, analysis.check);
+  const Consistency& c = analysis.consistency;
+  if (options.hasTolerance && c.programEpsilon >= 0 &&
+      options.tolerance >= c.epsilon) {
+    const ProgramData widened =
+        WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
+    run = SolveEveryProgram(widened, analysis.lFrom, analysis.lTo, options);
+    analysis.widened = true;
+    analysis.tolerance = options.tolerance;
+    analysis.boundsComputed = !AnyInfeasible(run);
+  } else {
+    analysis.boundsComputed = c.consistent && !options.hasTolerance;
+  }
+  StoreRun(std::move(run), &analysis);
+  methodThread.join();
+  analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
+  return analysis;
+}
+
+bool IsInconsistent(const SharpAnalysis& analysis) {
+  return !analysis.boundsComputed;
+}
+
+bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower) {
+  if (IsSentinelBound(lower) || !analysis.boundsComputed) return false;
+  bool contradicts = false;
+  if (IsUsable(analysis.univariate.upper)) {
+    contradicts |= lower > analysis.univariate.upper.bound;
+  }
+  if (analysis.bestUpper >= 0) {
+    contradicts |=
+        lower > analysis.bivariate[analysis.bestUpper].interval.upper.bound;
+  }
+  return contradicts;
+}
+
+bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper) {
+  if (IsSentinelBound(upper) || !analysis.boundsComputed) return false;
+  bool contradicts = false;
+  if (IsUsable(analysis.univariate.lower)) {
+    contradicts |= upper < analysis.univariate.lower.bound;
+  }
+  if (analysis.bestLower >= 0) {
+    contradicts |=
+        upper < analysis.bivariate[analysis.bestLower].interval.lower.bound;
+  }
+  return contradicts;
+}
+
 IndexVector ContradictedMethodLs(const SharpAnalysis& analysis) {
   IndexVector ls;
-  for (size_t i = 0; i < analysis.bivariate.size(); ++i) {
-    if (i >= analysis.method.perL.size()) break;
-    const SharpInterval& in = analysis.bivariate[i].interval;
-    const MethodBound& method = analysis.method.perL[i];
-    const bool lowTooHigh = IsUsable(in.upper) &&
-                            !IsSentinelBound(method.lower) &&
-                            method.lower > in.upper.bound;
-    const bool upTooLow = IsUsable(in.lower) &&
-                          !IsSentinelBound(method.upper) &&
-                          method.upper < in.lower.bound;
-    if (lowTooHigh || upTooLow) ls.push_back(method.l);
+  for (const MethodBound& row : analysis.method.perL) {
+    if (MethodLowerContradicts(analysis, row.lower) ||
+        MethodUpperContradicts(analysis, row.upper)) {
+      ls.push_back(row.l);
+    }
   }
   return ls;
 }

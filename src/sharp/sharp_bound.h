@@ -1,62 +1,50 @@
-// One certified sharp bound: the moment linear program solved in floating
-// point, its dual made exactly feasible, and the final basis checked exactly
-// for optimality. Infeasible programs are classified by an exact proof.
+// One sharp bound: the exact optimum of a moment program, found by the exact
+// simplex method and rounded outward to a double. A program with no
+// distribution at all is reported as infeasible, with its exact proof.
 #ifndef UNIONBOUND_SHARP_SHARP_BOUND_H_
 #define UNIONBOUND_SHARP_SHARP_BOUND_H_
 
+#include <cstdint>
+
 #include "optim/sense.h"
-#include "sharp/certificate.h"
-#include "sharp/clp_solve.h"
 #include "sharp/exact_arithmetic.h"
-#include "sharp/moment_lp.h"
+#include "sharp/exact_simplex.h"
+#include "sharp/moment_programs.h"
 
 namespace unionbound {
 
 enum class SharpStatus {
-  kBound,               // bound holds for every distribution with the moments
-  kInconsistent,        // proven: no distribution has moments within rounding
-  kRoundingInfeasible,  // infeasible at most by what input rounding explains
-  kSolverFailed,        // the solver gave neither an optimum nor infeasibility
+  kSharp,       // the exact optimum of the program
+  kInfeasible,  // proven: no distribution has these moments
+  kFailed,      // the pivot limit stopped the method
 };
 
 struct SharpBound {
-  SharpStatus status = SharpStatus::kSolverFailed;
-  double bound = 0.0;        // rounded outward and clipped to [0, 1]
-  Rational exact;            // the certified value before rounding and clipping
-  bool sharp = false;        // bound is the exact optimum of the program
-  double solverValue = 0.0;  // the solver's primal optimum
-  double gap = 0.0;          // |solverValue - bound| when not sharp
-  // The program as given is infeasible, but by no more than rounding the
-  // inputs explains; the bound is widened to hold for every moment vector
-  // within that rounding.
-  bool roundingInfeasible = false;
-  InfeasibilityProof infeasibility{};  // when status is not kBound
+  SharpStatus status = SharpStatus::kFailed;
+  double bound = 0.0;    // rounded outward and clipped to [0, 1]
+  Rational exact;        // the optimum before rounding and clipping
+  bool widened = false;  // the program allows the tolerance's deviations
+  int32_t pivots = 0;
 };
-
-// The smallest (kMinimise) or largest (kMaximise) union probability.
-SharpBound ComputeSharpBound(const MomentLp& lp, Sense sense);
 
 struct SharpInterval {
   SharpBound lower;
   SharpBound upper;
-  double seconds;  // wall-clock time of both
+  double seconds = 0.0;  // wall-clock time of both
 };
 
-SharpInterval ComputeSharpInterval(const MomentLp& lp);
-
-// The program as the solver sees it: coefficients and moments rounded to
-// the nearest double, equality rows, the minimised cost of the sense.
-FloatLp ToFloatLp(const MomentLp& lp, Sense sense);
-
-struct CertifiedDual {
-  Rational value;  // b . y, a lower bound on the minimisation form
-  RationalVector y;
+// The bases of the previous solve per sense, to start the next program from.
+struct WarmStart {
+  SimplexState lower;
+  SimplexState upper;
 };
 
-// Candidate dual vectors are made exactly feasible; the one with the best
-// certified value.
-CertifiedDual BestCertifiedDual(const MomentLp& lp, const IndexVector& cost,
-                                const std::vector<RationalVector>& candidates);
+// Both bounds of split l (or kUnivariate); the upper program is skipped
+// when the lower one is infeasible.
+SharpInterval ComputeSharpInterval(const ProgramData& data, int32_t l,
+                                   WarmStart* warm);
+
+bool IsUsable(const SharpBound& bound);
 
 }  // namespace unionbound
 

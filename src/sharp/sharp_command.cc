@@ -1,10 +1,12 @@
 #include "sharp/sharp_command.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 
 #include "driver/probability_input.h"
+#include "sharp/exact_data.h"
 #include "sharp/sharp_analysis.h"
 #include "sharp/sharp_report.h"
 
@@ -47,6 +49,81 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
+// "LO..HI" or a single "L".
+bool ParseRange(const std::string& text, int32_t* from, int32_t* to) {
+  const size_t dots = text.find("..");
+  if (dots == std::string::npos) {
+    if (!ParseInt(text, from)) return false;
+    *to = *from;
+    return true;
+  }
+  return ParseInt(text.substr(0, dots), from) &&
+         ParseInt(text.substr(dots + 2), to);
+}
+
+ParsedCommandLine CheckRange(ParsedCommandLine parsed) {
+  SharpOptions& o = parsed.options;
+  if (o.lFrom < 0 && o.lTo < 0) return parsed;
+  if (o.lFrom < o.m || o.lTo > o.n - o.m || o.lFrom > o.lTo) {
+    return Fail("--l needs " + std::to_string(o.m) + " <= LO <= HI <= " +
+                std::to_string(o.n - o.m) + " (from M to N-M)");
+  }
+  return parsed;
+}
+
+ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (!o.hasTolerance) return parsed;
+  Rational t;
+  if (!ParseExactDecimal(o.tolerance, &t) || t < 0) {
+    return Fail("--tolerance needs a decimal number >= 0, not " +
+                Quoted(o.tolerance));
+  }
+  return parsed;
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false
+// when args[*i] is not that option. *i moves past a separate value.
+bool OptionValue(const std::vector<std::string>& args, const std::string& name,
+                 size_t* i, std::string* value, std::string* error) {
+  const std::string& a = args[*i];
+  if (a == name) {
+    if (*i + 1 >= args.size()) {
+      *error = name + " needs a value";
+    } else {
+      *value = args[++*i];
+    }
+    return true;
+  }
+  if (a.rfind(name + "=", 0) == 0) {
+    *value = a.substr(name.size() + 1);
+    if (value->empty()) *error = name + " needs a value";
+    return true;
+  }
+  return false;
+}
+
+// A progress line on standard error, rewritten at most ten times a second.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err) : err_(err) {}
+  void Show(int32_t done, int32_t total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    err_ << "\rprograms solved: " << done << " of " << total << std::flush;
+    shown_ = true;
+  }
+  void Clear() {
+    if (shown_) err_ << "\r" << std::string(40, ' ') << "\r" << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  std::chrono::steady_clock::time_point last_{};
+  bool shown_ = false;
+};
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -65,6 +142,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       parsed.options.csvFile = args[++i];
     } else if (a.rfind("--csv=", 0) == 0 && a.size() > 6) {
       parsed.options.csvFile = a.substr(6);
+    } else if (a == "--verbose") {
+      parsed.options.verbose = true;
+    } else if (std::string value, error;
+               OptionValue(args, "--tolerance", &i, &value, &error)) {
+      if (!error.empty()) return Fail(error);
+      parsed.options.hasTolerance = true;
+      parsed.options.tolerance = value;
+    } else if (OptionValue(args, "--l", &i, &value, &error)) {
+      if (!error.empty()) return Fail(error);
+      if (!ParseRange(value, &parsed.options.lFrom, &parsed.options.lTo)) {
+        return Fail("--l needs LO..HI, not " + Quoted(value));
+      }
     } else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
       return Fail("unknown option " + Quoted(a) + " (try --help)");
     } else {
@@ -82,11 +171,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return Fail("M must be a whole number, not " + Quoted(positional[1]));
   }
   if (positional.size() == 3) parsed.options.file = positional[2];
-  return CheckSizes(parsed);
+  parsed = CheckSizes(parsed);
+  if (!parsed.ok) return parsed;
+  parsed = CheckRange(parsed);
+  if (!parsed.ok) return parsed;
+  return CheckTolerance(parsed);
 }
 
 std::string UsageText() {
-  return "Usage: unionbound-sharp N M [FILE] [--per-l] [--csv OUT]\n"
+  return "Usage: unionbound-sharp N M [FILE] [--per-l] [--csv OUT] "
+         "[--tolerance T]\n"
+         "                        [--l LO..HI] [--verbose]\n"
          "\n"
          "Bounds the probability that at least one of N events occurs, from "
          "the\nprobabilities of all intersections of 1 to M of them in FILE "
@@ -94,20 +189,55 @@ std::string UsageText() {
          "Prints unionbound's\nbest bounds beside the sharpest bounds the "
          "same data allow: the univariate\nmoment program (S1 .. SM) and, "
          "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
-         "with the binomial moments unionbound uses. Every sharp\nbound is "
-         "certified in exact rational arithmetic.\n"
+         "with the binomial moments unionbound uses.\n"
          "\n"
-         "  --per-l      also print one row per subsequence length l\n"
-         "  --csv OUT    also write all bounds to the CSV file OUT\n"
-         "  --help       print this text\n"
+         "  --per-l         also print one row per subsequence length l\n"
+         "  --csv OUT       also write all bounds to the CSV file OUT\n"
+         "  --tolerance T   bounds for every consistent assignment within T "
+         "of every\n                  number (T a decimal, at least the "
+         "epsilon of the data)\n"
+         "  --l LO..HI      only the lengths l from LO to HI (or a single "
+         "L)\n"
+         "  --verbose       every finding of the data check, and the work "
+         "per program\n"
+         "  --help          print this text\n"
          "\n"
-         "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
-         "input,\n2 inconsistent data (no distribution has these "
-         "probabilities).\n";
+         "Terms:\n"
+         "  as typed   every number is taken as the exact decimal written in "
+         "the file,\n             not as its nearest double; every guarantee "
+         "holds for these numbers.\n"
+         "  sharp      the exact optimum of the moment program: no bound "
+         "from the same\n             moments is better. Found by an exact "
+         "rational simplex method and\n             rounded outward (lower "
+         "bounds down, upper bounds up).\n"
+         "  certified  holds for every distribution with the given moments; "
+         "every sharp\n             bound is certified.\n"
+         "  epsilon    the least uniform change that makes the data "
+         "consistent: the\n             smallest T such that numbers "
+         "within T of the typed ones pass\n             every check (values "
+         "in [0, 1], no intersection above a\n             sub-intersection, "
+         "every program feasible), decided exactly.\n"
+         "  (T)        a bound of the program widened by --tolerance T.\n"
+         "  invalid    a unionbound number that contradicts a sharp bound "
+         "(for even M,\n             for instance): it is no bound.\n"
+         "\n"
+         "CSV columns: n, m, file (the input), data_check (consistent or\n"
+         "inconsistent as typed), kind (unionbound, univariate, bivariate "
+         "for the\nbest bounds; unionbound_l, bivariate_l per l), l_lower, "
+         "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
+         "upper_widened, seconds. Bounds\nhave 17 significant digits, "
+         "rounded outward; status is sharp, infeasible,\nfailed, method "
+         "(unionbound's number), invalid or none (unionbound found no\n"
+         "bound); widened is \"tolerance\" for a bound of a widened program; "
+         "seconds is\nthe wall-clock time.\n"
+         "\n"
+         "Exit status: 0 bounds printed, 1 bad arguments, unreadable input "
+         "or a\nfailed write, 2 inconsistent data (the message gives epsilon) "
+         "or a\ntolerance below epsilon.\n";
 }
 
 int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
-                    std::ostream& err) {
+                    std::ostream& err, bool showProgress) {
   const ParsedCommandLine parsed = ParseCommandLine(args);
   if (!parsed.ok) {
     err << kProgram << ": " << parsed.error << "\n";
@@ -116,6 +246,11 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
   const SharpOptions& o = parsed.options;
   if (o.help) {
     out << UsageText();
+    out.flush();
+    if (!out) {
+      err << kProgram << ": cannot write standard output\n";
+      return kExitUsage;
+    }
     return kExitOk;
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
@@ -130,14 +265,43 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
         << "\n";
     return kExitUsage;
   }
+  const ExactData exact = ReadExactFile(o.file, read.p);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
       << " probabilities from " << o.file << "\n\n";
-  const SharpAnalysis analysis = AnalyseProbabilities(read.p, o.n, o.m);
-  WriteDataCheck(analysis, out);
+  AnalysisOptions options;
+  options.lFrom = o.lFrom;
+  options.lTo = o.lTo;
+  if (o.hasTolerance) {
+    options.hasTolerance = true;
+    ParseExactDecimal(o.tolerance, &options.tolerance);
+  }
+  ProgressLine progress(err);
+  if (showProgress) {
+    options.progress = [&progress](int32_t done, int32_t total) {
+      progress.Show(done, total);
+    };
+  }
+  const SharpAnalysis analysis =
+      AnalyseProbabilities(read.p, exact, o.n, o.m, options);
+  progress.Clear();
+  WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
-    out << "Inconsistent data: no probability distribution has these "
-           "intersection\nprobabilities, so no bound is meaningful.\n";
+    WriteInconsistency(analysis, out);
+    out.flush();
+    const Consistency& c = analysis.consistency;
+    if (o.hasTolerance && options.tolerance < c.epsilon) {
+      err << kProgram << ": --tolerance " << o.tolerance
+          << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
+    } else if (o.hasTolerance) {
+      err << kProgram << ": some program has no distribution even within "
+          << "the tolerance\n";
+    } else {
+      err << kProgram
+          << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
+          << "; use --tolerance T with T >= "
+          << "epsilon\n";
+    }
     return kExitInconsistent;
   }
   WriteBoundTables(analysis, o.perL, out);
@@ -147,9 +311,14 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     for (int32_t l : analysis.method.messageLs) err << " " << l;
     err << "\n";
   }
+  out.flush();
+  if (!out) {
+    err << kProgram << ": cannot write standard output\n";
+    return kExitUsage;
+  }
   if (!o.csvFile.empty()) {
     std::ofstream csv(o.csvFile);
-    WriteCsv(analysis, csv);
+    WriteCsv(analysis, o.file, csv);
     csv.close();
     if (!csv) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";

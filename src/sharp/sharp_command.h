@@ -1,6 +1,7 @@
 // The command line of unionbound-sharp: unionbound-sharp N M [FILE]
-// [--per-l] [--csv FILE] [--help]. Exit status 0 on success, 1 for a bad
-// command line or unreadable input, 2 when the data are inconsistent.
+// [--per-l] [--csv FILE] [--tolerance T] [--l LO..HI] [--verbose] [--help].
+// Exit status 0 on success, 1 for a bad command line or unreadable input, 2
+// when the data are inconsistent.
 #ifndef UNIONBOUND_SHARP_SHARP_COMMAND_H_
 #define UNIONBOUND_SHARP_SHARP_COMMAND_H_
 
@@ -17,6 +18,11 @@ struct SharpOptions {
   std::string file = "prob.txt";
   bool perL = false;
   std::string csvFile;  // empty: no CSV output
+  bool hasTolerance = false;
+  std::string tolerance;  // as typed: a decimal number >= 0
+  int32_t lFrom = -1;     // --l LO..HI; -1: the whole range m .. n - m
+  int32_t lTo = -1;
+  bool verbose = false;
   bool help = false;
 };
 
@@ -36,8 +42,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 
 // Runs the whole program; the report goes to out, errors and notes to err.
+// With showProgress, err also gets a progress line that rewrites itself.
 int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
-                    std::ostream& err);
+                    std::ostream& err, bool showProgress = false);
 
 }  // namespace unionbound
 

@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "sharp/exact_arithmetic.h"
+#include "sharp/outward_format.h"
 
 namespace unionbound {
 namespace {
 
-constexpr int kDecimals = 10;
-constexpr size_t kListed = 5;  // findings of one kind listed in full
+constexpr int kDigits = 10;     // significant digits in the tables
+constexpr int kCsvDigits = 17;  // significant digits in the CSV file
+constexpr size_t kListed = 5;   // findings listed without --verbose
 
 std::string Printf(const char* format, double x) {
   char buffer[64];
@@ -23,29 +25,6 @@ std::string PadRight(std::string s, size_t width) {
   return s;
 }
 
-std::string FormatDirected(double x, int decimals, bool up) {
-  mpz_class scale;
-  mpz_ui_pow_ui(scale.get_mpz_t(), 10, static_cast<unsigned long>(decimals));
-  const Rational scaled = ExactValue(x) * scale;
-  mpz_class units;
-  if (up) {
-    mpz_cdiv_q(units.get_mpz_t(), scaled.get_num_mpz_t(),
-               scaled.get_den_mpz_t());
-  } else {
-    mpz_fdiv_q(units.get_mpz_t(), scaled.get_num_mpz_t(),
-               scaled.get_den_mpz_t());
-  }
-  const bool negative = sgn(units) < 0;
-  const mpz_class magnitude = abs(units);
-  const std::string raw = magnitude.get_str();
-  const size_t width = static_cast<size_t>(decimals) + 1;
-  const std::string digits =
-      raw.size() < width ? std::string(width - raw.size(), '0') + raw : raw;
-  const size_t point = digits.size() - static_cast<size_t>(decimals);
-  const std::string text = digits.substr(0, point) + "." + digits.substr(point);
-  return negative ? "-" + text : text;
-}
-
 std::string SubsetText(const IndexVector& subset) {
   std::string text = "{";
   for (size_t i = 0; i < subset.size(); ++i) {
@@ -55,168 +34,153 @@ std::string SubsetText(const IndexVector& subset) {
   return text + "}";
 }
 
-std::string MethodText(double bound) {
-  return IsSentinelBound(bound) ? "none" : Printf("%.10f", bound);
+std::string ProgramName(int32_t l) {
+  return l == kUnivariate ? "univariate" : "bivariate l=" + std::to_string(l);
 }
 
-// "sharp", the gap to the solver's value, or why there is no bound.
+// unionbound's number, or why it is not shown.
+std::string MethodText(const SharpAnalysis& analysis, double bound,
+                       bool lower) {
+  if (IsSentinelBound(bound)) return "none";
+  if (lower ? MethodLowerContradicts(analysis, bound)
+            : MethodUpperContradicts(analysis, bound)) {
+    return "invalid";
+  }
+  return FormatOutward(bound, kDigits, lower ? Rounding::kDown : Rounding::kUp);
+}
+
 std::string StatusText(const SharpBound& bound) {
   switch (bound.status) {
-    case SharpStatus::kBound:
-      return bound.sharp ? "sharp" : "gap " + Printf("%.1e", bound.gap);
-    case SharpStatus::kInconsistent:
-      return "inconsistent";
-    case SharpStatus::kRoundingInfeasible:
-      return "infeasible (rounding)";
-    case SharpStatus::kSolverFailed:
-      return "solver failed";
+    case SharpStatus::kSharp:
+      return bound.widened ? "sharp (T)" : "sharp";
+    case SharpStatus::kInfeasible:
+      return "infeasible";
+    case SharpStatus::kFailed:
+      return "failed";
   }
   return "";
 }
 
-std::string CsvStatus(const SharpBound& bound) {
-  switch (bound.status) {
-    case SharpStatus::kBound:
-      return bound.sharp ? "sharp" : "certified";
-    case SharpStatus::kInconsistent:
-      return "inconsistent";
-    case SharpStatus::kRoundingInfeasible:
-      return "rounding_infeasible";
-    case SharpStatus::kSolverFailed:
-      return "solver_failed";
-  }
-  return "";
+// The exact optimum clipped to [0, 1]; rounding the exact value rather than
+// the double keeps exact decimals such as 0.866 exact.
+Rational ClippedExact(const SharpBound& bound) {
+  if (bound.exact < 0) return 0;
+  if (bound.exact > 1) return 1;
+  return bound.exact;
 }
 
-std::string LowerText(const SharpBound& bound) {
-  return IsUsable(bound) ? FormatRoundedDown(bound.bound, kDecimals) : "-";
+std::string BoundText(const SharpBound& bound, bool lower) {
+  if (!IsUsable(bound)) return "-";
+  return FormatOutward(ClippedExact(bound), kDigits,
+                       lower ? Rounding::kDown : Rounding::kUp);
 }
 
-std::string UpperText(const SharpBound& bound) {
-  return IsUsable(bound) ? FormatRoundedUp(bound.bound, kDecimals) : "-";
-}
-
-std::string SharpCell(const std::string& value, const SharpBound& bound) {
-  return PadRight(PadRight(value, 14) + StatusText(bound), 27);
+std::string SharpCell(const SharpBound& bound, bool lower) {
+  return PadRight(PadRight(BoundText(bound, lower), 17) + StatusText(bound),
+                  28);
 }
 
 std::string Seconds(double s) { return Printf("%.3f s", s); }
 
-void WriteValueFindings(const SharpAnalysis& analysis, std::ostream& out) {
+void WriteNumberLine(const SharpAnalysis& analysis, std::ostream& out) {
+  const size_t count = analysis.subsets.size();
+  if (static_cast<size_t>(analysis.typedNumbers) == count) {
+    out << "  numbers: all " << count << " taken exactly as typed\n";
+  } else {
+    out << "  numbers: " << analysis.typedNumbers << " of " << count
+        << " taken exactly as typed, the others as the nearest double "
+           "(their text is not a plain decimal)\n";
+  }
+}
+
+void WriteValueFindings(const SharpAnalysis& analysis, bool verbose,
+                        std::ostream& out) {
   const DataCheck& check = analysis.check;
-  if (check.badValues.empty()) {
-    out << "  values: all " << analysis.subsets.size()
-        << " are probabilities in [0, 1]\n";
+  if (check.badValues.empty() && check.orderProblems.empty()) {
+    out << "  values: all in [0, 1], no intersection more probable than a "
+           "sub-intersection\n";
     return;
   }
-  out << "  values: " << check.badValues.size()
-      << " are not probabilities in [0, 1]:\n";
-  for (size_t i = 0; i < check.badValues.size() && i < kListed; ++i) {
+  if (!check.badValues.empty()) {
+    out << "  values: " << check.badValues.size()
+        << " outside [0, 1], by up to "
+        << EpsilonText(DataCheckEpsilon({check.badValues, {}})) << "\n";
+  }
+  const size_t listedValues = verbose ? check.badValues.size() : kListed;
+  for (size_t i = 0; i < check.badValues.size() && i < listedValues; ++i) {
     const ValueProblem& bad = check.badValues[i];
     out << "    P" << SubsetText(analysis.subsets[bad.position]) << " = "
         << Printf("%.17g", bad.value) << " (number " << bad.position + 1
         << " in the file)\n";
   }
-  if (check.badValues.size() > kListed) {
-    out << "    and " << check.badValues.size() - kListed << " more\n";
-  }
-}
-
-void WriteOrderFindings(const SharpAnalysis& analysis, std::ostream& out) {
-  std::vector<OrderProblem> genuine;
-  size_t rounding = 0;
-  double largestRounding = 0.0;
-  for (const OrderProblem& problem : analysis.check.orderProblems) {
-    if (!problem.withinRounding) {
-      genuine.push_back(problem);
-    } else {
-      ++rounding;
-      if (problem.excess > largestRounding) largestRounding = problem.excess;
+  if (!check.orderProblems.empty()) {
+    Rational largest = 0;
+    for (const OrderProblem& o : check.orderProblems) {
+      if (o.excess > largest) largest = o.excess;
     }
+    out << "  order: " << check.orderProblems.size()
+        << " intersections more probable than a sub-intersection one size "
+           "down, by up to "
+        << EpsilonText(largest) << "\n";
   }
-  if (genuine.empty() && rounding == 0) {
-    out << "  order: no intersection is more probable than a "
-           "sub-intersection one size down\n";
-  }
-  for (size_t i = 0; i < genuine.size() && i < kListed; ++i) {
-    const OrderProblem& g = genuine[i];
-    out << "  order: P" << SubsetText(analysis.subsets[g.position])
-        << " exceeds P" << SubsetText(analysis.subsets[g.subPosition]) << " by "
-        << Printf("%.3g", g.excess) << "\n";
-  }
-  if (genuine.size() > kListed) {
-    out << "  order: and " << genuine.size() - kListed
-        << " more intersections more probable than a sub-intersection\n";
-  }
-  if (rounding > 0) {
-    out << "  order: " << rounding
-        << " intersections exceed a sub-intersection by no more than input "
-           "rounding explains (at most "
-        << Printf("%.1e", largestRounding) << "); not an error\n";
+  if (!verbose) return;
+  for (const OrderProblem& o : check.orderProblems) {
+    out << "    P" << SubsetText(analysis.subsets[o.position]) << " exceeds P"
+        << SubsetText(analysis.subsets[o.subPosition]) << " by "
+        << EpsilonText(o.excess) << "\n";
   }
 }
 
-void WriteProgramFinding(const std::string& name, const SharpInterval& in,
-                         std::ostream& out) {
-  const SharpBound& bad =
-      in.lower.status != SharpStatus::kBound ? in.lower : in.upper;
-  switch (bad.status) {
-    case SharpStatus::kBound:
-      if (in.lower.roundingInfeasible || in.upper.roundingInfeasible) {
-        const SharpBound& r = in.lower.roundingInfeasible ? in.lower : in.upper;
-        out << "  programs: " << name << " infeasible as given (by at least "
-            << Printf("%.1e", r.infeasibility.distance)
-            << "), which input rounding explains; its bounds hold for all "
-               "data within that rounding\n";
-      }
-      return;
-    case SharpStatus::kInconsistent:
-      out << "  programs: " << name
-          << " infeasible beyond input rounding: the moments are at least "
-          << Printf("%.3g", bad.infeasibility.distance)
-          << " (sum of absolute changes) away from those of any "
-             "distribution\n";
-      return;
-    case SharpStatus::kRoundingInfeasible:
-      out << "  programs: " << name
-          << " infeasible, but by no more than input rounding explains; no "
-             "bound from it\n";
-      return;
-    case SharpStatus::kSolverFailed:
-      out << "  programs: " << name
-          << ": the solver failed; no bound from it\n";
-      return;
-  }
+int32_t ProgramCount(const SharpAnalysis& analysis) {
+  return 1 + static_cast<int32_t>(analysis.bivariate.size());
 }
 
-void WriteProgramFindings(const SharpAnalysis& analysis, std::ostream& out) {
-  size_t programs = 2;
-  size_t sharp = 0;
-  size_t failing = 0;
-  auto count = [&](const SharpInterval& in) {
-    sharp += (in.lower.sharp ? 1 : 0) + (in.upper.sharp ? 1 : 0);
-    failing += (IsUsable(in.lower) && IsUsable(in.upper)) ? 0 : 1;
+void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
+                          std::ostream& out) {
+  const Consistency& c = analysis.consistency;
+  const int32_t programs = ProgramCount(analysis);
+  if (c.infeasiblePrograms == 0) {
+    out << "  programs: all " << programs
+        << " feasible as typed (proven exactly)\n";
+  } else {
+    out << "  programs: " << c.infeasiblePrograms << " of " << programs
+        << " infeasible as typed (proven exactly); the "
+        << ProgramName(c.worstL) << " program needs a change of "
+        << EpsilonText(c.programEpsilon) << "\n";
+  }
+  if (c.consistent) {
+    out << "  consistent: the numbers as typed pass every check\n";
+  } else {
+    out << "  inconsistent as typed: the least uniform change that makes "
+           "every check pass is\n    epsilon = "
+        << EpsilonText(c.epsilon)
+        << " (the largest change of any one number)\n";
+  }
+  if (analysis.widened) {
+    out << "  tolerance: T = " << EpsilonText(analysis.tolerance)
+        << "; every bound holds for all numbers within T of the typed ones\n";
+  }
+  if (!verbose || !analysis.boundsComputed) return;
+  auto pivots = [](const SharpInterval& in) {
+    return in.lower.pivots + in.upper.pivots;
   };
-  count(analysis.univariate);
-  WriteProgramFinding("univariate program", analysis.univariate, out);
+  out << "    univariate: " << pivots(analysis.univariate) << " exact pivots\n";
   for (const BivariateResult& row : analysis.bivariate) {
-    programs += 2;
-    count(row.interval);
-    WriteProgramFinding("bivariate program l=" + std::to_string(row.l),
-                        row.interval, out);
-  }
-  if (failing == 0) {
-    out << "  programs: all " << programs << " feasible up to the solver's "
-        << "tolerance; " << sharp << " optima proven exactly (which proves "
-        << (sharp > 0 ? "the moments consistent" : "nothing more") << ")\n";
+    out << "    bivariate l=" << row.l << ": " << pivots(row.interval)
+        << " exact pivots\n";
   }
 }
 
 void WriteSummaryRow(const std::string& name, const std::string& lower,
                      const std::string& upper, const std::string& ls,
                      const std::string& time, std::ostream& out) {
-  out << PadRight(name, 18) << PadRight(lower, 27) << PadRight(upper, 27)
-      << PadRight(ls, 9) << time << "\n";
+  out << PadRight(name, 18) << PadRight(lower, 28) << PadRight(upper, 28)
+      << PadRight(ls, 10) << time << "\n";
+}
+
+std::string LPair(int32_t lower, int32_t upper) {
+  return (lower < 0 ? std::string("-") : std::to_string(lower)) + ", " +
+         (upper < 0 ? std::string("-") : std::to_string(upper));
 }
 
 void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
@@ -229,115 +193,143 @@ void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
   } else {
     const MethodBound& lo = method.perL[method.bestLower];
     const MethodBound& up = method.perL[method.bestUpper];
-    WriteSummaryRow("unionbound", MethodText(lo.lower), MethodText(up.upper),
-                    std::to_string(lo.l) + ", " + std::to_string(up.l),
+    WriteSummaryRow("unionbound", MethodText(analysis, lo.lower, true),
+                    MethodText(analysis, up.upper, false), LPair(lo.l, up.l),
                     Seconds(method.seconds), out);
   }
   const SharpInterval& uni = analysis.univariate;
-  WriteSummaryRow("univariate sharp",
-                  SharpCell(LowerText(uni.lower), uni.lower),
-                  SharpCell(UpperText(uni.upper), uni.upper), "-",
-                  Seconds(uni.seconds), out);
+  WriteSummaryRow("univariate sharp", SharpCell(uni.lower, true),
+                  SharpCell(uni.upper, false), "-", Seconds(uni.seconds), out);
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
-    out << "No subsequence length l from m to n-m (n < 2m): no bivariate "
-           "program and no unionbound bound.\n";
+    out << "No subsequence length l in the range: no bivariate program and "
+           "no unionbound bound.\n";
     return;
   }
   std::string lower = "-";
   std::string upper = "-";
-  std::string lo = "-";
-  std::string up = "-";
+  int32_t lo = -1;
+  int32_t up = -1;
   if (analysis.bestLower >= 0) {
     const BivariateResult& row = analysis.bivariate[analysis.bestLower];
-    lower = SharpCell(LowerText(row.interval.lower), row.interval.lower);
-    lo = std::to_string(row.l);
+    lower = SharpCell(row.interval.lower, true);
+    lo = row.l;
   }
   if (analysis.bestUpper >= 0) {
     const BivariateResult& row = analysis.bivariate[analysis.bestUpper];
-    upper = SharpCell(UpperText(row.interval.upper), row.interval.upper);
-    up = std::to_string(row.l);
+    upper = SharpCell(row.interval.upper, false);
+    up = row.l;
   }
-  WriteSummaryRow("bivariate sharp", lower, upper, lo + ", " + up,
+  WriteSummaryRow("bivariate sharp", lower, upper, LPair(lo, up),
                   Seconds(analysis.bivariateSeconds), out);
 }
 
 void WritePerLTable(const SharpAnalysis& analysis, std::ostream& out) {
   out << "\nPer subsequence length l\n"
       << "   l  " << PadRight("unionbound lower", 18)
-      << PadRight("unionbound upper", 18) << PadRight("sharp lower", 27)
-      << PadRight("sharp upper", 27) << "time\n";
+      << PadRight("unionbound upper", 18) << PadRight("sharp lower", 28)
+      << PadRight("sharp upper", 28) << "time\n";
   for (size_t i = 0; i < analysis.bivariate.size(); ++i) {
     const BivariateResult& row = analysis.bivariate[i];
     std::string l = std::to_string(row.l);
     out << std::string(l.size() < 4 ? 4 - l.size() : 0, ' ') << l << "  ";
     if (i < analysis.method.perL.size()) {
       const MethodBound& method = analysis.method.perL[i];
-      out << PadRight(MethodText(method.lower), 18)
-          << PadRight(MethodText(method.upper), 18);
+      out << PadRight(MethodText(analysis, method.lower, true), 18)
+          << PadRight(MethodText(analysis, method.upper, false), 18);
     } else {
       out << PadRight("-", 36);
     }
     const SharpInterval& in = row.interval;
-    out << SharpCell(LowerText(in.lower), in.lower)
-        << SharpCell(UpperText(in.upper), in.upper) << Seconds(in.seconds)
-        << "\n";
+    out << SharpCell(in.lower, true) << SharpCell(in.upper, false)
+        << Seconds(in.seconds) << "\n";
   }
 }
 
-std::string CsvNumber(double x) { return Printf("%.17g", x); }
-
-std::string CsvSharp(const SharpBound& bound) {
-  std::string gap = bound.status == SharpStatus::kBound && !bound.sharp
-                        ? CsvNumber(bound.gap)
-                        : "";
-  return (IsUsable(bound) ? CsvNumber(bound.bound) : "") + "," +
-         CsvStatus(bound) + "," + gap;
+std::string CsvText(const std::string& s) {
+  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
+  std::string quoted = "\"";
+  for (char c : s) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
 }
 
-void WriteCsvMethod(const std::string& kind, const MethodBound& lo,
-                    const MethodBound& up, double seconds, std::ostream& out) {
-  out << kind << "," << lo.l << "," << CsvNumber(lo.lower) << ",method,,"
-      << up.l << "," << CsvNumber(up.upper) << ",method,," << CsvNumber(seconds)
-      << "\n";
+std::string CsvStatus(const SharpBound& bound) {
+  switch (bound.status) {
+    case SharpStatus::kSharp:
+      return "sharp";
+    case SharpStatus::kInfeasible:
+      return "infeasible";
+    case SharpStatus::kFailed:
+      return "failed";
+  }
+  return "";
 }
 
-void WriteCsvSharp(const std::string& kind, const std::string& lowL,
-                   const SharpBound& lower, const std::string& upL,
-                   const SharpBound& upper, double seconds, std::ostream& out) {
-  out << kind << "," << lowL << "," << CsvSharp(lower) << "," << upL << ","
-      << CsvSharp(upper) << "," << CsvNumber(seconds) << "\n";
+std::string CsvBound(const SharpBound& bound, bool lower) {
+  const std::string value =
+      IsUsable(bound) ? FormatOutward(ClippedExact(bound), kCsvDigits,
+                                      lower ? Rounding::kDown : Rounding::kUp)
+                      : "";
+  return value + "," + CsvStatus(bound) + "," +
+         (bound.widened ? "tolerance" : "");
+}
+
+std::string CsvMethod(const SharpAnalysis& analysis, double bound, bool lower) {
+  if (IsSentinelBound(bound)) return ",none,";
+  const bool invalid = lower ? MethodLowerContradicts(analysis, bound)
+                             : MethodUpperContradicts(analysis, bound);
+  return FormatOutward(bound, kCsvDigits,
+                       lower ? Rounding::kDown : Rounding::kUp) +
+         (invalid ? ",invalid," : ",method,");
 }
 
 }  // namespace
 
-std::string FormatRoundedDown(double x, int decimals) {
-  return FormatDirected(x, decimals, false);
+std::string EpsilonText(const Rational& epsilon) {
+  return FormatOutward(epsilon, 3, Rounding::kUp);
 }
 
-std::string FormatRoundedUp(double x, int decimals) {
-  return FormatDirected(x, decimals, true);
-}
-
-void WriteDataCheck(const SharpAnalysis& analysis, std::ostream& out) {
+void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
+                    std::ostream& out) {
   out << "Data check\n";
-  WriteValueFindings(analysis, out);
-  if (!analysis.check.badValues.empty()) return;
-  WriteOrderFindings(analysis, out);
-  if (analysis.boundsComputed) WriteProgramFindings(analysis, out);
+  WriteNumberLine(analysis, out);
+  WriteValueFindings(analysis, verbose, out);
+  WriteProgramFindings(analysis, verbose, out);
+}
+
+void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out) {
+  const Consistency& c = analysis.consistency;
+  out << "Inconsistent data: no probability distribution has these "
+         "intersection\nprobabilities";
+  if (analysis.widened || !c.consistent) {
+    out << " (a change of every number by up to epsilon = "
+        << EpsilonText(c.epsilon) << " is needed).\n";
+  } else {
+    out << ".\n";
+  }
+  out << "Use --tolerance T with T >= epsilon for bounds that hold for every "
+         "consistent\nassignment within T of every number.\n";
 }
 
 void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
                       std::ostream& out) {
   WriteSummaryTable(analysis, out);
-  out << "\nsharp: proven to be the exact optimum of its moment program; "
-         "gap: certified\nbound, at that distance from the solver's optimum. "
-         "Sharp-program bounds are\nproven by exact dual solutions and "
-         "rounded outward; unionbound's are as computed.\n";
+  out << "\nsharp: the exact optimum of its moment program, proven in "
+         "rational arithmetic and\nrounded outward to "
+      << kDigits << " significant digits";
+  if (analysis.widened) {
+    out << "; (T): the program lets every number\nmove by up to the "
+           "tolerance T";
+  }
+  out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
+         "contradicted by a sharp bound.\n";
   const IndexVector wrong = ContradictedMethodLs(analysis);
   if (!wrong.empty()) {
-    out << "Note: unionbound's numbers contradict the certified bounds for "
-        << wrong.size() << " of " << analysis.bivariate.size()
+    out << "Note: unionbound's numbers contradict the sharp bounds for "
+        << wrong.size() << " of " << analysis.method.perL.size()
         << " values of l (first l=" << wrong[0]
         << "):\n      there they are not valid bounds";
     if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
@@ -346,30 +338,57 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
   if (perL) WritePerLTable(analysis, out);
 }
 
-void WriteCsv(const SharpAnalysis& analysis, std::ostream& out) {
-  out << "kind,l_lower,lower,lower_status,lower_gap,l_upper,upper,"
-         "upper_status,upper_gap,seconds\n";
+std::string CsvHeader() {
+  return "n,m,file,data_check,kind,l_lower,lower,lower_status,lower_widened,"
+         "l_upper,upper,upper_status,upper_widened,seconds";
+}
+
+void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
+              std::ostream& out) {
+  out << CsvHeader() << "\n";
+  const std::string prefix =
+      std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
+      CsvText(file) + "," +
+      (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+  auto seconds = [](double s) { return Printf("%.6f", s); };
+  auto methodRow = [&](const std::string& kind, const MethodBound& lo,
+                       const MethodBound& up, double s) {
+    out << prefix << kind << "," << lo.l << ","
+        << CsvMethod(analysis, lo.lower, true) << "," << up.l << ","
+        << CsvMethod(analysis, up.upper, false) << "," << seconds(s) << "\n";
+  };
+  auto sharpRow = [&](const std::string& kind, const std::string& lowL,
+                      const SharpBound& lower, const std::string& upL,
+                      const SharpBound& upper, double s) {
+    out << prefix << kind << "," << lowL << "," << CsvBound(lower, true) << ","
+        << upL << "," << CsvBound(upper, false) << "," << seconds(s) << "\n";
+  };
   const MethodBounds& method = analysis.method;
   if (!method.perL.empty()) {
-    WriteCsvMethod("unionbound", method.perL[method.bestLower],
-                   method.perL[method.bestUpper], method.seconds, out);
+    methodRow("unionbound", method.perL[method.bestLower],
+              method.perL[method.bestUpper], method.seconds);
   }
   const SharpInterval& uni = analysis.univariate;
-  WriteCsvSharp("univariate", "", uni.lower, "", uni.upper, uni.seconds, out);
-  if (analysis.bestLower >= 0 && analysis.bestUpper >= 0) {
-    const BivariateResult& lo = analysis.bivariate[analysis.bestLower];
-    const BivariateResult& up = analysis.bivariate[analysis.bestUpper];
-    WriteCsvSharp("bivariate", std::to_string(lo.l), lo.interval.lower,
-                  std::to_string(up.l), up.interval.upper,
-                  analysis.bivariateSeconds, out);
+  sharpRow("univariate", "", uni.lower, "", uni.upper, uni.seconds);
+  if (analysis.bestLower >= 0 || analysis.bestUpper >= 0) {
+    const SharpBound none;
+    const BivariateResult* lo = analysis.bestLower >= 0
+                                    ? &analysis.bivariate[analysis.bestLower]
+                                    : nullptr;
+    const BivariateResult* up = analysis.bestUpper >= 0
+                                    ? &analysis.bivariate[analysis.bestUpper]
+                                    : nullptr;
+    sharpRow("bivariate", lo ? std::to_string(lo->l) : "",
+             lo ? lo->interval.lower : none, up ? std::to_string(up->l) : "",
+             up ? up->interval.upper : none, analysis.bivariateSeconds);
   }
   for (const MethodBound& row : method.perL) {
-    WriteCsvMethod("unionbound_l", row, row, row.seconds, out);
+    methodRow("unionbound_l", row, row, row.seconds);
   }
   for (const BivariateResult& row : analysis.bivariate) {
     const std::string l = std::to_string(row.l);
-    WriteCsvSharp("bivariate_l", l, row.interval.lower, l, row.interval.upper,
-                  row.interval.seconds, out);
+    sharpRow("bivariate_l", l, row.interval.lower, l, row.interval.upper,
+             row.interval.seconds);
   }
 }
 

@@ -1,6 +1,6 @@
 // What unionbound-sharp writes: the data check, the table that compares
 // unionbound's bounds with the sharp ones, the optional per-l table and the
-// machine-readable CSV file.
+// machine-readable CSV file. Every sharp bound is printed rounded outward.
 #ifndef UNIONBOUND_SHARP_SHARP_REPORT_H_
 #define UNIONBOUND_SHARP_SHARP_REPORT_H_
 
@@ -11,23 +11,28 @@
 
 namespace unionbound {
 
-// x in fixed notation with `decimals` digits, rounded down (a lower bound
-// stays a lower bound) or up.
-std::string FormatRoundedDown(double x, int decimals);
-std::string FormatRoundedUp(double x, int decimals);
+// The data check in a few lines; with verbose every finding.
+void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
+                    std::ostream& out);
 
-// The data check, one line per finding.
-void WriteDataCheck(const SharpAnalysis& analysis, std::ostream& out);
+// Why no bound is printed, for data that are not consistent.
+void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out);
 
 // The comparison table and its legend; with perL also one row per l.
 void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
                       std::ostream& out);
 
-// Columns kind,l_lower,lower,lower_status,lower_gap,l_upper,upper,
-// upper_status,upper_gap,seconds; bounds with 17 significant digits. Rows:
-// unionbound, univariate, bivariate (the best ones), then unionbound_l and
-// bivariate_l for every l.
-void WriteCsv(const SharpAnalysis& analysis, std::ostream& out);
+// The columns of the CSV file, in order.
+std::string CsvHeader();
+
+// One row per bound pair: unionbound, univariate, bivariate (the best
+// ones), then unionbound_l and bivariate_l for every l. file is the input
+// file's name.
+void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
+              std::ostream& out);
+
+// epsilon rounded up to 3 significant digits, as the messages show it.
+std::string EpsilonText(const Rational& epsilon);
 
 }  // namespace unionbound
 

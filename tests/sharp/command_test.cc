@@ -131,9 +131,9 @@ TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
   EXPECT_EQ(run.status, kExitInconsistent);
   EXPECT_NE(run.out.find("Inconsistent data: no probability distribution"),
             std::string::npos);
-  EXPECT_NE(run.out.find("univariate program infeasible beyond input "
-                         "rounding"),
+  EXPECT_NE(run.out.find("infeasible as typed (proven exactly)"),
             std::string::npos);
+  EXPECT_NE(run.err.find("use --tolerance"), std::string::npos);
   EXPECT_EQ(run.out.find("Bounds on the probability"), std::string::npos);
 
   // A probability above one is reported before any program is solved.
@@ -153,7 +153,7 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   EXPECT_EQ(run.status, kExitOk) << run.err;
   for (const char* piece :
        {"unionbound-sharp: n=9, m=3, 129 probabilities from events.txt",
-        "values: all 129 are probabilities in [0, 1]", "unionbound  ",
+        "numbers: all 129 taken exactly as typed", "unionbound  ",
         "univariate sharp", "bivariate sharp", "sharp  ",
         "Per subsequence length l"}) {
     EXPECT_NE(run.out.find(piece), std::string::npos) << piece;
@@ -162,13 +162,14 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   std::string line;
   std::getline(csv, line);
   EXPECT_EQ(line,
-            "kind,l_lower,lower,lower_status,lower_gap,l_upper,upper,"
-            "upper_status,upper_gap,seconds");
+            "n,m,file,data_check,kind,l_lower,lower,lower_status,"
+            "lower_widened,l_upper,upper,upper_status,upper_widened,seconds");
   int rows = 0;
   int perL = 0;
   while (std::getline(csv, line)) {
     ++rows;
-    if (line.rfind("bivariate_l,", 0) == 0) ++perL;
+    EXPECT_EQ(line.rfind("9,3,events.txt,consistent,", 0), 0u) << line;
+    if (line.find(",bivariate_l,") != std::string::npos) ++perL;
   }
   EXPECT_EQ(perL, 4);          // l = 3 .. 6
   EXPECT_EQ(rows, 3 + 4 + 4);  // best rows, then per l for both methods

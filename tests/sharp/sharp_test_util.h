@@ -9,6 +9,10 @@
 #include "numeric/vectors.h"
 #include "problem/subsets_by_size.h"
 #include "sharp/event_systems.h"
+#include "sharp/exact_data.h"
+#include "sharp/moment_programs.h"
+#include "sharp/sharp_analysis.h"
+#include "sharp/sharp_bound.h"
 
 namespace unionbound {
 
@@ -40,6 +44,31 @@ inline std::vector<EventFamily> AllFamilies() {
   return {EventFamily::kIndependent, EventFamily::kCommonShock,
           EventFamily::kGaussianThreshold, EventFamily::kRareEvents,
           EventFamily::kRandomAtoms};
+}
+
+// A tolerance that covers rounding the exact probabilities of a generated
+// system to doubles: at least half a unit in the last place of any double
+// in [0, 1].
+inline Rational RoundingTolerance() {
+  return Rational(mpz_class(1), mpz_class(1) << 53);
+}
+
+// The whole analysis of the doubles' exact values, optionally widened.
+inline SharpAnalysis Analyse(const RealVector& p, int32_t n, int32_t m,
+                             bool roundingTolerance = false) {
+  AnalysisOptions options;
+  options.hasTolerance = roundingTolerance;
+  options.tolerance = RoundingTolerance();
+  return AnalyseProbabilities(p, ExactDataFromDoubles(p), n, m, options);
+}
+
+// Both bounds of one program (l or kUnivariate) of the doubles' exact
+// values.
+inline SharpInterval SolveProgram(const GeneratedSystem& s, int32_t l) {
+  WarmStart warm;
+  return ComputeSharpInterval(
+      MakeProgramData(ExactDataFromDoubles(s.p), s.subsets, s.n, s.m), l,
+      &warm);
 }
 
 }  // namespace unionbound

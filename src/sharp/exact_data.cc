@@ -1,0 +1,239 @@
+#include "sharp/exact_data.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace unionbound {
+namespace {
+
+// Tokens whose scale would exceed this many decimal places are taken as the
+// double read: every finite double needs fewer.
+constexpr int32_t kMaxPlaces = 1200;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+mpz_class PowerOf(unsigned long base, unsigned long exponent) {
+  mpz_class r;
+  mpz_ui_pow_ui(r.get_mpz_t(), base, exponent);
+  return r;
+}
+
+// x = mantissa * 2^-shift exactly, with shift >= 0 (x finite).
+void DyadicParts(double x, mpz_class* mantissa, int32_t* shift) {
+  int exponent = 0;
+  const double fraction = std::frexp(x, &exponent);
+  double m = std::ldexp(fraction, 53);
+  int32_t s = 53 - exponent;
+  while (s > 0 && m == std::floor(m / 2) * 2 && m != 0) {
+    m /= 2;
+    --s;
+  }
+  *mantissa = mpz_class(m);
+  if (s < 0) {
+    mpz_mul_2exp(mantissa->get_mpz_t(), mantissa->get_mpz_t(),
+                 static_cast<mp_bitcnt_t>(-s));
+    s = 0;
+  }
+  *shift = s;
+}
+
+// One number: either a decimal token or a dyadic fallback.
+struct Entry {
+  bool decimal;
+  bool negative;
+  mpz_class digits;  // decimal digits, or the dyadic mantissa (signed)
+  int32_t places;    // decimal places, or the binary shift
+};
+
+bool MatchesDouble(const std::string& text, size_t start, size_t used,
+                   double expected) {
+  const std::string token = text.substr(start, used);
+  const double parsed = std::strtod(token.c_str(), nullptr);
+  return parsed == expected && std::signbit(parsed) == std::signbit(expected);
+}
+
+ExactData Assemble(const std::vector<Entry>& entries, int32_t typed) {
+  int32_t decimalPlaces = 0;
+  int32_t binaryPlaces = 0;
+  for (const Entry& e : entries) {
+    if (e.decimal) {
+      decimalPlaces = std::max(decimalPlaces, e.places);
+    } else {
+      binaryPlaces = std::max(binaryPlaces, e.places);
+    }
+  }
+  ExactData data;
+  data.typed = typed;
+  data.scale = PowerOf(10, static_cast<unsigned long>(decimalPlaces));
+  mpz_mul_2exp(data.scale.get_mpz_t(), data.scale.get_mpz_t(),
+               static_cast<mp_bitcnt_t>(binaryPlaces));
+  std::vector<mpz_class> tenPowers(static_cast<size_t>(decimalPlaces) + 1);
+  for (size_t k = 0; k < tenPowers.size(); ++k) {
+    tenPowers[k] = PowerOf(10, static_cast<unsigned long>(k));
+  }
+  data.scaled.resize(entries.size());
+  for (size_t u = 0; u < entries.size(); ++u) {
+    const Entry& e = entries[u];
+    mpz_class& v = data.scaled[u];
+    if (e.decimal) {
+      v = e.digits * tenPowers[decimalPlaces - e.places];
+      mpz_mul_2exp(v.get_mpz_t(), v.get_mpz_t(), binaryPlaces);
+      if (e.negative) v = -v;
+    } else {
+      v = e.digits * tenPowers[decimalPlaces];
+      mpz_mul_2exp(v.get_mpz_t(), v.get_mpz_t(), binaryPlaces - e.places);
+    }
+  }
+  return data;
+}
+
+Entry DyadicEntry(double x) {
+  Entry e{false, false, 0, 0};
+  if (x != 0.0) DyadicParts(x, &e.digits, &e.places);
+  return e;
+}
+
+}  // namespace
+
+bool ParseDecimalToken(const std::string& text, size_t start,
+                       DecimalToken* token, size_t* used) {
+  size_t i = start;
+  const size_t size = text.size();
+  bool negative = false;
+  if (i < size && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  std::string digits;
+  int64_t places = 0;
+  bool any = false;
+  while (i < size && IsDigit(text[i])) {
+    digits += text[i++];
+    any = true;
+  }
+  if (i < size && text[i] == '.') {
+    ++i;
+    while (i < size && IsDigit(text[i])) {
+      digits += text[i++];
+      ++places;
+      any = true;
+    }
+  }
+  if (!any) return false;
+  if (i < size && (text[i] == 'e' || text[i] == 'E')) {
+    size_t j = i + 1;
+    bool expNegative = false;
+    if (j < size && (text[j] == '+' || text[j] == '-')) {
+      expNegative = text[j] == '-';
+      ++j;
+    }
+    if (j < size && IsDigit(text[j])) {
+      int64_t exponent = 0;
+      while (j < size && IsDigit(text[j])) {
+        if (exponent < 1000000) exponent = exponent * 10 + (text[j] - '0');
+        ++j;
+      }
+      places += expNegative ? exponent : -exponent;
+      i = j;
+    }
+  }
+  const size_t first = digits.find_first_not_of('0');
+  token->negative = negative;
+  token->digits = first == std::string::npos
+                      ? mpz_class(0)
+                      : mpz_class(digits.substr(first), 10);
+  if (places > kMaxPlaces || places < -kMaxPlaces) {
+    if (sgn(token->digits) != 0) return false;
+    places = 0;
+  }
+  token->places = static_cast<int32_t>(places);
+  if (token->places < 0) {
+    token->digits *= PowerOf(10, static_cast<unsigned long>(-token->places));
+    token->places = 0;
+  }
+  *used = i - start;
+  return true;
+}
+
+bool ParseExactDecimal(const std::string& text, Rational* value) {
+  DecimalToken token;
+  size_t used = 0;
+  if (!ParseDecimalToken(text, 0, &token, &used) || used != text.size()) {
+    return false;
+  }
+  Rational q(token.digits,
+             PowerOf(10, static_cast<unsigned long>(token.places)));
+  q.canonicalize();
+  *value = token.negative ? Rational(-q) : q;
+  return true;
+}
+
+ExactData ReadExactData(std::istream& in, const RealVector& doubles) {
+  const std::string text((std::istreambuf_iterator<char>(in)),
+                         std::istreambuf_iterator<char>());
+  std::vector<Entry> entries;
+  entries.reserve(doubles.size());
+  size_t pos = 0;
+  bool inStep = true;  // the scan still follows the numbers read
+  int32_t typed = 0;
+  for (double x : doubles) {
+    DecimalToken token;
+    size_t used = 0;
+    if (inStep) {
+      while (pos < text.size() &&
+             std::isspace(static_cast<unsigned char>(text[pos]))) {
+        ++pos;
+      }
+      inStep = ParseDecimalToken(text, pos, &token, &used) &&
+               MatchesDouble(text, pos, used, x);
+    }
+    if (!inStep) {
+      entries.push_back(DyadicEntry(x));
+      continue;
+    }
+    pos += used;
+    ++typed;
+    entries.push_back(
+        {true, token.negative, std::move(token.digits), token.places});
+  }
+  return Assemble(entries, typed);
+}
+
+ExactData ReadExactFile(const std::string& path, const RealVector& doubles) {
+  std::ifstream file(path);
+  if (!file) return ExactDataFromDoubles(doubles);
+  return ReadExactData(file, doubles);
+}
+
+ExactData ExactDataFromDoubles(const RealVector& doubles) {
+  std::vector<Entry> entries;
+  entries.reserve(doubles.size());
+  for (double x : doubles) entries.push_back(DyadicEntry(x));
+  return Assemble(entries, 0);
+}
+
+ExactData ExactDataFromRationals(const RationalVector& values) {
+  ExactData data;
+  data.scale = 1;
+  for (const Rational& q : values) {
+    mpz_lcm(data.scale.get_mpz_t(), data.scale.get_mpz_t(), q.get_den_mpz_t());
+  }
+  for (const Rational& q : values) {
+    data.scaled.push_back(q.get_num() * (data.scale / q.get_den()));
+  }
+  data.typed = static_cast<int32_t>(values.size());
+  return data;
+}
+
+Rational ValueOf(const ExactData& data, size_t u) {
+  Rational q(data.scaled[u], data.scale);
+  q.canonicalize();
+  return q;
+}
+
+}  // namespace unionbound

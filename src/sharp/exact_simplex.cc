@@ -1,0 +1,449 @@
+#include "sharp/exact_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <utility>
+
+namespace unionbound {
+namespace {
+
+constexpr int32_t kPivotLimit = 100000;
+// After this many pivots in a row that do not move, Bland's rule takes over
+// so that the method cannot cycle.
+constexpr int32_t kStallBeforeBland = 40;
+// Duals below this magnitude could underflow in the floating-point pricing;
+// such a pass prices every column exactly.
+constexpr double kTinyDual = 1e-280;
+
+// C(k, e) as doubles (truncated from the exact value, so within a relative
+// 2^-52), for k <= maxK and e <= maxE, kept per thread and grown on demand.
+class BinomialDoubles {
+ public:
+  void Ensure(int32_t maxK, int32_t maxE) {
+    if (maxK <= maxK_ && maxE <= maxE_) return;
+    maxK_ = std::max(maxK, maxK_);
+    maxE_ = std::max(maxE, maxE_);
+    table_.assign(static_cast<size_t>(maxK_ + 1) * (maxE_ + 1), 0.0);
+    mpz_class c;
+    for (int32_t k = 0; k <= maxK_; ++k) {
+      for (int32_t e = 0; e <= maxE_ && e <= k; ++e) {
+        mpz_bin_uiui(c.get_mpz_t(), static_cast<unsigned long>(k),
+                     static_cast<unsigned long>(e));
+        table_[static_cast<size_t>(k) * (maxE_ + 1) + e] = c.get_d();
+      }
+    }
+  }
+  const double* Row(int32_t k) const {
+    return table_.data() + static_cast<size_t>(k) * (maxE_ + 1);
+  }
+
+ private:
+  int32_t maxK_ = -1;
+  int32_t maxE_ = -1;
+  std::vector<double> table_;
+};
+
+BinomialDoubles& ThreadBinomials() {
+  thread_local BinomialDoubles table;
+  return table;
+}
+
+enum class Phase { kFeasibility, kOptimality };
+
+struct Candidate {
+  bool found = false;
+  BasicVariable variable{VariableKind::kPoint, 0, 0};
+  double score = 0.0;
+  long order = 0;
+};
+
+class Solver {
+ public:
+  Solver(const GridProgram& program, SimplexState* state)
+      : p_(program), rows_(program.rows.size()), state_(state) {
+    int32_t maxE = 0;
+    for (const GridRow& row : p_.rows) {
+      maxE = std::max({maxE, row.e1, row.e2});
+    }
+    binomials_ = &ThreadBinomials();
+    binomials_->Ensure(std::max(p_.maxI, p_.maxJ), maxE);
+  }
+
+  SimplexResult Run() {
+    Start();
+    SimplexResult result;
+    if (HasPositiveArtificial()) {
+      if (!Iterate(Phase::kFeasibility, &result)) return Finish(result);
+      const Rational infeasibility = ArtificialSum();
+      if (sgn(infeasibility) > 0) {
+        result.status = SimplexStatus::kInfeasible;
+        result.y = Duals(Phase::kFeasibility);
+        result.margin = infeasibility;
+        return Finish(result);
+      }
+    }
+    if (!Iterate(Phase::kOptimality, &result)) return Finish(result);
+    result.status = SimplexStatus::kOptimal;
+    result.y = Duals(Phase::kOptimality);
+    result.value = 0;
+    for (size_t b = 0; b < rows_; ++b) {
+      const int32_t c = Cost(basis_[b], Phase::kOptimality);
+      if (c != 0) result.value += c * x_[b];
+    }
+    return Finish(result);
+  }
+
+ private:
+  // The state's basis where it still fits the program, artificial columns
+  // elsewhere, and every negative basic value turned positive by flipping the
+  // sign of an artificial column (a real one that is negative becomes one).
+  void Start() {
+    if (state_->basis.size() == rows_ && state_->inverse.size() == rows_) {
+      basis_ = state_->basis;
+      inverse_ = state_->inverse;
+      for (const BasicVariable& v : basis_) {
+        if (v.kind == VariableKind::kArtificial) {
+          nextArtificial_ = std::max(nextArtificial_, v.i + 1);
+        }
+      }
+      for (BasicVariable& v : basis_) {
+        if (!Fits(v)) MakeArtificial(&v);
+      }
+    } else {
+      basis_.clear();
+      inverse_.assign(rows_, RationalVector(rows_, Rational(0)));
+      for (size_t t = 0; t < rows_; ++t) {
+        basis_.push_back({VariableKind::kArtificial, 0, 0});
+        MakeArtificial(&basis_.back());
+        inverse_[t][t] = 1;
+      }
+    }
+    x_.assign(rows_, Rational(0));
+    for (size_t b = 0; b < rows_; ++b) {
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(inverse_[b][t]) != 0 && sgn(p_.rhs[t]) != 0) {
+          x_[b] += inverse_[b][t] * p_.rhs[t];
+        }
+      }
+      if (sgn(x_[b]) < 0) {
+        if (basis_[b].kind != VariableKind::kArtificial) {
+          MakeArtificial(&basis_[b]);
+        }
+        x_[b] = -x_[b];
+        for (Rational& q : inverse_[b]) q = -q;
+      }
+    }
+  }
+
+  bool Fits(const BasicVariable& v) const {
+    switch (v.kind) {
+      case VariableKind::kPoint:
+        return v.i <= p_.maxI && v.j <= p_.maxJ;
+      case VariableKind::kExtra:
+        return static_cast<size_t>(v.i) < p_.extra.size();
+      case VariableKind::kArtificial:
+        return true;
+    }
+    return false;
+  }
+
+  void MakeArtificial(BasicVariable* v) {
+    *v = {VariableKind::kArtificial, nextArtificial_++, 0};
+  }
+
+  bool HasPositiveArtificial() const {
+    for (size_t b = 0; b < rows_; ++b) {
+      if (basis_[b].kind == VariableKind::kArtificial && sgn(x_[b]) > 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  Rational ArtificialSum() const {
+    Rational s = 0;
+    for (size_t b = 0; b < rows_; ++b) {
+      if (basis_[b].kind == VariableKind::kArtificial) s += x_[b];
+    }
+    return s;
+  }
+
+  int32_t Cost(const BasicVariable& v, Phase phase) const {
+    if (phase == Phase::kFeasibility) {
+      return v.kind == VariableKind::kArtificial ? 1 : 0;
+    }
+    switch (v.kind) {
+      case VariableKind::kPoint:
+        return PointCost(p_, v.i, v.j);
+      case VariableKind::kExtra:
+        return p_.extra[v.i].cost;
+      case VariableKind::kArtificial:
+        return 0;
+    }
+    return 0;
+  }
+
+  RationalVector Duals(Phase phase) const {
+    RationalVector y(rows_, Rational(0));
+    for (size_t b = 0; b < rows_; ++b) {
+      const int32_t c = Cost(basis_[b], phase);
+      if (c == 0) continue;
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(inverse_[b][t]) != 0) y[t] += c * inverse_[b][t];
+      }
+    }
+    return y;
+  }
+
+  std::vector<mpz_class> Column(const BasicVariable& v) const {
+    std::vector<mpz_class> a(rows_);
+    if (v.kind == VariableKind::kPoint) {
+      for (size_t t = 0; t < rows_; ++t) a[t] = PointEntry(p_, t, v.i, v.j);
+    } else if (v.kind == VariableKind::kExtra) {
+      for (const auto& [row, value] : p_.extra[v.i].entries) a[row] = value;
+    }
+    return a;
+  }
+
+  long Order(const BasicVariable& v) const {
+    switch (v.kind) {
+      case VariableKind::kExtra:
+        return v.i;
+      case VariableKind::kPoint:
+        return static_cast<long>(p_.extra.size()) +
+               static_cast<long>(v.i) * (p_.maxJ + 1) + v.j;
+      case VariableKind::kArtificial:
+        return std::numeric_limits<long>::max() / 2 + v.i;
+    }
+    return 0;
+  }
+
+  // The duals as integers over one denominator, for exact pricing.
+  struct IntegerDuals {
+    std::vector<mpz_class> numerators;
+    mpz_class denominator;
+  };
+
+  static IntegerDuals ToIntegerDuals(const RationalVector& y) {
+    IntegerDuals d;
+    d.denominator = 1;
+    for (const Rational& q : y) {
+      mpz_lcm(d.denominator.get_mpz_t(), d.denominator.get_mpz_t(),
+              q.get_den_mpz_t());
+    }
+    for (const Rational& q : y) {
+      d.numerators.push_back(q.get_num() * (d.denominator / q.get_den()));
+    }
+    return d;
+  }
+
+  // The sign of cost - A_v . y, exactly.
+  int ExactReducedCostSign(const BasicVariable& v, int32_t cost,
+                           const IntegerDuals& duals) const {
+    const std::vector<mpz_class> a = Column(v);
+    mpz_class s = cost * duals.denominator;
+    for (size_t t = 0; t < rows_; ++t) {
+      if (sgn(a[t]) != 0) s -= duals.numerators[t] * a[t];
+    }
+    return sgn(s);
+  }
+
+  void Offer(const BasicVariable& v, double score, bool bland,
+             Candidate* best) const {
+    const long order = Order(v);
+    const bool better =
+        !best->found || (bland ? order < best->order : score < best->score);
+    if (better) *best = {true, v, score, order};
+  }
+
+  // The entering column: the most negative reduced cost per unit of column
+  // size, or with Bland's rule the first negative one.
+  Candidate Price(Phase phase, bool bland) const {
+    const RationalVector y = Duals(phase);
+    std::vector<double> yd(rows_);
+    bool reliable = true;
+    for (size_t t = 0; t < rows_; ++t) {
+      yd[t] = y[t].get_d();
+      if (!std::isfinite(yd[t]) ||
+          (sgn(y[t]) != 0 && std::fabs(yd[t]) < kTinyDual)) {
+        reliable = false;
+      }
+    }
+    bool haveIntegerDuals = false;
+    IntegerDuals duals;
+    auto exactSign = [&](const BasicVariable& v, int32_t cost) {
+      if (!haveIntegerDuals) {
+        duals = ToIntegerDuals(y);
+        haveIntegerDuals = true;
+      }
+      return ExactReducedCostSign(v, cost, duals);
+    };
+    Candidate best;
+    for (size_t e = 0; e < p_.extra.size(); ++e) {
+      const BasicVariable v{VariableKind::kExtra, static_cast<int32_t>(e), 0};
+      const int32_t cost = phase == Phase::kOptimality ? p_.extra[e].cost : 0;
+      if (exactSign(v, cost) < 0) {
+        Rational d = Rational(cost);
+        for (const auto& [row, value] : p_.extra[e].entries) {
+          d -= value * y[row];
+        }
+        double norm = 0.0;
+        for (const auto& entry : p_.extra[e].entries) {
+          norm += std::fabs(entry.second.get_d());
+        }
+        Offer(v, d.get_d() / (norm > 0 ? norm : 1.0), bland, &best);
+      }
+    }
+    if (bland && best.found) return best;  // extras come first in the order
+    // Relative error of the floating-point reduced cost against the sum of
+    // the magnitudes: truncated duals and binomials, rounded products and
+    // the additions, with room to spare.
+    const double relative =
+        (static_cast<double>(rows_) + 6.0) * std::ldexp(1.0, -52) * 1.01;
+    const double* colJ = nullptr;
+    for (int32_t i = 0; i <= p_.maxI; ++i) {
+      const double* colI = binomials_->Row(i);
+      for (int32_t j = 0; j <= p_.maxJ; ++j) {
+        colJ = binomials_->Row(j);
+        double s = 0.0;
+        double magnitude = 0.0;
+        double norm = 0.0;
+        for (size_t t = 0; t < rows_; ++t) {
+          const GridRow& row = p_.rows[t];
+          if (row.e1 < 0 || row.e1 > i || row.e2 > j) continue;
+          const double a = colI[row.e1] * colJ[row.e2];
+          s += yd[t] * a;
+          magnitude += std::fabs(yd[t]) * a;
+          norm += a;
+        }
+        const int32_t cost =
+            phase == Phase::kOptimality ? PointCost(p_, i, j) : 0;
+        const double d = cost - s;
+        const double error = magnitude * relative;
+        const BasicVariable v{VariableKind::kPoint, i, j};
+        if (reliable && d > error) continue;
+        if (!(reliable && d < -error) && exactSign(v, cost) >= 0) continue;
+        Offer(v, (std::isfinite(d) ? d : -1.0) / (norm > 0 ? norm : 1.0), bland,
+              &best);
+        if (bland) return best;  // the first in Bland's order
+      }
+    }
+    return best;
+  }
+
+  // Position of the leaving variable for entering direction d, or -1 when
+  // the direction is unbounded.
+  long Leaving(const RationalVector& d, Phase phase, bool bland) const {
+    if (phase == Phase::kOptimality) {
+      // Artificial columns left in the basis sit at 0 and must stay there.
+      for (size_t b = 0; b < rows_; ++b) {
+        if (basis_[b].kind == VariableKind::kArtificial && sgn(d[b]) != 0) {
+          return static_cast<long>(b);
+        }
+      }
+    }
+    long leave = -1;
+    Rational bestRatio;
+    for (size_t b = 0; b < rows_; ++b) {
+      if (sgn(d[b]) <= 0) continue;
+      const Rational ratio = x_[b] / d[b];
+      bool better = leave < 0 || ratio < bestRatio;
+      if (!better && ratio == bestRatio) {
+        const BasicVariable& current = basis_[leave];
+        const bool artificialFirst =
+            basis_[b].kind == VariableKind::kArtificial &&
+            current.kind != VariableKind::kArtificial;
+        better =
+            artificialFirst || (bland && Order(basis_[b]) < Order(current));
+      }
+      if (better) {
+        leave = static_cast<long>(b);
+        bestRatio = ratio;
+      }
+    }
+    return leave;
+  }
+
+  void Pivot(size_t leave, const BasicVariable& enter,
+             const RationalVector& d) {
+    const Rational step = x_[leave] / d[leave];
+    for (size_t b = 0; b < rows_; ++b) {
+      if (b == leave || sgn(d[b]) == 0) continue;
+      x_[b] -= step * d[b];
+    }
+    x_[leave] = step;
+    const Rational pivot = d[leave];
+    for (Rational& q : inverse_[leave]) {
+      if (sgn(q) != 0) q /= pivot;
+    }
+    for (size_t b = 0; b < rows_; ++b) {
+      if (b == leave || sgn(d[b]) == 0) continue;
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(inverse_[leave][t]) != 0) {
+          inverse_[b][t] -= d[b] * inverse_[leave][t];
+        }
+      }
+    }
+    basis_[leave] = enter;
+  }
+
+  RationalVector Direction(const BasicVariable& v) const {
+    const std::vector<mpz_class> a = Column(v);
+    RationalVector d(rows_, Rational(0));
+    for (size_t b = 0; b < rows_; ++b) {
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(a[t]) != 0 && sgn(inverse_[b][t]) != 0) {
+          d[b] += inverse_[b][t] * a[t];
+        }
+      }
+    }
+    return d;
+  }
+
+  // Pivots until no column improves the phase's objective; false when the
+  // pivot limit is reached or the direction is unbounded.
+  bool Iterate(Phase phase, SimplexResult* result) {
+    int32_t stall = 0;
+    while (result->pivots < kPivotLimit) {
+      if (phase == Phase::kFeasibility && !HasPositiveArtificial()) return true;
+      const bool bland = stall >= kStallBeforeBland;
+      const Candidate enter = Price(phase, bland);
+      if (!enter.found) return true;
+      const RationalVector d = Direction(enter.variable);
+      const long leave = Leaving(d, phase, bland);
+      if (leave < 0) return false;
+      stall = sgn(x_[leave]) == 0 ? stall + 1 : 0;
+      Pivot(static_cast<size_t>(leave), enter.variable, d);
+      ++result->pivots;
+    }
+    return false;
+  }
+
+  SimplexResult Finish(SimplexResult result) {
+    result.basis = basis_;
+    result.basicValues = x_;
+    state_->basis = basis_;
+    state_->inverse = inverse_;
+    return result;
+  }
+
+  const GridProgram& p_;
+  const size_t rows_;
+  SimplexState* state_;
+  BinomialDoubles* binomials_ = nullptr;
+  std::vector<BasicVariable> basis_;
+  std::vector<RationalVector> inverse_;
+  RationalVector x_;
+  int32_t nextArtificial_ = 0;
+};
+
+}  // namespace
+
+SimplexResult SolveExact(const GridProgram& program, SimplexState* state) {
+  Solver solver(program, state);
+  return solver.Run();
+}
+
+}  // namespace unionbound

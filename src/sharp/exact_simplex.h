@@ -1,0 +1,57 @@
+// An exact simplex method for the grid programs: the basis inverse, the
+// basic values and the duals are kept in rational arithmetic, so every
+// result is proven. Only the choice of the entering column uses doubles:
+// reduced costs are evaluated in floating point with a rigorous error bound,
+// and a column whose sign that bound leaves open is priced exactly. These
+// programs have few rows, so rational pivots are cheap.
+//
+// A state carries the basis from one program to the next with the same rows
+// (the next l, or the other sense): the coefficients of a point do not
+// depend on l, so the inverse stays valid and only points that left the grid
+// become artificial. Requires every entry C(i, e1) C(j, e2) to be finite as a
+// double.
+#ifndef UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
+#define UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "sharp/exact_arithmetic.h"
+#include "sharp/grid_program.h"
+
+namespace unionbound {
+
+enum class VariableKind { kPoint, kExtra, kArtificial };
+
+struct BasicVariable {
+  VariableKind kind;
+  int32_t i;  // point (i, j); extra column i; artificial number i
+  int32_t j;
+};
+
+// The basis of a solve, reusable by the next one with the same row count.
+struct SimplexState {
+  std::vector<BasicVariable> basis;     // one per row
+  std::vector<RationalVector> inverse;  // [position][row]
+};
+
+enum class SimplexStatus { kOptimal, kInfeasible, kPivotLimit };
+
+struct SimplexResult {
+  SimplexStatus status = SimplexStatus::kPivotLimit;
+  Rational value;    // the optimum of cost . x
+  RationalVector y;  // optimal duals; when infeasible a Farkas vector:
+                     // A^T y <= 0 exactly and rhs . y = margin > 0
+  Rational margin;
+  std::vector<BasicVariable> basis;
+  RationalVector basicValues;
+  int32_t pivots = 0;
+};
+
+// Solves the program from the state's basis (an empty state starts from an
+// artificial basis) and leaves the final basis in the state.
+SimplexResult SolveExact(const GridProgram& program, SimplexState* state);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
