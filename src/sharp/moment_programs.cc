@@ -71,15 +71,6 @@ ProgramData WidenProgramData(const ExactData& data, const IndexMatrix& subsets,
   p.typed = BuildMomentTable(values, subsets, n, m);
   p.widened = true;
   p.tolerance = tolerance.get_num() * (p.scale / tolerance.get_den());
-  std::vector<mpz_class> below(values.size());
-  std::vector<mpz_class> above(values.size());
-  for (size_t u = 0; u < values.size(); ++u) {
-    if (values[u] < p.tolerance) below[u] = p.tolerance - values[u];
-    const mpz_class over = values[u] + p.tolerance - p.scale;
-    if (sgn(over) > 0) above[u] = over;
-  }
-  p.belowZero = BuildMomentTable(below, subsets, n, m);
-  p.aboveOne = BuildMomentTable(above, subsets, n, m);
   return p;
 }
 
@@ -101,8 +92,8 @@ GridProgram BoundProgram(const ProgramData& data, int32_t l, Sense sense) {
       continue;
     }
     const mpz_class reach = GroupSize(data.n, split, row) * data.tolerance;
-    const mpz_class low = sum - reach + GroupSum(data.belowZero, split, row);
-    const mpz_class high = sum + reach - GroupSum(data.aboveOne, split, row);
+    const mpz_class low = sum - reach;
+    const mpz_class high = sum + reach;
     p.rhs[t] = Over(low, data.scale);
     if (high == low) continue;
     // A x - w = low and w + s = high - low: the moment lies in [low, high].

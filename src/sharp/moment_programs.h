@@ -1,7 +1,10 @@
 // The programs unionbound-sharp solves, built from the exact data: the
 // univariate and bivariate bound programs, as typed or widened by a
-// tolerance T (every number may move by up to T within [0, 1]), and the
-// programs that find the smallest such T that makes a program feasible.
+// tolerance T (every number may move by up to T), and the programs that
+// find the smallest such T that makes a program feasible. The widened
+// programs do not clip the moved numbers to [0, 1]: their bounds hold for a
+// superset of the consistent assignments within T, and a program is
+// feasible for exactly the T its epsilon program allows.
 #ifndef UNIONBOUND_SHARP_MOMENT_PROGRAMS_H_
 #define UNIONBOUND_SHARP_MOMENT_PROGRAMS_H_
 
@@ -36,9 +39,7 @@ struct ProgramData {
 ProgramData MakeProgramData(const ExactData& data, const IndexMatrix& subsets,
                             int32_t n, int32_t m);
 
-// The same data widened by tolerance >= 0 (every number within [0, 1]
-// after the change, which needs tolerance at least each number's distance
-// to [0, 1]).
+// The same data widened by tolerance >= 0.
 ProgramData WidenProgramData(const ExactData& data, const IndexMatrix& subsets,
                              int32_t n, int32_t m, const Rational& tolerance);
 

@@ -176,5 +176,146 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   fs::remove_all(dir);
 }
 
+void WriteText(const fs::path& file, const std::string& text) {
+  std::ofstream out(file);
+  out << text;
+}
+
+// The CSV row of the given kind, split at commas.
+std::vector<std::string> CsvRow(const fs::path& file, const std::string& kind) {
+  std::ifstream csv(file);
+  std::string line;
+  while (std::getline(csv, line)) {
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    std::string field;
+    while (std::getline(split, field, ',')) fields.push_back(field);
+    if (line.back() == ',') fields.push_back("");
+    if (fields.size() > 4 && fields[4] == kind) return fields;
+  }
+  return {};
+}
+
+// The epsilon the error line names.
+std::string EpsilonIn(const std::string& err) {
+  const size_t at = err.find("epsilon = ");
+  if (at == std::string::npos) return "";
+  const size_t start = at + 10;
+  return err.substr(start, err.find(';', start) - start);
+}
+
+TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
+  const fs::path dir = TempDir("six_digits");
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 10, 3, 11);
+  std::ofstream out(dir / "prob.txt");
+  out.precision(6);
+  for (double x : s.p) out << x << "\n";
+  out.close();
+  CommandRun run = RunBinary(dir, "10 3");
+  ASSERT_EQ(run.status, kExitInconsistent);
+  const std::string epsilon = EpsilonIn(run.err);
+  ASSERT_FALSE(epsilon.empty()) << run.err;
+  EXPECT_NE(run.out.find("epsilon = " + epsilon), std::string::npos);
+  // The epsilon itself is enough; anything below it is refused.
+  run = RunBinary(dir, "10 3 --tolerance " + epsilon);
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("sharp (T)"), std::string::npos);
+  run = RunBinary(dir, "10 3 --tolerance 1e-12");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_NE(run.err.find("is below epsilon"), std::string::npos);
+  // Half a unit in the sixth digit covers the true numbers, so the true
+  // union probability lies inside every bound.
+  run = RunBinary(dir, "10 3 --tolerance 5e-7 --csv b.csv");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  for (const char* kind : {"univariate", "bivariate"}) {
+    const std::vector<std::string> row = CsvRow(dir / "b.csv", kind);
+    ASSERT_EQ(row.size(), 14u) << kind;
+    EXPECT_EQ(row[3], "inconsistent");
+    EXPECT_EQ(row[8], "tolerance");
+    EXPECT_LE(std::stod(row[6]), s.unionProbability) << kind;
+    EXPECT_GE(std::stod(row[10]), s.unionProbability) << kind;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
+  const fs::path dir = TempDir("two_ulps");
+  // Eight identical events of probability 0.3; one pair two units in the
+  // last place above.
+  std::string text;
+  for (int u = 0; u < 8 + 28; ++u)
+    text += u == 9 ? "0.30000000000000010\n" : "0.3\n";
+  WriteText(dir / "prob.txt", text);
+  CommandRun run = RunBinary(dir, "8 2");
+  ASSERT_EQ(run.status, kExitInconsistent);
+  EXPECT_NE(run.out.find("2 intersections more probable than a "
+                         "sub-intersection"),
+            std::string::npos);
+  EXPECT_EQ(EpsilonIn(run.err), "5.00e-17");
+  run = RunBinary(dir, "8 2 --tolerance 5e-17");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  run = RunBinary(dir, "8 2 --tolerance 4.9e-17");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  // As typed, 0.3 everywhere is consistent and the bounds are exactly 0.3.
+  text.clear();
+  for (int u = 0; u < 8 + 28; ++u) text += "0.3\n";
+  WriteText(dir / "prob.txt", text);
+  run = RunBinary(dir, "8 2 --csv o.csv");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  const std::vector<std::string> row = CsvRow(dir / "o.csv", "univariate");
+  ASSERT_EQ(row.size(), 14u);
+  EXPECT_EQ(row[6], "0.30000000000000000");
+  EXPECT_EQ(row[10], "0.30000000000000000");
+  EXPECT_EQ(row[7], "sharp");
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, EvenOrderShowsUnionboundsContradictedNumbersAsInvalid) {
+  const fs::path dir = TempDir("even");
+  const CommandRun run = RunBinary(fs::path(UNIONBOUND_SOURCE_DIR) / "examples",
+                                   "12 2 --csv " + (dir / "e.csv").string());
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("unionbound        invalid"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("for 9 of 9 values of l"), std::string::npos);
+  EXPECT_EQ(CsvRow(dir / "e.csv", "unionbound")[7], "invalid");
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {
+  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  const CommandRun run = RunBinary(examples, "12 3 --per-l --l 4..6");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("\n   4  "), std::string::npos);
+  EXPECT_NE(run.out.find("\n   6  "), std::string::npos);
+  EXPECT_EQ(run.out.find("\n   3  "), std::string::npos);
+  EXPECT_EQ(run.out.find("\n   7  "), std::string::npos);
+  for (const char* bad : {"2..5", "5..10", "6..4", "x"}) {
+    const CommandRun r = RunInProcess({"12", "3", "--l", bad});
+    EXPECT_EQ(r.status, kExitUsage) << bad;
+    EXPECT_NE(r.err.find("--l"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "-1"}).status, kExitUsage);
+  EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "0.1x"}).status,
+            kExitUsage);
+}
+
+TEST(SharpProgram, FailedWritesEndWithStatusOneAndOneLine) {
+  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  CommandRun run =
+      RunBinary(examples, "12 3 --csv /nonexistent-folder/bounds.csv");
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_NE(run.err.find("cannot write '/nonexistent-folder/bounds.csv'"),
+            std::string::npos);
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+  // Standard output that fails.
+  std::ostringstream out;
+  out.setstate(std::ios::badbit);
+  std::ostringstream err;
+  const std::string file = (examples / "prob.txt").string();
+  EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitUsage);
+  EXPECT_NE(err.str().find("cannot write standard output"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace unionbound
