@@ -50,10 +50,27 @@ struct Entry {
   int32_t places;    // decimal places, or the binary shift
 };
 
+// Whether the token is the number read as `expected`: the scan and the
+// formatted extraction must not drift apart. A token within a few units in
+// the last place of the double is the same token; anything else is
+// settled by a correctly rounded conversion.
 bool MatchesDouble(const std::string& text, size_t start, size_t used,
-                   double expected) {
-  const std::string token = text.substr(start, used);
-  const double parsed = std::strtod(token.c_str(), nullptr);
+                   const DecimalToken& token, double expected) {
+  static const double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (token.places >= 0 && token.places <= 22 &&
+      mpz_sizeinbase(token.digits.get_mpz_t(), 2) <= 63) {
+    double approx = token.digits.get_d() / kTens[token.places];
+    if (token.negative) approx = -approx;
+    const double slack = 8 * std::ldexp(std::fabs(expected), -52);
+    if (approx == expected ||
+        (std::fabs(approx - expected) <= slack && expected != 0.0)) {
+      return true;
+    }
+  }
+  const std::string text2 = text.substr(start, used);
+  const double parsed = std::strtod(text2.c_str(), nullptr);
   return parsed == expected && std::signbit(parsed) == std::signbit(expected);
 }
 
@@ -109,17 +126,31 @@ bool ParseDecimalToken(const std::string& text, size_t start,
     negative = text[i] == '-';
     ++i;
   }
+  // Up to 18 digits accumulate in a machine word; longer mantissas go
+  // through text.
+  uint64_t word = 0;
+  int32_t wordDigits = 0;
   std::string digits;
   int64_t places = 0;
   bool any = false;
+  auto take = [&](char c) {
+    if (word == 0 && c == '0' && digits.empty()) return;  // leading zero
+    if (wordDigits < 18 && digits.empty()) {
+      word = word * 10 + static_cast<uint64_t>(c - '0');
+      ++wordDigits;
+      return;
+    }
+    if (digits.empty()) digits = std::to_string(word);
+    digits += c;
+  };
   while (i < size && IsDigit(text[i])) {
-    digits += text[i++];
+    take(text[i++]);
     any = true;
   }
   if (i < size && text[i] == '.') {
     ++i;
     while (i < size && IsDigit(text[i])) {
-      digits += text[i++];
+      take(text[i++]);
       ++places;
       any = true;
     }
@@ -142,11 +173,12 @@ bool ParseDecimalToken(const std::string& text, size_t start,
       i = j;
     }
   }
-  const size_t first = digits.find_first_not_of('0');
   token->negative = negative;
-  token->digits = first == std::string::npos
-                      ? mpz_class(0)
-                      : mpz_class(digits.substr(first), 10);
+  if (digits.empty()) {
+    mpz_set_ui(token->digits.get_mpz_t(), static_cast<unsigned long>(word));
+  } else {
+    token->digits.set_str(digits, 10);
+  }
   if (places > kMaxPlaces || places < -kMaxPlaces) {
     if (sgn(token->digits) != 0) return false;
     places = 0;
@@ -190,7 +222,7 @@ ExactData ReadExactData(std::istream& in, const RealVector& doubles) {
         ++pos;
       }
       inStep = ParseDecimalToken(text, pos, &token, &used) &&
-               MatchesDouble(text, pos, used, x);
+               MatchesDouble(text, pos, used, token, x);
     }
     if (!inStep) {
       entries.push_back(DyadicEntry(x));

@@ -69,6 +69,7 @@ class Solver {
     }
     binomials_ = &ThreadBinomials();
     binomials_->Ensure(std::max(p_.maxI, p_.maxJ), maxE);
+    for (const GridRow& row : p_.rows) maxE1_ = std::max(maxE1_, row.e1);
   }
 
   SimplexResult Run() {
@@ -298,32 +299,49 @@ class Solver {
     }
     if (bland && best.found) return best;  // extras come first in the order
     // Relative error of the floating-point reduced cost against the sum of
-    // the magnitudes: truncated duals and binomials, rounded products and
-    // the additions, with room to spare.
+    // the magnitudes: truncated duals and binomials, two rounded products
+    // per term and two levels of additions, with room to spare.
     const double relative =
         (static_cast<double>(rows_) + 6.0) * std::ldexp(1.0, -52) * 1.01;
-    const double* colJ = nullptr;
+    // s(i, j) = sum over e1 of C(i, e1) * h[e1](j), with h[e1](j) the sum
+    // over the rows of first order e1 of y_t * C(j, e2): the inner sums are
+    // shared by every i.
+    const int32_t orders = maxE1_ + 1;
+    const size_t width = static_cast<size_t>(p_.maxJ + 1) * orders;
+    std::vector<double> h(width, 0.0);
+    std::vector<double> hAbs(width, 0.0);
+    std::vector<double> hNorm(width, 0.0);
+    for (int32_t j = 0; j <= p_.maxJ; ++j) {
+      const double* colJ = binomials_->Row(j);
+      const size_t base = static_cast<size_t>(j) * orders;
+      for (size_t t = 0; t < rows_; ++t) {
+        const GridRow& row = p_.rows[t];
+        if (row.e1 < 0 || row.e2 > j) continue;
+        const double a = colJ[row.e2];
+        h[base + row.e1] += yd[t] * a;
+        hAbs[base + row.e1] += std::fabs(yd[t]) * a;
+        hNorm[base + row.e1] += a;
+      }
+    }
     for (int32_t i = 0; i <= p_.maxI; ++i) {
       const double* colI = binomials_->Row(i);
+      const int32_t top = std::min(i, maxE1_);
       for (int32_t j = 0; j <= p_.maxJ; ++j) {
-        colJ = binomials_->Row(j);
+        const size_t base = static_cast<size_t>(j) * orders;
         double s = 0.0;
         double magnitude = 0.0;
         double norm = 0.0;
-        for (size_t t = 0; t < rows_; ++t) {
-          const GridRow& row = p_.rows[t];
-          if (row.e1 < 0 || row.e1 > i || row.e2 > j) continue;
-          const double a = colI[row.e1] * colJ[row.e2];
-          s += yd[t] * a;
-          magnitude += std::fabs(yd[t]) * a;
-          norm += a;
+        for (int32_t e1 = 0; e1 <= top; ++e1) {
+          s += colI[e1] * h[base + e1];
+          magnitude += colI[e1] * hAbs[base + e1];
+          norm += colI[e1] * hNorm[base + e1];
         }
         const int32_t cost =
             phase == Phase::kOptimality ? PointCost(p_, i, j) : 0;
         const double d = cost - s;
         const double error = magnitude * relative;
-        const BasicVariable v{VariableKind::kPoint, i, j};
         if (reliable && d > error) continue;
+        const BasicVariable v{VariableKind::kPoint, i, j};
         if (!(reliable && d < -error) && exactSign(v, cost) >= 0) continue;
         Offer(v, (std::isfinite(d) ? d : -1.0) / (norm > 0 ? norm : 1.0), bland,
               &best);
@@ -433,6 +451,7 @@ class Solver {
   const size_t rows_;
   SimplexState* state_;
   BinomialDoubles* binomials_ = nullptr;
+  int32_t maxE1_ = 0;
   std::vector<BasicVariable> basis_;
   std::vector<RationalVector> inverse_;
   RationalVector x_;

@@ -183,19 +183,29 @@ void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
 SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options) {
+  return AnalyseProbabilities(
+      p, [&exact] { return exact; }, n, m, options);
+}
+
+SharpAnalysis AnalyseProbabilities(const RealVector& p,
+                                   const std::function<ExactData()>& readExact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options) {
+  // unionbound's own bounds come from the doubles and run beside the rest.
+  MethodBounds method;
+  std::thread methodThread(
+      [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
   SharpAnalysis analysis;
+  std::thread subsetThread(
+      [&analysis, n, m] { analysis.subsets = SubsetsBySize(n, m); });
+  const ExactData exact = readExact();
+  subsetThread.join();
   analysis.n = n;
   analysis.m = m;
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
-  analysis.subsets = SubsetsBySize(n, m);
   analysis.typedNumbers = exact.typed;
   analysis.check = CheckData(exact, p, analysis.subsets, n);
-  // unionbound's own bounds come from the doubles and run beside the
-  // programs.
-  MethodBounds method;
-  std::thread methodThread(
-      [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
   ProgramRun run =
       SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);

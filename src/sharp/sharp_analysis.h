@@ -72,6 +72,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options);
 
+// The same, with the numbers as typed read by readExact while unionbound's
+// own bounds are computed from p.
+SharpAnalysis AnalyseProbabilities(const RealVector& p,
+                                   const std::function<ExactData()>& readExact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options);
+
 // The numbers need a change to be consistent and the bounds were not
 // computed (no tolerance, or one below epsilon).
 bool IsInconsistent(const SharpAnalysis& analysis);

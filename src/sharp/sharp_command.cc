@@ -265,7 +265,6 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
         << "\n";
     return kExitUsage;
   }
-  const ExactData exact = ReadExactFile(o.file, read.p);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
       << " probabilities from " << o.file << "\n\n";
   AnalysisOptions options;
@@ -281,8 +280,8 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
       progress.Show(done, total);
     };
   }
-  const SharpAnalysis analysis =
-      AnalyseProbabilities(read.p, exact, o.n, o.m, options);
+  const SharpAnalysis analysis = AnalyseProbabilities(
+      read.p, [&] { return ReadExactFile(o.file, read.p); }, o.n, o.m, options);
   progress.Clear();
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
