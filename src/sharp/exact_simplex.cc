@@ -50,7 +50,12 @@ BinomialDoubles& ThreadBinomials() {
   return table;
 }
 
-enum class Phase { kFeasibility, kOptimality };
+// kComposite minimises the cost plus kArtificialWeight times the artificial
+// values: it usually reaches a feasible basis close to the optimum, and
+// kFeasibility finishes whatever it leaves.
+enum class Phase { kComposite, kFeasibility, kOptimality };
+
+constexpr int32_t kArtificialWeight = 1 << 20;
 
 struct Candidate {
   bool found = false;
@@ -76,6 +81,7 @@ class Solver {
     Start();
     SimplexResult result;
     if (HasPositiveArtificial()) {
+      if (!Iterate(Phase::kComposite, &result)) return Finish(result);
       if (!Iterate(Phase::kFeasibility, &result)) return Finish(result);
       const Rational infeasibility = ArtificialSum();
       if (sgn(infeasibility) > 0) {
@@ -101,9 +107,10 @@ class Solver {
   // elsewhere, and every negative basic value turned positive by flipping the
   // sign of an artificial column (a real one that is negative becomes one).
   void Start() {
-    if (state_->basis.size() == rows_ && state_->inverse.size() == rows_) {
+    if (state_->basis.size() == rows_ && state_->adjugate.size() == rows_) {
       basis_ = state_->basis;
-      inverse_ = state_->inverse;
+      adjugate_ = state_->adjugate;
+      determinant_ = state_->determinant;
       for (const BasicVariable& v : basis_) {
         if (v.kind == VariableKind::kArtificial) {
           nextArtificial_ = std::max(nextArtificial_, v.i + 1);
@@ -114,26 +121,30 @@ class Solver {
       }
     } else {
       basis_.clear();
-      inverse_.assign(rows_, RationalVector(rows_, Rational(0)));
+      adjugate_.assign(rows_, std::vector<mpz_class>(rows_));
+      determinant_ = 1;
       for (size_t t = 0; t < rows_; ++t) {
         basis_.push_back({VariableKind::kArtificial, 0, 0});
         MakeArtificial(&basis_.back());
-        inverse_[t][t] = 1;
+        adjugate_[t][t] = 1;
       }
     }
     x_.assign(rows_, Rational(0));
     for (size_t b = 0; b < rows_; ++b) {
       for (size_t t = 0; t < rows_; ++t) {
-        if (sgn(inverse_[b][t]) != 0 && sgn(p_.rhs[t]) != 0) {
-          x_[b] += inverse_[b][t] * p_.rhs[t];
+        if (sgn(adjugate_[b][t]) != 0 && sgn(p_.rhs[t]) != 0) {
+          x_[b] += adjugate_[b][t] * p_.rhs[t];
         }
       }
+      x_[b] /= determinant_;
+      // Negating the row of the inverse negates the basic column: the
+      // representation stays adjugate / determinant up to the common sign.
       if (sgn(x_[b]) < 0) {
         if (basis_[b].kind != VariableKind::kArtificial) {
           MakeArtificial(&basis_[b]);
         }
         x_[b] = -x_[b];
-        for (Rational& q : inverse_[b]) q = -q;
+        for (mpz_class& q : adjugate_[b]) q = -q;
       }
     }
   }
@@ -175,6 +186,9 @@ class Solver {
     if (phase == Phase::kFeasibility) {
       return v.kind == VariableKind::kArtificial ? 1 : 0;
     }
+    if (phase == Phase::kComposite && v.kind == VariableKind::kArtificial) {
+      return kArtificialWeight;
+    }
     switch (v.kind) {
       case VariableKind::kPoint:
         return PointCost(p_, v.i, v.j);
@@ -186,16 +200,41 @@ class Solver {
     return 0;
   }
 
-  RationalVector Duals(Phase phase) const {
-    RationalVector y(rows_, Rational(0));
+  // The duals times the determinant: integers.
+  std::vector<mpz_class> DualNumerators(Phase phase) const {
+    std::vector<mpz_class> y(rows_);
     for (size_t b = 0; b < rows_; ++b) {
       const int32_t c = Cost(basis_[b], phase);
       if (c == 0) continue;
       for (size_t t = 0; t < rows_; ++t) {
-        if (sgn(inverse_[b][t]) != 0) y[t] += c * inverse_[b][t];
+        if (sgn(adjugate_[b][t]) != 0) y[t] += c * adjugate_[b][t];
       }
     }
     return y;
+  }
+
+  RationalVector Duals(Phase phase) const {
+    const std::vector<mpz_class> numerators = DualNumerators(phase);
+    RationalVector y;
+    for (const mpz_class& v : numerators) {
+      Rational q(v, determinant_);
+      q.canonicalize();
+      y.push_back(q);
+    }
+    return y;
+  }
+
+  // v / determinant as a double, within a few units in the last place.
+  double Quotient(const mpz_class& v) const {
+    if (sgn(v) == 0) return 0.0;
+    long ev = 0;
+    long ed = 0;
+    const double mv = mpz_get_d_2exp(&ev, v.get_mpz_t());
+    const double md = mpz_get_d_2exp(&ed, determinant_.get_mpz_t());
+    const long shift = ev - ed;
+    if (shift > 2000) return std::numeric_limits<double>::infinity();
+    if (shift < -2000) return 0.0;
+    return std::ldexp(mv / md, static_cast<int>(shift));
   }
 
   std::vector<mpz_class> Column(const BasicVariable& v) const {
@@ -221,32 +260,14 @@ class Solver {
     return 0;
   }
 
-  // The duals as integers over one denominator, for exact pricing.
-  struct IntegerDuals {
-    std::vector<mpz_class> numerators;
-    mpz_class denominator;
-  };
-
-  static IntegerDuals ToIntegerDuals(const RationalVector& y) {
-    IntegerDuals d;
-    d.denominator = 1;
-    for (const Rational& q : y) {
-      mpz_lcm(d.denominator.get_mpz_t(), d.denominator.get_mpz_t(),
-              q.get_den_mpz_t());
-    }
-    for (const Rational& q : y) {
-      d.numerators.push_back(q.get_num() * (d.denominator / q.get_den()));
-    }
-    return d;
-  }
-
-  // The sign of cost - A_v . y, exactly.
+  // The sign of cost - A_v . y, exactly, from y times the (positive)
+  // determinant.
   int ExactReducedCostSign(const BasicVariable& v, int32_t cost,
-                           const IntegerDuals& duals) const {
+                           const std::vector<mpz_class>& numerators) const {
     const std::vector<mpz_class> a = Column(v);
-    mpz_class s = cost * duals.denominator;
+    mpz_class s = cost * determinant_;
     for (size_t t = 0; t < rows_; ++t) {
-      if (sgn(a[t]) != 0) s -= duals.numerators[t] * a[t];
+      if (sgn(a[t]) != 0) s -= numerators[t] * a[t];
     }
     return sgn(s);
   }
@@ -262,33 +283,27 @@ class Solver {
   // The entering column: the most negative reduced cost per unit of column
   // size, or with Bland's rule the first negative one.
   Candidate Price(Phase phase, bool bland) const {
-    const RationalVector y = Duals(phase);
+    const std::vector<mpz_class> y = DualNumerators(phase);
     std::vector<double> yd(rows_);
     bool reliable = true;
     for (size_t t = 0; t < rows_; ++t) {
-      yd[t] = y[t].get_d();
+      yd[t] = Quotient(y[t]);
       if (!std::isfinite(yd[t]) ||
           (sgn(y[t]) != 0 && std::fabs(yd[t]) < kTinyDual)) {
         reliable = false;
       }
     }
-    bool haveIntegerDuals = false;
-    IntegerDuals duals;
     auto exactSign = [&](const BasicVariable& v, int32_t cost) {
-      if (!haveIntegerDuals) {
-        duals = ToIntegerDuals(y);
-        haveIntegerDuals = true;
-      }
-      return ExactReducedCostSign(v, cost, duals);
+      return ExactReducedCostSign(v, cost, y);
     };
     Candidate best;
     for (size_t e = 0; e < p_.extra.size(); ++e) {
       const BasicVariable v{VariableKind::kExtra, static_cast<int32_t>(e), 0};
-      const int32_t cost = phase == Phase::kOptimality ? p_.extra[e].cost : 0;
+      const int32_t cost = phase == Phase::kFeasibility ? 0 : p_.extra[e].cost;
       if (exactSign(v, cost) < 0) {
         Rational d = Rational(cost);
         for (const auto& [row, value] : p_.extra[e].entries) {
-          d -= value * y[row];
+          d -= Rational(value * y[row]) / determinant_;
         }
         double norm = 0.0;
         for (const auto& entry : p_.extra[e].entries) {
@@ -337,14 +352,13 @@ class Solver {
           norm += colI[e1] * hNorm[base + e1];
         }
         const int32_t cost =
-            phase == Phase::kOptimality ? PointCost(p_, i, j) : 0;
+            phase == Phase::kFeasibility ? 0 : PointCost(p_, i, j);
         const double d = cost - s;
         const double error = magnitude * relative;
         if (reliable && d > error) continue;
         const BasicVariable v{VariableKind::kPoint, i, j};
         if (!(reliable && d < -error) && exactSign(v, cost) >= 0) continue;
-        Offer(v, (std::isfinite(d) ? d : -1.0) / (norm > 0 ? norm : 1.0), bland,
-              &best);
+        Offer(v, (std::isfinite(d) ? d : -1.0) / (1.0), bland, &best);
         if (bland) return best;  // the first in Bland's order
       }
     }
@@ -353,7 +367,7 @@ class Solver {
 
   // Position of the leaving variable for entering direction d, or -1 when
   // the direction is unbounded.
-  long Leaving(const RationalVector& d, Phase phase, bool bland) const {
+  long Leaving(const std::vector<mpz_class>& d, Phase phase, bool bland) const {
     if (phase == Phase::kOptimality) {
       // Artificial columns left in the basis sit at 0 and must stay there.
       for (size_t b = 0; b < rows_; ++b) {
@@ -384,36 +398,50 @@ class Solver {
     return leave;
   }
 
+  // d is the direction times the determinant. The new adjugate rows are
+  // (row_b * d_p - d_b * row_p) / determinant, exact divisions, and the new
+  // determinant is d_p.
   void Pivot(size_t leave, const BasicVariable& enter,
-             const RationalVector& d) {
-    const Rational step = x_[leave] / d[leave];
+             const std::vector<mpz_class>& d) {
+    const Rational step = x_[leave] * determinant_ / d[leave];
     for (size_t b = 0; b < rows_; ++b) {
       if (b == leave || sgn(d[b]) == 0) continue;
-      x_[b] -= step * d[b];
+      x_[b] -= step * d[b] / determinant_;
     }
     x_[leave] = step;
-    const Rational pivot = d[leave];
-    for (Rational& q : inverse_[leave]) {
-      if (sgn(q) != 0) q /= pivot;
-    }
+    const std::vector<mpz_class>& pivotRow = adjugate_[leave];
+    mpz_class t1;
     for (size_t b = 0; b < rows_; ++b) {
-      if (b == leave || sgn(d[b]) == 0) continue;
+      if (b == leave) continue;
+      std::vector<mpz_class>& row = adjugate_[b];
       for (size_t t = 0; t < rows_; ++t) {
-        if (sgn(inverse_[leave][t]) != 0) {
-          inverse_[b][t] -= d[b] * inverse_[leave][t];
+        mpz_mul(row[t].get_mpz_t(), row[t].get_mpz_t(), d[leave].get_mpz_t());
+        if (sgn(d[b]) != 0 && sgn(pivotRow[t]) != 0) {
+          mpz_mul(t1.get_mpz_t(), d[b].get_mpz_t(), pivotRow[t].get_mpz_t());
+          mpz_sub(row[t].get_mpz_t(), row[t].get_mpz_t(), t1.get_mpz_t());
         }
+        mpz_divexact(row[t].get_mpz_t(), row[t].get_mpz_t(),
+                     determinant_.get_mpz_t());
+      }
+    }
+    determinant_ = d[leave];
+    if (sgn(determinant_) < 0) {
+      determinant_ = -determinant_;
+      for (std::vector<mpz_class>& row : adjugate_) {
+        for (mpz_class& q : row) q = -q;
       }
     }
     basis_[leave] = enter;
   }
 
-  RationalVector Direction(const BasicVariable& v) const {
+  // B^-1 a times the determinant.
+  std::vector<mpz_class> Direction(const BasicVariable& v) const {
     const std::vector<mpz_class> a = Column(v);
-    RationalVector d(rows_, Rational(0));
+    std::vector<mpz_class> d(rows_);
     for (size_t b = 0; b < rows_; ++b) {
       for (size_t t = 0; t < rows_; ++t) {
-        if (sgn(a[t]) != 0 && sgn(inverse_[b][t]) != 0) {
-          d[b] += inverse_[b][t] * a[t];
+        if (sgn(a[t]) != 0 && sgn(adjugate_[b][t]) != 0) {
+          d[b] += adjugate_[b][t] * a[t];
         }
       }
     }
@@ -425,11 +453,11 @@ class Solver {
   bool Iterate(Phase phase, SimplexResult* result) {
     int32_t stall = 0;
     while (result->pivots < kPivotLimit) {
-      if (phase == Phase::kFeasibility && !HasPositiveArtificial()) return true;
+      if (phase != Phase::kOptimality && !HasPositiveArtificial()) return true;
       const bool bland = stall >= kStallBeforeBland;
       const Candidate enter = Price(phase, bland);
       if (!enter.found) return true;
-      const RationalVector d = Direction(enter.variable);
+      const std::vector<mpz_class> d = Direction(enter.variable);
       const long leave = Leaving(d, phase, bland);
       if (leave < 0) return false;
       stall = sgn(x_[leave]) == 0 ? stall + 1 : 0;
@@ -443,7 +471,8 @@ class Solver {
     result.basis = basis_;
     result.basicValues = x_;
     state_->basis = basis_;
-    state_->inverse = inverse_;
+    state_->adjugate = adjugate_;
+    state_->determinant = determinant_;
     return result;
   }
 
@@ -453,7 +482,8 @@ class Solver {
   BinomialDoubles* binomials_ = nullptr;
   int32_t maxE1_ = 0;
   std::vector<BasicVariable> basis_;
-  std::vector<RationalVector> inverse_;
+  std::vector<std::vector<mpz_class>> adjugate_;
+  mpz_class determinant_;
   RationalVector x_;
   int32_t nextArtificial_ = 0;
 };

@@ -1,6 +1,6 @@
 // An exact simplex method for the grid programs: the basis inverse, the
-// basic values and the duals are kept in rational arithmetic, so every
-// result is proven. Only the choice of the entering column uses doubles:
+// basic values and the duals are kept in exact arithmetic, so every result
+// is proven. Only the choice of the entering column uses doubles:
 // reduced costs are evaluated in floating point with a rigorous error bound,
 // and a column whose sign that bound leaves open is priced exactly. These
 // programs have few rows, so rational pivots are cheap.
@@ -30,9 +30,13 @@ struct BasicVariable {
 };
 
 // The basis of a solve, reusable by the next one with the same row count.
+// The inverse of the basis matrix is adjugate / determinant, both integer
+// (the determinant positive, the adjugate up to a common sign): pivots then
+// need exact divisions only, no fractions to reduce.
 struct SimplexState {
-  std::vector<BasicVariable> basis;     // one per row
-  std::vector<RationalVector> inverse;  // [position][row]
+  std::vector<BasicVariable> basis;              // one per row
+  std::vector<std::vector<mpz_class>> adjugate;  // [position][row]
+  mpz_class determinant;
 };
 
 enum class SimplexStatus { kOptimal, kInfeasible, kPivotLimit };
