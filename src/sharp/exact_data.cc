@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
+#include <utility>
 
 namespace unionbound {
 namespace {
@@ -14,6 +16,10 @@ namespace {
 // Tokens whose scale would exceed this many decimal places are taken as the
 // double read: every finite double needs fewer.
 constexpr int32_t kMaxPlaces = 1200;
+
+// Inputs at least this large are read and scaled by two threads.
+constexpr size_t kParallelBytes = 1 << 20;
+constexpr size_t kParallelCount = 1 << 15;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -45,9 +51,8 @@ void DyadicParts(double x, mpz_class* mantissa, int32_t* shift) {
 // One number: either a decimal token or a dyadic fallback.
 struct Entry {
   bool decimal;
-  bool negative;
-  mpz_class digits;  // decimal digits, or the dyadic mantissa (signed)
-  int32_t places;    // decimal places, or the binary shift
+  DecimalToken token;  // decimal: the token; dyadic: big holds the signed
+                       // mantissa and places the binary shift
 };
 
 // Whether the token is the number read as `expected`: the scan and the
@@ -59,9 +64,10 @@ bool MatchesDouble(const std::string& text, size_t start, size_t used,
   static const double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  if (token.places >= 0 && token.places <= 22 &&
-      mpz_sizeinbase(token.digits.get_mpz_t(), 2) <= 63) {
-    double approx = token.digits.get_d() / kTens[token.places];
+  if (token.inWord && token.places <= 44) {
+    double approx =
+        static_cast<double>(token.word) / kTens[std::min(token.places, 22)];
+    if (token.places > 22) approx /= kTens[token.places - 22];
     if (token.negative) approx = -approx;
     const double slack = 8 * std::ldexp(std::fabs(expected), -52);
     if (approx == expected ||
@@ -74,14 +80,39 @@ bool MatchesDouble(const std::string& text, size_t start, size_t used,
   return parsed == expected && std::signbit(parsed) == std::signbit(expected);
 }
 
+// The scaled value of entries[from .. to).
+void ScaleEntries(const std::vector<Entry>& entries, size_t from, size_t to,
+                  int32_t decimalPlaces, int32_t binaryPlaces,
+                  const std::vector<mpz_class>& tenPowers, ExactData* data) {
+  for (size_t u = from; u < to; ++u) {
+    const DecimalToken& e = entries[u].token;
+    mpz_ptr v = data->scaled[u].get_mpz_t();
+    if (entries[u].decimal) {
+      if (e.inWord) {
+        mpz_set_ui(v, static_cast<unsigned long>(e.word));
+      } else {
+        mpz_set(v, e.big.get_mpz_t());
+      }
+      if (decimalPlaces > e.places) {
+        mpz_mul(v, v, tenPowers[decimalPlaces - e.places].get_mpz_t());
+      }
+      if (binaryPlaces > 0) mpz_mul_2exp(v, v, binaryPlaces);
+      if (e.negative) mpz_neg(v, v);
+    } else {
+      mpz_mul(v, e.big.get_mpz_t(), tenPowers[decimalPlaces].get_mpz_t());
+      mpz_mul_2exp(v, v, binaryPlaces - e.places);
+    }
+  }
+}
+
 ExactData Assemble(const std::vector<Entry>& entries, int32_t typed) {
   int32_t decimalPlaces = 0;
   int32_t binaryPlaces = 0;
   for (const Entry& e : entries) {
     if (e.decimal) {
-      decimalPlaces = std::max(decimalPlaces, e.places);
+      decimalPlaces = std::max(decimalPlaces, e.token.places);
     } else {
-      binaryPlaces = std::max(binaryPlaces, e.places);
+      binaryPlaces = std::max(binaryPlaces, e.token.places);
     }
   }
   ExactData data;
@@ -94,28 +125,34 @@ ExactData Assemble(const std::vector<Entry>& entries, int32_t typed) {
     tenPowers[k] = PowerOf(10, static_cast<unsigned long>(k));
   }
   data.scaled.resize(entries.size());
-  for (size_t u = 0; u < entries.size(); ++u) {
-    const Entry& e = entries[u];
-    mpz_class& v = data.scaled[u];
-    if (e.decimal) {
-      v = e.digits * tenPowers[decimalPlaces - e.places];
-      mpz_mul_2exp(v.get_mpz_t(), v.get_mpz_t(), binaryPlaces);
-      if (e.negative) v = -v;
-    } else {
-      v = e.digits * tenPowers[decimalPlaces];
-      mpz_mul_2exp(v.get_mpz_t(), v.get_mpz_t(), binaryPlaces - e.places);
-    }
+  const size_t half =
+      entries.size() >= kParallelCount ? entries.size() / 2 : entries.size();
+  std::thread secondHalf;
+  if (half < entries.size()) {
+    secondHalf =
+        std::thread(ScaleEntries, std::cref(entries), half, entries.size(),
+                    decimalPlaces, binaryPlaces, std::cref(tenPowers), &data);
   }
+  ScaleEntries(entries, 0, half, decimalPlaces, binaryPlaces, tenPowers, &data);
+  if (secondHalf.joinable()) secondHalf.join();
   return data;
 }
 
 Entry DyadicEntry(double x) {
-  Entry e{false, false, 0, 0};
-  if (x != 0.0) DyadicParts(x, &e.digits, &e.places);
+  Entry e{false, {}};
+  e.token.inWord = false;
+  if (x != 0.0) DyadicParts(x, &e.token.big, &e.token.places);
   return e;
 }
 
 }  // namespace
+
+mpz_class TokenDigits(const DecimalToken& token) {
+  if (!token.inWord) return token.big;
+  mpz_class v;
+  mpz_set_ui(v.get_mpz_t(), static_cast<unsigned long>(token.word));
+  return v;
+}
 
 bool ParseDecimalToken(const std::string& text, size_t start,
                        DecimalToken* token, size_t* used) {
@@ -174,23 +211,58 @@ bool ParseDecimalToken(const std::string& text, size_t start,
     }
   }
   token->negative = negative;
-  if (digits.empty()) {
-    mpz_set_ui(token->digits.get_mpz_t(), static_cast<unsigned long>(word));
-  } else {
-    token->digits.set_str(digits, 10);
-  }
+  token->inWord = digits.empty();
+  token->word = word;
+  if (!token->inWord) token->big.set_str(digits, 10);
+  const bool zero = token->inWord ? word == 0 : sgn(token->big) == 0;
   if (places > kMaxPlaces || places < -kMaxPlaces) {
-    if (sgn(token->digits) != 0) return false;
+    if (!zero) return false;
     places = 0;
   }
   token->places = static_cast<int32_t>(places);
   if (token->places < 0) {
-    token->digits *= PowerOf(10, static_cast<unsigned long>(-token->places));
+    token->big = TokenDigits(*token) *
+                 PowerOf(10, static_cast<unsigned long>(-token->places));
+    token->inWord = false;
     token->places = 0;
   }
   *used = i - start;
   return true;
 }
+
+namespace {
+
+// The decimal tokens of text[begin, end), at most limit of them; complete
+// when the scan reached end without meeting anything else.
+struct TokenRun {
+  std::vector<DecimalToken> tokens;
+  std::vector<std::pair<size_t, size_t>> spans;  // (start, length)
+  bool complete = false;
+};
+
+TokenRun ScanTokens(const std::string& text, size_t begin, size_t end,
+                    size_t limit) {
+  TokenRun run;
+  size_t pos = begin;
+  while (run.tokens.size() < limit) {
+    while (pos < end && std::isspace(static_cast<unsigned char>(text[pos]))) {
+      ++pos;
+    }
+    if (pos >= end) {
+      run.complete = true;
+      break;
+    }
+    DecimalToken token;
+    size_t used = 0;
+    if (!ParseDecimalToken(text, pos, &token, &used)) break;
+    run.tokens.push_back(std::move(token));
+    run.spans.push_back({pos, used});
+    pos += used;
+  }
+  return run;
+}
+
+}  // namespace
 
 bool ParseExactDecimal(const std::string& text, Rational* value) {
   DecimalToken token;
@@ -198,7 +270,7 @@ bool ParseExactDecimal(const std::string& text, Rational* value) {
   if (!ParseDecimalToken(text, 0, &token, &used) || used != text.size()) {
     return false;
   }
-  Rational q(token.digits,
+  Rational q(TokenDigits(token),
              PowerOf(10, static_cast<unsigned long>(token.places)));
   q.canonicalize();
   *value = token.negative ? Rational(-q) : q;
@@ -206,32 +278,50 @@ bool ParseExactDecimal(const std::string& text, Rational* value) {
 }
 
 ExactData ReadExactData(std::istream& in, const RealVector& doubles) {
-  const std::string text((std::istreambuf_iterator<char>(in)),
-                         std::istreambuf_iterator<char>());
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  const std::string text = whole.str();
+  // Large files are scanned in two halves at once, split at white space.
+  size_t split = text.size();
+  if (text.size() >= kParallelBytes) {
+    split = text.size() / 2;
+    while (split < text.size() &&
+           !std::isspace(static_cast<unsigned char>(text[split]))) {
+      ++split;
+    }
+  }
+  TokenRun second;
+  std::thread secondHalf;
+  if (split < text.size()) {
+    secondHalf = std::thread(
+        [&] { second = ScanTokens(text, split, text.size(), doubles.size()); });
+  }
+  TokenRun first = ScanTokens(text, 0, split, doubles.size());
+  if (secondHalf.joinable()) secondHalf.join();
+  // The tokens in file order: the second half counts only when the first
+  // one was decimal numbers to its end.
   std::vector<Entry> entries;
   entries.reserve(doubles.size());
-  size_t pos = 0;
   bool inStep = true;  // the scan still follows the numbers read
   int32_t typed = 0;
+  size_t k = 0;
+  TokenRun* run = &first;
   for (double x : doubles) {
-    DecimalToken token;
-    size_t used = 0;
-    if (inStep) {
-      while (pos < text.size() &&
-             std::isspace(static_cast<unsigned char>(text[pos]))) {
-        ++pos;
-      }
-      inStep = ParseDecimalToken(text, pos, &token, &used) &&
-               MatchesDouble(text, pos, used, token, x);
+    if (inStep && k == run->tokens.size() && run == &first && first.complete &&
+        split < text.size()) {
+      run = &second;
+      k = 0;
     }
+    inStep = inStep && k < run->tokens.size() &&
+             MatchesDouble(text, run->spans[k].first, run->spans[k].second,
+                           run->tokens[k], x);
     if (!inStep) {
       entries.push_back(DyadicEntry(x));
       continue;
     }
-    pos += used;
     ++typed;
-    entries.push_back(
-        {true, token.negative, std::move(token.digits), token.places});
+    entries.push_back({true, std::move(run->tokens[k])});
+    ++k;
   }
   return Assemble(entries, typed);
 }

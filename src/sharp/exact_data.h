@@ -18,12 +18,17 @@
 
 namespace unionbound {
 
-// A decimal number as typed: negative ? -1 : 1 times digits * 10^-places.
+// A decimal number as typed: negative ? -1 : 1 times digits * 10^-places,
+// where digits is `word` when inWord (up to 18 digits) and `big` otherwise.
 struct DecimalToken {
   bool negative = false;
-  mpz_class digits;
-  int32_t places = 0;  // may be negative: digits * 10^|places|
+  bool inWord = true;
+  uint64_t word = 0;
+  mpz_class big;
+  int32_t places = 0;  // >= 0
 };
+
+mpz_class TokenDigits(const DecimalToken& token);
 
 // Reads a decimal number (optional sign, digits with an optional point, an
 // optional exponent) from the front of text; false when text does not begin

@@ -320,46 +320,60 @@ class Solver {
         (static_cast<double>(rows_) + 6.0) * std::ldexp(1.0, -52) * 1.01;
     // s(i, j) = sum over e1 of C(i, e1) * h[e1](j), with h[e1](j) the sum
     // over the rows of first order e1 of y_t * C(j, e2): the inner sums are
-    // shared by every i.
+    // shared by every i, and each i is one pass over contiguous arrays.
     const int32_t orders = maxE1_ + 1;
-    const size_t width = static_cast<size_t>(p_.maxJ + 1) * orders;
-    std::vector<double> h(width, 0.0);
-    std::vector<double> hAbs(width, 0.0);
-    std::vector<double> hNorm(width, 0.0);
+    const size_t columns = static_cast<size_t>(p_.maxJ) + 1;
+    std::vector<double> h(columns * orders, 0.0);
+    std::vector<double> hAbs(columns * orders, 0.0);
     for (int32_t j = 0; j <= p_.maxJ; ++j) {
       const double* colJ = binomials_->Row(j);
-      const size_t base = static_cast<size_t>(j) * orders;
       for (size_t t = 0; t < rows_; ++t) {
         const GridRow& row = p_.rows[t];
         if (row.e1 < 0 || row.e2 > j) continue;
         const double a = colJ[row.e2];
-        h[base + row.e1] += yd[t] * a;
-        hAbs[base + row.e1] += std::fabs(yd[t]) * a;
-        hNorm[base + row.e1] += a;
+        h[row.e1 * columns + j] += yd[t] * a;
+        hAbs[row.e1 * columns + j] += std::fabs(yd[t]) * a;
       }
     }
-    for (int32_t i = 0; i <= p_.maxI; ++i) {
+    std::vector<double> s(columns);
+    std::vector<double> magnitude(columns);
+    // Without Bland's rule, a pass may stop once it has a candidate and has
+    // seen enough points; it starts where the previous one stopped. A pass
+    // that finds nothing has seen every point.
+    const size_t points = PointCount(p_);
+    const size_t enough = bland ? points : std::max<size_t>(4096, points / 8);
+    size_t seen = 0;
+    const int32_t rowsI = p_.maxI + 1;
+    for (int32_t step = 0; step < rowsI; ++step) {
+      const int32_t i = bland ? step : (priceStart_ + step) % rowsI;
       const double* colI = binomials_->Row(i);
       const int32_t top = std::min(i, maxE1_);
-      for (int32_t j = 0; j <= p_.maxJ; ++j) {
-        const size_t base = static_cast<size_t>(j) * orders;
-        double s = 0.0;
-        double magnitude = 0.0;
-        double norm = 0.0;
-        for (int32_t e1 = 0; e1 <= top; ++e1) {
-          s += colI[e1] * h[base + e1];
-          magnitude += colI[e1] * hAbs[base + e1];
-          norm += colI[e1] * hNorm[base + e1];
+      std::fill(s.begin(), s.end(), 0.0);
+      std::fill(magnitude.begin(), magnitude.end(), 0.0);
+      for (int32_t e1 = 0; e1 <= top; ++e1) {
+        const double c = colI[e1];
+        const double* he = h.data() + e1 * columns;
+        const double* ha = hAbs.data() + e1 * columns;
+        for (size_t j = 0; j < columns; ++j) {
+          s[j] += c * he[j];
+          magnitude[j] += c * ha[j];
         }
+      }
+      for (int32_t j = 0; j <= p_.maxJ; ++j) {
         const int32_t cost =
-            phase == Phase::kFeasibility ? 0 : PointCost(p_, i, j);
-        const double d = cost - s;
-        const double error = magnitude * relative;
+            (phase == Phase::kFeasibility || i + j == 0) ? 0 : p_.pointCost;
+        const double d = cost - s[j];
+        const double error = magnitude[j] * relative;
         if (reliable && d > error) continue;
         const BasicVariable v{VariableKind::kPoint, i, j};
         if (!(reliable && d < -error) && exactSign(v, cost) >= 0) continue;
-        Offer(v, (std::isfinite(d) ? d : -1.0) / (1.0), bland, &best);
+        Offer(v, std::isfinite(d) ? d : -1.0, bland, &best);
         if (bland) return best;  // the first in Bland's order
+      }
+      seen += columns;
+      if (best.found && seen >= enough) {
+        priceStart_ = (i + 1) % rowsI;
+        return best;
       }
     }
     return best;
@@ -481,6 +495,7 @@ class Solver {
   SimplexState* state_;
   BinomialDoubles* binomials_ = nullptr;
   int32_t maxE1_ = 0;
+  mutable int32_t priceStart_ = 0;  // the row of points the next pass starts at
   std::vector<BasicVariable> basis_;
   std::vector<std::vector<mpz_class>> adjugate_;
   mpz_class determinant_;

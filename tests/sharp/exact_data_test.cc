@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "sharp/outward_format.h"
@@ -62,6 +63,36 @@ TEST(ExactData, ReadsEveryNumberAsTypedAndFallsBackWhenTheScanDrifts) {
   EXPECT_EQ(ValueOf(doubles, 0), ExactValue(0.1));
   EXPECT_EQ(ValueOf(doubles, 1), ExactValue(-1e-300));
   EXPECT_EQ(ValueOf(doubles, 2), 0);
+}
+
+TEST(ExactData, LargeFilesReadInTwoHalvesGiveTheSameNumbers) {
+  // Over a megabyte of numbers u / 2^20 written as decimals, so the halves
+  // are scanned at once; a token in the second half that is not the double
+  // read makes the rest fall back, exactly as a scan in one piece would.
+  const size_t count = 120000;
+  std::string text;
+  RealVector p;
+  for (size_t u = 0; u < count; ++u) {
+    const double x = static_cast<double>(u % 1000003) / 1048576.0;
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.20f\n", x);
+    text += buffer;
+    p.push_back(x);
+  }
+  ASSERT_GT(text.size(), 2u << 20);
+  std::istringstream in(text);
+  const ExactData exact = ReadExactData(in, p);
+  EXPECT_EQ(exact.typed, static_cast<int32_t>(count));
+  for (size_t u = 0; u < count; u += 997) {
+    ASSERT_EQ(ValueOf(exact, u), ExactValue(p[u])) << u;
+  }
+  RealVector drifted = p;
+  drifted[count - 1000] = 0.75;
+  std::istringstream again(text);
+  const ExactData fallback = ReadExactData(again, drifted);
+  EXPECT_EQ(fallback.typed, static_cast<int32_t>(count - 1000));
+  EXPECT_EQ(ValueOf(fallback, count - 1000), Rational(3, 4));
+  EXPECT_EQ(ValueOf(fallback, count - 1), ExactValue(p[count - 1]));
 }
 
 TEST(ExactArithmetic, OutwardRoundingBracketsTheExactValue) {
