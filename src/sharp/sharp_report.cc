@@ -76,8 +76,8 @@ std::string BoundText(const SharpBound& bound, bool lower) {
 }
 
 std::string SharpCell(const SharpBound& bound, bool lower) {
-  return PadRight(PadRight(BoundText(bound, lower), 17) + StatusText(bound),
-                  28);
+  return PadRight(PadRight(BoundText(bound, lower), 18) + StatusText(bound),
+                  29);
 }
 
 std::string Seconds(double s) { return Printf("%.3f s", s); }
@@ -174,7 +174,7 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
 void WriteSummaryRow(const std::string& name, const std::string& lower,
                      const std::string& upper, const std::string& ls,
                      const std::string& time, std::ostream& out) {
-  out << PadRight(name, 18) << PadRight(lower, 28) << PadRight(upper, 28)
+  out << PadRight(name, 18) << PadRight(lower, 29) << PadRight(upper, 29)
       << PadRight(ls, 10) << time << "\n";
 }
 
@@ -227,8 +227,8 @@ void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
 void WritePerLTable(const SharpAnalysis& analysis, std::ostream& out) {
   out << "\nPer subsequence length l\n"
       << "   l  " << PadRight("unionbound lower", 18)
-      << PadRight("unionbound upper", 18) << PadRight("sharp lower", 28)
-      << PadRight("sharp upper", 28) << "time\n";
+      << PadRight("unionbound upper", 18) << PadRight("sharp lower", 29)
+      << PadRight("sharp upper", 29) << "time\n";
   for (size_t i = 0; i < analysis.bivariate.size(); ++i) {
     const BivariateResult& row = analysis.bivariate[i];
     std::string l = std::to_string(row.l);
