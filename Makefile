@@ -9,7 +9,7 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
-# The companion unionbound-sharp builds against CLP and GMP: installs them
+# The companion unionbound-sharp builds against GMP: installs it
 # when missing (as root), or stops with the apt-get line to run.
 deps:
 	@bash tools/install-deps.sh

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages that unionbound-sharp builds against are
-# installed: the CLP linear-programming solver and GMP with its C++ interface.
+# installed: GMP with its C++ interface, and pkg-config to find it.
 # Installs them when missing and running as root; otherwise prints the exact
 # command to run and exits with status 1. unionbound itself needs neither.
 set -u
 
-packages=(coinor-libclp-dev libgmp-dev pkg-config)
+packages=(libgmp-dev pkg-config)
 missing=()
 for pkg in "${packages[@]}"; do
   if ! dpkg -s "$pkg" 2>/dev/null | grep -q '^Status: install ok installed'; then

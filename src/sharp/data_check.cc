@@ -35,12 +35,12 @@ class SubsetRanks {
   }
 
   // Position of the subset without its member number `drop`.
-  int64_t WithoutMember(const IndexVector& subset, size_t drop) const {
-    const int32_t k = static_cast<int32_t>(subset.size()) - 1;
+  int64_t WithoutMember(const int32_t* subset, size_t size, size_t drop) const {
+    const int32_t k = static_cast<int32_t>(size) - 1;
     int64_t position = offset_[k];
     int32_t last = 0;
     int32_t i = 0;
-    for (size_t at = 0; at < subset.size(); ++at) {
+    for (size_t at = 0; at < size; ++at) {
       if (at == drop) continue;
       const int32_t rest = k - 1 - i;
       position += C(n_ - last, rest + 1) - C(n_ - subset[at] + 1, rest + 1);
@@ -81,7 +81,7 @@ int64_t SubsetPosition(const IndexVector& subset, int32_t n) {
 }
 
 DataCheck CheckData(const ExactData& data, const RealVector& p,
-                    const IndexMatrix& subsets, int32_t n) {
+                    const SubsetList& subsets, int32_t n) {
   DataCheck check;
   const size_t count = data.scaled.size();
   for (size_t u = 0; u < count; ++u) {
@@ -95,14 +95,16 @@ DataCheck CheckData(const ExactData& data, const RealVector& p,
         {static_cast<int32_t>(u), u < p.size() ? p[u] : 0.0, distance});
   }
   int32_t m = 0;
-  for (const IndexVector& s : subsets) {
-    m = std::max(m, static_cast<int32_t>(s.size()));
+  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
+    m = std::max(m, static_cast<int32_t>(SubsetSize(subsets, u)));
   }
   const SubsetRanks ranks(n, m);
-  for (size_t u = 0; u < subsets.size() && u < count; ++u) {
-    if (subsets[u].size() < 2) continue;
-    for (size_t drop = 0; drop < subsets[u].size(); ++drop) {
-      const int64_t sub = ranks.WithoutMember(subsets[u], drop);
+  for (size_t u = 0; u < SubsetCount(subsets) && u < count; ++u) {
+    const size_t size = SubsetSize(subsets, u);
+    if (size < 2) continue;
+    const int32_t* members = SubsetMembers(subsets, u);
+    for (size_t drop = 0; drop < size; ++drop) {
+      const int64_t sub = ranks.WithoutMember(members, size, drop);
       if (sub < 0 || sub >= static_cast<int64_t>(count)) continue;
       if (data.scaled[u] <= data.scaled[sub]) continue;
       Rational excess(data.scaled[u] - data.scaled[sub], data.scale);

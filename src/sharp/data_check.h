@@ -11,6 +11,7 @@
 #include "numeric/vectors.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
+#include "sharp/subset_list.h"
 
 namespace unionbound {
 
@@ -34,9 +35,9 @@ struct DataCheck {
   std::vector<OrderProblem> orderProblems;
 };
 
-// subsets: SubsetsBySize(n, m), one row per entry of p and of data.
+// subsets: AllSubsets(n, m), one per entry of p and of data.
 DataCheck CheckData(const ExactData& data, const RealVector& p,
-                    const IndexMatrix& subsets, int32_t n);
+                    const SubsetList& subsets, int32_t n);
 
 bool HasDataError(const DataCheck& check);
 

@@ -5,7 +5,7 @@
 namespace unionbound {
 
 MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
-                             const IndexMatrix& subsets, int32_t n, int32_t m) {
+                             const SubsetList& subsets, int32_t n, int32_t m) {
   MomentTable table;
   table.n = n;
   table.m = m;
@@ -14,9 +14,9 @@ MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
     table.prefix[k].assign(static_cast<size_t>(k) + 1,
                            std::vector<mpz_class>(static_cast<size_t>(n) + 1));
   }
-  for (size_t u = 0; u < subsets.size() && u < values.size(); ++u) {
-    const IndexVector& s = subsets[u];
-    const size_t k = s.size();
+  for (size_t u = 0; u < SubsetCount(subsets) && u < values.size(); ++u) {
+    const int32_t* s = SubsetMembers(subsets, u);
+    const size_t k = SubsetSize(subsets, u);
     if (k < 1 || k > static_cast<size_t>(m) || sgn(values[u]) == 0) continue;
     for (size_t e = 1; e <= k; ++e) table.prefix[k][e][s[e - 1]] += values[u];
   }

@@ -15,6 +15,7 @@
 
 #include "numeric/vectors.h"
 #include "sharp/grid_program.h"
+#include "sharp/subset_list.h"
 
 namespace unionbound {
 
@@ -26,9 +27,9 @@ struct MomentTable {
   std::vector<std::vector<std::vector<mpz_class>>> prefix;
 };
 
-// values[u] belongs to subsets[u] (rows of SubsetsBySize(n, m)).
+// values[u] belongs to subset u of AllSubsets(n, m).
 MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
-                             const IndexMatrix& subsets, int32_t n, int32_t m);
+                             const SubsetList& subsets, int32_t n, int32_t m);
 
 // The sum over the subsets whose moment row `row` counts, for the split at
 // l (l = n: the univariate program, whose rows are (e, 0)); 1 for (0, 0).

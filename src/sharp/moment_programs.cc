@@ -49,7 +49,7 @@ std::vector<mpz_class> Rescaled(const ExactData& data, const mpz_class& by) {
 
 }  // namespace
 
-ProgramData MakeProgramData(const ExactData& data, const IndexMatrix& subsets,
+ProgramData MakeProgramData(const ExactData& data, const SubsetList& subsets,
                             int32_t n, int32_t m) {
   ProgramData p;
   p.n = n;
@@ -59,7 +59,7 @@ ProgramData MakeProgramData(const ExactData& data, const IndexMatrix& subsets,
   return p;
 }
 
-ProgramData WidenProgramData(const ExactData& data, const IndexMatrix& subsets,
+ProgramData WidenProgramData(const ExactData& data, const SubsetList& subsets,
                              int32_t n, int32_t m, const Rational& tolerance) {
   ProgramData p;
   p.n = n;

@@ -18,6 +18,7 @@
 #include "sharp/exact_data.h"
 #include "sharp/exact_moments.h"
 #include "sharp/grid_program.h"
+#include "sharp/subset_list.h"
 
 namespace unionbound {
 
@@ -36,11 +37,11 @@ struct ProgramData {
 };
 
 // The data of the programs as typed.
-ProgramData MakeProgramData(const ExactData& data, const IndexMatrix& subsets,
+ProgramData MakeProgramData(const ExactData& data, const SubsetList& subsets,
                             int32_t n, int32_t m);
 
 // The same data widened by tolerance >= 0.
-ProgramData WidenProgramData(const ExactData& data, const IndexMatrix& subsets,
+ProgramData WidenProgramData(const ExactData& data, const SubsetList& subsets,
                              int32_t n, int32_t m, const Rational& tolerance);
 
 // The bound program of split l (or kUnivariate) and sense: as typed, or with

@@ -6,7 +6,6 @@
 #include <mutex>
 #include <thread>
 
-#include "problem/subsets_by_size.h"
 #include "sharp/moment_programs.h"
 
 namespace unionbound {
@@ -197,7 +196,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
   SharpAnalysis analysis;
   std::thread subsetThread(
-      [&analysis, n, m] { analysis.subsets = SubsetsBySize(n, m); });
+      [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
   subsetThread.join();
   analysis.n = n;

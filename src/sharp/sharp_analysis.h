@@ -15,6 +15,7 @@
 #include "sharp/exact_data.h"
 #include "sharp/method_bounds.h"
 #include "sharp/sharp_bound.h"
+#include "sharp/subset_list.h"
 
 namespace unionbound {
 
@@ -50,7 +51,7 @@ struct SharpAnalysis {
   int32_t m = 0;
   int32_t lFrom = 0;
   int32_t lTo = -1;
-  IndexMatrix subsets;
+  SubsetList subsets;
   int32_t typedNumbers = 0;  // numbers taken exactly as typed
   DataCheck check;
   Consistency consistency;

@@ -83,7 +83,7 @@ std::string SharpCell(const SharpBound& bound, bool lower) {
 std::string Seconds(double s) { return Printf("%.3f s", s); }
 
 void WriteNumberLine(const SharpAnalysis& analysis, std::ostream& out) {
-  const size_t count = analysis.subsets.size();
+  const size_t count = SubsetCount(analysis.subsets);
   if (static_cast<size_t>(analysis.typedNumbers) == count) {
     out << "  numbers: all " << count << " taken exactly as typed\n";
   } else {
@@ -109,9 +109,9 @@ void WriteValueFindings(const SharpAnalysis& analysis, bool verbose,
   const size_t listedValues = verbose ? check.badValues.size() : kListed;
   for (size_t i = 0; i < check.badValues.size() && i < listedValues; ++i) {
     const ValueProblem& bad = check.badValues[i];
-    out << "    P" << SubsetText(analysis.subsets[bad.position]) << " = "
-        << Printf("%.17g", bad.value) << " (number " << bad.position + 1
-        << " in the file)\n";
+    out << "    P" << SubsetText(SubsetAt(analysis.subsets, bad.position))
+        << " = " << Printf("%.17g", bad.value) << " (number "
+        << bad.position + 1 << " in the file)\n";
   }
   if (!check.orderProblems.empty()) {
     Rational largest = 0;
@@ -125,9 +125,9 @@ void WriteValueFindings(const SharpAnalysis& analysis, bool verbose,
   }
   if (!verbose) return;
   for (const OrderProblem& o : check.orderProblems) {
-    out << "    P" << SubsetText(analysis.subsets[o.position]) << " exceeds P"
-        << SubsetText(analysis.subsets[o.subPosition]) << " by "
-        << EpsilonText(o.excess) << "\n";
+    out << "    P" << SubsetText(SubsetAt(analysis.subsets, o.position))
+        << " exceeds P" << SubsetText(SubsetAt(analysis.subsets, o.subPosition))
+        << " by " << EpsilonText(o.excess) << "\n";
   }
 }
 

@@ -12,22 +12,25 @@
 namespace unionbound {
 namespace {
 
-DataCheck CheckDoubles(const RealVector& p, const IndexMatrix& subsets,
+DataCheck CheckDoubles(const RealVector& p, const SubsetList& subsets,
                        int32_t n) {
   return CheckData(ExactDataFromDoubles(p), p, subsets, n);
 }
 
-TEST(DataCheck, SubsetPositionFollowsTheFileOrder) {
+TEST(DataCheck, SubsetPositionAndTheFlatListFollowTheFileOrder) {
   for (int32_t n : {1, 5, 9}) {
     const IndexMatrix subsets = SubsetsBySize(n, 4);
+    const SubsetList flat = AllSubsets(n, 4);
+    ASSERT_EQ(SubsetCount(flat), subsets.size());
     for (size_t u = 0; u < subsets.size(); ++u) {
       ASSERT_EQ(SubsetPosition(subsets[u], n), static_cast<int64_t>(u));
+      ASSERT_EQ(SubsetAt(flat, u), subsets[u]);
     }
   }
 }
 
 TEST(DataCheck, FlagsValuesThatAreNotProbabilitiesWithTheirDistance) {
-  const IndexMatrix subsets = SubsetsBySize(3, 2);
+  const SubsetList subsets = AllSubsets(3, 2);
   RealVector p{0.5, 0.4, 0.3, 0.2, 0.1, 0.1};
   EXPECT_FALSE(HasDataError(CheckDoubles(p, subsets, 3)));
   EXPECT_EQ(DataCheckEpsilon(CheckDoubles(p, subsets, 3)), 0);
@@ -48,7 +51,7 @@ TEST(DataCheck, FlagsValuesThatAreNotProbabilitiesWithTheirDistance) {
 }
 
 TEST(DataCheck, IntersectionAboveASubIntersectionNeedsHalfTheExcess) {
-  const IndexMatrix subsets = SubsetsBySize(3, 3);
+  const SubsetList subsets = AllSubsets(3, 3);
   // {1} {2} {3} {1,2} {1,3} {2,3} {1,2,3}
   RealVector p{0.5, 0.4, 0.3, 0.2, 0.1, 0.1, 0.05};
   EXPECT_TRUE(CheckDoubles(p, subsets, 3).orderProblems.empty());
@@ -72,7 +75,7 @@ TEST(DataCheck, IntersectionAboveASubIntersectionNeedsHalfTheExcess) {
 TEST(DataCheck, DecidesOnTheTypedDecimalsNotTheirDoubles) {
   // 0.30000000000000001 and 0.3 are the same double but not the same
   // number: the pair is above its member by 1e-17.
-  const IndexMatrix subsets = SubsetsBySize(2, 2);
+  const SubsetList subsets = AllSubsets(2, 2);
   const RationalVector typed{
       Rational(3, 10), Rational(1, 2),
       Rational(3, 10) + Rational(1, mpz_class("100000000000000000"))};

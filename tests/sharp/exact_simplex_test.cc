@@ -73,7 +73,7 @@ RationalVector IdenticalEvents(const Rational& pairShift) {
 
 TEST(ExactSimplex, DecidesFeasibilityExactlyBothWaysOfTheEdge) {
   const Rational hair(1, mpz_class("1000000000000000000000000000000"));
-  const IndexMatrix subsets = SubsetsBySize(3, 2);
+  const SubsetList subsets = AllSubsets(3, 2);
   for (const Rational& shift : {Rational(-hair), Rational(0), hair}) {
     const ProgramData data = MakeProgramData(
         ExactDataFromRationals(IdenticalEvents(shift)), subsets, 3, 2);
@@ -179,8 +179,9 @@ TEST(ExactSimplex, BoundsContainTheTypedDecimalsNotTheirDoubles) {
 TEST(ExactSimplex, WarmStartsGiveTheSameOptimaAsColdStarts) {
   const GeneratedSystem s = Generate(EventFamily::kCommonShock, 14, 3, 5);
   const SharpAnalysis a = Analyse(s.p, s.n, s.m, true);
-  const ProgramData data = WidenProgramData(
-      ExactDataFromDoubles(s.p), s.subsets, s.n, s.m, RoundingTolerance());
+  const ProgramData data =
+      WidenProgramData(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n,
+                       s.m, RoundingTolerance());
   for (const BivariateResult& row : a.bivariate) {
     WarmStart cold;
     const SharpInterval in = ComputeSharpInterval(data, row.l, &cold);

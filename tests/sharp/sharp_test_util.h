@@ -66,9 +66,9 @@ inline SharpAnalysis Analyse(const RealVector& p, int32_t n, int32_t m,
 // values.
 inline SharpInterval SolveProgram(const GeneratedSystem& s, int32_t l) {
   WarmStart warm;
-  return ComputeSharpInterval(
-      MakeProgramData(ExactDataFromDoubles(s.p), s.subsets, s.n, s.m), l,
-      &warm);
+  return ComputeSharpInterval(MakeProgramData(ExactDataFromDoubles(s.p),
+                                              AllSubsets(s.n, s.m), s.n, s.m),
+                              l, &warm);
 }
 
 }  // namespace unionbound
