@@ -252,6 +252,12 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
                          "sub-intersection"),
             std::string::npos);
   EXPECT_EQ(EpsilonIn(run.err), "5.00e-17");
+  // The summary names the count; --verbose lists every finding.
+  EXPECT_EQ(run.out.find("exceeds"), std::string::npos);
+  run = RunBinary(dir, "8 2 --verbose");
+  EXPECT_NE(run.out.find("P{1,3} exceeds P{3} by 1.00e-16"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("P{1,3} exceeds P{1} by 1.00e-16"), std::string::npos);
   run = RunBinary(dir, "8 2 --tolerance 5e-17");
   EXPECT_EQ(run.status, kExitOk) << run.err;
   run = RunBinary(dir, "8 2 --tolerance 4.9e-17");
@@ -298,6 +304,21 @@ TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {
   EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "-1"}).status, kExitUsage);
   EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "0.1x"}).status,
             kExitUsage);
+}
+
+TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
+  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  std::ostringstream out;
+  std::ostringstream err;
+  const std::string file = (examples / "prob.txt").string();
+  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, err, true), kExitOk);
+  const std::string text = err.str();
+  EXPECT_NE(text.find("\rprograms solved: 8 of 8"), std::string::npos) << text;
+  EXPECT_EQ(text.substr(text.size() - 1), "\r");
+  EXPECT_EQ(out.str().find("programs solved"), std::string::npos);
+  std::ostringstream quiet;
+  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, quiet), kExitOk);
+  EXPECT_TRUE(quiet.str().empty());
 }
 
 TEST(SharpProgram, FailedWritesEndWithStatusOneAndOneLine) {
