@@ -204,10 +204,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
-  analysis.check = CheckData(exact, p, analysis.subsets, n);
+  std::thread checkThread([&analysis, &exact, &p, n] {
+    analysis.check = CheckData(exact, p, analysis.subsets, n);
+  });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
   ProgramRun run =
       SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
+  checkThread.join();
   analysis.consistency = CheckConsistency(typed, run, analysis.check);
   const Consistency& c = analysis.consistency;
   if (options.hasTolerance && c.programEpsilon >= 0 &&
