@@ -5,7 +5,9 @@
 # with their running times. Prints a Markdown table and a short summary.
 # unionbound's time is the wall time of its whole run; the sharp columns
 # give the time of the programs alone (all l together for the bivariate
-# one) and the last column the wall time of the whole unionbound-sharp run.
+# one), then the wall time of the whole unionbound-sharp run and its ratio
+# to unionbound's. Data that are inconsistent as typed (epsilon > 0) are run
+# again with --tolerance epsilon, and their bounds are marked with *.
 #
 #   bench/quality.sh [OUT.md]      (BUILD_DIR defaults to build/release)
 #
