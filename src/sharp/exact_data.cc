@@ -23,6 +23,47 @@ constexpr size_t kParallelCount = 1 << 15;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// 10^k for k <= 19, the powers of ten that fit a 64-bit word.
+constexpr uint64_t kWordTens[20] = {1ULL,
+                                    10ULL,
+                                    100ULL,
+                                    1000ULL,
+                                    10000ULL,
+                                    100000ULL,
+                                    1000000ULL,
+                                    10000000ULL,
+                                    100000000ULL,
+                                    1000000000ULL,
+                                    10000000000ULL,
+                                    100000000000ULL,
+                                    1000000000000ULL,
+                                    10000000000000ULL,
+                                    100000000000000ULL,
+                                    1000000000000000ULL,
+                                    10000000000000000ULL,
+                                    100000000000000000ULL,
+                                    1000000000000000000ULL,
+                                    10000000000000000000ULL};
+
+// The whole stream as text, in one read when its size is known.
+std::string WholeText(std::istream& in) {
+  const std::istream::pos_type here = in.tellg();
+  if (here != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
+    const std::istream::pos_type end = in.tellg();
+    in.seekg(here);
+    if (end != std::istream::pos_type(-1) && in) {
+      std::string text(static_cast<size_t>(end - here), '\0');
+      in.read(text.data(), static_cast<std::streamsize>(text.size()));
+      text.resize(static_cast<size_t>(in.gcount()));
+      return text;
+    }
+  }
+  in.clear();
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  return whole.str();
+}
+
 mpz_class PowerOf(unsigned long base, unsigned long exponent) {
   mpz_class r;
   mpz_ui_pow_ui(r.get_mpz_t(), base, exponent);
@@ -87,15 +128,21 @@ void ScaleEntries(const std::vector<Entry>& entries, size_t from, size_t to,
   for (size_t u = from; u < to; ++u) {
     const DecimalToken& e = entries[u].token;
     mpz_ptr v = data->scaled[u].get_mpz_t();
-    if (entries[u].decimal) {
+    const int32_t shift = decimalPlaces - e.places;
+    if (entries[u].decimal && e.inWord && shift <= 19) {
+      // word * 10^shift < 2^128: two limbs, allocated once.
+      mpz_realloc2(v, 128);
+      mpz_set_ui(v, static_cast<unsigned long>(e.word));
+      mpz_mul_ui(v, v, static_cast<unsigned long>(kWordTens[shift]));
+      if (binaryPlaces > 0) mpz_mul_2exp(v, v, binaryPlaces);
+      if (e.negative) mpz_neg(v, v);
+    } else if (entries[u].decimal) {
       if (e.inWord) {
         mpz_set_ui(v, static_cast<unsigned long>(e.word));
       } else {
         mpz_set(v, e.big.get_mpz_t());
       }
-      if (decimalPlaces > e.places) {
-        mpz_mul(v, v, tenPowers[decimalPlaces - e.places].get_mpz_t());
-      }
+      if (shift > 0) mpz_mul(v, v, tenPowers[shift].get_mpz_t());
       if (binaryPlaces > 0) mpz_mul_2exp(v, v, binaryPlaces);
       if (e.negative) mpz_neg(v, v);
     } else {
@@ -243,6 +290,10 @@ struct TokenRun {
 TokenRun ScanTokens(const std::string& text, size_t begin, size_t end,
                     size_t limit) {
   TokenRun run;
+  // A number takes at least two characters with its separator.
+  const size_t expected = std::min(limit, (end - begin) / 2 + 1);
+  run.tokens.reserve(expected);
+  run.spans.reserve(expected);
   size_t pos = begin;
   while (run.tokens.size() < limit) {
     while (pos < end && std::isspace(static_cast<unsigned char>(text[pos]))) {
@@ -278,9 +329,7 @@ bool ParseExactDecimal(const std::string& text, Rational* value) {
 }
 
 ExactData ReadExactData(std::istream& in, const RealVector& doubles) {
-  std::ostringstream whole;
-  whole << in.rdbuf();
-  const std::string text = whole.str();
+  const std::string text = WholeText(in);
   // Large files are scanned in two halves at once, split at white space.
   size_t split = text.size();
   if (text.size() >= kParallelBytes) {

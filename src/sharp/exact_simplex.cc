@@ -17,32 +17,39 @@ constexpr int32_t kStallBeforeBland = 40;
 // such a pass prices every column exactly.
 constexpr double kTinyDual = 1e-280;
 
-// C(k, e) as doubles (truncated from the exact value, so within a relative
-// 2^-52), for k <= maxK and e <= maxE, kept per thread and grown on demand.
+// C(k, e) exactly and as doubles (truncated from the exact value, so within
+// a relative 2^-52), for k <= maxK and e <= maxE, kept per thread and grown
+// on demand.
 class BinomialDoubles {
  public:
   void Ensure(int32_t maxK, int32_t maxE) {
     if (maxK <= maxK_ && maxE <= maxE_) return;
     maxK_ = std::max(maxK, maxK_);
     maxE_ = std::max(maxE, maxE_);
-    table_.assign(static_cast<size_t>(maxK_ + 1) * (maxE_ + 1), 0.0);
-    mpz_class c;
+    const size_t size = static_cast<size_t>(maxK_ + 1) * (maxE_ + 1);
+    table_.assign(size, 0.0);
+    exact_.assign(size, mpz_class(0));
     for (int32_t k = 0; k <= maxK_; ++k) {
       for (int32_t e = 0; e <= maxE_ && e <= k; ++e) {
-        mpz_bin_uiui(c.get_mpz_t(), static_cast<unsigned long>(k),
+        const size_t at = static_cast<size_t>(k) * (maxE_ + 1) + e;
+        mpz_bin_uiui(exact_[at].get_mpz_t(), static_cast<unsigned long>(k),
                      static_cast<unsigned long>(e));
-        table_[static_cast<size_t>(k) * (maxE_ + 1) + e] = c.get_d();
+        table_[at] = exact_[at].get_d();
       }
     }
   }
   const double* Row(int32_t k) const {
     return table_.data() + static_cast<size_t>(k) * (maxE_ + 1);
   }
+  const mpz_class& Exact(int32_t k, int32_t e) const {
+    return exact_[static_cast<size_t>(k) * (maxE_ + 1) + e];
+  }
 
  private:
   int32_t maxK_ = -1;
   int32_t maxE_ = -1;
   std::vector<double> table_;
+  std::vector<mpz_class> exact_;
 };
 
 BinomialDoubles& ThreadBinomials() {
@@ -165,6 +172,14 @@ class Solver {
     *v = {VariableKind::kArtificial, nextArtificial_++, 0};
   }
 
+  // A basic column's reduced cost is 0 by construction.
+  bool IsBasicPoint(int32_t i, int32_t j) const {
+    for (const BasicVariable& v : basis_) {
+      if (v.kind == VariableKind::kPoint && v.i == i && v.j == j) return true;
+    }
+    return false;
+  }
+
   bool HasPositiveArtificial() const {
     for (size_t b = 0; b < rows_; ++b) {
       if (basis_[b].kind == VariableKind::kArtificial && sgn(x_[b]) > 0) {
@@ -240,7 +255,11 @@ class Solver {
   std::vector<mpz_class> Column(const BasicVariable& v) const {
     std::vector<mpz_class> a(rows_);
     if (v.kind == VariableKind::kPoint) {
-      for (size_t t = 0; t < rows_; ++t) a[t] = PointEntry(p_, t, v.i, v.j);
+      for (size_t t = 0; t < rows_; ++t) {
+        const GridRow& row = p_.rows[t];
+        if (row.e1 < 0 || row.e1 > v.i || row.e2 > v.j) continue;
+        a[t] = binomials_->Exact(v.i, row.e1) * binomials_->Exact(v.j, row.e2);
+      }
     } else if (v.kind == VariableKind::kExtra) {
       for (const auto& [row, value] : p_.extra[v.i].entries) a[row] = value;
     }
@@ -366,7 +385,10 @@ class Solver {
         const double error = magnitude[j] * relative;
         if (reliable && d > error) continue;
         const BasicVariable v{VariableKind::kPoint, i, j};
-        if (!(reliable && d < -error) && exactSign(v, cost) >= 0) continue;
+        if (!(reliable && d < -error) &&
+            (IsBasicPoint(i, j) || exactSign(v, cost) >= 0)) {
+          continue;
+        }
         Offer(v, std::isfinite(d) ? d : -1.0, bland, &best);
         if (bland) return best;  // the first in Bland's order
       }
