@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -110,6 +111,55 @@ TEST(ExactSimplex, EpsilonIsTheLeastChangeThatRestoresConsistency) {
   EXPECT_EQ(a.consistency.programEpsilon, shift / 2);
   EXPECT_EQ(a.consistency.epsilon, shift / 2);
   EXPECT_EQ(AnalyseExact(IdenticalEvents(0), 3, 2).consistency.epsilon, 0);
+}
+
+TEST(ExactSimplex, EpsilonIsExactlyWhereTheWidenedProgramBecomesFeasible) {
+  // Numbers rounded to four significant digits: some programs lose every
+  // distribution, and epsilon is the exact threshold of the worst one.
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 9, 3, 3);
+  RationalVector q;
+  for (double x : s.p) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", x);
+    Rational v;
+    ASSERT_TRUE(ParseExactDecimal(text, &v));
+    q.push_back(v);
+  }
+  const SharpAnalysis a = AnalyseExact(q, s.n, s.m);
+  ASSERT_FALSE(a.consistency.consistent);
+  ASSERT_GT(a.consistency.programEpsilon, 0);
+  const Rational epsilon = a.consistency.programEpsilon;
+  const Rational hair(1, mpz_class("1000000000000000000000000000000000000"));
+  const ExactData exact = ExactDataFromRationals(q);
+  const SubsetList subsets = AllSubsets(s.n, s.m);
+  for (const Rational& t : {epsilon, Rational(epsilon - hair)}) {
+    const ProgramData widened = WidenProgramData(exact, subsets, s.n, s.m, t);
+    SimplexState state;
+    const SimplexResult r = SolveExact(
+        BoundProgram(widened, a.consistency.worstL, Sense::kMinimise), &state);
+    EXPECT_EQ(r.status, t == epsilon ? SimplexStatus::kOptimal
+                                     : SimplexStatus::kInfeasible);
+  }
+  // Widening by epsilon makes every program feasible, and a larger
+  // tolerance only widens the bounds.
+  AnalysisOptions options;
+  options.hasTolerance = true;
+  options.tolerance = a.consistency.epsilon;
+  RealVector p;
+  for (const Rational& x : q) p.push_back(x.get_d());
+  const SharpAnalysis at = AnalyseProbabilities(p, exact, s.n, s.m, options);
+  ASSERT_TRUE(at.boundsComputed);
+  options.tolerance = a.consistency.epsilon * 2;
+  const SharpAnalysis wider = AnalyseProbabilities(p, exact, s.n, s.m, options);
+  ASSERT_TRUE(wider.boundsComputed);
+  EXPECT_LE(wider.univariate.lower.exact, at.univariate.lower.exact);
+  EXPECT_GE(wider.univariate.upper.exact, at.univariate.upper.exact);
+  for (size_t i = 0; i < at.bivariate.size(); ++i) {
+    EXPECT_LE(wider.bivariate[i].interval.lower.exact,
+              at.bivariate[i].interval.lower.exact);
+    EXPECT_GE(wider.bivariate[i].interval.upper.exact,
+              at.bivariate[i].interval.upper.exact);
+  }
 }
 
 RationalVector ExampleData() {
