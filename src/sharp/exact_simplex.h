@@ -2,14 +2,15 @@
 // basic values and the duals are kept in exact arithmetic, so every result
 // is proven. Only the choice of the entering column uses doubles:
 // reduced costs are evaluated in floating point with a rigorous error bound,
-// and a column whose sign that bound leaves open is priced exactly. These
-// programs have few rows, so rational pivots are cheap.
+// and a column whose sign that bound leaves open (or whose doubles
+// overflow) is priced exactly. These programs have few rows, so exact pivots
+// are cheap. A first phase minimises the cost plus a large weight on the
+// artificial columns, a second drives what is left of them to 0, and Bland's
+// rule takes over after a run of pivots that do not move.
 //
 // A state carries the basis from one program to the next with the same rows
-// (the next l, or the other sense): the coefficients of a point do not
-// depend on l, so the inverse stays valid and only points that left the grid
-// become artificial. Requires every entry C(i, e1) C(j, e2) to be finite as a
-// double.
+// (the next l): the coefficients of a point do not depend on l, so the
+// inverse stays valid and only points that left the grid become artificial.
 #ifndef UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
 #define UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
 
