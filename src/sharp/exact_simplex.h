@@ -9,8 +9,9 @@
 // rule takes over after a run of pivots that do not move.
 //
 // A state carries the basis from one program to the next with the same rows
-// (the next l): the coefficients of a point do not depend on l, so the
-// inverse stays valid and only points that left the grid become artificial.
+// and the same extra columns (the next l of a bound program): the
+// coefficients of a point do not depend on l, so the inverse stays valid and
+// only points that left the grid become artificial.
 #ifndef UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
 #define UNIONBOUND_SHARP_EXACT_SIMPLEX_H_
 

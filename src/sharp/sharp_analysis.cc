@@ -89,9 +89,9 @@ bool IsInfeasible(const SharpInterval& interval) {
 }
 
 // The least T that makes the program of split l feasible.
-Rational ProgramEpsilon(const ProgramData& data, int32_t l,
-                        SimplexState* state) {
-  const SimplexResult r = SolveExact(PerturbationProgram(data, l), state);
+Rational ProgramEpsilon(const ProgramData& data, int32_t l) {
+  SimplexState state;
+  const SimplexResult r = SolveExact(PerturbationProgram(data, l), &state);
   return r.status == SimplexStatus::kOptimal ? r.value : Rational(-1);
 }
 
@@ -147,11 +147,10 @@ Consistency CheckConsistency(const ProgramData& typed, const ProgramRun& run,
     if (IsInfeasible(row.interval)) infeasible.push_back(row.l);
   }
   c.infeasiblePrograms = static_cast<int32_t>(infeasible.size());
-  SimplexState univariateState;
-  SimplexState splitState;
   for (int32_t l : infeasible) {
-    const Rational e = ProgramEpsilon(
-        typed, l, l == kUnivariate ? &univariateState : &splitState);
+    // Each from a fresh basis: the column of T holds the group sizes of its
+    // own l, so no other program's inverse fits it.
+    const Rational e = ProgramEpsilon(typed, l);
     if (e > c.programEpsilon || (e < 0 && c.programEpsilon >= 0)) {
       c.programEpsilon = e;
       c.worstL = l;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "reference/dense_moment_program.h"
@@ -160,6 +161,75 @@ TEST(ExactSimplex, EpsilonIsExactlyWhereTheWidenedProgramBecomesFeasible) {
     EXPECT_GE(wider.bivariate[i].interval.upper.exact,
               at.bivariate[i].interval.upper.exact);
   }
+}
+
+// Intersection probabilities of a few random atoms (exact), three of them
+// then moved by up to 2/1000: often inconsistent, in several programs.
+RationalVector RandomAtomData(std::mt19937_64* rng, int32_t n, int32_t m) {
+  const IndexMatrix subsets = SubsetsBySize(n, m);
+  const int atoms = 1 + static_cast<int>((*rng)() % 4);
+  std::vector<uint64_t> masks;
+  RationalVector weights;
+  Rational total = 0;
+  for (int a = 0; a < atoms; ++a) {
+    masks.push_back((*rng)() % (uint64_t{1} << n));
+    weights.push_back(Rational(1 + static_cast<int>((*rng)() % 9)));
+    total += weights.back();
+  }
+  RationalVector q;
+  for (const IndexVector& s : subsets) {
+    Rational v = 0;
+    for (int a = 0; a < atoms; ++a) {
+      bool all = true;
+      for (int32_t e : s) all = all && ((masks[a] >> (e - 1)) & 1) != 0;
+      if (all) v += weights[a];
+    }
+    q.push_back(v / total);
+  }
+  for (int k = 0; k < 3; ++k) {
+    const size_t u = (*rng)() % q.size();
+    Rational shift(static_cast<int>((*rng)() % 5) - 2, 1000);
+    shift.canonicalize();
+    q[u] += shift;
+    if (q[u] < 0) q[u] = 0;
+  }
+  return q;
+}
+
+TEST(ExactSimplex, WideningByEpsilonMakesEveryProgramFeasible) {
+  std::mt19937_64 rng(777);
+  int inconsistent = 0;
+  for (int iteration = 0; iteration < 60; ++iteration) {
+    const int32_t n = 5 + static_cast<int32_t>(rng() % 4);
+    const int32_t m = 2;
+    const RationalVector q = RandomAtomData(&rng, n, m);
+    const SharpAnalysis a = AnalyseExact(q, n, m);
+    if (a.consistency.consistent) continue;
+    ++inconsistent;
+    SCOPED_TRACE(iteration);
+    const ExactData exact = ExactDataFromRationals(q);
+    const SubsetList subsets = AllSubsets(n, m);
+    const ProgramData typed = MakeProgramData(exact, subsets, n, m);
+    // Every program's own epsilon, from a cold start, is at most the one
+    // reported, and the worst one reaches it.
+    for (const BivariateResult& row : a.bivariate) {
+      SimplexState cold;
+      const SimplexResult r =
+          SolveExact(PerturbationProgram(typed, row.l), &cold);
+      ASSERT_EQ(r.status, SimplexStatus::kOptimal);
+      EXPECT_LE(r.value, a.consistency.programEpsilon) << row.l;
+      if (row.l == a.consistency.worstL) {
+        EXPECT_EQ(r.value, a.consistency.programEpsilon);
+      }
+    }
+    AnalysisOptions options;
+    options.hasTolerance = true;
+    options.tolerance = a.consistency.epsilon;
+    RealVector p;
+    for (const Rational& x : q) p.push_back(x.get_d());
+    EXPECT_TRUE(AnalyseProbabilities(p, exact, n, m, options).boundsComputed);
+  }
+  EXPECT_GT(inconsistent, 20);
 }
 
 RationalVector ExampleData() {
