@@ -181,6 +181,14 @@ void WriteText(const fs::path& file, const std::string& text) {
   out << text;
 }
 
+// A temporary folder holding a copy of the bundled example as prob.txt.
+fs::path ExampleDir(const std::string& name) {
+  const fs::path dir = TempDir(name);
+  fs::copy_file(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt",
+                dir / "prob.txt", fs::copy_options::overwrite_existing);
+  return dir;
+}
+
 // The CSV row of the given kind, split at commas.
 std::vector<std::string> CsvRow(const fs::path& file, const std::string& kind) {
   std::ifstream csv(file);
@@ -278,18 +286,20 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
 
 TEST(SharpProgram, EvenOrderShowsUnionboundsContradictedNumbersAsInvalid) {
   const fs::path dir = TempDir("even");
-  const CommandRun run = RunBinary(fs::path(UNIONBOUND_SOURCE_DIR) / "examples",
-                                   "12 2 --csv " + (dir / "e.csv").string());
+  const fs::path example = ExampleDir("even_example");
+  const CommandRun run =
+      RunBinary(example, "12 2 --csv " + (dir / "e.csv").string());
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("unionbound        invalid"), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("for 9 of 9 values of l"), std::string::npos);
   EXPECT_EQ(CsvRow(dir / "e.csv", "unionbound")[7], "invalid");
+  fs::remove_all(example);
   fs::remove_all(dir);
 }
 
 TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {
-  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  const fs::path examples = ExampleDir("range");
   const CommandRun run = RunBinary(examples, "12 3 --per-l --l 4..6");
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("\n   4  "), std::string::npos);
@@ -304,6 +314,7 @@ TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {
   EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "-1"}).status, kExitUsage);
   EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "0.1x"}).status,
             kExitUsage);
+  fs::remove_all(examples);
 }
 
 TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
@@ -322,7 +333,7 @@ TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
 }
 
 TEST(SharpProgram, FailedWritesEndWithStatusOneAndOneLine) {
-  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  const fs::path examples = ExampleDir("failed_writes");
   CommandRun run =
       RunBinary(examples, "12 3 --csv /nonexistent-folder/bounds.csv");
   EXPECT_EQ(run.status, kExitUsage);
@@ -336,6 +347,7 @@ TEST(SharpProgram, FailedWritesEndWithStatusOneAndOneLine) {
   const std::string file = (examples / "prob.txt").string();
   EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitUsage);
   EXPECT_NE(err.str().find("cannot write standard output"), std::string::npos);
+  fs::remove_all(examples);
 }
 
 }  // namespace
