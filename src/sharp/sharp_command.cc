@@ -281,6 +281,9 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     ParseExactDecimal(o.tolerance, &options.tolerance);
   }
   ProgressLine progress(err);
+  // The progress line is written while unionbound's procedures have standard
+  // output redirected on another thread; a tied stream would flush it.
+  std::ostream* const tied = err.tie(nullptr);
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
       progress.Show(done, total);
@@ -289,6 +292,7 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
   const SharpAnalysis analysis = AnalyseProbabilities(
       read.p, [&] { return ReadExactFile(o.file, read.p); }, o.n, o.m, options);
   progress.Clear();
+  err.tie(tied);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
