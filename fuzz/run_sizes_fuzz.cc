@@ -8,8 +8,9 @@
 #include <string>
 
 #include "driver/console_input.h"
-#include "driver/probability_input.h"
 #include "fuzz_check.h"
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
 
 namespace unionbound {
 namespace {
@@ -78,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(sizes.n == expected.n && sizes.m == expected.m,
             "refused sizes as extracted");
     const bool acceptable = n_accepted && expected.m >= 1 &&
-                            expected.m % 2 == 1 && expected.m <= kMaxOrder &&
+                            expected.m % 2 == 1 &&
+                            expected.m <= kMaxIntersectionOrder &&
                             WideProbabilityCount(expected.n, expected.m) >= 0;
     Require(!acceptable,
             "an odd m in 1..11 whose count fits 32 bits is accepted");
@@ -88,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(expected.has_m, "accepted only when both numbers were extracted");
   Require(sizes.n == expected.n && sizes.m == expected.m,
           "n and m exactly as >> gives them");
-  Require(sizes.m >= 1 && sizes.m % 2 == 1 && sizes.m <= kMaxOrder,
+  Require(sizes.m >= 1 && sizes.m % 2 == 1 && sizes.m <= kMaxIntersectionOrder,
           "accepted m is odd and within 1..11");
   Require(sizes.n <= kMaxEvents, "accepted n is within the supported range");
   Require(ProbabilityCount(sizes.n, sizes.m) ==

@@ -18,7 +18,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 #include "driver/run.h"
 #include "formatted_extraction.h"
 #include "fuzz_check.h"

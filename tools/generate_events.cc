@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "problem/subsets_by_size.h"
+#include "numeric/subset_order.h"
 #include "sharp/event_systems.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,7 @@
 #include "driver/console_input.h"
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
 
 namespace unionbound {
 
@@ -39,9 +40,9 @@ bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
         << "); even orders do not give valid bounds" << std::endl;
     return false;
   }
-  if (m > kMaxOrder) {
-    err << "unionbound: m must be at most " << kMaxOrder << " (got " << m
-        << "); higher orders overflow the 32-bit moment conversion"
+  if (m > kMaxIntersectionOrder) {
+    err << "unionbound: m must be at most " << kMaxIntersectionOrder << " (got "
+        << m << "); higher orders overflow the 32-bit moment conversion"
         << std::endl;
     return false;
   }

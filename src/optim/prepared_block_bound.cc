@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "bounds/threshold_penalty.h"
+#include "optim/threshold_penalty.h"
 #include "numeric/lin_solve.h"
 #include "optim/basis_families.h"
 #include "problem/labels.h"

@@ -3,17 +3,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numeric/subset_order.h"
 #include "sharp/exact_arithmetic.h"
 
 namespace unionbound {
 namespace {
-
-int64_t Choose(int64_t a, int64_t b) {
-  if (b < 0 || a < 0 || b > a) return 0;
-  int64_t r = 1;
-  for (int64_t c = 1; c <= b; ++c) r = r * (a - b + c) / c;
-  return r;
-}
 
 bool IsProbability(double x) { return std::isfinite(x) && x >= 0 && x <= 1; }
 
@@ -33,20 +27,6 @@ OrderProblem MakeOrderProblem(const RealVector& p, int32_t position,
 }
 
 }  // namespace
-
-int64_t SubsetPosition(const IndexVector& subset, int32_t n) {
-  const int64_t k = static_cast<int64_t>(subset.size());
-  int64_t position = 0;
-  for (int64_t size = 1; size < k; ++size) position += Choose(n, size);
-  int64_t last = 0;
-  for (int64_t i = 0; i < k; ++i) {
-    for (int64_t x = last + 1; x < subset[i]; ++x) {
-      position += Choose(n - x, k - 1 - i);
-    }
-    last = subset[i];
-  }
-  return position;
-}
 
 DataCheck CheckData(const RealVector& p, const IndexMatrix& subsets,
                     int32_t n) {

@@ -38,9 +38,6 @@ DataCheck CheckData(const RealVector& p, const IndexMatrix& subsets, int32_t n);
 // what rounding the inputs explains.
 bool HasGenuineDataError(const DataCheck& check);
 
-// Position of an increasing subset of {1 .. n} in subset order.
-int64_t SubsetPosition(const IndexVector& subset, int32_t n);
-
 }  // namespace unionbound
 
 #endif  // UNIONBOUND_SHARP_DATA_CHECK_H_

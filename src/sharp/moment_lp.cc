@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "numeric/label_parts.h"
 #include "problem/labels.h"
 
 namespace unionbound {
@@ -13,20 +14,15 @@ std::vector<IndexVector> LabelIndexByOrders(const LabelList& labels,
                                             int32_t m) {
   std::vector<IndexVector> index(m + 1, IndexVector(m + 1, -1));
   for (size_t t = 0; t < labels.size(); ++t) {
-    const Label& label = labels[t];
-    if (label.size() != 2 || label[0].empty()) continue;
-    int32_t e1 = 0;
+    const LabelParts parts = PartsOf(labels[t]);
+    if (parts.shape == LabelShape::kOther) continue;
+    int32_t e1 = 0;  // the constant {{0},{0}} keeps both orders 0
     int32_t e2 = 0;
-    if (label[0].size() == 1 && label[0][0] == 0) {
-      e1 = 0;
-      e2 = 0;
-    } else if (label[0].size() == 1 && label[1].size() == 1) {
-      (label[0][0] == 1 ? e1 : e2) = label[1][0];
-    } else if (label[0].size() == 2 && label[1].size() == 2) {
-      e1 = label[1][0];
-      e2 = label[1][1];
-    } else {
-      continue;
+    if (parts.shape == LabelShape::kPair) {
+      e1 = parts.e1;
+      e2 = parts.e2;
+    } else if (parts.d1 != 0) {
+      (parts.d1 == 1 ? e1 : e2) = parts.e1;
     }
     if (e1 <= m && e2 <= m) index[e1][e2] = static_cast<int32_t>(t);
   }

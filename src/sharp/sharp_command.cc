@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
 #include "sharp/sharp_analysis.h"
 #include "sharp/sharp_report.h"
 
@@ -35,8 +36,8 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
   if (o.n < 1) return Fail("N must be at least 1");
   if (o.m < 1) return Fail("M must be at least 1");
-  if (o.m > kMaxOrder) {
-    return Fail("M must be at most " + std::to_string(kMaxOrder));
+  if (o.m > kMaxIntersectionOrder) {
+    return Fail("M must be at most " + std::to_string(kMaxIntersectionOrder));
   }
   if (!ProbabilityCountFits(o.n, o.m)) {
     return Fail("N=" + std::to_string(o.n) + ", M=" + std::to_string(o.m) +

@@ -7,19 +7,10 @@
 #include <cmath>
 #include <limits>
 
-#include "problem/subsets_by_size.h"
+#include "numeric/subset_order.h"
 
 namespace unionbound {
 namespace {
-
-TEST(DataCheck, SubsetPositionFollowsTheFileOrder) {
-  for (int32_t n : {1, 5, 9}) {
-    const IndexMatrix subsets = SubsetsBySize(n, 4);
-    for (size_t u = 0; u < subsets.size(); ++u) {
-      ASSERT_EQ(SubsetPosition(subsets[u], n), static_cast<int64_t>(u));
-    }
-  }
-}
 
 TEST(DataCheck, FlagsValuesThatAreNotProbabilities) {
   const IndexMatrix subsets = SubsetsBySize(3, 2);

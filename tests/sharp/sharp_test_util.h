@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "numeric/vectors.h"
-#include "problem/subsets_by_size.h"
+#include "numeric/subset_order.h"
 #include "sharp/event_systems.h"
 
 namespace unionbound {

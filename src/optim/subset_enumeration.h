@@ -1,6 +1,6 @@
 // Integer ranges, k-subsets of a sequence and transposition of rows.
-#ifndef UNIONBOUND_BOUNDS_SUBSET_ENUMERATION_H_
-#define UNIONBOUND_BOUNDS_SUBSET_ENUMERATION_H_
+#ifndef UNIONBOUND_OPTIM_SUBSET_ENUMERATION_H_
+#define UNIONBOUND_OPTIM_SUBSET_ENUMERATION_H_
 
 #include <cstdint>
 #include <vector>
@@ -29,4 +29,4 @@ std::vector<IndexMatrix> Transpose(const std::vector<IndexMatrix>& X);
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_BOUNDS_SUBSET_ENUMERATION_H_
+#endif  // UNIONBOUND_OPTIM_SUBSET_ENUMERATION_H_

@@ -2,7 +2,7 @@
 // texts, ExtractDoubles must give what `in >> x` gives one extraction at a
 // time, value for value bit for bit, with the same failing extraction, the
 // same stream state and the same read position.
-#include "driver/extract_doubles.h"
+#include "input/extract_doubles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 #include "trickle_buffer.h"
 
 namespace unionbound {

@@ -1,4 +1,4 @@
-#include "driver/extract_doubles.h"
+#include "input/extract_doubles.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // The scoring function of every run: the negated indicator of the union.
-#ifndef UNIONBOUND_BOUNDS_THRESHOLD_PENALTY_H_
-#define UNIONBOUND_BOUNDS_THRESHOLD_PENALTY_H_
+#ifndef UNIONBOUND_OPTIM_THRESHOLD_PENALTY_H_
+#define UNIONBOUND_OPTIM_THRESHOLD_PENALTY_H_
 
 #include "numeric/vectors.h"
 
@@ -12,4 +12,4 @@ double ThresholdPenalty(RealVector x);
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_BOUNDS_THRESHOLD_PENALTY_H_
+#endif  // UNIONBOUND_OPTIM_THRESHOLD_PENALTY_H_

@@ -1,44 +1,12 @@
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 
-#include "driver/extract_doubles.h"
+#include "input/extract_doubles.h"
 
 namespace unionbound {
-
-int32_t ProbabilityCount(int32_t n, int32_t m) {
-  int32_t total = 0;
-  for (int32_t i = 1; i <= m; ++i) {
-    int32_t c = 0;
-    if (n >= i) {
-      c = 1;
-      for (int32_t j = 1; j <= i; ++j) c = ((n + j - i) * c) / j;
-    }
-    total = total + c;
-  }
-  return total;
-}
-
-bool ProbabilityCountFits(int32_t n, int32_t m) {
-  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  int64_t total = 0;
-  for (int64_t i = 1; i <= m; ++i) {
-    if (n < i) break;  // sizes above n contribute nothing
-    int64_t c = 1;
-    for (int64_t j = 1; j <= i; ++j) {
-      if (n + j > kMax) return false;  // n + j - i is summed left to right
-      const int64_t product = (n + j - i) * c;
-      if (product > kMax) return false;
-      c = product / j;
-    }
-    total += c;
-    if (total > kMax) return false;
-  }
-  return true;
-}
 
 namespace {
 

@@ -1,33 +1,23 @@
-// What the run takes in: n and m from the console and the intersection
-// probabilities from a text file, in the order of subsets by size and then
-// lexicographically.
-#ifndef UNIONBOUND_DRIVER_PROBABILITY_INPUT_H_
-#define UNIONBOUND_DRIVER_PROBABILITY_INPUT_H_
+// The one reader of probability files, shared by both programs: the
+// intersection probabilities as whitespace-separated decimal numbers, in the
+// order of numeric/subset_order.h, and the largest number of events a run
+// takes.
+#ifndef UNIONBOUND_INPUT_PROBABILITY_INPUT_H_
+#define UNIONBOUND_INPUT_PROBABILITY_INPUT_H_
 
 #include <cstdint>
 #include <istream>
 #include <string>
 
+#include "numeric/subset_order.h"
 #include "numeric/vectors.h"
 
 namespace unionbound {
-
-// The largest m the run accepts: from 12 on the power-moment entries leave
-// the 32-bit range.
-inline constexpr int32_t kMaxOrder = 11;
 
 // The largest n the run accepts. A pass is made for every l, and every pass
 // walks all probabilities, so the work grows with n times the count: beyond
 // this, mistyped sizes would run for days and write a report of terabytes.
 inline constexpr int32_t kMaxEvents = 100000;
-
-// C(n,1) + ... + C(n,m) (C(n,i) = 0 for i > n), in 32-bit arithmetic.
-int32_t ProbabilityCount(int32_t n, int32_t m);
-
-// The same count checked in wide arithmetic: false when the count or an
-// intermediate sum or product of its binomial coefficients leaves the int32
-// range.
-bool ProbabilityCountFits(int32_t n, int32_t m);
 
 // Why the reading ended.
 enum class ReadStop {
@@ -61,4 +51,4 @@ RealVector ReadProbabilities(int32_t n, int32_t m);
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_DRIVER_PROBABILITY_INPUT_H_
+#endif  // UNIONBOUND_INPUT_PROBABILITY_INPUT_H_

@@ -1,4 +1,4 @@
-#include "bounds/threshold_penalty.h"
+#include "optim/threshold_penalty.h"
 
 #include <gtest/gtest.h>
 

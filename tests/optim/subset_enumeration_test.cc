@@ -1,4 +1,4 @@
-#include "bounds/subset_enumeration.h"
+#include "optim/subset_enumeration.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Formatted extraction of many doubles at once: the stream is read in
 // fixed-size chunks and scanned without a stream call per number, with the
 // result of one `in >> x` after another.
-#ifndef UNIONBOUND_DRIVER_EXTRACT_DOUBLES_H_
-#define UNIONBOUND_DRIVER_EXTRACT_DOUBLES_H_
+#ifndef UNIONBOUND_INPUT_EXTRACT_DOUBLES_H_
+#define UNIONBOUND_INPUT_EXTRACT_DOUBLES_H_
 
 #include <cstdint>
 #include <istream>
@@ -28,4 +28,4 @@ int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values);
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_DRIVER_EXTRACT_DOUBLES_H_
+#endif  // UNIONBOUND_INPUT_EXTRACT_DOUBLES_H_
