@@ -33,6 +33,11 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
 void ReorderByVksInto(const RealMatrix& Z, const IndexMatrix& Vks,
                       const IndexVector& q, ReorderedSupports* result);
 
+// The best candidate of the sense. The data must have the shape of a pass:
+// two support rows of N_k >= m points each, C = maxOrders with m <= C[k] <=
+// ShiftPlan::kMaxTabulatedOrder, the single pair {1, 2} and m >= 1. Data of
+// any other shape have no candidate the inner optimisation can evaluate and
+// give the result of a procedure where no candidate passes.
 BoundResult BoundProcedure(Sense sense, ScoringFunction f,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,

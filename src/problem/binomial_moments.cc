@@ -2,92 +2,15 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 
-#include "numeric/binomial.h"
+#include "numeric/label_parts.h"
+#include "numeric/subset_order.h"
 #include "problem/labels.h"
 
 namespace unionbound {
 
 namespace {
-
-// Event x lies in the block of subsequence d: (d-1)*l < x <= d*l. The block
-// of subsequence 2 is open above (it holds every event after l) when
-// `open_second` is set.
-bool InBlock(int32_t x, int32_t d, int32_t l, bool open_second) {
-  if (x <= (d - 1) * l) return false;
-  if (open_second && d == 2) return true;
-  return x <= d * l;
-}
-
-// Whole subsets are tested by their smallest and largest event.
-bool SubsetInBlock(const IndexVector& subset, int32_t d, int32_t l) {
-  if (subset.empty()) return false;
-  if (subset.front() <= (d - 1) * l) return false;
-  if (d == 2) return true;
-  return subset.back() <= d * l;
-}
-
-int32_t CountInBlock(const IndexVector& subset, int32_t d, int32_t l,
-                     bool open_second) {
-  int32_t count = 0;
-  for (int32_t x : subset) {
-    if (InBlock(x, d, l, open_second)) ++count;
-  }
-  return count;
-}
-
-bool IsSingleLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 1 && label[1].size() == 1;
-}
-
-bool IsPairLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 2 && label[1].size() == 2;
-}
-
-bool MatchesSingle(const IndexVector& subset, const Label& label, int32_t l) {
-  const int32_t d = label[0][0];
-  const int32_t e = label[1][0];
-  return static_cast<int64_t>(subset.size()) == e &&
-         SubsetInBlock(subset, d, l);
-}
-
-// The first subsequence's block is always closed; the second's is open when
-// it is subsequence 2.
-bool MatchesPair(const IndexVector& subset, const Label& label, int32_t l) {
-  const int32_t d1 = label[0][0];
-  const int32_t d2 = label[0][1];
-  const int32_t e1 = label[1][0];
-  const int32_t e2 = label[1][1];
-  if (static_cast<int64_t>(subset.size()) != int64_t{e1} + e2) return false;
-  return CountInBlock(subset, d1, l, false) == e1 &&
-         CountInBlock(subset, d2, l, true) == e2;
-}
-
-bool Matches(const IndexVector& subset, const Label& label, int32_t l) {
-  if (IsSingleLabel(label)) return MatchesSingle(subset, label, l);
-  if (IsPairLabel(label)) return MatchesPair(subset, label, l);
-  return false;
-}
-
-// The next subset of the same size in lexicographic order; false after the
-// last one.
-bool NextSubset(IndexVector& subset, int32_t n) {
-  const int32_t k = static_cast<int32_t>(subset.size());
-  int32_t i = k - 1;
-  while (i >= 0 && subset[static_cast<size_t>(i)] == n - (k - 1 - i)) --i;
-  if (i < 0) return false;
-  ++subset[static_cast<size_t>(i)];
-  for (int32_t t = i + 1; t < k; ++t) {
-    subset[static_cast<size_t>(t)] = subset[static_cast<size_t>(t - 1)] + 1;
-  }
-  return true;
-}
-
-IndexVector FirstSubset(int32_t size) {
-  IndexVector subset;
-  for (int32_t x = 1; x <= size; ++x) subset.push_back(x);
-  return subset;
-}
 
 // A subset of k events of which c lie in 1 .. l is in class (k, c). For the
 // labels of a run, whether a subset adds to a label depends on its class
@@ -116,18 +39,17 @@ class ClassTable {
 
  private:
   void AddLabel(const Label& label, int32_t t) {
-    if (IsSingleLabel(label)) {
-      const int32_t d = label[0][0];
-      const int32_t e = label[1][0];
-      if (d == 1) return Assign(e, e, t);  // all events in 1 .. l
-      if (d == 2) return Assign(e, 0, t);  // all events after l
-    } else if (IsPairLabel(label) && label[0][0] == 1) {
-      const int64_t e1 = label[1][0];
-      const int64_t e2 = label[1][1];
-      if (label[0][1] == 2) return Assign(e1 + e2, e1, t);
+    const LabelParts parts = PartsOf(label);
+    if (parts.shape == LabelShape::kSingle) {
+      if (parts.d1 == 1) return Assign(parts.e1, parts.e1, t);  // all in 1 .. l
+      if (parts.d1 == 2) return Assign(parts.e1, 0, t);         // all after l
+    } else if (parts.shape == LabelShape::kPair && parts.d1 == 1) {
+      const int64_t e1 = parts.e1;
+      const int64_t e2 = parts.e2;
+      if (parts.d2 == 2) return Assign(e1 + e2, e1, t);
       // Both counts look at 1 .. l.
-      if (label[0][1] == 1) return e1 == e2 ? Assign(e1 + e2, e1, t) : void();
-    } else if (!IsSingleLabel(label) && !IsPairLabel(label)) {
+      if (parts.d2 == 1) return e1 == e2 ? Assign(e1 + e2, e1, t) : void();
+    } else if (parts.shape == LabelShape::kOther) {
       return;  // a shape that no subset matches
     }
     usable_ = false;  // a block that counts are not enough for
@@ -197,27 +119,7 @@ void SumByClass(const RealVector& p, int32_t n, int32_t lFirst, int32_t lCount,
         }
       }
       u = runEnd;
-    } while (u < end && NextSubset(prefix, n - 1));
-  }
-}
-
-// Any label list: every subset is tested against every label, in label
-// order, and adds to each label it matches.
-void SumBySubset(const RealVector& p, int32_t n, int32_t lFirst, int32_t lCount,
-                 int32_t largest, const LabelList& labels, size_t rowLength,
-                 RealVector* sums) {
-  size_t u = 0;
-  for (int32_t k = 1; k <= largest && u < p.size(); ++k) {
-    IndexVector subset = FirstSubset(k);
-    do {
-      for (int32_t i = 0; i < lCount; ++i) {
-        double* row = sums->data() + static_cast<size_t>(i) * rowLength;
-        for (size_t t = 1; t < labels.size(); ++t) {
-          if (Matches(subset, labels[t], lFirst + i)) row[t] = row[t] + p[u];
-        }
-      }
-      ++u;
-    } while (u < p.size() && NextSubset(subset, n));
+    } while (u < end && NextSubset(&prefix, n - 1));
   }
 }
 
@@ -237,7 +139,8 @@ RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
   if (table.usable()) {
     SumByClass(p, n, lFirst, count, largest, table, rowLength, &sums);
   } else {
-    SumBySubset(p, n, lFirst, count, largest, labels, rowLength, &sums);
+    std::fill(sums.begin(), sums.end(),
+              std::numeric_limits<double>::quiet_NaN());
   }
 
   RealMatrix moments;

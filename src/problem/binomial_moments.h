@@ -13,7 +13,11 @@ namespace unionbound {
 // VariableIndexList(m, pairs, maxOrders); entry 0 is 1.0. Each entry is the
 // sum, in subset order, of the probabilities of the intersections that take
 // exactly the label's orders from the label's subsequences. Subsets beyond
-// the end of p add nothing.
+// the end of p add nothing. The sums follow the size of a subset and the
+// number of its events in 1 .. l, which decide the label of every subset for
+// the label lists of a run (and for the pair (1, 2) with any orders). For a
+// list where they do not (a third subsequence, the pair (2, 1), a label
+// twice) every entry but the constant is NaN.
 RealVector BinomialMoments(const RealVector& p, int32_t n, int32_t l, int32_t m,
                            const IndexMatrix& pairs,
                            const IndexVector& maxOrders);

@@ -8,15 +8,15 @@
 #include <random>
 
 #include "bounds/candidates.h"
-#include "bounds/threshold_penalty.h"
 #include "capture_stdout.h"
 #include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
+#include "numeric/subset_order.h"
+#include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
 #include "problem/labels.h"
 #include "problem/power_moments.h"
-#include "problem/subsets_by_size.h"
 #include "problem/support_rows.h"
+#include "reference/procedure.h"
 
 namespace unionbound {
 namespace {
@@ -186,34 +186,7 @@ TEST(BoundProcedureTest, IndependentEventsLieWithinTheBounds) {
   }
 }
 
-// The procedure as the rules state it: for every candidate its reordered
-// supports, its shifted moments and its block bound, the best kept.
-BoundResult ReferenceProcedure(Sense sense, ScoringFunction f,
-                               const RealMatrix& supports, const RealVector& mu,
-                               const IndexVector& maxOrders, int32_t m) {
-  IndexVector sizes;
-  for (const RealVector& row : supports) {
-    sizes.push_back(static_cast<int32_t>(row.size()) - 1);
-  }
-  const LabelList L = VariableIndexList(m, kPair12, maxOrders);
-  BoundResult best{SentinelFor(sense), {}, -1, {}};
-  for (int32_t j = -1; j <= m - 1; ++j) {
-    const CandidateSet set = GenerateVks(sense, sizes, m, kPair12, j);
-    for (size_t e = 0; e < set.vksList.size(); ++e) {
-      const ReorderedSupports r =
-          ReorderByVks(supports, set.vksList[e], set.qList[e]);
-      const RealVector R = ShiftMoments(mu, r.Q, L, maxOrders);
-      const BlockBoundResult inner =
-          BlockBound(sense, f, r.P, r.Q, maxOrders, m, R, set.qList[e], L);
-      if (Improves(sense, inner.optimum, best.value)) {
-        best = BoundResult{inner.optimum, inner.basis, j, set.vksList[e]};
-      }
-    }
-  }
-  return best;
-}
-
-TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
+TEST(BoundProcedureTest, GivesWhatTheStepByStepFormGives) {
   std::mt19937_64 rng(41);
   for (int32_t m = 1; m <= 7; m += 2) {
     for (int32_t n : {2 * m, 2 * m + 5}) {
@@ -229,9 +202,9 @@ TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
           BoundResult expected;
           {
             CaptureStdout out;
-            expected =
-                ReferenceProcedure(sense, ThresholdPenalty, pass.supports,
-                                   pass.mu, pass.maxOrders, m);
+            expected = reference::BoundProcedure(sense, ThresholdPenalty,
+                                                 pass.supports, pass.mu,
+                                                 pass.maxOrders, kPair12, m);
             expectedText = out.Text();
           }
           CaptureStdout out;
@@ -250,6 +223,56 @@ TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
       }
     }
   }
+}
+
+TEST(BoundProcedureTest, DataOfAnotherShapeHaveNoCandidate) {
+  // The procedures evaluate the candidates of a pass; other shapes end with
+  // the result of a procedure where no candidate passes.
+  const int32_t n = 8;
+  const int32_t m = 3;
+  const RealVector p = IndependentProbabilities(
+      RealVector(kMarginals.begin(), kMarginals.begin() + n), m);
+  const Pass pass = MakePass(p, n, 4, m);
+  struct Shape {
+    const char* what;
+    RealMatrix supports;
+    IndexVector maxOrders;
+    IndexMatrix pairs;
+  };
+  const Shape shapes[] = {
+      {"three subsequences",
+       {{0, 1, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3}},
+       {m, m, m},
+       kPair12},
+      {"too few points", SupportRows(n, m - 1), pass.maxOrders, kPair12},
+      {"too few orders", pass.supports, {m, m - 1}, kPair12},
+      {"orders beyond the tables",
+       pass.supports,
+       {m, ShiftPlan::kMaxTabulatedOrder + 1},
+       kPair12},
+      {"the pair the other way round", pass.supports, pass.maxOrders, {{2, 1}}},
+  };
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.what);
+    CaptureStdout out;
+    const BoundResult lower =
+        LowerBoundProcedure(ThresholdPenalty, shape.supports, pass.mu,
+                            shape.maxOrders, shape.pairs, m);
+    EXPECT_EQ(lower.value, 1.7e308);
+    EXPECT_EQ(lower.j, -1);
+    EXPECT_TRUE(lower.Kjs.empty());
+    EXPECT_TRUE(lower.Vks.empty());
+    const BoundResult upper =
+        UpperBoundProcedure(ThresholdPenalty, shape.supports, pass.mu,
+                            shape.maxOrders, shape.pairs, m);
+    EXPECT_EQ(upper.value, -1.7e308);
+    EXPECT_TRUE(upper.Vks.empty());
+    EXPECT_EQ(out.Text(), "");
+  }
+  EXPECT_EQ(LowerBoundProcedure(ThresholdPenalty, pass.supports, pass.mu,
+                                pass.maxOrders, kPair12, 0)
+                .value,
+            1.7e308);
 }
 
 }  // namespace

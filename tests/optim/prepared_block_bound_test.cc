@@ -7,11 +7,11 @@
 
 #include "bounds/candidates.h"
 #include "bounds/procedure.h"
-#include "bounds/threshold_penalty.h"
 #include "capture_stdout.h"
-#include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
+#include "optim/threshold_penalty.h"
 #include "problem/labels.h"
+#include "reference/block_bound.h"
+#include "reference/moment_shift.h"
 
 namespace unionbound {
 namespace {
@@ -38,8 +38,9 @@ RealVector RandomRow(std::mt19937_64& rng, int32_t last, bool repeats) {
 }
 
 // Every candidate of both senses of one problem: the prepared evaluation
-// gives the optimum, the bases, the scored points and the messages of
-// BlockBound bit for bit. Counts the candidates that wrote messages.
+// gives the optimum, the bases, the scored points and the messages of the
+// step-by-step reference::BlockBound bit for bit. Counts the candidates that
+// wrote messages.
 void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
                             const IndexVector& C, const IndexVector& sizes,
                             bool repeats, ScoringFunction f,
@@ -59,12 +60,12 @@ void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
       for (std::size_t e = 0; e < set.vksList.size(); ++e) {
         const ReorderedSupports r =
             ReorderByVks(supports, set.vksList[e], set.qList[e]);
-        const RealVector R = ShiftMoments(mu, r.Q, L, C);
+        const RealVector R = reference::ShiftMoments(mu, r.Q, L, C);
 
         gPoints.clear();
         CaptureStdout literalOut;
-        const BlockBoundResult expected =
-            BlockBound(sense, f, r.P, r.Q, C, m, R, set.qList[e], L);
+        const reference::BlockBoundResult expected =
+            reference::BlockBound(sense, f, r.P, r.Q, C, m, R, set.qList[e], L);
         const std::string expectedText = literalOut.Text();
         const std::vector<RealVector> expectedPoints = gPoints;
 
@@ -93,7 +94,7 @@ void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
   }
 }
 
-TEST(PreparedBlockBoundTest, EveryCandidateGivesWhatBlockBoundGives) {
+TEST(PreparedBlockBoundTest, EveryCandidateGivesWhatTheStepByStepFormGives) {
   std::mt19937_64 rng(17);
   int withMessages = 0;
   for (int32_t m = 1; m <= 7; m += 2) {

@@ -1,10 +1,10 @@
-#include "numeric/master_solve.h"
+#include "reference/master_solve.h"
 
 #include "capture_stdout.h"
 #include "gtest/gtest.h"
-#include "numeric/lin_solve.h"
+#include "reference/lin_solve.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 namespace {
 
 TEST(MasterSolveTest, TrailingBlockGivesWeightsLeadingRowsTheResidual) {
@@ -63,4 +63,4 @@ TEST(MasterSolveTest, WrongDifferenceLengthZeroesTheObjective) {
 }
 
 }  // namespace
-}  // namespace unionbound
+}  // namespace unionbound::reference

@@ -1,11 +1,11 @@
-#include "optim/block_bound.h"
+#include "reference/block_bound.h"
 
 #include <gtest/gtest.h>
 
-#include "bounds/threshold_penalty.h"
+#include "optim/threshold_penalty.h"
 #include "problem/labels.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 namespace {
 
 std::vector<RealVector> gPoints;
@@ -84,4 +84,4 @@ TEST(BlockBoundTest, OptimumAddsMasterStepsAndBaseScore) {
 }
 
 }  // namespace
-}  // namespace unionbound
+}  // namespace unionbound::reference

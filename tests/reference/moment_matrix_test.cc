@@ -1,9 +1,9 @@
-#include "numeric/moment_matrix.h"
+#include "reference/moment_matrix.h"
 
 #include "capture_stdout.h"
 #include "gtest/gtest.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 namespace {
 
 TEST(MomentMatrixTest, NoPairLabelsGiveEmptyRows) {
@@ -70,4 +70,4 @@ TEST(MomentMatrixTest, PairLabelsWithoutBlocksAreLeftOut) {
 }
 
 }  // namespace
-}  // namespace unionbound
+}  // namespace unionbound::reference

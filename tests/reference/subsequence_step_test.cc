@@ -1,10 +1,10 @@
-#include "optim/subsequence_step.h"
+#include "reference/subsequence_step.h"
 
 #include <gtest/gtest.h>
 
 #include "capture_stdout.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 namespace {
 
 // Points 1, 2, 4 (entry 0 unread); with a = m = 2 every basis holds point 1
@@ -79,4 +79,4 @@ TEST(SubsequenceStepTest, EmptyFamilyKeepsTheSentinel) {
 }
 
 }  // namespace
-}  // namespace unionbound
+}  // namespace unionbound::reference

@@ -1,12 +1,12 @@
-#include "numeric/moment_matrix.h"
+#include "reference/moment_matrix.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <limits>
 
-#include "numeric/binomial.h"
+#include "numeric/subset_order.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 namespace {
 
@@ -97,4 +97,4 @@ RealMatrix MomentMatrix(const RealMatrix& E, const LabelList& labels,
   return M;
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::reference

@@ -1,11 +1,13 @@
-// The master step: weights of the pair points that reproduce the pair
-// moments exactly, and what they leave of the leading moments.
-#ifndef UNIONBOUND_NUMERIC_MASTER_SOLVE_H_
-#define UNIONBOUND_NUMERIC_MASTER_SOLVE_H_
+// The master step step by step: the trailing square block of the moment
+// matrix solved for the weights of the pair points, then what those weights
+// leave of the leading moments, with whole vectors and LinSolve. Tests and
+// benchmarks only; needs numeric/vectors and reference/lin_solve.
+#ifndef UNIONBOUND_TESTS_REFERENCE_MASTER_SOLVE_H_
+#define UNIONBOUND_TESTS_REFERENCE_MASTER_SOLVE_H_
 
 #include "numeric/vectors.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 struct MasterResult {
   RealVector weights;   // P entries: the trailing square block solved
@@ -19,6 +21,6 @@ struct MasterResult {
 MasterResult MasterSolve(const RealVector& D, const RealVector& R,
                          const RealMatrix& A);
 
-}  // namespace unionbound
+}  // namespace unionbound::reference
 
-#endif  // UNIONBOUND_NUMERIC_MASTER_SOLVE_H_
+#endif  // UNIONBOUND_TESTS_REFERENCE_MASTER_SOLVE_H_

@@ -1,13 +1,13 @@
-#include "optim/subsequence_step.h"
+#include "reference/subsequence_step.h"
 
 #include <cstddef>
 #include <limits>
 #include <vector>
 
-#include "numeric/lin_solve.h"
 #include "optim/basis_families.h"
+#include "reference/lin_solve.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 namespace {
 
@@ -89,4 +89,4 @@ BlockSolution MaxBlockBasis(const RealVector& G, const RealVector& row,
   return BlockBasis(Sense::kMaximise, G, row, a, m, H, s);
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::reference

@@ -1,12 +1,12 @@
-#include "optim/block_bound.h"
+#include "reference/block_bound.h"
 
 #include <cstddef>
 
-#include "numeric/master_solve.h"
-#include "numeric/moment_matrix.h"
-#include "optim/subsequence_step.h"
+#include "reference/master_solve.h"
+#include "reference/moment_matrix.h"
+#include "reference/subsequence_step.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 namespace {
 
@@ -121,4 +121,4 @@ BlockBoundResult UpperBlockBound(ScoringFunction f, const RealMatrix& P,
   return BlockBound(Sense::kMaximise, f, P, Q, C, m, R, q, L);
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::reference

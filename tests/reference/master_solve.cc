@@ -1,10 +1,10 @@
-#include "numeric/master_solve.h"
+#include "reference/master_solve.h"
 
 #include <cstddef>
 
-#include "numeric/lin_solve.h"
+#include "reference/lin_solve.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 namespace {
 
@@ -40,4 +40,4 @@ MasterResult MasterSolve(const RealVector& D, const RealVector& R,
   return MasterResult{w, residual, ScalarProduct(D, w)};
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::reference

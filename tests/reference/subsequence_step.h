@@ -1,14 +1,17 @@
-// One subsequence picks the basis of its family whose solution of the
-// subsequence's moment equations gives the best objective value.
-#ifndef UNIONBOUND_OPTIM_SUBSEQUENCE_STEP_H_
-#define UNIONBOUND_OPTIM_SUBSEQUENCE_STEP_H_
+// The subsequence step step by step: one subsequence picks the basis of its
+// family whose solution of the subsequence's moment equations gives the best
+// objective value, each member's system built as a matrix of whole rows and
+// solved by LinSolve. Tests and benchmarks only; needs optim/basis_families
+// and reference/lin_solve.
+#ifndef UNIONBOUND_TESTS_REFERENCE_SUBSEQUENCE_STEP_H_
+#define UNIONBOUND_TESTS_REFERENCE_SUBSEQUENCE_STEP_H_
 
 #include <cstdint>
 
 #include "numeric/vectors.h"
 #include "optim/sense.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 struct BlockSolution {
   RealVector x;       // points 1 .. m-1, then the basis entries
@@ -30,6 +33,6 @@ BlockSolution MaxBlockBasis(const RealVector& G, const RealVector& row,
                             int32_t a, int32_t m, const RealVector& H,
                             int32_t s);
 
-}  // namespace unionbound
+}  // namespace unionbound::reference
 
-#endif  // UNIONBOUND_OPTIM_SUBSEQUENCE_STEP_H_
+#endif  // UNIONBOUND_TESTS_REFERENCE_SUBSEQUENCE_STEP_H_

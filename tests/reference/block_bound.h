@@ -1,14 +1,19 @@
-// The inner optimisation of one candidate: scores of moved points, the master
-// step over the pair points and each subsequence's choice of basis.
-#ifndef UNIONBOUND_OPTIM_BLOCK_BOUND_H_
-#define UNIONBOUND_OPTIM_BLOCK_BOUND_H_
+// The inner optimisation of one candidate step by step: scores of moved
+// points as whole vectors, the moment matrix, the master step over the pair
+// points and each subsequence's choice of basis, every intermediate result a
+// new value. The prepared block bound must give the same optimum, bases,
+// scoring calls and messages. Tests and benchmarks only; needs
+// reference/moment_matrix, reference/master_solve and
+// reference/subsequence_step.
+#ifndef UNIONBOUND_TESTS_REFERENCE_BLOCK_BOUND_H_
+#define UNIONBOUND_TESTS_REFERENCE_BLOCK_BOUND_H_
 
 #include <cstdint>
 
 #include "numeric/vectors.h"
 #include "optim/sense.h"
 
-namespace unionbound {
+namespace unionbound::reference {
 
 struct BlockBoundResult {
   double optimum;     // master objective + subsequence values + f(Q)
@@ -33,6 +38,6 @@ BlockBoundResult UpperBlockBound(ScoringFunction f, const RealMatrix& P,
                                  int32_t m, const RealVector& R,
                                  const IndexVector& q, const LabelList& L);
 
-}  // namespace unionbound
+}  // namespace unionbound::reference
 
-#endif  // UNIONBOUND_OPTIM_BLOCK_BOUND_H_
+#endif  // UNIONBOUND_TESTS_REFERENCE_BLOCK_BOUND_H_
