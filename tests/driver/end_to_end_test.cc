@@ -9,6 +9,7 @@
 
 #include "driver/event_systems.h"
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
@@ -21,12 +22,6 @@ const std::vector<double> kSevenMarginals = {0.05, 0.1,  0.15, 0.2,
 
 bool Matches(const std::string& text, const char* pattern) {
   return std::regex_match(text, std::regex(pattern));
-}
-
-// Replaces every running-time value so that whole outputs can be compared.
-std::string MaskRunningTimes(const std::string& text) {
-  static const std::regex kTime(R"((Running time: \n?)[0-9.]+)");
-  return std::regex_replace(text, kTime, "$1T");
 }
 
 // Checks one pass of result.txt starting at line `at`; returns the line after
@@ -141,12 +136,23 @@ TEST(WholeRun, EqualBoundsAcrossLKeepTheEarlierL) {
   EXPECT_EQ(out.at(out.size() - 3), "The length of the subsequences: l=3");
 }
 
-TEST(WholeRun, SameInputGivesTheSameReportAndConsole) {
-  const std::string prob = IndependentProbText(kSevenMarginals, 3);
-  const ProgramRun first = RunProgram(prob, "7\n3\n\n");
-  const ProgramRun second = RunProgram(prob, "7\n3\n\n");
-  EXPECT_EQ(MaskRunningTimes(*first.report), MaskRunningTimes(*second.report));
-  EXPECT_EQ(MaskRunningTimes(first.out), MaskRunningTimes(second.out));
+TEST(WholeRun, ANewRunReplacesTheWholeEarlierReport) {
+  // The folder keeps the report of an earlier run, made longer; the new run
+  // must replace all of it rather than write over its start.
+  TempFolder folder;
+  WriteWholeFile(folder.path() / "prob.txt",
+                 IndependentProbText(kSevenMarginals, 3));
+  const ProgramRun first = RunProgramIn(folder.path(), "7\n3\n\n");
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_TRUE(first.report.has_value());
+  WriteWholeFile(folder.path() / "result.txt",
+                 *first.report + std::string(4096, '#') + "\n");
+  const ProgramRun second = RunProgramIn(folder.path(), "7\n3\n\n");
+  ASSERT_EQ(second.status, 0) << second.err;
+  ASSERT_TRUE(second.report.has_value());
+  EXPECT_EQ(second.report->find('#'), std::string::npos);
+  EXPECT_EQ(MaskRunningTimes(*second.report), MaskRunningTimes(*first.report));
+  EXPECT_EQ(MaskRunningTimes(second.out), MaskRunningTimes(first.out));
 }
 
 TEST(BundledExample, BoundsBracketTheTrueUnionProbability) {

@@ -12,6 +12,7 @@
 
 #include "driver/event_systems.h"
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
@@ -28,11 +29,6 @@ std::string ZerosText(int count) {
   std::string zeros;
   for (int i = 0; i < count; ++i) zeros += "0\n";
   return zeros;
-}
-
-std::string MaskRunningTimes(const std::string& text) {
-  static const std::regex kTime(R"((Running time: \n?)[0-9.]+)");
-  return std::regex_replace(text, kTime, "$1T");
 }
 
 // The run went on to the end: same console and report as `reference` apart

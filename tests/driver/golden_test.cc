@@ -13,14 +13,10 @@
 #include <vector>
 
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
-
-std::string MaskRunningTimes(const std::string& text) {
-  static const std::regex kTime(R"((Running time: \n?)[0-9.]+)");
-  return std::regex_replace(text, kTime, "$1T");
-}
 
 std::vector<std::filesystem::path> GoldenCases() {
   std::vector<std::filesystem::path> cases;
