@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "optim/threshold_penalty.h"
 #include "numeric/lin_solve.h"
 #include "optim/basis_families.h"
+#include "optim/threshold_penalty.h"
 #include "problem/labels.h"
 
 namespace unionbound {
@@ -16,7 +16,7 @@ std::size_t Size(int32_t count) { return static_cast<std::size_t>(count); }
 
 // The score of the point (x0, x1). ThresholdPenalty is evaluated inline,
 // which saves building a vector for every call; any other function is
-// called with the point like BlockBound calls it.
+// called with the point as a vector of its two coordinates.
 double Score(PreparedBlockBound* prepared, double x0, double x1) {
   if (prepared->thresholdScore) return x0 > 0.1 || x1 > 0.1 ? -1.0 : 0.0;
   prepared->point[0] = x0;
