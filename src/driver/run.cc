@@ -1,14 +1,17 @@
 #include "driver/run.h"
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <string>
 
-#include "driver/bound_stage.h"
+#include "bounds/pass.h"
+#include "driver/bound_summary.h"
 #include "driver/console_input.h"
-#include "driver/probability_input.h"
+#include "driver/result_report.h"
+#include "input/probability_input.h"
+#include "optim/sense.h"
 #include "problem/binomial_moments.h"
-#include "problem/support_rows.h"
 
 namespace unionbound {
 
@@ -43,42 +46,26 @@ bool ReportShortRead(const ProbabilityRead& read, std::ostream& err) {
   return false;
 }
 
-void WritePassHeader(std::ostream& report, int32_t l) {
-  report << std::endl << std::endl;
-  report << "The length of the subsecuences. l=" << l << std::endl;
+const char* BoundName(Sense sense) {
+  return sense == Sense::kMinimise ? "lower" : "upper";
 }
 
-// Switches the report to fixed notation for the rest of the run.
-void WriteBinomialMoments(std::ostream& report, const RealVector& b) {
-  report << std::endl;
-  report << "The binomial moments:" << std::endl;
-  report << "{";
-  report << std::fixed;
-  for (double entry : b) {
-    report.precision(20);
-    report << entry << ",";
+// A procedure that kept no candidate returns its sentinel; an optimum that
+// is not finite is no bound either. Either way the run cannot be trusted.
+bool IsUsableBound(Sense sense, const Pass& pass, std::ostream& err) {
+  const double value = BoundOfSense(pass, sense).result.value;
+  if (value == SentinelFor(sense)) {
+    err << "unionbound: l=" << pass.l << ": no candidate gave a usable "
+        << BoundName(sense) << " bound; the value printed is a placeholder"
+        << std::endl;
+    return false;
   }
-  report << "}" << std::endl;
-}
-
-// The binomial moments come from batches of consecutive lengths up to lastL.
-void MakePass(int32_t n, int32_t m, int32_t m_k, int32_t l, int32_t lastL,
-              const RealVector& p, MomentBatch* moments, std::ostream& report,
-              BoundStage* stage) {
-  PassData pass;
-  pass.t0 = ClockMilliseconds();
-  pass.l = l;
-  pass.m = m;
-  pass.m_k = m_k;
-  pass.supports = SupportRows(n, l);
-  pass.variablePairs = {{1, 2}};
-  pass.maxOrders = {m_k, m_k};
-  pass.b = BatchedBinomialMoments(p, n, l, lastL, m, pass.variablePairs,
-                                  pass.maxOrders, moments);
-  ComputeLowerBound(pass, stage, std::cerr);
-  WritePassHeader(report, l);
-  ComputeUpperBoundAndReport(pass, stage, report, std::cerr);
-  WriteBinomialMoments(report, pass.b);
+  if (!std::isfinite(value)) {
+    err << "unionbound: l=" << pass.l << ": the " << BoundName(sense)
+        << " bound is not finite (" << -value << ")" << std::endl;
+    return false;
+  }
+  return true;
 }
 
 void WaitForReturn() {
@@ -110,14 +97,19 @@ int RunUnionBound() {
               << " for writing; the run goes on without a report" << std::endl;
     status = kExitUntrustworthy;
   }
-  report << "n=" << n << ", m=" << m << ", m_k=" << m_k << std::endl;
+  WriteReportHeader(report, n, m, m_k);
 
-  BoundStage stage;
+  BestBounds best;
   MomentBatch moments;
   const int64_t lastL = static_cast<int64_t>(n) - m_k;
   for (int32_t l = m_k; l <= lastL; ++l) {
-    MakePass(n, m, m_k, l, static_cast<int32_t>(lastL), read.p, &moments,
-             report, &stage);
+    const Pass pass =
+        ComputePass(read.p, n, m, l, static_cast<int32_t>(lastL), &moments);
+    KeepBestBounds(pass, &best);
+    const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, std::cerr);
+    const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, std::cerr);
+    if (!lowerUsable || !upperUsable) status = kExitUntrustworthy;
+    WritePassReport(report, pass);
   }
   report.close();
   if (reportOpened && report.fail()) {
@@ -125,9 +117,8 @@ int RunUnionBound() {
               << " failed; the report is incomplete" << std::endl;
     status = kExitUntrustworthy;
   }
-  if (stage.untrustworthy) status = kExitUntrustworthy;
 
-  WriteBoundSummary(stage, std::cout);
+  WriteBoundSummary(best, std::cout);
   WaitForReturn();
   // Scripts read the summary from standard output: losing it is a failure.
   if (!std::cout.flush()) {

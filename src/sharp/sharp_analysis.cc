@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-#include "problem/subsets_by_size.h"
+#include "numeric/subset_order.h"
+#include "optim/sense.h"
 #include "sharp/moment_lp.h"
 
 namespace unionbound {
@@ -77,10 +78,10 @@ IndexVector ContradictedMethodLs(const SharpAnalysis& analysis) {
     const SharpInterval& in = analysis.bivariate[i].interval;
     const MethodBound& method = analysis.method.perL[i];
     const bool lowTooHigh = IsUsable(in.upper) &&
-                            !IsSentinelBound(method.lower) &&
+                            !IsSentinel(method.lower) &&
                             method.lower > in.upper.bound;
     const bool upTooLow = IsUsable(in.lower) &&
-                          !IsSentinelBound(method.upper) &&
+                          !IsSentinel(method.upper) &&
                           method.upper < in.lower.bound;
     if (lowTooHigh || upTooLow) ls.push_back(method.l);
   }

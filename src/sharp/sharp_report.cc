@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "optim/sense.h"
 #include "sharp/exact_arithmetic.h"
 
 namespace unionbound {
@@ -56,7 +57,7 @@ std::string SubsetText(const IndexVector& subset) {
 }
 
 std::string MethodText(double bound) {
-  return IsSentinelBound(bound) ? "none" : Printf("%.10f", bound);
+  return IsSentinel(bound) ? "none" : Printf("%.10f", bound);
 }
 
 // "sharp", the gap to the solver's value, or why there is no bound.
