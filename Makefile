@@ -9,8 +9,9 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
-# The companion unionbound-sharp builds against CLP and GMP: installs them
-# when missing (as root), or stops with the apt-get line to run.
+# Installs the packages of the tests and of the companion unionbound-sharp
+# (CLP, GMP) when missing and run as root; otherwise prints the apt-get line
+# and the build goes on, without the companion if CLP or GMP is missing.
 deps:
 	@bash tools/install-deps.sh
 
