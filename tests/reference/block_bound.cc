@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "numeric/label_parts.h"
 #include "reference/master_solve.h"
 #include "reference/moment_matrix.h"
 #include "reference/subsequence_step.h"
@@ -23,10 +24,6 @@ void MovePoint(RealVector& X, const RealMatrix& P, int32_t d, int32_t e) {
       X[static_cast<size_t>(d - 1)] + row[static_cast<size_t>(e)];
 }
 
-bool IsPairLabel(const Label& label) {
-  return label.size() >= 2 && label[0].size() >= 2 && label[1].size() >= 2;
-}
-
 // Score differences of the pair points, one per label from position first
 // on, in label order. Each point starts afresh from Q and moves its two
 // subsequences one after the other.
@@ -36,11 +33,11 @@ RealVector PairDifferences(ScoringFunction f, double f0, const RealMatrix& P,
   RealVector D;
   for (int64_t t = first < 0 ? 0 : first; t < static_cast<int64_t>(L.size());
        ++t) {
-    const Label& label = L[static_cast<size_t>(t)];
+    const LabelParts label = PartsOf(L[static_cast<size_t>(t)]);
     RealVector X = Q;
-    if (IsPairLabel(label)) {
-      MovePoint(X, P, label[0][0], label[1][0]);
-      MovePoint(X, P, label[0][1], label[1][1]);
+    if (label.shape == LabelShape::kPair) {
+      MovePoint(X, P, label.d1, label.e1);
+      MovePoint(X, P, label.d2, label.e2);
     }
     D.push_back(f(X) - f0);
   }

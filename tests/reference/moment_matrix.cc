@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <limits>
 
+#include "numeric/label_parts.h"
 #include "numeric/subset_order.h"
 
 namespace unionbound::reference {
@@ -15,17 +16,7 @@ double PointValue(const RealMatrix& E, int64_t row, int64_t col) {
   if (row < 0 || row >= static_cast<int64_t>(E.size())) {
     return std::numeric_limits<double>::quiet_NaN();
   }
-  const RealVector& values = E[static_cast<std::size_t>(row)];
-  if (col < 0 || col >= static_cast<int64_t>(values.size())) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return values[static_cast<std::size_t>(col)];
-}
-
-// Entry `col` of row `row` of a label, 0 when the label is shorter.
-int32_t LabelPart(const Label& label, std::size_t row, std::size_t col) {
-  if (row >= label.size() || col >= label[row].size()) return 0;
-  return label[row][col];
+  return ElementOrNaN(E[static_cast<std::size_t>(row)], col);
 }
 
 // For every pair label from position `first` on, the value of its point in
@@ -35,11 +26,11 @@ RealVector ValuesInSubsequence(const RealMatrix& E, const LabelList& labels,
                                std::size_t first, int32_t d) {
   RealVector values;
   for (std::size_t t = first; t < labels.size(); ++t) {
-    const Label& label = labels[t];
-    if (LabelPart(label, 0, 0) == d) {
-      values.push_back(PointValue(E, int64_t{d} - 1, LabelPart(label, 1, 0)));
-    } else if (LabelPart(label, 0, 1) == d) {
-      values.push_back(PointValue(E, int64_t{d} - 1, LabelPart(label, 1, 1)));
+    const LabelParts label = PartsOf(labels[t]);
+    if (label.d1 == d) {
+      values.push_back(PointValue(E, int64_t{d} - 1, label.e1));
+    } else if (label.d2 == d) {
+      values.push_back(PointValue(E, int64_t{d} - 1, label.e2));
     } else {
       values.push_back(0.0);
     }
@@ -55,17 +46,18 @@ void AppendPairBlock(const RealMatrix& E, const LabelList& labels,
                      RealMatrix& M) {
   const std::size_t P = labels.size() - first;
   const std::size_t end = t0 + G < labels.size() ? t0 + G : labels.size();
-  const int32_t d1 = LabelPart(labels[t0], 0, 0);
-  const int32_t d2 = LabelPart(labels[t0], 0, 1);
+  const int32_t d1 = PartsOf(labels[t0]).d1;
+  const int32_t d2 = PartsOf(labels[t0]).d2;
   RealVector U(P, 0.0);
   RealVector V(P, 0.0);
   for (std::size_t t = t0; t < end; ++t) {
-    U[t - first] = PointValue(E, int64_t{d1} - 1, LabelPart(labels[t], 1, 0));
-    V[t - first] = PointValue(E, int64_t{d2} - 1, LabelPart(labels[t], 1, 1));
+    const LabelParts label = PartsOf(labels[t]);
+    U[t - first] = PointValue(E, int64_t{d1} - 1, label.e1);
+    V[t - first] = PointValue(E, int64_t{d2} - 1, label.e2);
   }
   for (std::size_t t = t0; t < end; ++t) {
-    M.push_back(CoordProduct(IntPower(U, LabelPart(labels[t], 1, 0)),
-                             IntPower(V, LabelPart(labels[t], 1, 1))));
+    const LabelParts label = PartsOf(labels[t]);
+    M.push_back(CoordProduct(IntPower(U, label.e1), IntPower(V, label.e2)));
   }
 }
 

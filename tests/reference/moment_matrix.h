@@ -2,7 +2,7 @@
 // label, one column per pair label (a point that moves two subsequences at
 // once), built from whole vectors of point values raised to their powers.
 // The prepared block bound forms the same entries without the matrix. Tests
-// and benchmarks only; needs numeric/vectors and numeric/subset_order.
+// and benchmarks only; needs numeric/label_parts and numeric/subset_order.
 #ifndef UNIONBOUND_TESTS_REFERENCE_MOMENT_MATRIX_H_
 #define UNIONBOUND_TESTS_REFERENCE_MOMENT_MATRIX_H_
 

@@ -1,8 +1,8 @@
 #include "reference/moment_shift.h"
 
 #include <cstddef>
-#include <limits>
 
+#include "numeric/label_parts.h"
 #include "numeric/subset_order.h"
 
 namespace unionbound::reference {
@@ -16,21 +16,6 @@ int32_t FindLabel(const LabelList& labels, const Label& key) {
   return -1;
 }
 
-// Element `index` of v, or NaN when the index lies outside v (a failed
-// lookup gives -1).
-double ValueAt(const RealVector& v, int64_t index) {
-  if (index < 0 || index >= static_cast<int64_t>(v.size())) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return v[static_cast<std::size_t>(index)];
-}
-
-// Entry `col` of row `row` of a label, 0 when the label is shorter.
-int32_t LabelPart(const Label& label, std::size_t row, std::size_t col) {
-  if (row >= label.size() || col >= label[row].size()) return 0;
-  return label[row][col];
-}
-
 // The order-e moment of subsequence d about -c:
 // sum over j = 0 .. e of C(e,j) c^(e-j) mu_j with mu_0 = 1, accumulated as
 // the middle terms first, then the two outer terms.
@@ -38,11 +23,11 @@ double ShiftSingle(const RealVector& mu, const LabelList& labels, int32_t d,
                    int32_t e, double c) {
   double s = 0.0;
   for (int32_t j = 1; j <= e - 1; ++j) {
-    s = IntPower(c, e - j) * ValueAt(mu, FindSingleLabel(labels, d, j)) *
+    s = IntPower(c, e - j) * ElementOrNaN(mu, FindSingleLabel(labels, d, j)) *
             Binomial(e, j) +
         s;
   }
-  return (IntPower(c, e) + ValueAt(mu, FindSingleLabel(labels, d, e))) + s;
+  return (IntPower(c, e) + ElementOrNaN(mu, FindSingleLabel(labels, d, e))) + s;
 }
 
 // The mixed moment of orders (e1, e2) of subsequences (d1, d2) about
@@ -52,13 +37,13 @@ double ShiftSingle(const RealVector& mu, const LabelList& labels, int32_t d,
 double ShiftPair(const RealVector& mu, const LabelList& labels, int32_t d1,
                  int32_t d2, int32_t e1, int32_t e2, double c1, double c2) {
   auto m1 = [&](int32_t j1) {
-    return ValueAt(mu, FindSingleLabel(labels, d1, j1));
+    return ElementOrNaN(mu, FindSingleLabel(labels, d1, j1));
   };
   auto m2 = [&](int32_t j2) {
-    return ValueAt(mu, FindSingleLabel(labels, d2, j2));
+    return ElementOrNaN(mu, FindSingleLabel(labels, d2, j2));
   };
   auto m12 = [&](int32_t j1, int32_t j2) {
-    return ValueAt(mu, FindPairLabel(labels, d1, d2, j1, j2));
+    return ElementOrNaN(mu, FindPairLabel(labels, d1, d2, j1, j2));
   };
 
   double s = IntPower(c2, e2) * IntPower(c1, e1);
@@ -108,23 +93,18 @@ RealVector ShiftMoments(const RealVector& mu, const RealVector& p,
   const int64_t L = static_cast<int64_t>(labels.size());
 
   for (int64_t t = 1; t <= S && t < L; ++t) {
-    const Label& label = labels[static_cast<std::size_t>(t)];
-    const int32_t d = LabelPart(label, 0, 0);
-    const int32_t e = LabelPart(label, 1, 0);
-    const double c = -ValueAt(p, int64_t{d} - 1);
-    r.push_back(ShiftSingle(mu, labels, d, e, c));
+    const LabelParts label = PartsOf(labels[static_cast<std::size_t>(t)]);
+    const double c = -ElementOrNaN(p, int64_t{label.d1} - 1);
+    r.push_back(ShiftSingle(mu, labels, label.d1, label.e1, c));
   }
   // Position 0 is the constant even when B holds negative counts.
   const int64_t firstPair = S < 0 ? 1 : int64_t{S} + 1;
   for (int64_t t = firstPair; t < L; ++t) {
-    const Label& label = labels[static_cast<std::size_t>(t)];
-    const int32_t d1 = LabelPart(label, 0, 0);
-    const int32_t d2 = LabelPart(label, 0, 1);
-    const int32_t e1 = LabelPart(label, 1, 0);
-    const int32_t e2 = LabelPart(label, 1, 1);
-    const double c1 = -ValueAt(p, int64_t{d1} - 1);
-    const double c2 = -ValueAt(p, int64_t{d2} - 1);
-    r.push_back(ShiftPair(mu, labels, d1, d2, e1, e2, c1, c2));
+    const LabelParts label = PartsOf(labels[static_cast<std::size_t>(t)]);
+    const double c1 = -ElementOrNaN(p, int64_t{label.d1} - 1);
+    const double c2 = -ElementOrNaN(p, int64_t{label.d2} - 1);
+    r.push_back(
+        ShiftPair(mu, labels, label.d1, label.d2, label.e1, label.e2, c1, c2));
   }
   return r;
 }

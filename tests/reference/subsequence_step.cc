@@ -1,7 +1,6 @@
 #include "reference/subsequence_step.h"
 
 #include <cstddef>
-#include <limits>
 #include <vector>
 
 #include "optim/basis_families.h"
@@ -10,14 +9,6 @@
 namespace unionbound::reference {
 
 namespace {
-
-// values[index], or NaN when a basis names a point the row does not have.
-double ValueAt(const RealVector& values, int64_t index) {
-  if (index < 0 || index >= static_cast<int64_t>(values.size())) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return values[static_cast<size_t>(index)];
-}
 
 // Row i-1 holds the points 1 .. N of row to the power i, for i = 1 .. a.
 RealMatrix PowerMatrix(const RealVector& row, int32_t a) {
@@ -55,9 +46,9 @@ BlockSolution BlockBasis(Sense sense, const RealVector& G,
   RealVector fixedCosts;
   for (int64_t e = 0; e < static_cast<int64_t>(m) - 1; ++e) {
     for (size_t i = 0; i < A.size(); ++i) {
-      fixedColumns[i].push_back(ValueAt(A[i], e));
+      fixedColumns[i].push_back(ElementOrNaN(A[i], e));
     }
-    fixedCosts.push_back(ValueAt(G, e));
+    fixedCosts.push_back(ElementOrNaN(G, e));
   }
 
   BlockSolution best{RealVector{}, SentinelFor(sense), IndexVector{}};
@@ -66,9 +57,9 @@ BlockSolution BlockBasis(Sense sense, const RealVector& G,
     RealVector c = fixedCosts;
     for (int32_t b : basis) {
       for (size_t i = 0; i < A.size(); ++i) {
-        M[i].push_back(ValueAt(A[i], static_cast<int64_t>(b) - 1));
+        M[i].push_back(ElementOrNaN(A[i], static_cast<int64_t>(b) - 1));
       }
-      c.push_back(ValueAt(G, static_cast<int64_t>(b) - 1));
+      c.push_back(ElementOrNaN(G, static_cast<int64_t>(b) - 1));
     }
     const RealVector x = LinSolve(M, H);
     const double v = ScalarProduct(x, c);
