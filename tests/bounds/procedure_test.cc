@@ -11,6 +11,7 @@
 #include "capture_stdout.h"
 #include "numeric/moment_shift.h"
 #include "numeric/subset_order.h"
+#include "optim/prepared_block_bound.h"
 #include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
 #include "problem/labels.h"
@@ -220,6 +221,24 @@ TEST(BoundProcedureTest, GivesWhatTheStepByStepFormGives) {
           EXPECT_EQ(result.Vks, expected.Vks);
           EXPECT_EQ(out.Text(), expectedText);
         }
+      }
+    }
+  }
+}
+
+TEST(BoundProcedureTest, EveryPassThatTheProgramsTakeCanBePrepared) {
+  // Both programs take 1 <= m <= kMaxIntersectionOrder and make passes
+  // l = m .. n - m with orders (m, m) and the pair (1, 2); the procedures
+  // evaluate the candidates of every such pass.
+  for (int32_t m = 1; m <= kMaxIntersectionOrder; ++m) {
+    const IndexVector C = {m, m};
+    const LabelList L = VariableIndexList(m, kPair12, C);
+    EXPECT_TRUE(PlanShift(L, C).usable) << "m=" << m;
+    for (int32_t n : {2 * m, 2 * m + 1, 3 * m + 4, 100000}) {
+      for (int32_t l : {m, m + 1, n / 2, n - m - 1, n - m}) {
+        if (l < m || l > n - m) continue;
+        EXPECT_TRUE(CanPrepareBlockBound({l, n - l}, C, m, L))
+            << "m=" << m << " n=" << n << " l=" << l;
       }
     }
   }
