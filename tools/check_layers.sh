@@ -3,7 +3,8 @@
 # each other in a circle. Usage: tools/check_layers.sh [SRC_DIR]
 #
 # The layers, top to bottom (a folder may include its own and lower ones):
-#   driver, sharp   the two programs; neither includes the other
+#   driver, sharp,  the two programs and the generator's event systems;
+#   events          none includes another
 #   bounds          bounding procedures, candidates, the pass computation
 #   optim           inner optimisation, basis families, subset enumeration,
 #                   scoring
@@ -17,7 +18,7 @@ cd "$src"
 
 rank() {
   case $1 in
-    driver | sharp) echo 6 ;;
+    driver | sharp | events) echo 6 ;;
     bounds) echo 5 ;;
     optim) echo 4 ;;
     problem) echo 3 ;;

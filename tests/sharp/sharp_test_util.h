@@ -8,7 +8,7 @@
 
 #include "numeric/vectors.h"
 #include "numeric/subset_order.h"
-#include "sharp/event_systems.h"
+#include "events/event_systems.h"
 
 namespace unionbound {
 

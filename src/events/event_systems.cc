@@ -1,10 +1,11 @@
-#include "sharp/event_systems.h"
+#include "events/event_systems.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <random>
 
-#include "sharp/exact_arithmetic.h"
+#include "events/dyadic.h"
 
 namespace unionbound {
 namespace {
@@ -80,9 +81,56 @@ MixtureModel RandomAtoms(int32_t n, std::mt19937_64& rng) {
   return model;
 }
 
-Rational TotalWeight(const MixtureModel& model) {
-  Rational total = 0;
-  for (double w : model.weights) total += ExactValue(w);
+// Component 0 is the rare shock that makes every event likely; the other
+// three are ordinary independent systems.
+MixtureModel FourComponents(int32_t n, std::mt19937_64& rng) {
+  MixtureModel model;
+  for (int32_t c = 0; c < 4; ++c) {
+    const double scale = c == 0 ? 6.0 : 1.0;
+    model.weights.push_back(c == 0 ? 0.02 * Uniform(rng, 1.0, 6.0)
+                                   : Uniform(rng, 0.2, 1.2));
+    RealVector row;
+    for (int32_t i = 0; i < n; ++i) {
+      row.push_back(std::min(0.9, scale * Uniform(rng, 0.2, 1.5) / n));
+    }
+    model.occurrence.push_back(row);
+  }
+  return model;
+}
+
+// The first n primes; the multiples of their products among 1 .. 1000 are
+// the outcomes of the intersections.
+RealVector FirstPrimes(int32_t n) {
+  RealVector primes;
+  for (int32_t candidate = 2; static_cast<int32_t>(primes.size()) < n;
+       ++candidate) {
+    bool prime = true;
+    for (double p : primes)
+      prime = prime && candidate % static_cast<int32_t>(p) != 0;
+    if (prime) primes.push_back(candidate);
+  }
+  return primes;
+}
+
+// 1000 equally likely outcomes x, each a component in which event i occurs
+// (probability 1) exactly when the i-th prime divides x.
+MixtureModel Divisible(int32_t n) {
+  const RealVector primes = FirstPrimes(n);
+  MixtureModel model;
+  for (int32_t x = 1; x <= 1000; ++x) {
+    model.weights.push_back(1.0);
+    RealVector row;
+    for (double p : primes) {
+      row.push_back(x % static_cast<int32_t>(p) == 0 ? 1.0 : 0.0);
+    }
+    model.occurrence.push_back(row);
+  }
+  return model;
+}
+
+Dyadic TotalWeight(const MixtureModel& model) {
+  Dyadic total;
+  for (double w : model.weights) total = Add(total, ExactDyadic(w));
   return total;
 }
 
@@ -90,9 +138,10 @@ Rational TotalWeight(const MixtureModel& model) {
 
 bool ParseEventFamily(const std::string& name, EventFamily* family) {
   const EventFamily all[] = {
-      EventFamily::kIndependent, EventFamily::kCommonShock,
+      EventFamily::kIndependent,       EventFamily::kCommonShock,
       EventFamily::kGaussianThreshold, EventFamily::kRareEvents,
-      EventFamily::kRandomAtoms};
+      EventFamily::kRandomAtoms,       EventFamily::kMixture,
+      EventFamily::kDivisible};
   for (EventFamily f : all) {
     if (name == EventFamilyName(f)) {
       *family = f;
@@ -114,6 +163,10 @@ const char* EventFamilyName(EventFamily family) {
       return "rare";
     case EventFamily::kRandomAtoms:
       return "atoms";
+    case EventFamily::kMixture:
+      return "mixture";
+    case EventFamily::kDivisible:
+      return "divisible";
   }
   return "";
 }
@@ -131,38 +184,65 @@ MixtureModel MakeEventSystem(EventFamily family, int32_t n, uint64_t seed) {
       return RareEvents(n, rng);
     case EventFamily::kRandomAtoms:
       return RandomAtoms(n, rng);
+    case EventFamily::kMixture:
+      return FourComponents(n, rng);
+    case EventFamily::kDivisible:
+      return Divisible(n);
   }
   return Independent(n, rng);
 }
 
+ExactModel MakeExactModel(const MixtureModel& model) {
+  ExactModel exact;
+  for (double w : model.weights) exact.weights.push_back(ExactDyadic(w));
+  for (const RealVector& row : model.occurrence) {
+    exact.occurrence.emplace_back();
+    for (double q : row) exact.occurrence.back().push_back(ExactDyadic(q));
+  }
+  exact.totalWeight = TotalWeight(model);
+  return exact;
+}
+
+double IntersectionProbability(const ExactModel& model,
+                               const IndexVector& subset) {
+  Dyadic sum;
+  for (size_t c = 0; c < model.weights.size(); ++c) {
+    Dyadic term = model.weights[c];
+    for (int32_t event : subset) {
+      const Dyadic& q = model.occurrence[c][static_cast<size_t>(event - 1)];
+      if (q.limbs.empty()) {
+        term = Dyadic();
+        break;
+      }
+      term = Multiply(term, q);
+    }
+    sum = Add(sum, term);
+  }
+  return NearestRatio(sum, model.totalWeight);
+}
+
 RealVector IntersectionProbabilities(const MixtureModel& model,
                                      const IndexMatrix& subsets) {
-  const Rational total = TotalWeight(model);
-  std::vector<RationalVector> occurrence;
-  for (const RealVector& row : model.occurrence) {
-    occurrence.push_back(ExactValues(row));
-  }
+  const ExactModel exact = MakeExactModel(model);
   RealVector p;
   for (const IndexVector& subset : subsets) {
-    Rational sum = 0;
-    for (size_t c = 0; c < model.weights.size(); ++c) {
-      Rational term = ExactValue(model.weights[c]);
-      for (int32_t event : subset) term *= occurrence[c][event - 1];
-      sum += term;
-    }
-    p.push_back(RoundNearest(sum / total));
+    p.push_back(IntersectionProbability(exact, subset));
   }
   return p;
 }
 
 double UnionProbability(const MixtureModel& model) {
-  Rational none = 0;
+  const Dyadic one = ExactDyadic(1.0);
+  Dyadic none;
   for (size_t c = 0; c < model.weights.size(); ++c) {
-    Rational term = ExactValue(model.weights[c]);
-    for (double q : model.occurrence[c]) term *= 1 - ExactValue(q);
-    none += term;
+    Dyadic term = ExactDyadic(model.weights[c]);
+    for (double q : model.occurrence[c]) {
+      term = Multiply(term, Subtract(one, ExactDyadic(q)));
+    }
+    none = Add(none, term);
   }
-  return RoundNearest(1 - none / TotalWeight(model));
+  const Dyadic total = TotalWeight(model);
+  return NearestRatio(Subtract(total, none), total);
 }
 
 }  // namespace unionbound
