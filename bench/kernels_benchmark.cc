@@ -191,8 +191,9 @@ BENCHMARK(BM_BlockBound)->Arg(5)->Arg(11);
 void BM_PreparedBlockBound(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   const IndexVector sizes = {c.m, c.m};
-  PreparedBlockBound prepared = PrepareBlockBound(
-      Sense::kMinimise, ThresholdPenalty, sizes, c.maxOrders, c.m, c.labels);
+  PreparedBlockBound prepared =
+      PrepareBlockBound(Sense::kMinimise, ThresholdPenaltyScoring(), sizes,
+                        c.maxOrders, c.m, c.labels);
   for (auto _ : state) {
     benchmark::DoNotOptimize(EvaluatePreparedBlockBound(
         &prepared, c.reordered.P, c.reordered.Q, c.R, c.q));
@@ -204,7 +205,7 @@ void BM_LowerBoundProcedure(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(LowerBoundProcedure(
-        ThresholdPenalty, c.supports, c.mu, c.maxOrders, kPair, c.m));
+        ThresholdPenaltyScoring(), c.supports, c.mu, c.maxOrders, kPair, c.m));
   }
 }
 BENCHMARK(BM_LowerBoundProcedure)

@@ -36,13 +36,13 @@ Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
   pass.mu = MatrixVectorProduct(
       PowerMomentMatrix(m, pass.variablePairs, pass.maxOrders), pass.b);
   pass.lower.result =
-      LowerBoundProcedure(ThresholdPenalty, supports, pass.mu, pass.maxOrders,
-                          pass.variablePairs, m);
+      LowerBoundProcedure(ThresholdPenaltyScoring(), supports, pass.mu,
+                          pass.maxOrders, pass.variablePairs, m);
   pass.lower.seconds = SecondsSince(t0);
   const int32_t t1 = ClockMilliseconds();
   pass.upper.result =
-      UpperBoundProcedure(ThresholdPenalty, supports, pass.mu, pass.maxOrders,
-                          pass.variablePairs, m);
+      UpperBoundProcedure(ThresholdPenaltyScoring(), supports, pass.mu,
+                          pass.maxOrders, pass.variablePairs, m);
   pass.upper.seconds = SecondsSince(t1);
   return pass;
 }

@@ -69,7 +69,7 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
   return result;
 }
 
-BoundResult BoundProcedure(Sense sense, ScoringFunction f,
+BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m) {
@@ -81,7 +81,7 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
     return best;
   }
   PreparedBlockBound block =
-      PrepareBlockBound(sense, f, sizes, maxOrders, m, L);
+      PrepareBlockBound(sense, scoring, sizes, maxOrders, m, L);
   ReorderedSupports reordered;
   RealVector R;
 
@@ -105,19 +105,19 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
   return best;
 }
 
-BoundResult LowerBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m) {
-  return BoundProcedure(Sense::kMinimise, f, supports, mu, maxOrders,
+  return BoundProcedure(Sense::kMinimise, scoring, supports, mu, maxOrders,
                         variablePairs, m);
 }
 
-BoundResult UpperBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult UpperBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m) {
-  return BoundProcedure(Sense::kMaximise, f, supports, mu, maxOrders,
+  return BoundProcedure(Sense::kMaximise, scoring, supports, mu, maxOrders,
                         variablePairs, m);
 }
 

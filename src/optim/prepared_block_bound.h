@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "optim/scoring.h"
 #include "optim/sense.h"
 
 namespace unionbound {
 
 struct PreparedBlockBound {
   Sense sense = Sense::kMinimise;
-  ScoringFunction f = nullptr;
-  bool thresholdScore = false;  // f is ThresholdPenalty: scored inline
+  Scoring scoring = Scoring(nullptr);
   int32_t m = 0;
   int32_t orders[2] = {0, 0};  // C: moment orders of the two subsequences
   int32_t points[2] = {0, 0};  // N_k: moved points of each subsequence
@@ -55,7 +55,7 @@ struct PreparedBlockBound {
 bool CanPrepareBlockBound(const IndexVector& sizes, const IndexVector& C,
                           int32_t m, const LabelList& L);
 
-PreparedBlockBound PrepareBlockBound(Sense sense, ScoringFunction f,
+PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
                                      const IndexVector& sizes,
                                      const IndexVector& C, int32_t m,
                                      const LabelList& L);

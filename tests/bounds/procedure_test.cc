@@ -165,10 +165,12 @@ TEST(BoundProcedureTest, IndependentEventsLieWithinTheBounds) {
     const RealVector p = IndependentProbabilities(kMarginals, m);
     for (int32_t l = m; l <= n - m; ++l) {
       const Pass pass = MakePass(p, n, l, m);
-      const BoundResult lower = LowerBoundProcedure(
-          ThresholdPenalty, pass.supports, pass.mu, pass.maxOrders, kPair12, m);
-      const BoundResult upper = UpperBoundProcedure(
-          ThresholdPenalty, pass.supports, pass.mu, pass.maxOrders, kPair12, m);
+      const BoundResult lower =
+          LowerBoundProcedure(ThresholdPenaltyScoring(), pass.supports, pass.mu,
+                              pass.maxOrders, kPair12, m);
+      const BoundResult upper =
+          UpperBoundProcedure(ThresholdPenaltyScoring(), pass.supports, pass.mu,
+                              pass.maxOrders, kPair12, m);
       SCOPED_TRACE(testing::Message() << "m=" << m << " l=" << l);
       EXPECT_LE(-lower.value, union_probability + 1e-9);
       EXPECT_GE(-upper.value, union_probability - 1e-9);
@@ -210,8 +212,8 @@ TEST(BoundProcedureTest, GivesWhatTheStepByStepFormGives) {
           }
           CaptureStdout out;
           const BoundResult result =
-              BoundProcedure(sense, ThresholdPenalty, pass.supports, pass.mu,
-                             pass.maxOrders, kPair12, m);
+              BoundProcedure(sense, ThresholdPenaltyScoring(), pass.supports,
+                             pass.mu, pass.maxOrders, kPair12, m);
           SCOPED_TRACE(testing::Message()
                        << "m=" << m << " n=" << n << " l=" << l);
           EXPECT_EQ(std::memcmp(&result.value, &expected.value, sizeof(double)),
@@ -275,21 +277,21 @@ TEST(BoundProcedureTest, DataOfAnotherShapeHaveNoCandidate) {
     SCOPED_TRACE(shape.what);
     CaptureStdout out;
     const BoundResult lower =
-        LowerBoundProcedure(ThresholdPenalty, shape.supports, pass.mu,
+        LowerBoundProcedure(ThresholdPenaltyScoring(), shape.supports, pass.mu,
                             shape.maxOrders, shape.pairs, m);
     EXPECT_EQ(lower.value, 1.7e308);
     EXPECT_EQ(lower.j, -1);
     EXPECT_TRUE(lower.Kjs.empty());
     EXPECT_TRUE(lower.Vks.empty());
     const BoundResult upper =
-        UpperBoundProcedure(ThresholdPenalty, shape.supports, pass.mu,
+        UpperBoundProcedure(ThresholdPenaltyScoring(), shape.supports, pass.mu,
                             shape.maxOrders, shape.pairs, m);
     EXPECT_EQ(upper.value, -1.7e308);
     EXPECT_TRUE(upper.Vks.empty());
     EXPECT_EQ(out.Text(), "");
   }
-  EXPECT_EQ(LowerBoundProcedure(ThresholdPenalty, pass.supports, pass.mu,
-                                pass.maxOrders, kPair12, 0)
+  EXPECT_EQ(LowerBoundProcedure(ThresholdPenaltyScoring(), pass.supports,
+                                pass.mu, pass.maxOrders, kPair12, 0)
                 .value,
             1.7e308);
 }
