@@ -17,9 +17,8 @@ struct RunSizes {
 
 // Prompts on out and reads n, then m, from in. Rejects right after its
 // prompt an entry that is not an integer (or input that ends), n above
-// kMaxEvents, m < 1, an
-// even m, m above kMaxIntersectionOrder, and sizes whose probability count
-// leaves the 32-bit range.
+// kMaxEvents, m < 1, an even m, m above kMaxIntersectionOrder, and sizes
+// whose probability count leaves the 32-bit range.
 RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace unionbound

@@ -1,7 +1,7 @@
 // The one reader of probability files, shared by both programs: the
 // intersection probabilities as whitespace-separated decimal numbers, in the
-// order of numeric/subset_order.h, and the largest number of events a run
-// takes.
+// order of numeric/subset_order.h (whose ProbabilityCount gives how many),
+// and the largest number of events a run takes.
 #ifndef UNIONBOUND_INPUT_PROBABILITY_INPUT_H_
 #define UNIONBOUND_INPUT_PROBABILITY_INPUT_H_
 
