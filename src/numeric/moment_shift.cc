@@ -74,6 +74,22 @@ ShiftPlan::PairLabel PlanPair(const LabelIndex& index, const Label& label) {
   return pair;
 }
 
+// C(e, j) at e * (kMaxTabulatedOrder + 1) + j for every e, j up to
+// kMaxTabulatedOrder, worked out on first use; every plan copies it.
+const IndexVector& TabulatedBinomials() {
+  static const IndexVector table = [] {
+    constexpr int32_t kWidth = ShiftPlan::kMaxTabulatedOrder + 1;
+    IndexVector binomials(static_cast<std::size_t>(kWidth) * kWidth, 0);
+    for (int32_t e = 0; e < kWidth; ++e) {
+      for (int32_t j = 0; j <= e; ++j) {
+        binomials[static_cast<std::size_t>(e * kWidth + j)] = Binomial(e, j);
+      }
+    }
+    return binomials;
+  }();
+  return table;
+}
+
 // powers[k] = c^k for k = 0 .. e, each from the one before by one
 // multiplication: the same products as IntPower(c, k).
 void FillPowers(double c, int32_t e, double* powers) {
@@ -178,13 +194,7 @@ ShiftPlan PlanShift(const LabelList& labels, const IndexVector& B) {
     plan.usable = plan.usable && OrderFitsPlan(plan.pairs.back().e1) &&
                   OrderFitsPlan(plan.pairs.back().e2);
   }
-  constexpr int32_t kWidth = ShiftPlan::kMaxTabulatedOrder + 1;
-  plan.binomial.assign(static_cast<std::size_t>(kWidth) * kWidth, 0);
-  for (int32_t e = 0; e < kWidth; ++e) {
-    for (int32_t j = 0; j <= e; ++j) {
-      plan.binomial[static_cast<std::size_t>(e * kWidth + j)] = Binomial(e, j);
-    }
-  }
+  plan.binomial = TabulatedBinomials();
   return plan;
 }
 

@@ -46,21 +46,6 @@ IndexVector FirstSubset(int32_t size) {
   return subset;
 }
 
-bool NextSubset(IndexVector* subset, int32_t n) {
-  IndexVector& s = *subset;
-  const int32_t k = static_cast<int32_t>(s.size());
-  // The last position that can still grow: position i can hold at most
-  // n - (k - 1 - i).
-  int32_t i = k - 1;
-  while (i >= 0 && s[static_cast<size_t>(i)] == n - (k - 1 - i)) --i;
-  if (i < 0) return false;
-  ++s[static_cast<size_t>(i)];
-  for (int32_t t = i + 1; t < k; ++t) {
-    s[static_cast<size_t>(t)] = s[static_cast<size_t>(t - 1)] + 1;
-  }
-  return true;
-}
-
 IndexVector UnrankSubset(int32_t n, int32_t size, int32_t rank) {
   // Each position takes the first candidate x whose completions C(n - x, s)
   // still cover the remaining rank, skipping the completions of smaller

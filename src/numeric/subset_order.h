@@ -10,6 +10,7 @@
 #ifndef UNIONBOUND_NUMERIC_SUBSET_ORDER_H_
 #define UNIONBOUND_NUMERIC_SUBSET_ORDER_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "numeric/vectors.h"
@@ -35,8 +36,22 @@ bool ProbabilityCountFits(int32_t n, int32_t m);
 IndexVector FirstSubset(int32_t size);
 
 // Steps *subset (of {1 .. n}) to the next subset of the same size; false,
-// leaving it unchanged, after the last one.
-bool NextSubset(IndexVector* subset, int32_t n);
+// leaving it unchanged, after the last one. Inline: the binomial moments
+// step through millions of subsets.
+inline bool NextSubset(IndexVector* subset, int32_t n) {
+  IndexVector& s = *subset;
+  const int32_t k = static_cast<int32_t>(s.size());
+  // The last position that can still grow: position i can hold at most
+  // n - (k - 1 - i).
+  int32_t i = k - 1;
+  while (i >= 0 && s[static_cast<size_t>(i)] == n - (k - 1 - i)) --i;
+  if (i < 0) return false;
+  ++s[static_cast<size_t>(i)];
+  for (int32_t t = i + 1; t < k; ++t) {
+    s[static_cast<size_t>(t)] = s[static_cast<size_t>(t - 1)] + 1;
+  }
+  return true;
+}
 
 // The subset of `size` events of {1 .. n} at lexicographic `rank` among the
 // subsets of that size.
