@@ -5,6 +5,7 @@
 # The layers, top to bottom (a folder may include its own and lower ones):
 #   driver, sharp,  the two programs and the generator's event systems;
 #   events          none includes another
+#   cli             the command-line grammar and version of both programs
 #   bounds          bounding procedures, candidates, the pass computation
 #   optim           inner optimisation, basis families, subset enumeration,
 #                   scoring
@@ -18,7 +19,8 @@ cd "$src"
 
 rank() {
   case $1 in
-    driver | sharp | events) echo 6 ;;
+    driver | sharp | events) echo 7 ;;
+    cli) echo 6 ;;
     bounds) echo 5 ;;
     optim) echo 4 ;;
     problem) echo 3 ;;
