@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "input/entries_left.h"
 #include "input/extract_doubles.h"
 
 namespace unionbound {
@@ -31,6 +32,9 @@ ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count) {
 ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count) {
   std::ifstream file(path);
   ProbabilityRead result = ReadProbabilitiesFrom(file, count);
+  if (result.stop == ReadStop::kComplete) {
+    result.entriesLeft = CountEntriesLeft(file);
+  }
   // A directory opens and then reads as an empty stream; name it for what
   // it is.
   std::error_code ignored;

@@ -34,6 +34,9 @@ struct ProbabilityRead {
   int32_t read;      // how many were extracted before the first failure
   bool opened;       // whether the file could be opened
   ReadStop stop;     // why the reading ended
+  // ReadProbabilityFile, after a complete read: the entries the file holds
+  // beyond the numbers asked for, which were not read.
+  int64_t entriesLeft = 0;
 };
 
 // Extracts up to count doubles as formatted extraction does, one after the

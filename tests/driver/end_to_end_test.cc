@@ -100,27 +100,24 @@ TEST(WholeRun, ConsoleSummaryHasItsExactForm) {
   EXPECT_GE(std::stod(parts[3]), truth - 1e-9);
 }
 
-TEST(WholeRun, TooFewEventsForAPassLeaveOnlyTheHeader) {
+TEST(WholeRun, TooFewEventsForAPassAreRefusedBeforeAnyReading) {
   // n = 5, m = 3: no l satisfies m <= l <= n - m.
   const ProgramRun five =
       RunProgram(IndependentProbText({0.1, 0.2, 0.3, 0.4, 0.5}, 3), "5\n3\n");
-  EXPECT_EQ(five.status, 0) << five.err;
-  EXPECT_EQ(five.report, "n=5, m=3, m_k=3\n");
-  EXPECT_EQ(five.out, kPrompts +
-                          "No bounds: no subsequence length l fits, since n "
-                          "is less than 2m.\nPress RETURN to continue");
+  EXPECT_EQ(five.status, 1);
+  EXPECT_EQ(five.err,
+            "unionbound: n must be at least 2m = 6 for any bound (got n=5, "
+            "m=3)\n");
+  EXPECT_FALSE(five.report.has_value());
+  EXPECT_EQ(five.out, kPrompts);
 
-  // n = 3, m = 5 reads all seven intersections of three events, no pass.
-  const ProgramRun three = RunProgram("1 2 3 4 5 6 7\n", "3\n5\n");
-  EXPECT_EQ(three.status, 0) << three.err;
-  EXPECT_EQ(three.err, "");
-  EXPECT_EQ(three.report, "n=3, m=5, m_k=5\n");
-  // Six numbers are one too few.
-  const ProgramRun short_file = RunProgram("1 2 3 4 5 6\n", "3\n5\n");
-  EXPECT_EQ(short_file.status, 2);
-  EXPECT_NE(short_file.err.find("expected 7 numbers, read 6"),
-            std::string::npos)
-      << short_file.err;
+  // n = 6, m = 3 is the smallest run: one pass, l = 3.
+  const ProgramRun six = RunProgram(
+      IndependentProbText({0.1, 0.2, 0.3, 0.4, 0.5, 0.1}, 3), "6\n3\n");
+  EXPECT_EQ(six.status, 0) << six.err;
+  ASSERT_TRUE(six.report.has_value());
+  EXPECT_NE(six.report->find("l=3\n"), std::string::npos);
+  EXPECT_EQ(six.report->find("l=4\n"), std::string::npos);
 }
 
 TEST(WholeRun, EqualBoundsAcrossLKeepTheEarlierL) {

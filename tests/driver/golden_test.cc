@@ -3,7 +3,7 @@
 // broken ones, orders 1 to 11), standard output and result.txt must be the
 // same byte for byte apart from the running times, and so must standard
 // error and the exit status. tests/golden/make_expected.sh wrote the expected
-// files with that version.
+// files with that version, and says which cases changed on purpose since.
 #include <gtest/gtest.h>
 
 #include <algorithm>
