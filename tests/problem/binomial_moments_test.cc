@@ -143,6 +143,124 @@ TEST(BinomialMomentsTest, OtherLabelListsAndShortVectorsFollowTheDefinition) {
   }
 }
 
+// Values whose sums depend on the order of the additions, with signed zeros
+// and exact cancellations among them.
+RealVector OrderSensitiveValues(std::size_t count, uint64_t seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  RealVector p(count);
+  for (double& x : p) {
+    switch (rng() % 6) {
+      case 0:
+        x = -0.0;
+        break;
+      case 1:
+        x = 0.0;
+        break;
+      case 2:
+        x = (rng() % 2 ? 1e16 : -1e16);
+        break;
+      default:
+        x = value(rng) * (rng() % 3 == 0 ? 1e8 : 1e-3);
+    }
+  }
+  return p;
+}
+
+// Lengths side by side in vectors of four and tiles of sixteen, the tiles
+// split between threads, and prefix events on either side of every tile and
+// vector border: every length still gets the sums of the definition.
+TEST(BinomialMomentsTest, EveryTileAndThreadAddsInTheOrderOfTheDefinition) {
+  struct Size {
+    int32_t n;
+    int32_t m;
+  };
+  const Size sizes[] = {{3, 3},  {4, 2},  {5, 3},  {15, 3}, {16, 3},
+                        {17, 4}, {20, 1}, {31, 3}, {32, 2}, {33, 4},
+                        {35, 3}, {23, 5}, {70, 2}};
+  for (const Size& size : sizes) {
+    const int32_t n = size.n;
+    const int32_t m = size.m;
+    const RealVector p = OrderSensitiveValues(SubsetCount(n, m), n * 10 + m);
+    RealMatrix expected;
+    for (int32_t l = -1; l <= n + 1; ++l) {
+      expected.push_back(
+          reference::BinomialMoments(p, n, l, m, kPairs, {m, m}));
+    }
+    for (int32_t lFirst : {-1, 0, 1, 3, 6}) {
+      if (lFirst > n) continue;
+      for (int32_t threads : {1, 2}) {
+        const int32_t lCount = n + 2 - lFirst;
+        const RealMatrix all = BinomialMomentsOfLengths(
+            p, n, lFirst, lCount, m, kPairs, {m, m}, threads);
+        ASSERT_EQ(all.size(), static_cast<std::size_t>(lCount));
+        for (int32_t i = 0; i < lCount; ++i) {
+          SCOPED_TRACE("n=" + std::to_string(n) + " m=" + std::to_string(m) +
+                       " l=" + std::to_string(lFirst + i) +
+                       " threads=" + std::to_string(threads));
+          EXPECT_TRUE(
+              SameBits(all[static_cast<std::size_t>(i)],
+                       expected[static_cast<std::size_t>(lFirst + i + 1)]));
+        }
+      }
+    }
+  }
+}
+
+// Probabilities that end inside a run, in the first, a middle and the last
+// run of the largest size, with one thread and with two.
+TEST(BinomialMomentsTest, ProbabilitiesEndingInsideARunAddNothingAfterThem) {
+  const int32_t n = 37;
+  const int32_t m = 3;
+  const RealVector p = OrderSensitiveValues(SubsetCount(n, m), 7);
+  const std::size_t sizeThree = SubsetCount(n, 2);
+  for (std::size_t size : {std::size_t{20}, sizeThree + 5, sizeThree + 40,
+                           sizeThree + 1000, p.size() - 1}) {
+    const RealVector shorter(p.begin(),
+                             p.begin() + static_cast<std::ptrdiff_t>(size));
+    for (int32_t threads : {1, 2}) {
+      const RealMatrix all = BinomialMomentsOfLengths(shorter, n, 0, n + 1, m,
+                                                      kPairs, {m, m}, threads);
+      for (int32_t l = 0; l <= n; ++l) {
+        SCOPED_TRACE("size=" + std::to_string(size) +
+                     " l=" + std::to_string(l));
+        EXPECT_TRUE(SameBits(
+            all[static_cast<std::size_t>(l)],
+            reference::BinomialMoments(shorter, n, l, m, kPairs, {m, m})));
+      }
+    }
+  }
+}
+
+TEST(BinomialMomentsTest, BatchesOfAnySizeHandOutTheSameMoments) {
+  const int32_t n = 35;
+  const int32_t m = 3;
+  const RealVector p = OrderSensitiveValues(SubsetCount(n, m), 8);
+  for (int32_t lengths : {1, 3, 15, 16, 17, 29, 0}) {
+    MomentBatch batch;
+    batch.lengths = lengths;
+    for (int32_t l = m; l <= n - m; ++l) {
+      SCOPED_TRACE("lengths=" + std::to_string(lengths) +
+                   " l=" + std::to_string(l));
+      const RealVector& b =
+          BatchedBinomialMoments(p, n, l, n - m, m, kPairs, {m, m}, &batch);
+      EXPECT_TRUE(
+          SameBits(b, reference::BinomialMoments(p, n, l, m, kPairs, {m, m})));
+      if (lengths > 0) {
+        EXPECT_LE(batch.moments.size(), static_cast<std::size_t>(lengths));
+      }
+    }
+  }
+}
+
+// Every length of the largest runs fits one batch of the memory allowed.
+TEST(BinomialMomentsTest, OneBatchHoldsEveryLengthOfALargeRun) {
+  EXPECT_GE(LengthsPerBatch(3), 2300);
+  EXPECT_GE(LengthsPerBatch(1), 100000);
+  EXPECT_GE(LengthsPerBatch(2), 65536);
+  EXPECT_GE(LengthsPerBatch(100000), 1);
+}
+
 TEST(BinomialMomentsTest, BatchesHandOutEveryLengthOnce) {
   const int32_t n = 40;
   const int32_t m = 3;
@@ -153,7 +271,8 @@ TEST(BinomialMomentsTest, BatchesHandOutEveryLengthOnce) {
     const RealVector& b =
         BatchedBinomialMoments(p, n, l, n - m, m, kPairs, {m, m}, &batch);
     EXPECT_TRUE(SameBits(b, BinomialMoments(p, n, l, m, kPairs, {m, m})));
-    EXPECT_LE(batch.moments.size(), static_cast<std::size_t>(kLengthsPerBatch));
+    EXPECT_LE(batch.moments.size(),
+              static_cast<std::size_t>(LengthsPerBatch(m)));
     EXPECT_LE(batch.first + static_cast<int32_t>(batch.moments.size()) - 1,
               n - m);
   }
