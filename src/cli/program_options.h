@@ -7,7 +7,6 @@
 #ifndef UNIONBOUND_CLI_PROGRAM_OPTIONS_H_
 #define UNIONBOUND_CLI_PROGRAM_OPTIONS_H_
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,8 @@ inline constexpr const char* kStandardStream = "-";
 
 struct ProgramOptions {
   bool scripted = false;  // -n and -m given: no dialogue
-  int32_t n = 0;
-  int32_t m = 0;
+  std::string n;          // the sizes as given, checked by the program
+  std::string m;
   std::string input = "prob.txt";     // "-" is standard input
   std::string report = "result.txt";  // the report file of unionbound
   std::string json;                   // empty: none; "-" is standard output

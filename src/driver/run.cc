@@ -8,16 +8,22 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 
 #include "bounds/pass.h"
+#include "cli/program_options.h"
 #include "driver/bound_summary.h"
 #include "driver/console_input.h"
 #include "driver/data_messages.h"
+#include "driver/json_report.h"
+#include "driver/message_log.h"
 #include "driver/progress_line.h"
 #include "driver/report_file.h"
 #include "driver/result_report.h"
 #include "input/data_check.h"
+#include "input/entries_left.h"
 #include "input/probability_input.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
@@ -124,26 +130,53 @@ void WaitForReturn() {
 // The passes for l = m .. n - m, each written to the report as it is done.
 // Returns false when a pass gave no usable bound.
 bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
-                BestBounds* best) {
+                JsonReport* json, bool showProgress, BestBounds* best,
+                std::ostream& err) {
   bool usable = true;
   MomentBatch moments;
   const int32_t m_k = m;
   const int32_t lastL = n - m_k;
-  ProgressLine progress(std::cerr, StderrIsTerminal(), lastL - m_k + 1);
+  ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
+                        lastL - m_k + 1);
   for (int32_t l = m_k; l <= lastL; ++l) {
     const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
     KeepBestBounds(pass, best);
     if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
         !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
       progress.Clear();
-      const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, std::cerr);
-      const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, std::cerr);
+      const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, err);
+      const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, err);
       usable = usable && lowerUsable && upperUsable;
     }
     WritePassReport(report, pass);
+    if (json != nullptr) json->AddPass(pass);
     progress.Update(l - m_k + 1);
   }
   return usable;
+}
+
+// The numbers from the probability file, or from standard input for "-".
+ProbabilityRead ReadInput(const std::string& file, int32_t count) {
+  if (file != kStandardStream) return ReadProbabilityFile(file, count);
+  ProbabilityRead read = ReadProbabilitiesFrom(std::cin, count);
+  if (read.read == count) read.entriesLeft = CountEntriesLeft(std::cin);
+  return read;
+}
+
+// The JSON document to its file, complete or not at all, or to standard
+// output for "-".
+bool WriteJson(const std::string& text, const std::string& file,
+               std::ostream& err) {
+  if (file == kStandardStream) {
+    std::cout << text;
+    if (std::cout.flush()) return true;
+    err << "unionbound: writing the JSON document to standard output failed"
+        << std::endl;
+    return false;
+  }
+  ReportFile json(file, err);
+  json.stream() << text;
+  return json.opened() && json.Commit(err);
 }
 
 }  // namespace
@@ -155,50 +188,75 @@ int RunUnionBound(const RunOptions& options) {
 }
 
 int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
+  // Every message goes to standard error at once and is kept for the JSON.
+  MessageLog err(std::cerr);
   const std::string& file = options.probabilityFile;
-  const std::string unreadable = WhyUnreadable(file);
+  const bool fromStandardInput = file == kStandardStream;
+  const int32_t count = ProbabilityCount(n, m);
+  JsonRunHeader header{n, m, file, count, 0};
+  std::ostringstream jsonText;
+  std::optional<JsonReport> json;
+  if (!options.jsonFile.empty()) json.emplace(jsonText);
+
+  const std::string unreadable = fromStandardInput ? "" : WhyUnreadable(file);
   if (!unreadable.empty()) {
-    std::cerr << "unionbound: cannot read " << file << " (" << unreadable
-              << "); nothing was computed and " << options.reportFile
-              << " was left as it was" << std::endl;
+    err << "unionbound: cannot read " << file << " (" << unreadable
+        << "); nothing was computed and " << options.reportFile
+        << " was left as it was" << std::endl;
+    if (json) {
+      json->Begin(header, DataCheck());
+      json->Finish(BestBounds(), kExitUntrustworthy, err.Lines());
+      WriteJson(jsonText.str(), options.jsonFile, err);
+    }
     return kExitUntrustworthy;
   }
   const int32_t m_k = m;
   int status = kExitSound;
 
-  const int32_t count = ProbabilityCount(n, m);
-  const ProbabilityRead read = ReadProbabilityFile(file, count);
-  if (!ReportShortRead(read, file, std::cerr)) status = kExitUntrustworthy;
+  const ProbabilityRead read = ReadInput(file, count);
+  if (!ReportShortRead(read, file, err)) status = kExitUntrustworthy;
   const DataCheck check = CheckProbabilities(read.p, n, m, kProblemsShown);
-  WriteDataProblems(check, file, std::cerr);
+  WriteDataProblems(check, file, err);
   if (check.problems > 0) status = kExitUntrustworthy;
-  WriteEntriesLeft(read.entriesLeft, count, n, m, file, std::cerr);
+  WriteEntriesLeft(read.entriesLeft, count, n, m, file, err);
+  header.numbersRead = read.read;
+  if (json) json->Begin(header, check);
 
   BestBounds best;
   {
-    ReportFile report(options.reportFile, std::cerr);
+    ReportFile report(options.reportFile, err);
     if (!report.opened()) status = kExitUntrustworthy;
     WriteReportHeader(report.stream(), n, m, m_k);
-    if (!MakePasses(read.p, n, m, report.stream(), &best)) {
+    if (!MakePasses(read.p, n, m, report.stream(), json ? &*json : nullptr,
+                    !options.quiet, &best, err)) {
       status = kExitUntrustworthy;
     }
-    if (report.opened() && !report.Commit(std::cerr)) {
+    if (report.opened() && !report.Commit(err)) {
       status = kExitUntrustworthy;
     }
   }
 
-  WriteBoundSummary(best, std::cout);
+  // Standard output carries the summary, unless it is quiet or carries the
+  // JSON document.
+  const bool summary = !options.quiet && options.jsonFile != kStandardStream;
+  if (summary) WriteBoundSummary(best, std::cout);
   // After a short read the zeros taken for the missing numbers explain
   // crossing bounds, and the run has already said so.
   const bool complete = read.read == read.expected;
-  if (complete && BoundsCross(best, std::cerr)) status = kExitUntrustworthy;
+  if (complete && BoundsCross(best, err)) status = kExitUntrustworthy;
   if (options.waitForReturn) WaitForReturn();
   // Scripts read the summary from standard output: losing it is a failure.
   if (!std::cout.flush()) {
-    std::cerr << "unionbound: writing to standard output failed; the summary "
-                 "of the bounds was lost"
-              << std::endl;
+    err << "unionbound: writing to standard output failed; the summary "
+           "of the bounds was lost"
+        << std::endl;
     status = kExitUntrustworthy;
+  }
+  if (json) {
+    json->Finish(best, status, err.Lines());
+    if (!WriteJson(jsonText.str(), options.jsonFile, err)) {
+      status = kExitUntrustworthy;
+    }
   }
   return status;
 }

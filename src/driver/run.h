@@ -17,9 +17,12 @@ inline constexpr int kExitUntrustworthy = 2;    // the data, the bounds or the
 
 // Where a run reads and writes, and whether it ends by waiting for RETURN.
 struct RunOptions {
-  std::string probabilityFile = "prob.txt";
+  std::string probabilityFile = "prob.txt";  // "-": standard input
   std::string reportFile = "result.txt";
   bool waitForReturn = true;
+  std::string jsonFile;  // the JSON document; empty: none, "-": standard
+                         // output, which then carries nothing else
+  bool quiet = false;    // no summary: standard output stays empty
 };
 
 // Asks for n and m on standard input and output, then runs as RunWithSizes;
