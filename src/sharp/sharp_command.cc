@@ -101,6 +101,7 @@ std::string UsageText() {
          "  --per-l      also print one row per subsequence length l\n"
          "  --csv OUT    also write all bounds to the CSV file OUT\n"
          "  --help       print this text\n"
+         "  --version    print the version\n"
          "\n"
          "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
          "input,\n2 inconsistent data (no distribution has these "
