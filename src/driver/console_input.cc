@@ -23,7 +23,24 @@ struct Token {
   bool found = false;  // false: the input ended before any character
   std::string text;    // at most kShownTokenLength characters of it
   bool cut = false;    // whether the token went on beyond text
+  // The token without the zeros that lead its digits (one stays), up to
+  // kShownTokenLength characters: a size has at most ten significant
+  // digits, so a longer form is no size.
+  std::string value;
+  bool valueCut = false;
 };
+
+void AppendToValue(char c, Token* token) {
+  std::string& value = token->value;
+  const size_t body = !value.empty() && (value[0] == '+' || value[0] == '-');
+  if (value.size() == body + 1 && value[body] == '0' && c >= '0' && c <= '9') {
+    value[body] = c;  // a leading zero gives way
+  } else if (value.size() < kShownTokenLength) {
+    value += c;
+  } else {
+    token->valueCut = true;
+  }
+}
 
 // Skips white space and takes the characters up to the next white space or
 // the end of the input; the white space after the token stays unread.
@@ -42,6 +59,7 @@ Token ReadToken(std::istream& in) {
     } else {
       token.cut = true;
     }
+    AppendToValue(static_cast<char>(c), &token);
     in.get();
     c = in.peek();
   }
@@ -76,7 +94,7 @@ bool ReadSize(std::istream& in, std::ostream& err, const char* what,
     return false;
   }
   const std::optional<int32_t> parsed =
-      token.cut ? std::nullopt : ParseSizeToken(token.text);
+      token.valueCut ? std::nullopt : ParseSizeToken(token.value);
   if (!parsed) {
     err << "unionbound: expected a whole number in the 32-bit range for "
         << what << ", got " << Shown(token) << std::endl;

@@ -69,6 +69,12 @@ TEST(SizeDialogue, ARefusalNamesTheSizeAndWhatWasTyped) {
             "(the maximum order of the intersections), got \"3.5\"\n");
   // The refused token is read whole, nothing after it.
   EXPECT_EQ(m.unread, "\n");
+  // Leading zeros are no limit on a size, however many.
+  const Dialogue zeros =
+      Talk(std::string(60, '0') + "12\n-" + std::string(50, '0') + "3\n");
+  EXPECT_EQ(zeros.sizes.n, 12);
+  EXPECT_EQ(zeros.sizes.m, -3);
+  EXPECT_NE(zeros.err.find("m must be at least 1"), std::string::npos);
   const Dialogue tab = Talk("7\n\t\x7f\n");
   EXPECT_NE(tab.err.find("got \"\\x7F\""), std::string::npos) << tab.err;
 }
