@@ -9,8 +9,9 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
-# The companion unionbound-sharp builds against GMP: installs it
-# when missing (as root), or stops with the apt-get line to run.
+# Installs the packages of the tests and of the companion unionbound-sharp
+# (GMP) when missing and run as root; otherwise prints the apt-get line
+# and the build goes on, without the companion if GMP is missing.
 deps:
 	@bash tools/install-deps.sh
 

@@ -43,7 +43,7 @@ head_build="${HEAD_BUILD:-$root/build/compare}"
 cmake -S "$root" -B "$head_build" -DCMAKE_BUILD_TYPE=Release \
   -DUNIONBOUND_TESTS=OFF -DUNIONBOUND_BENCH=ON >/dev/null
 cmake --build "$head_build" -j 2 --target unionbound read_floor \
-  generate_prob run_measured >/dev/null
+  unionbound-generate run_measured >/dev/null
 base_bin="$work/base/build/unionbound"
 head_bin="$head_build/unionbound"
 measure="$head_build/bench/run_measured"
@@ -98,7 +98,8 @@ for input in "${inputs[@]}"; do
   IFS=: read -r family n m <<<"$input"
   dir="$work/$family-$n-$m"
   mkdir -p "$dir"
-  "$head_build/bench/generate_prob" "$family" "$n" "$m" 1 "$dir/prob.txt"
+  "$head_build/unionbound-generate" "$family" "$n" "$m" 1 "$dir/prob.txt" \
+    >/dev/null
   numbers="$(wc -w <"$dir/prob.txt")"
   echo "running $family n=$n m=$m ($numbers numbers) ..." >&2
   read -r bw bc br <<<"$(best_of "$base_bin" "$dir" "$n" "$m" base)"

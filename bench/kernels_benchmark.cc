@@ -1,7 +1,9 @@
 // Google Benchmark programs for the kernels that dominate a run: the binomial
-// moments of many lengths, the moment shift, the moment matrix, LinSolve and
-// one block bound, each on data of the size that the large runs use (the
-// per-candidate kernels at m = 11, the largest order accepted).
+// moments of many lengths, the moment shift, the moment matrix, LinSolve, one
+// block bound and a whole bounding procedure, each on data of the size that
+// the large runs use (the per-candidate kernels at m = 11, the largest order
+// accepted). The step-by-step forms of tests/reference are timed beside the
+// prepared ones.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,17 +11,18 @@
 
 #include "bounds/candidates.h"
 #include "bounds/procedure.h"
-#include "bounds/threshold_penalty.h"
 #include "numeric/lin_solve.h"
-#include "numeric/master_solve.h"
-#include "numeric/moment_matrix.h"
 #include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
 #include "optim/prepared_block_bound.h"
+#include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
 #include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
+#include "reference/block_bound.h"
+#include "reference/lin_solve.h"
+#include "reference/moment_matrix.h"
+#include "reference/moment_shift.h"
 
 namespace unionbound {
 namespace {
@@ -72,7 +75,7 @@ Candidate MakeCandidate(int32_t m) {
   c.Vks = set.vksList[0];
   c.q = set.qList[0];
   c.reordered = ReorderByVks(c.supports, c.Vks, c.q);
-  c.R = ShiftMoments(c.mu, c.reordered.Q, c.labels, c.maxOrders);
+  c.R = reference::ShiftMoments(c.mu, c.reordered.Q, c.labels, c.maxOrders);
   return c;
 }
 
@@ -115,7 +118,7 @@ void BM_ShiftMoments(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        ShiftMoments(c.mu, c.reordered.Q, c.labels, c.maxOrders));
+        reference::ShiftMoments(c.mu, c.reordered.Q, c.labels, c.maxOrders));
   }
 }
 BENCHMARK(BM_ShiftMoments)->Arg(5)->Arg(11);
@@ -124,7 +127,7 @@ void BM_MomentMatrix(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        MomentMatrix(c.reordered.P, c.labels, c.maxOrders, c.m));
+        reference::MomentMatrix(c.reordered.P, c.labels, c.maxOrders, c.m));
   }
 }
 BENCHMARK(BM_MomentMatrix)->Arg(5)->Arg(11);
@@ -136,7 +139,8 @@ struct MasterSystem {
 };
 
 MasterSystem PairRows(const Candidate& c) {
-  const RealMatrix M = MomentMatrix(c.reordered.P, c.labels, c.maxOrders, c.m);
+  const RealMatrix M =
+      reference::MomentMatrix(c.reordered.P, c.labels, c.maxOrders, c.m);
   MasterSystem system;
   const size_t first = M.size() - M[0].size();
   for (size_t i = first; i < M.size(); ++i) {
@@ -150,7 +154,7 @@ void BM_LinSolve(benchmark::State& state) {
   const MasterSystem system =
       PairRows(MakeCandidate(static_cast<int32_t>(state.range(0))));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(LinSolve(system.A, system.b));
+    benchmark::DoNotOptimize(reference::LinSolve(system.A, system.b));
   }
 }
 BENCHMARK(BM_LinSolve)->Arg(5)->Arg(11);
@@ -177,9 +181,9 @@ BENCHMARK(BM_LinSolveInPlace)->Arg(5)->Arg(11);
 void BM_BlockBound(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(LowerBlockBound(ThresholdPenalty, c.reordered.P,
-                                             c.reordered.Q, c.maxOrders, c.m,
-                                             c.R, c.q, c.labels));
+    benchmark::DoNotOptimize(reference::LowerBlockBound(
+        ThresholdPenalty, c.reordered.P, c.reordered.Q, c.maxOrders, c.m, c.R,
+        c.q, c.labels));
   }
 }
 BENCHMARK(BM_BlockBound)->Arg(5)->Arg(11);
@@ -187,8 +191,9 @@ BENCHMARK(BM_BlockBound)->Arg(5)->Arg(11);
 void BM_PreparedBlockBound(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   const IndexVector sizes = {c.m, c.m};
-  PreparedBlockBound prepared = PrepareBlockBound(
-      Sense::kMinimise, ThresholdPenalty, sizes, c.maxOrders, c.m, c.labels);
+  PreparedBlockBound prepared =
+      PrepareBlockBound(Sense::kMinimise, ThresholdPenaltyScoring(), sizes,
+                        c.maxOrders, c.m, c.labels);
   for (auto _ : state) {
     benchmark::DoNotOptimize(EvaluatePreparedBlockBound(
         &prepared, c.reordered.P, c.reordered.Q, c.R, c.q));
@@ -200,7 +205,7 @@ void BM_LowerBoundProcedure(benchmark::State& state) {
   const Candidate c = MakeCandidate(static_cast<int32_t>(state.range(0)));
   for (auto _ : state) {
     benchmark::DoNotOptimize(LowerBoundProcedure(
-        ThresholdPenalty, c.supports, c.mu, c.maxOrders, kPair, c.m));
+        ThresholdPenaltyScoring(), c.supports, c.mu, c.maxOrders, kPair, c.m));
   }
 }
 BENCHMARK(BM_LowerBoundProcedure)

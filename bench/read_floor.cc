@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 
 int main(int argc, char** argv) {
   using namespace unionbound;

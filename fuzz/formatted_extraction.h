@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 
 namespace unionbound {
 

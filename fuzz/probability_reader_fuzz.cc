@@ -23,7 +23,7 @@
 #include <streambuf>
 #include <string>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
 #include "formatted_extraction.h"
 #include "fuzz_check.h"
 #include "trickle_buffer.h"

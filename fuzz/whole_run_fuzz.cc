@@ -3,11 +3,14 @@
 // rest of the bytes as prob.txt. Console streams are swapped for string
 // streams; the run happens in a private scratch folder.
 //
-// Beyond no crash and no sanitizer report it checks that result.txt keeps its
+// Beyond no crash and no sanitizer report it checks that sizes without a
+// pass are refused with status 1 and no report, that result.txt keeps its
 // layout, that every pass prints the binomial moments of exactly the numbers
 // that formatted extraction reads from the bytes, and that the exit status
-// tells the truth: 2 with a message when prob.txt fell short or a bound is a
-// placeholder or not finite, 0 with a silent error stream otherwise.
+// tells the truth: 2 with a message when prob.txt fell short, its numbers
+// fail the data check, a bound is a placeholder or not finite, or the best
+// bounds cross; 0 otherwise, with nothing on the error stream but a warning
+// about entries left over.
 #include <unistd.h>
 
 #include <cmath>
@@ -18,10 +21,11 @@
 #include <sstream>
 #include <string>
 
-#include "driver/probability_input.h"
 #include "driver/run.h"
 #include "formatted_extraction.h"
 #include "fuzz_check.h"
+#include "input/data_check.h"
+#include "input/probability_input.h"
 #include "problem/binomial_moments.h"
 #include "report_structure.h"
 
@@ -164,9 +168,27 @@ void CheckRun(const std::string& prob, int32_t n, int32_t m,
           "a missing bound is reported with its l");
     }
   }
+  // Only the numbers read are checked; the zeros for the rest are not data.
+  const RealVector read(expected.p.begin(), expected.p.begin() + expected.read);
+  if (CheckProbabilities(read, n, m, 0).problems > 0) {
+    trustworthy = false;
+    Require(run.status == kExitUntrustworthy,
+            "data that fail the check give 2");
+    Require(Contains(run.err,
+                     "unionbound: prob.txt: no events have these "
+                     "probabilities ("),
+            "data that fail the check are reported");
+  }
+  if (Contains(run.err, "unionbound: the best lower bound ")) {
+    trustworthy = false;
+    Require(run.status == kExitUntrustworthy, "crossing bounds give 2");
+  }
   if (trustworthy) {
     Require(run.status == kExitSound, "a sound run gives 0");
-    Require(run.err.empty(), "a sound run says nothing on the error stream");
+    Require(run.err.empty() ||
+                (run.err.rfind("unionbound: prob.txt: warning: ", 0) == 0 &&
+                 run.err.find('\n') == run.err.size() - 1),
+            "a sound run says nothing on the error stream but a warning");
   }
 }
 
@@ -201,6 +223,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::remove("result.txt");
   const std::string input =
       std::to_string(n) + "\n" + std::to_string(m) + "\n\n";
-  CheckRun(prob, n, m, RunWithConsole(input));
+  const CapturedRun run = RunWithConsole(input);
+  if (n < 2 * m) {
+    Require(run.status == kExitBadConsoleInput, "sizes without a pass give 1");
+    std::string report;
+    Require(!ReadFile("result.txt", &report), "a refusal writes no report");
+    Require(AllLinesExplained(run.err) && !run.err.empty(),
+            "a refusal is explained");
+    return 0;
+  }
+  CheckRun(prob, n, m, run);
   return 0;
 }

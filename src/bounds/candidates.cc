@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "bounds/subset_enumeration.h"
+#include "optim/subset_enumeration.h"
 
 namespace unionbound {
 

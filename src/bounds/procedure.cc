@@ -2,26 +2,15 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <limits>
 
 #include "bounds/candidates.h"
 #include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
 #include "optim/prepared_block_bound.h"
 #include "problem/labels.h"
 
 namespace unionbound {
 
 namespace {
-
-// Z[k][index], or NaN when the index lies outside the row, so that a pattern
-// that does not fit the support row shows up as an unusable point.
-double SupportPoint(const RealVector& row, int64_t index) {
-  if (index < 0 || index >= static_cast<int64_t>(row.size())) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return row[static_cast<size_t>(index)];
-}
 
 // The bases the prepared block bound chose, one row per subsequence (empty
 // where a family had no member).
@@ -60,11 +49,11 @@ void ReorderByVksInto(const RealMatrix& Z, const IndexMatrix& Vks,
     for (int64_t t = 0; t < w; ++t) {
       const int64_t index =
           t < static_cast<int64_t>(V.size()) ? V[static_cast<size_t>(t)] : -1;
-      s.push_back(SupportPoint(row, index));
+      s.push_back(ElementOrNaN(row, index));
     }
-    for (int64_t t = w; t <= a; ++t) s.push_back(SupportPoint(row, t - qk));
+    for (int64_t t = w; t <= a; ++t) s.push_back(ElementOrNaN(row, t - qk));
 
-    result->Q[k] = s.empty() ? std::numeric_limits<double>::quiet_NaN() : s[0];
+    result->Q[k] = ElementOrNaN(s, 0);
     // Descending, so s[0] is changed last and every element loses the
     // original base point.
     for (int64_t t = a; t >= 0; --t) {
@@ -80,20 +69,19 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
   return result;
 }
 
-BoundResult BoundProcedure(Sense sense, ScoringFunction f,
+BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m) {
+  BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
   const IndexVector sizes = SupportSizes(supports);
   const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
-  const bool prepared = CanPrepareBlockBound(sizes, maxOrders, m, L);
-  PreparedBlockBound block;
-  ShiftPlan shift;
-  if (prepared) {
-    block = PrepareBlockBound(sense, f, sizes, maxOrders, m, L);
-    shift = PlanShift(L, maxOrders);
+  const ShiftPlan shift = PlanShift(L, maxOrders);
+  if (!CanPrepareBlockBound(sizes, maxOrders, m, L) || !shift.usable) {
+    return best;
   }
-  BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
+  PreparedBlockBound block =
+      PrepareBlockBound(sense, scoring, sizes, maxOrders, m, L);
   ReorderedSupports reordered;
   RealVector R;
 
@@ -106,20 +94,7 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
       const IndexMatrix& Vks = candidates.vksList[e];
       const IndexVector& q = candidates.qList[e];
       ReorderByVksInto(supports, Vks, q, &reordered);
-      if (!prepared) {
-        R = ShiftMoments(mu, reordered.Q, L, maxOrders);
-        const BlockBoundResult inner = BlockBound(
-            sense, f, reordered.P, reordered.Q, maxOrders, m, R, q, L);
-        if (Improves(sense, inner.optimum, best.value)) {
-          best = BoundResult{inner.optimum, inner.basis, j, Vks};
-        }
-        continue;
-      }
-      if (shift.usable) {
-        ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
-      } else {
-        R = ShiftMoments(mu, reordered.Q, L, maxOrders);
-      }
+      ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
       const double v =
           EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, q);
       if (Improves(sense, v, best.value)) {
@@ -130,19 +105,19 @@ BoundResult BoundProcedure(Sense sense, ScoringFunction f,
   return best;
 }
 
-BoundResult LowerBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m) {
-  return BoundProcedure(Sense::kMinimise, f, supports, mu, maxOrders,
+  return BoundProcedure(Sense::kMinimise, scoring, supports, mu, maxOrders,
                         variablePairs, m);
 }
 
-BoundResult UpperBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult UpperBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m) {
-  return BoundProcedure(Sense::kMaximise, f, supports, mu, maxOrders,
+  return BoundProcedure(Sense::kMaximise, scoring, supports, mu, maxOrders,
                         variablePairs, m);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "numeric/vectors.h"
+#include "optim/scoring.h"
 #include "optim/sense.h"
 
 namespace unionbound {
@@ -33,15 +34,20 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
 void ReorderByVksInto(const RealMatrix& Z, const IndexMatrix& Vks,
                       const IndexVector& q, ReorderedSupports* result);
 
-BoundResult BoundProcedure(Sense sense, ScoringFunction f,
+// The best candidate of the sense. The data must have the shape of a pass:
+// two support rows of N_k >= m points each, C = maxOrders with m <= C[k] <=
+// ShiftPlan::kMaxTabulatedOrder, the single pair {1, 2} and m >= 1. Data of
+// any other shape have no candidate the inner optimisation can evaluate and
+// give the result of a procedure where no candidate passes.
+BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m);
-BoundResult LowerBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m);
-BoundResult UpperBoundProcedure(ScoringFunction f, const RealMatrix& supports,
+BoundResult UpperBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,
                                 const IndexMatrix& variablePairs, int32_t m);

@@ -1,26 +1,115 @@
 #include "driver/console_input.h"
 
-#include "driver/probability_input.h"
+#include <charconv>
+#include <cstdio>
+#include <limits>
+
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
 
 namespace unionbound {
 
 namespace {
 
-// Formatted extraction of an int; on failure explains what was expected.
-bool ReadInteger(std::istream& in, std::ostream& err, const char* what,
-                 int32_t* value) {
-  if (in >> *value) return true;
-  if (in.eof() && !in.bad()) {
+// Tokens longer than this are shown cut short in a refusal.
+constexpr size_t kShownTokenLength = 40;
+
+bool IsConsoleSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+struct Token {
+  bool found = false;  // false: the input ended before any character
+  std::string text;    // at most kShownTokenLength characters of it
+  bool cut = false;    // whether the token went on beyond text
+  // The token without the zeros that lead its digits (one stays), up to
+  // kShownTokenLength characters: a size has at most ten significant
+  // digits, so a longer form is no size.
+  std::string value;
+  bool valueCut = false;
+};
+
+void AppendToValue(char c, Token* token) {
+  std::string& value = token->value;
+  const size_t body = !value.empty() && (value[0] == '+' || value[0] == '-');
+  if (value.size() == body + 1 && value[body] == '0' && c >= '0' && c <= '9') {
+    value[body] = c;  // a leading zero gives way
+  } else if (value.size() < kShownTokenLength) {
+    value += c;
+  } else {
+    token->valueCut = true;
+  }
+}
+
+// Skips white space and takes the characters up to the next white space or
+// the end of the input; the white space after the token stays unread.
+Token ReadToken(std::istream& in) {
+  Token token;
+  using Traits = std::istream::traits_type;
+  int c = in.peek();
+  while (c != Traits::eof() && IsConsoleSpace(c)) {
+    in.get();
+    c = in.peek();
+  }
+  while (c != Traits::eof() && !IsConsoleSpace(c)) {
+    token.found = true;
+    if (token.text.size() < kShownTokenLength) {
+      token.text += static_cast<char>(c);
+    } else {
+      token.cut = true;
+    }
+    AppendToValue(static_cast<char>(c), &token);
+    in.get();
+    c = in.peek();
+  }
+  return token;
+}
+
+// The token as typed, in quotes; bytes that do not print are written as
+// \xNN.
+std::string Shown(const Token& token) {
+  std::string shown = "\"";
+  for (char c : token.text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      shown += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+    }
+  }
+  if (token.cut) shown += "...";
+  return shown + "\"";
+}
+
+// One size from its token; on failure explains what was expected.
+bool ReadSize(std::istream& in, std::ostream& err, const char* what,
+              int32_t* value) {
+  const Token token = ReadToken(in);
+  if (!token.found) {
     err << "unionbound: standard input ended before " << what << " was given"
         << std::endl;
-  } else {
-    err << "unionbound: expected a whole number in the 32-bit range for "
-        << what << std::endl;
+    return false;
   }
-  return false;
+  const std::optional<int32_t> parsed =
+      token.valueCut ? std::nullopt : ParseSizeToken(token.value);
+  if (!parsed) {
+    err << "unionbound: expected a whole number in the 32-bit range for "
+        << what << ", got " << Shown(token) << std::endl;
+    return false;
+  }
+  *value = *parsed;
+  return true;
 }
 
 bool CheckEventCount(int32_t n, std::ostream& err) {
+  if (n < 2) {
+    err << "unionbound: n must be at least 2 for any bound (got " << n << ")"
+        << std::endl;
+    return false;
+  }
   if (n > kMaxEvents) {
     err << "unionbound: n must be at most " << kMaxEvents << " (got " << n
         << ")" << std::endl;
@@ -39,10 +128,16 @@ bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
         << "); even orders do not give valid bounds" << std::endl;
     return false;
   }
-  if (m > kMaxOrder) {
-    err << "unionbound: m must be at most " << kMaxOrder << " (got " << m
-        << "); higher orders overflow the 32-bit moment conversion"
+  if (m > kMaxIntersectionOrder) {
+    err << "unionbound: m must be at most " << kMaxIntersectionOrder << " (got "
+        << m << "); higher orders overflow the 32-bit moment conversion"
         << std::endl;
+    return false;
+  }
+  // A pass is made for every l from m to n - m.
+  if (n < 2 * m) {
+    err << "unionbound: n must be at least 2m = " << 2 * m
+        << " for any bound (got n=" << n << ", m=" << m << ")" << std::endl;
     return false;
   }
   if (!ProbabilityCountFits(n, m)) {
@@ -57,18 +152,41 @@ bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
 
 }  // namespace
 
+std::optional<int32_t> ParseSizeToken(const std::string& token) {
+  const char* begin = token.data();
+  const char* end = begin + token.size();
+  bool negative = false;
+  if (begin != end && (*begin == '+' || *begin == '-')) {
+    negative = *begin == '-';
+    ++begin;
+  }
+  if (begin == end) return std::nullopt;
+  for (const char* c = begin; c != end; ++c) {
+    if (*c < '0' || *c > '9') return std::nullopt;
+  }
+  // Magnitudes are read as unsigned 64-bit so that -2147483648 fits.
+  uint64_t magnitude = 0;
+  const std::from_chars_result result = std::from_chars(begin, end, magnitude);
+  if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
+  constexpr uint64_t kMaxPositive = std::numeric_limits<int32_t>::max();
+  if (magnitude > kMaxPositive + (negative ? 1 : 0)) return std::nullopt;
+  const int64_t signedValue = negative ? -static_cast<int64_t>(magnitude)
+                                       : static_cast<int64_t>(magnitude);
+  return static_cast<int32_t>(signedValue);
+}
+
 RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err) {
   RunSizes sizes{false, 0, 0};
   out << "Number of events. n=";
   out.flush();
-  if (!ReadInteger(in, err, "n (the number of events)", &sizes.n) ||
+  if (!ReadSize(in, err, "n (the number of events)", &sizes.n) ||
       !CheckEventCount(sizes.n, err)) {
     return sizes;
   }
   out << "Maximum order of the intersections (must be an odd number). m=";
   out.flush();
-  if (!ReadInteger(in, err, "m (the maximum order of the intersections)",
-                   &sizes.m)) {
+  if (!ReadSize(in, err, "m (the maximum order of the intersections)",
+                &sizes.m)) {
     return sizes;
   }
   sizes.ok = CheckOrder(sizes.n, sizes.m, err);

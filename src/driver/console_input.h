@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace unionbound {
 
@@ -15,12 +17,19 @@ struct RunSizes {
   int32_t m;  // highest known intersection order
 };
 
-// Prompts on out and reads n, then m, from in. Rejects right after its
-// prompt an entry that is not an integer (or input that ends), n above
-// kMaxEvents, m < 1, an
-// even m, m above kMaxOrder, and sizes whose probability count leaves the
-// 32-bit range.
+// Prompts on out and reads n, then m, from in. Each is one whitespace-
+// delimited token of an optional sign and decimal digits within the 32-bit
+// range ("7 3" on one line gives both); anything else is refused right after
+// its prompt, naming the size and what was typed. Also refused: input that
+// ends, n below 2 or above kMaxEvents (before m is asked for), m < 1, an
+// even m, m above kMaxIntersectionOrder, n < 2m (no subsequence length
+// fits), and sizes whose probability count leaves the 32-bit range. Reads
+// nothing after the token of m.
 RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err);
+
+// The value of a size token: an optional sign and at least one decimal
+// digit, nothing else, within the 32-bit range. No value otherwise.
+std::optional<int32_t> ParseSizeToken(const std::string& token);
 
 }  // namespace unionbound
 

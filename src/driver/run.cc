@@ -1,21 +1,48 @@
 #include "driver/run.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 
-#include "driver/bound_stage.h"
+#include "bounds/pass.h"
+#include "cli/program_options.h"
+#include "driver/bound_summary.h"
 #include "driver/console_input.h"
-#include "driver/probability_input.h"
+#include "driver/data_messages.h"
+#include "driver/json_report.h"
+#include "driver/message_log.h"
+#include "driver/progress_line.h"
+#include "driver/report_file.h"
+#include "driver/result_report.h"
+#include "input/data_check.h"
+#include "input/entries_left.h"
+#include "input/probability_input.h"
+#include "optim/sense.h"
 #include "problem/binomial_moments.h"
-#include "problem/support_rows.h"
 
 namespace unionbound {
 
 namespace {
 
-constexpr const char* kProbabilityFile = "prob.txt";
-constexpr const char* kReportFile = "result.txt";
+// Why the probability file cannot be read at all, or empty when it can be
+// opened as a file.
+std::string WhyUnreadable(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return std::strerror(errno);
+  if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  return "";
+}
 
 const char* DescribeStop(ReadStop stop) {
   switch (stop) {
@@ -35,50 +62,61 @@ const char* DescribeStop(ReadStop stop) {
 
 // Missing numbers are read as 0.0 and the run goes on, but it must not look
 // like a success.
-bool ReportShortRead(const ProbabilityRead& read, std::ostream& err) {
+bool ReportShortRead(const ProbabilityRead& read, const std::string& file,
+                     std::ostream& err) {
   if (read.read == read.expected) return true;
-  err << "unionbound: " << kProbabilityFile << ": expected " << read.expected
+  err << "unionbound: " << file << ": expected " << read.expected
       << " numbers, read " << read.read << " (" << DescribeStop(read.stop)
       << "); the missing ones were taken as 0" << std::endl;
   return false;
 }
 
-void WritePassHeader(std::ostream& report, int32_t l) {
-  report << std::endl << std::endl;
-  report << "The length of the subsecuences. l=" << l << std::endl;
+const char* BoundName(Sense sense) {
+  return sense == Sense::kMinimise ? "lower" : "upper";
 }
 
-// Switches the report to fixed notation for the rest of the run.
-void WriteBinomialMoments(std::ostream& report, const RealVector& b) {
-  report << std::endl;
-  report << "The binomial moments:" << std::endl;
-  report << "{";
-  report << std::fixed;
-  for (double entry : b) {
-    report.precision(20);
-    report << entry << ",";
+bool IsUsableValue(Sense sense, double value) {
+  return value != SentinelFor(sense) && std::isfinite(value);
+}
+
+// A procedure that kept no candidate returns its sentinel; an optimum that
+// is not finite is no bound either. Either way the run cannot be trusted.
+bool IsUsableBound(Sense sense, const Pass& pass, std::ostream& err) {
+  const double value = BoundOfSense(pass, sense).result.value;
+  if (value == SentinelFor(sense)) {
+    err << "unionbound: l=" << pass.l << ": no candidate gave a usable "
+        << BoundName(sense) << " bound; the value printed is a placeholder"
+        << std::endl;
+    return false;
   }
-  report << "}" << std::endl;
+  if (!std::isfinite(value)) {
+    err << "unionbound: l=" << pass.l << ": the " << BoundName(sense)
+        << " bound is not finite (" << -value << ")" << std::endl;
+    return false;
+  }
+  return true;
 }
 
-// The binomial moments come from batches of consecutive lengths up to lastL.
-void MakePass(int32_t n, int32_t m, int32_t m_k, int32_t l, int32_t lastL,
-              const RealVector& p, MomentBatch* moments, std::ostream& report,
-              BoundStage* stage) {
-  PassData pass;
-  pass.t0 = ClockMilliseconds();
-  pass.l = l;
-  pass.m = m;
-  pass.m_k = m_k;
-  pass.supports = SupportRows(n, l);
-  pass.variablePairs = {{1, 2}};
-  pass.maxOrders = {m_k, m_k};
-  pass.b = BatchedBinomialMoments(p, n, l, lastL, m, pass.variablePairs,
-                                  pass.maxOrders, moments);
-  ComputeLowerBound(pass, stage, std::cerr);
-  WritePassHeader(report, l);
-  ComputeUpperBoundAndReport(pass, stage, report, std::cerr);
-  WriteBinomialMoments(report, pass.b);
+// Bounds that cross say that the data are no probabilities, or that the
+// method failed on them. Rounding may leave equal bounds a few units in the
+// last place apart, so only a larger gap counts.
+bool BoundsCross(const BestBounds& best, std::ostream& err) {
+  if (!best.anyPass || !IsUsableValue(Sense::kMinimise, best.lower.value) ||
+      !IsUsableValue(Sense::kMaximise, best.upper.value)) {
+    return false;
+  }
+  const double lower = -best.lower.value;
+  const double upper = -best.upper.value;
+  const double larger = std::fmax(std::fabs(lower), std::fabs(upper));
+  const double gap = lower - upper;
+  if (!(gap > kRelativeTolerance * larger && gap > kAbsoluteTolerance)) {
+    return false;
+  }
+  err << "unionbound: the best lower bound " << ShortestText(lower)
+      << " (l=" << best.lower.l << ") exceeds the best upper bound "
+      << ShortestText(upper) << " (l=" << best.upper.l
+      << "); the bounds cannot be trusted" << std::endl;
+  return true;
 }
 
 void WaitForReturn() {
@@ -89,52 +127,136 @@ void WaitForReturn() {
   std::getline(std::cin, ignored);
 }
 
+// The passes for l = m .. n - m, each written to the report as it is done.
+// Returns false when a pass gave no usable bound.
+bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
+                JsonReport* json, bool showProgress, BestBounds* best,
+                std::ostream& err) {
+  bool usable = true;
+  MomentBatch moments;
+  const int32_t m_k = m;
+  const int32_t lastL = n - m_k;
+  ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
+                        lastL - m_k + 1);
+  for (int32_t l = m_k; l <= lastL; ++l) {
+    const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
+    KeepBestBounds(pass, best);
+    if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
+        !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
+      progress.Clear();
+      const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, err);
+      const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, err);
+      usable = usable && lowerUsable && upperUsable;
+    }
+    WritePassReport(report, pass);
+    if (json != nullptr) json->AddPass(pass);
+    progress.Update(l - m_k + 1);
+  }
+  return usable;
+}
+
+// The numbers from the probability file, or from standard input for "-".
+ProbabilityRead ReadInput(const std::string& file, int32_t count) {
+  if (file != kStandardStream) return ReadProbabilityFile(file, count);
+  ProbabilityRead read = ReadProbabilitiesFrom(std::cin, count);
+  if (read.read == count) read.entriesLeft = CountEntriesLeft(std::cin);
+  return read;
+}
+
+// The JSON document to its file, complete or not at all, or to standard
+// output for "-".
+bool WriteJson(const std::string& text, const std::string& file,
+               std::ostream& err) {
+  if (file == kStandardStream) {
+    std::cout << text;
+    if (std::cout.flush()) return true;
+    err << "unionbound: writing the JSON document to standard output failed"
+        << std::endl;
+    return false;
+  }
+  ReportFile json(file, err);
+  json.stream() << text;
+  return json.opened() && json.Commit(err);
+}
+
 }  // namespace
 
-int RunUnionBound() {
+int RunUnionBound(const RunOptions& options) {
   const RunSizes sizes = ReadRunSizes(std::cin, std::cout, std::cerr);
   if (!sizes.ok) return kExitBadConsoleInput;
-  const int32_t n = sizes.n;
-  const int32_t m = sizes.m;
+  return RunWithSizes(sizes.n, sizes.m, options);
+}
+
+int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
+  // Every message goes to standard error at once and is kept for the JSON.
+  MessageLog err(std::cerr);
+  const std::string& file = options.probabilityFile;
+  const bool fromStandardInput = file == kStandardStream;
+  const int32_t count = ProbabilityCount(n, m);
+  JsonRunHeader header{n, m, file, count, 0};
+  std::ostringstream jsonText;
+  std::optional<JsonReport> json;
+  if (!options.jsonFile.empty()) json.emplace(jsonText);
+
+  const std::string unreadable = fromStandardInput ? "" : WhyUnreadable(file);
+  if (!unreadable.empty()) {
+    err << "unionbound: cannot read " << file << " (" << unreadable
+        << "); nothing was computed and " << options.reportFile
+        << " was left as it was" << std::endl;
+    if (json) {
+      json->Begin(header, DataCheck());
+      json->Finish(BestBounds(), kExitUntrustworthy, err.Lines());
+      WriteJson(jsonText.str(), options.jsonFile, err);
+    }
+    return kExitUntrustworthy;
+  }
   const int32_t m_k = m;
   int status = kExitSound;
 
-  const ProbabilityRead read =
-      ReadProbabilityFile(kProbabilityFile, ProbabilityCount(n, m));
-  if (!ReportShortRead(read, std::cerr)) status = kExitUntrustworthy;
+  const ProbabilityRead read = ReadInput(file, count);
+  if (!ReportShortRead(read, file, err)) status = kExitUntrustworthy;
+  const DataCheck check = CheckProbabilities(read.p, n, m, kProblemsShown);
+  WriteDataProblems(check, file, err);
+  if (check.problems > 0) status = kExitUntrustworthy;
+  WriteEntriesLeft(read.entriesLeft, count, n, m, file, err);
+  header.numbersRead = read.read;
+  if (json) json->Begin(header, check);
 
-  std::ofstream report(kReportFile, std::ios::out | std::ios::trunc);
-  const bool reportOpened = report.is_open();
-  if (!reportOpened) {
-    std::cerr << "unionbound: cannot open " << kReportFile
-              << " for writing; the run goes on without a report" << std::endl;
-    status = kExitUntrustworthy;
+  BestBounds best;
+  {
+    ReportFile report(options.reportFile, err);
+    if (!report.opened()) status = kExitUntrustworthy;
+    WriteReportHeader(report.stream(), n, m, m_k);
+    if (!MakePasses(read.p, n, m, report.stream(), json ? &*json : nullptr,
+                    !options.quiet, &best, err)) {
+      status = kExitUntrustworthy;
+    }
+    if (report.opened() && !report.Commit(err)) {
+      status = kExitUntrustworthy;
+    }
   }
-  report << "n=" << n << ", m=" << m << ", m_k=" << m_k << std::endl;
 
-  BoundStage stage;
-  MomentBatch moments;
-  const int64_t lastL = static_cast<int64_t>(n) - m_k;
-  for (int32_t l = m_k; l <= lastL; ++l) {
-    MakePass(n, m, m_k, l, static_cast<int32_t>(lastL), read.p, &moments,
-             report, &stage);
-  }
-  report.close();
-  if (reportOpened && report.fail()) {
-    std::cerr << "unionbound: writing " << kReportFile
-              << " failed; the report is incomplete" << std::endl;
-    status = kExitUntrustworthy;
-  }
-  if (stage.untrustworthy) status = kExitUntrustworthy;
-
-  WriteBoundSummary(stage, std::cout);
-  WaitForReturn();
+  // Standard output carries the summary, unless it is quiet or carries the
+  // JSON document.
+  const bool summary = !options.quiet && options.jsonFile != kStandardStream;
+  if (summary) WriteBoundSummary(best, std::cout);
+  // After a short read the zeros taken for the missing numbers explain
+  // crossing bounds, and the run has already said so.
+  const bool complete = read.read == read.expected;
+  if (complete && BoundsCross(best, err)) status = kExitUntrustworthy;
+  if (options.waitForReturn) WaitForReturn();
   // Scripts read the summary from standard output: losing it is a failure.
   if (!std::cout.flush()) {
-    std::cerr << "unionbound: writing to standard output failed; the summary "
-                 "of the bounds was lost"
-              << std::endl;
+    err << "unionbound: writing to standard output failed; the summary "
+           "of the bounds was lost"
+        << std::endl;
     status = kExitUntrustworthy;
+  }
+  if (json) {
+    json->Finish(best, status, err.Lines());
+    if (!WriteJson(jsonText.str(), options.jsonFile, err)) {
+      status = kExitUntrustworthy;
+    }
   }
   return status;
 }

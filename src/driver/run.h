@@ -1,20 +1,38 @@
-// One whole run of unionbound on the console: the dialogue, prob.txt, one
-// pass per subsequence length l with its report in result.txt, the summary of
-// the best bounds and the final wait for RETURN.
+// One whole run of unionbound on the console: the dialogue, the probability
+// file, the data check, one pass per subsequence length l with its report,
+// the summary of the best bounds and the final wait for RETURN.
 #ifndef UNIONBOUND_DRIVER_RUN_H_
 #define UNIONBOUND_DRIVER_RUN_H_
+
+#include <cstdint>
+#include <string>
 
 namespace unionbound {
 
 // Exit statuses of a run.
 inline constexpr int kExitSound = 0;
 inline constexpr int kExitBadConsoleInput = 1;  // nothing was computed
-inline constexpr int kExitUntrustworthy = 2;    // the run finished, but its
-                                                // data or report is flawed
+inline constexpr int kExitUntrustworthy = 2;    // the data, the bounds or the
+                                                // report cannot be trusted
 
-// Runs on standard input, output and error and the files prob.txt and
-// result.txt of the working directory; returns the exit status.
-int RunUnionBound();
+// Where a run reads and writes, and whether it ends by waiting for RETURN.
+struct RunOptions {
+  std::string probabilityFile = "prob.txt";  // "-": standard input
+  std::string reportFile = "result.txt";
+  bool waitForReturn = true;
+  std::string jsonFile;  // the JSON document; empty: none, "-": standard
+                         // output, which then carries nothing else
+  bool quiet = false;    // no summary: standard output stays empty
+};
+
+// Asks for n and m on standard input and output, then runs as RunWithSizes;
+// returns the exit status.
+int RunUnionBound(const RunOptions& options = RunOptions());
+
+// The run after the dialogue, for sizes that ReadRunSizes accepts: reads
+// and checks the probability file, writes the report and the summary, and
+// returns the exit status. Messages go to standard error.
+int RunWithSizes(int32_t n, int32_t m, const RunOptions& options);
 
 }  // namespace unionbound
 

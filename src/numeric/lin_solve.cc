@@ -8,17 +8,6 @@ namespace unionbound {
 
 namespace {
 
-// The elimination needs n rows of one common length of at least n elements
-// and a right side of at least n elements.
-bool CanEliminate(const RealMatrix& A, const RealVector& b) {
-  const std::size_t n = A.size();
-  if (b.size() < n) return false;
-  for (const RealVector& row : A) {
-    if (row.size() != A[0].size() || row.size() < n) return false;
-  }
-  return true;
-}
-
 // Row of the first leading element at or below row j of column j that is
 // not exactly zero. Without one, reports the singular matrix, puts 1.0 into
 // column j of the last row and takes that row.
@@ -111,26 +100,6 @@ bool CanEliminate(const RealMatrix& A, const RealVector& b) {
                                                               int32_t n) {
   const std::size_t size = n < 0 ? 0 : static_cast<std::size_t>(n);
   for (std::size_t j = 0; j < size; ++j) EliminateColumn(a, b, size, j);
-}
-
-RealVector LinSolve(const RealMatrix& A, const RealVector& b) {
-  RealVector x = b;
-  const std::size_t n = A.size();
-  if (n == 0) return x;
-
-  const bool eliminable = CanEliminate(A, x);
-  if (A[0].size() != n || x.size() != n || !eliminable) {
-    std::cout << "Size problem in the input of LinSolve." << std::endl;
-  }
-  if (!eliminable) return x;
-
-  // Columns beyond n never become leading, so they cannot change x.
-  RealVector a(n * n);
-  for (std::size_t r = 0; r < n; ++r) {
-    for (std::size_t c = 0; c < n; ++c) a[r * n + c] = A[r][c];
-  }
-  LinSolveInPlace(a.data(), x.data(), static_cast<int32_t>(n));
-  return x;
 }
 
 }  // namespace unionbound

@@ -1,4 +1,7 @@
-// Label lookup and the re-expression of moments about a base point.
+// The re-expression of moments about a base point. For one label list and
+// one set of order counts the label lookups and binomial coefficients are
+// worked out once (the plan), so that the moments about the base points of
+// many candidates are formed without any search or allocation.
 #ifndef UNIONBOUND_NUMERIC_MOMENT_SHIFT_H_
 #define UNIONBOUND_NUMERIC_MOMENT_SHIFT_H_
 
@@ -9,25 +12,8 @@
 
 namespace unionbound {
 
-// Position of the first label equal to {{x},{y}}, or -1.
-int32_t FindSingleLabel(const LabelList& labels, int32_t x, int32_t y);
-
-// Position of the first label equal to {{x1,x2},{y1,y2}}, or -1.
-int32_t FindPairLabel(const LabelList& labels, int32_t x1, int32_t x2,
-                      int32_t y1, int32_t y2);
-
-// The moments mu (one per label) re-expressed about the shift points p (one
-// per subsequence): the order-e moment of subsequence d becomes
-// E[(X_d - p[d-1])^e], a mixed moment the product expansion of both
-// subsequences. B holds the number of single labels of every subsequence.
-// Element 0 of the result is 1.0. A moment whose label is missing from the
-// list enters the sums as NaN, so the result shows that it is unusable.
-RealVector ShiftMoments(const RealVector& mu, const RealVector& p,
-                        const LabelList& labels, const IndexVector& B);
-
-// The label lookups and binomial coefficients of ShiftMoments for one label
-// list and one set of order counts, worked out once, so that the moments
-// about many shift points are formed without any search or allocation.
+// The label lookups and binomial coefficients for one label list and one set
+// of order counts.
 struct ShiftPlan {
   // The moment of order j of subsequence d is mu[single[j]] (j = 1 .. e);
   // -1 marks a label that the list lacks.
@@ -48,23 +34,28 @@ struct ShiftPlan {
     IndexVector mixed;
   };
 
-  // Whether every order lies in 1 .. kMaxOrder. Only then can the plan form
-  // the moments: an order below 1 makes IntPower write a message, which only
-  // ShiftMoments itself reproduces.
+  // Whether every order lies in 1 .. kMaxTabulatedOrder. Only then can the
+  // plan form the moments; an order below 1 has no expansion.
   bool usable = false;
   int32_t labelCount = 0;
   std::vector<SingleLabel> singles;  // at positions 1, 2, ...
   int32_t firstPair = 1;             // position of pairs[0]
   std::vector<PairLabel> pairs;
-  IndexVector binomial;  // C(e, j) at e * (kMaxOrder + 1) + j
+  IndexVector binomial;  // C(e, j) at e * (kMaxTabulatedOrder + 1) + j
 
-  static constexpr int32_t kMaxOrder = 32;
+  // The highest moment order the tables (binomials, powers) hold.
+  static constexpr int32_t kMaxTabulatedOrder = 32;
 };
 
 ShiftPlan PlanShift(const LabelList& labels, const IndexVector& B);
 
-// ShiftMoments(mu, p, labels, B) for a usable plan of labels and B, written
-// to r (resized to one element per label). Bit for bit the same numbers.
+// The moments mu (one per label) re-expressed about the shift points p (one
+// per subsequence), written to r (resized to one element per label), for a
+// usable plan of the label list and the counts B of single labels of every
+// subsequence. The order-e moment of subsequence d becomes
+// E[(X_d - p[d-1])^e], a mixed moment the product expansion of both
+// subsequences; element 0 is 1.0. A moment whose label is missing from the
+// list enters the sums as NaN, so the result shows that it is unusable.
 void ShiftMomentsByPlan(const ShiftPlan& plan, const RealVector& mu,
                         const RealVector& p, RealVector* r);
 

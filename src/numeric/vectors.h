@@ -8,6 +8,7 @@
 #define UNIONBOUND_NUMERIC_VECTORS_H_
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace unionbound {
@@ -55,6 +56,16 @@ RealVector DivideVector(double d, const RealVector& v);
 double IntPower(double x, int32_t k);
 // Element-wise form; the result always has the length of v.
 RealVector IntPower(const RealVector& v, int32_t k);
+
+// v[index], or NaN when the index lies outside v (a failed lookup gives -1):
+// a missing value enters the sums as NaN, so the result shows that it is
+// unusable, instead of reading outside v.
+inline double ElementOrNaN(const RealVector& v, int64_t index) {
+  if (index < 0 || index >= static_cast<int64_t>(v.size())) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return v[static_cast<std::size_t>(index)];
+}
 
 // y[i] = ScalarProduct(A[i], x) for every row of A, in row order.
 RealVector MatrixVectorProduct(const RealMatrix& A, const RealVector& x);

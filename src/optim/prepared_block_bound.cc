@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "bounds/threshold_penalty.h"
 #include "numeric/lin_solve.h"
 #include "optim/basis_families.h"
+#include "optim/threshold_penalty.h"
 #include "problem/labels.h"
 
 namespace unionbound {
@@ -14,14 +14,16 @@ namespace {
 
 std::size_t Size(int32_t count) { return static_cast<std::size_t>(count); }
 
-// The score of the point (x0, x1). ThresholdPenalty is evaluated inline,
-// which saves building a vector for every call; any other function is
-// called with the point like BlockBound calls it.
+// The score of the point (x0, x1): the threshold penalty straight from the
+// two coordinates; any other function is called with the point like
+// BlockBound calls it.
 double Score(PreparedBlockBound* prepared, double x0, double x1) {
-  if (prepared->thresholdScore) return x0 > 0.1 || x1 > 0.1 ? -1.0 : 0.0;
+  if (prepared->scoring.isThresholdPenalty) {
+    return ThresholdPenaltyOfPoint(x0, x1);
+  }
   prepared->point[0] = x0;
   prepared->point[1] = x1;
-  return prepared->f(prepared->point);
+  return prepared->scoring.f(prepared->point);
 }
 
 // powers[k] = x^k for k = 0 .. last, each from the one before by one
@@ -147,14 +149,13 @@ bool CanPrepareBlockBound(const IndexVector& sizes, const IndexVector& C,
   return L == VariableIndexList(m, {{1, 2}}, C);
 }
 
-PreparedBlockBound PrepareBlockBound(Sense sense, ScoringFunction f,
+PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
                                      const IndexVector& sizes,
                                      const IndexVector& C, int32_t m,
                                      const LabelList& L) {
   PreparedBlockBound prepared;
   prepared.sense = sense;
-  prepared.f = f;
-  prepared.thresholdScore = f == ThresholdPenalty;
+  prepared.scoring = scoring;
   prepared.m = m;
   prepared.singleCount = C[0] + C[1];
   prepared.pairCount =

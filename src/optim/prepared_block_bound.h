@@ -1,8 +1,8 @@
 // The block bound of many candidates of one bounding procedure, prepared
 // once: label positions, basis families and all working storage are set up
 // for the procedure's label list, so that a candidate costs no search and no
-// allocation. Every number, every scoring call and every message is the one
-// BlockBound gives for the same candidate.
+// allocation. tests/reference/block_bound.h holds the same computation step
+// by step; every number, every scoring call and every message agree with it.
 #ifndef UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_
 #define UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_
 
@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "optim/scoring.h"
 #include "optim/sense.h"
 
 namespace unionbound {
 
 struct PreparedBlockBound {
   Sense sense = Sense::kMinimise;
-  ScoringFunction f = nullptr;
-  bool thresholdScore = false;  // f is ThresholdPenalty: scored inline
+  Scoring scoring = Scoring(nullptr);
   int32_t m = 0;
   int32_t orders[2] = {0, 0};  // C: moment orders of the two subsequences
   int32_t points[2] = {0, 0};  // N_k: moved points of each subsequence
@@ -55,13 +55,17 @@ struct PreparedBlockBound {
 bool CanPrepareBlockBound(const IndexVector& sizes, const IndexVector& C,
                           int32_t m, const LabelList& L);
 
-PreparedBlockBound PrepareBlockBound(Sense sense, ScoringFunction f,
+PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
                                      const IndexVector& sizes,
                                      const IndexVector& C, int32_t m,
                                      const LabelList& L);
 
-// BlockBound(sense, f, P, Q, C, m, R, q, L).optimum for rows of P of
-// lengths sizes[k] + 1; the bases go to prepared->chosen.
+// The optimum of one candidate, master objective + subsequence values +
+// f(Q), for shifted support rows P of lengths sizes[k] + 1 (entry 0 the base
+// point), the base point Q, the shifted moments R and the candidate's q; the
+// chosen bases go to prepared->chosen. f is called for Q, then for the pair
+// points in label order, then for each subsequence's own points just before
+// that subsequence's step.
 double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
                                   const RealMatrix& P, const RealVector& Q,
                                   const RealVector& R, const IndexVector& q);

@@ -2,6 +2,8 @@
 #ifndef UNIONBOUND_OPTIM_SENSE_H_
 #define UNIONBOUND_OPTIM_SENSE_H_
 
+#include <cmath>
+
 namespace unionbound {
 
 enum class Sense { kMinimise, kMaximise };
@@ -11,6 +13,11 @@ enum class Sense { kMinimise, kMaximise };
 inline double SentinelFor(Sense sense) {
   return sense == Sense::kMinimise ? 1.7e308 : -1.7e308;
 }
+
+// Whether a best-so-far value (or its negation, a bound) is still a search's
+// start value, i.e. no candidate was ever accepted. Anything at or beyond
+// 1e300 in magnitude counts; NaN does not.
+inline bool IsSentinel(double value) { return std::fabs(value) >= 1e300; }
 
 // Strict improvement, so the first of equal candidates stays.
 inline bool Improves(Sense sense, double v, double best) {

@@ -2,92 +2,20 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <system_error>
+#include <thread>
+#include <utility>
 
-#include "numeric/binomial.h"
+#include "numeric/label_parts.h"
+#include "numeric/subset_order.h"
 #include "problem/labels.h"
 
 namespace unionbound {
 
 namespace {
-
-// Event x lies in the block of subsequence d: (d-1)*l < x <= d*l. The block
-// of subsequence 2 is open above (it holds every event after l) when
-// `open_second` is set.
-bool InBlock(int32_t x, int32_t d, int32_t l, bool open_second) {
-  if (x <= (d - 1) * l) return false;
-  if (open_second && d == 2) return true;
-  return x <= d * l;
-}
-
-// Whole subsets are tested by their smallest and largest event.
-bool SubsetInBlock(const IndexVector& subset, int32_t d, int32_t l) {
-  if (subset.empty()) return false;
-  if (subset.front() <= (d - 1) * l) return false;
-  if (d == 2) return true;
-  return subset.back() <= d * l;
-}
-
-int32_t CountInBlock(const IndexVector& subset, int32_t d, int32_t l,
-                     bool open_second) {
-  int32_t count = 0;
-  for (int32_t x : subset) {
-    if (InBlock(x, d, l, open_second)) ++count;
-  }
-  return count;
-}
-
-bool IsSingleLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 1 && label[1].size() == 1;
-}
-
-bool IsPairLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 2 && label[1].size() == 2;
-}
-
-bool MatchesSingle(const IndexVector& subset, const Label& label, int32_t l) {
-  const int32_t d = label[0][0];
-  const int32_t e = label[1][0];
-  return static_cast<int64_t>(subset.size()) == e &&
-         SubsetInBlock(subset, d, l);
-}
-
-// The first subsequence's block is always closed; the second's is open when
-// it is subsequence 2.
-bool MatchesPair(const IndexVector& subset, const Label& label, int32_t l) {
-  const int32_t d1 = label[0][0];
-  const int32_t d2 = label[0][1];
-  const int32_t e1 = label[1][0];
-  const int32_t e2 = label[1][1];
-  if (static_cast<int64_t>(subset.size()) != int64_t{e1} + e2) return false;
-  return CountInBlock(subset, d1, l, false) == e1 &&
-         CountInBlock(subset, d2, l, true) == e2;
-}
-
-bool Matches(const IndexVector& subset, const Label& label, int32_t l) {
-  if (IsSingleLabel(label)) return MatchesSingle(subset, label, l);
-  if (IsPairLabel(label)) return MatchesPair(subset, label, l);
-  return false;
-}
-
-// The next subset of the same size in lexicographic order; false after the
-// last one.
-bool NextSubset(IndexVector& subset, int32_t n) {
-  const int32_t k = static_cast<int32_t>(subset.size());
-  int32_t i = k - 1;
-  while (i >= 0 && subset[static_cast<size_t>(i)] == n - (k - 1 - i)) --i;
-  if (i < 0) return false;
-  ++subset[static_cast<size_t>(i)];
-  for (int32_t t = i + 1; t < k; ++t) {
-    subset[static_cast<size_t>(t)] = subset[static_cast<size_t>(t - 1)] + 1;
-  }
-  return true;
-}
-
-IndexVector FirstSubset(int32_t size) {
-  IndexVector subset;
-  for (int32_t x = 1; x <= size; ++x) subset.push_back(x);
-  return subset;
-}
 
 // A subset of k events of which c lie in 1 .. l is in class (k, c). For the
 // labels of a run, whether a subset adds to a label depends on its class
@@ -116,18 +44,17 @@ class ClassTable {
 
  private:
   void AddLabel(const Label& label, int32_t t) {
-    if (IsSingleLabel(label)) {
-      const int32_t d = label[0][0];
-      const int32_t e = label[1][0];
-      if (d == 1) return Assign(e, e, t);  // all events in 1 .. l
-      if (d == 2) return Assign(e, 0, t);  // all events after l
-    } else if (IsPairLabel(label) && label[0][0] == 1) {
-      const int64_t e1 = label[1][0];
-      const int64_t e2 = label[1][1];
-      if (label[0][1] == 2) return Assign(e1 + e2, e1, t);
+    const LabelParts parts = PartsOf(label);
+    if (parts.shape == LabelShape::kSingle) {
+      if (parts.d1 == 1) return Assign(parts.e1, parts.e1, t);  // all in 1 .. l
+      if (parts.d1 == 2) return Assign(parts.e1, 0, t);         // all after l
+    } else if (parts.shape == LabelShape::kPair && parts.d1 == 1) {
+      const int64_t e1 = parts.e1;
+      const int64_t e2 = parts.e2;
+      if (parts.d2 == 2) return Assign(e1 + e2, e1, t);
       // Both counts look at 1 .. l.
-      if (label[0][1] == 1) return e1 == e2 ? Assign(e1 + e2, e1, t) : void();
-    } else if (!IsSingleLabel(label) && !IsPairLabel(label)) {
+      if (parts.d2 == 1) return e1 == e2 ? Assign(e1 + e2, e1, t) : void();
+    } else if (parts.shape == LabelShape::kOther) {
       return;  // a shape that no subset matches
     }
     usable_ = false;  // a block that counts are not enough for
@@ -146,79 +73,242 @@ class ClassTable {
   bool usable_ = true;
 };
 
-// sum = sum + p[u] for u = begin .. end - 1, in order.
-double AddRun(double sum, const double* p, size_t begin, size_t end) {
-  for (size_t u = begin; u < end; ++u) sum = sum + p[u];
-  return sum;
+// Sums of all lengths in one walk.
+//
+// The subsets of size k come in runs that share their first k - 1 events
+// (the prefix P) and take every last event a .. n, a = max(P) + 1. For a
+// length l a subset of the run is in class (k, c + 1) when its last event is
+// at most l and in class (k, c) otherwise, c being the number of prefix
+// events up to l. So, for each l, the run adds its first l - a + 1
+// probabilities (none when l < a) to the accumulator "hi" = (k, c + 1) and
+// the rest to "lo" = (k, c), in order.
+//
+// The accumulators of one class sit in a row, one per length, so that
+// consecutive lengths are side by side: a tile of kTile lengths is held in
+// vector registers and every probability of a run is added to all of them at
+// once. Each lane is one length's own chain of additions, in subset order;
+// a lane switches from hi to lo at the step where the run passes its length.
+// Outside the kTile steps where lanes of the tile switch, every lane of the
+// tile receives the same probability, so the additions are plain vector
+// additions. Inside them the run is read from a copy padded with +0.0, and
+// lanes that have switched before the run starts or switch after it ends
+// take those zeros: x + 0.0 is x for every x but -0.0, and a sum that starts
+// at +0.0 is never -0.0.
+//
+// Two threads split the lengths, each walking all the probabilities for its
+// own tiles; no accumulator is touched by two threads.
+
+// Four consecutive lengths side by side. The baseline build adds them as
+// two pairs, the AVX build in one instruction; the sums are the same.
+using Lanes = double __attribute__((vector_size(32)));
+constexpr int kLanes = 4;
+constexpr int kVectorsPerTile = 4;
+constexpr int kTile = kLanes * kVectorsPerTile;
+
+// Below this many additions a second thread costs more than it saves.
+constexpr double kWorkForTwoThreads = 4e6;
+
+[[gnu::always_inline]] inline void LoadLanes(const double* x, Lanes* v) {
+  std::memcpy(v, x, sizeof *v);
 }
 
-// The class sums of all lengths in one walk. The subsets of size k come in
-// runs that share their first k - 1 events (the prefix) and take every
-// possible last event a .. n. For a length l the run splits into the events
-// up to l and those after it: two classes, each a stretch of consecutive
-// probabilities, added in order. The runs of different lengths are
-// independent chains of additions, which the processor overlaps. sums holds
-// one row of labels + 1 accumulators per length, the last one taking what
-// adds to no label.
-void SumByClass(const RealVector& p, int32_t n, int32_t lFirst, int32_t lCount,
-                int32_t largest, const ClassTable& table, size_t rowLength,
-                RealVector* sums) {
-  const size_t end = p.size();
-  const size_t sink = rowLength - 1;
-  auto slot = [&](double* row, int32_t k, int32_t c) -> double& {
-    const int32_t label = table.LabelOf(k, c);
-    return row[label == ClassTable::kNone ? sink : static_cast<size_t>(label)];
-  };
+[[gnu::always_inline]] inline void StoreLanes(double* x, const Lanes& v) {
+  std::memcpy(x, &v, sizeof v);
+}
+
+// The row of class (k, c): the rows of size 1, then those of size 2, ...
+inline size_t ClassRow(int32_t k, int32_t c) {
+  return static_cast<size_t>(k) * (k + 1) / 2 - 1 + static_cast<size_t>(c);
+}
+
+inline size_t ClassRowCount(int32_t largest) {
+  return largest < 1 ? 0 : ClassRow(largest, largest) + 1;
+}
+
+struct Walk {
+  const double* p;
+  size_t end;  // probabilities available
+  int32_t n;
+  int32_t lFirst;   // the length of lane 0
+  int32_t largest;  // the largest subset size
+  double* acc;      // row r, lane i at acc[r * stride + i]
+  size_t stride;    // a multiple of kTile
+};
+
+// cur[j] = cur[j] + q[t] for t = begin .. end - 1, in order.
+[[gnu::always_inline]] inline void AddToAll(Lanes* cur, const double* q,
+                                            ptrdiff_t begin, ptrdiff_t end) {
+  for (ptrdiff_t t = begin; t < end; ++t) {
+    const double x = q[t];
+#pragma GCC unroll 8
+    for (int j = 0; j < kVectorsPerTile; ++j) cur[j] = cur[j] + x;
+  }
+}
+
+// Lane kLane of *a replaced by that of b.
+template <int kLane>
+[[gnu::always_inline]] inline void TakeLane(Lanes* a, const Lanes& b) {
+  static_assert(kLanes == 4);
+  *a = __builtin_shufflevector(*a, b, kLane == 0 ? 4 : 0, kLane == 1 ? 5 : 1,
+                               kLane == 2 ? 6 : 2, kLane == 3 ? 7 : 3);
+}
+
+// Step S of the band: lane S % kLanes of vector S / kLanes leaves hi for lo,
+// then x is added to every lane.
+template <size_t kStep>
+[[gnu::always_inline]] inline void SwitchThenAdd(Lanes* cur, Lanes* hiOut,
+                                                 const Lanes* loIn, double x) {
+  constexpr int j = static_cast<int>(kStep / kLanes);
+  constexpr int i = static_cast<int>(kStep % kLanes);
+  TakeLane<i>(&hiOut[j], cur[j]);
+  TakeLane<i>(&cur[j], loIn[j]);
+#pragma GCC unroll 8
+  for (int jj = 0; jj < kVectorsPerTile; ++jj) cur[jj] = cur[jj] + x;
+}
+
+template <size_t... kSteps>
+[[gnu::always_inline]] inline void Band(Lanes* cur, Lanes* hiOut,
+                                        const Lanes* loIn, const double* x,
+                                        std::index_sequence<kSteps...>) {
+  (SwitchThenAdd<kSteps>(cur, hiOut, loIn, x[kSteps]), ...);
+}
+
+// The run q[0 .. len) of size-k subsets with prefix `prefix` and first last
+// event a, added to the tile of lanes i0 .. i0 + kTile - 1. padded[t] is
+// q[t] for 0 <= t < len and +0.0 for -kTile <= t < 0 and len <= t < len +
+// kTile, wherever a lane of the tile switches within the run.
+[[gnu::always_inline]] inline void AddRunToTile(const Walk& w, int32_t k,
+                                                const int32_t* prefix,
+                                                int32_t a, const double* q,
+                                                const double* padded,
+                                                ptrdiff_t len, size_t i0) {
+  const int64_t l0 = int64_t{w.lFirst} + static_cast<int64_t>(i0);
+  // The step at which lane 0 of the tile switches from hi to lo.
+  const int64_t tb = l0 + 1 - a;
+  double* rowK0 = w.acc + ClassRow(k, 0) * w.stride + i0;
+  double* lo[kVectorsPerTile];
+  double* hi[kVectorsPerTile];
+  double gathered[kVectorsPerTile][2][kLanes];
+  bool mixed[kVectorsPerTile];
+  int32_t below = 0;  // prefix events <= l, for increasing l
+  for (int j = 0; j < kVectorsPerTile; ++j) {
+    const int64_t first = l0 + j * kLanes;
+    while (below < k - 1 && prefix[below] <= first) ++below;
+    const size_t lane = static_cast<size_t>(j * kLanes);
+    mixed[j] = below < k - 1 && prefix[below] <= first + kLanes - 1;
+    if (!mixed[j]) {
+      lo[j] = rowK0 + static_cast<size_t>(below) * w.stride + lane;
+      hi[j] = lo[j] + w.stride;
+      continue;
+    }
+    // Lanes of different classes: worked on in a copy.
+    int32_t c = below;
+    for (int i = 0; i < kLanes; ++i) {
+      while (c < k - 1 && prefix[c] <= first + i) ++c;
+      double* own = rowK0 + static_cast<size_t>(c) * w.stride + lane +
+                    static_cast<size_t>(i);
+      gathered[j][0][i] = own[0];
+      gathered[j][1][i] = own[w.stride];
+    }
+    lo[j] = gathered[j][0];
+    hi[j] = gathered[j][1];
+  }
+
+  Lanes cur[kVectorsPerTile];
+  if (tb + kTile <= 0) {
+    // Every lane has switched before the run: all of it goes to lo.
+    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(lo[j], &cur[j]);
+    AddToAll(cur, q, 0, len);
+    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(lo[j], cur[j]);
+  } else if (tb >= len) {
+    // No lane switches within the run: all of it goes to hi.
+    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(hi[j], &cur[j]);
+    AddToAll(cur, q, 0, len);
+    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(hi[j], cur[j]);
+  } else {
+    Lanes hiOut[kVectorsPerTile];
+    Lanes loIn[kVectorsPerTile];
+    for (int j = 0; j < kVectorsPerTile; ++j) {
+      LoadLanes(hi[j], &cur[j]);
+      hiOut[j] = cur[j];
+      LoadLanes(lo[j], &loIn[j]);
+    }
+    const ptrdiff_t band = static_cast<ptrdiff_t>(tb);
+    AddToAll(cur, q, 0, band);
+    Band(cur, hiOut, loIn, padded + band, std::make_index_sequence<kTile>());
+    AddToAll(cur, q, band + kTile, len);
+    for (int j = 0; j < kVectorsPerTile; ++j) {
+      StoreLanes(hi[j], hiOut[j]);
+      StoreLanes(lo[j], cur[j]);
+    }
+  }
+
+  for (int j = 0; j < kVectorsPerTile; ++j) {
+    if (!mixed[j]) continue;
+    const int64_t first = l0 + j * kLanes;
+    int32_t c = 0;
+    for (int i = 0; i < kLanes; ++i) {
+      while (c < k - 1 && prefix[c] <= first + i) ++c;
+      double* own = rowK0 + static_cast<size_t>(c) * w.stride +
+                    static_cast<size_t>(j * kLanes + i);
+      own[0] = gathered[j][0][i];
+      own[w.stride] = gathered[j][1][i];
+    }
+  }
+}
+
+// Every run added to the tiles of lanes tileBegin .. tileEnd - 1 (multiples
+// of kTile). Compiled for the x86-64 baseline and for AVX; the loader picks
+// the version the processor has.
+[[gnu::target_clones("avx", "default")]] void WalkTiles(const Walk& w,
+                                                        size_t tileBegin,
+                                                        size_t tileEnd) {
+  const int32_t n = w.n;
+  RealVector padding(static_cast<size_t>(std::max(n, 0)) + 2 * kTile, 0.0);
+  double* padded = padding.data() + kTile;
   size_t u = 0;
-  for (int32_t k = 1; k <= largest && u < end; ++k) {
+  for (int32_t k = 1; k <= w.largest && u < w.end; ++k) {
     // Prefixes of k - 1 events out of 1 .. n - 1, in lexicographic order.
     IndexVector prefix = FirstSubset(k - 1);
     do {
       const int32_t a = k == 1 ? 1 : prefix.back() + 1;
-      const size_t runLength = static_cast<size_t>(n - a + 1);
-      const size_t runEnd = std::min(end, u + runLength);
-      size_t below = 0;  // prefix events <= l, for increasing l
-      for (int32_t i = 0; i < lCount; ++i) {
-        const int32_t l = lFirst + i;
-        while (below < prefix.size() && prefix[below] <= l) ++below;
-        const int32_t c = static_cast<int32_t>(below);
-        double* row = sums->data() + static_cast<size_t>(i) * rowLength;
-        // Events a .. l of the run are in block 1: class (k, c + 1).
-        const int64_t upTo = std::clamp<int64_t>(
-            int64_t{l} - a + 1, 0, static_cast<int64_t>(runLength));
-        const size_t split = std::min(runEnd, u + static_cast<size_t>(upTo));
-        if (split > u) {
-          double& high = slot(row, k, c + 1);
-          high = AddRun(high, p.data(), u, split);
-        }
-        if (runEnd > split) {
-          double& low = slot(row, k, c);
-          low = AddRun(low, p.data(), split, runEnd);
-        }
+      const size_t runEnd = std::min(w.end, u + static_cast<size_t>(n - a + 1));
+      const ptrdiff_t len = static_cast<ptrdiff_t>(runEnd - u);
+      const double* q = w.p + u;
+      // Lanes switch within the run only for lengths a - 1 .. a + len - 1.
+      const int64_t lanesFirst = int64_t{w.lFirst} + int64_t(tileBegin);
+      const int64_t lanesEnd = int64_t{w.lFirst} + int64_t(tileEnd);
+      if (lanesFirst < a + len && lanesEnd > a - 1 - kTile) {
+        std::memcpy(padded, q, static_cast<size_t>(len) * sizeof(double));
+        std::fill(padded + len, padded + len + kTile, 0.0);
+      }
+      for (size_t i0 = tileBegin; i0 < tileEnd; i0 += kTile) {
+        AddRunToTile(w, k, prefix.data(), a, q, padded, len, i0);
       }
       u = runEnd;
-    } while (u < end && NextSubset(prefix, n - 1));
+    } while (u < w.end && NextSubset(&prefix, n - 1));
   }
 }
 
-// Any label list: every subset is tested against every label, in label
-// order, and adds to each label it matches.
-void SumBySubset(const RealVector& p, int32_t n, int32_t lFirst, int32_t lCount,
-                 int32_t largest, const LabelList& labels, size_t rowLength,
-                 RealVector* sums) {
-  size_t u = 0;
-  for (int32_t k = 1; k <= largest && u < p.size(); ++k) {
-    IndexVector subset = FirstSubset(k);
-    do {
-      for (int32_t i = 0; i < lCount; ++i) {
-        double* row = sums->data() + static_cast<size_t>(i) * rowLength;
-        for (size_t t = 1; t < labels.size(); ++t) {
-          if (Matches(subset, labels[t], lFirst + i)) row[t] = row[t] + p[u];
-        }
-      }
-      ++u;
-    } while (u < p.size() && NextSubset(subset, n));
+// All tiles, split between two threads where the work is large enough.
+void WalkAllTiles(const Walk& w, size_t lanes, int32_t threads) {
+  const size_t tiles = (lanes + kTile - 1) / kTile;
+  const double work = static_cast<double>(w.end) * static_cast<double>(lanes);
+  const bool two = threads == 0 ? work >= kWorkForTwoThreads &&
+                                      std::thread::hardware_concurrency() >= 2
+                                : threads >= 2;
+  if (tiles >= 2 && two) {
+    const size_t split = (tiles / 2) * kTile;
+    try {
+      std::thread other(WalkTiles, std::cref(w), split, tiles * kTile);
+      WalkTiles(w, 0, split);
+      other.join();
+      return;
+    } catch (const std::system_error&) {
+      // No second thread: this one does all the work.
+    }
   }
+  WalkTiles(w, 0, tiles * kTile);
 }
 
 }  // namespace
@@ -226,26 +316,36 @@ void SumBySubset(const RealVector& p, int32_t n, int32_t lFirst, int32_t lCount,
 RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
                                     int32_t lFirst, int32_t lCount, int32_t m,
                                     const IndexMatrix& pairs,
-                                    const IndexVector& maxOrders) {
+                                    const IndexVector& maxOrders,
+                                    int32_t threads) {
   const LabelList labels = VariableIndexList(m, pairs, maxOrders);
-  const int32_t count = std::max(lCount, 0);
+  const size_t count = static_cast<size_t>(std::max(lCount, 0));
   // Subsets exist for the sizes 1 .. min(m, n).
   const int32_t largest = std::max(0, std::min(m, n));
-  const size_t rowLength = labels.size() + 1;
-  RealVector sums(static_cast<size_t>(count) * rowLength, 0.0);
   const ClassTable table(labels, largest);
-  if (table.usable()) {
-    SumByClass(p, n, lFirst, count, largest, table, rowLength, &sums);
-  } else {
-    SumBySubset(p, n, lFirst, count, largest, labels, rowLength, &sums);
+  RealMatrix moments(count, RealVector(labels.size(), 0.0));
+  for (RealVector& b : moments) b[0] = 1.0;
+  if (!table.usable()) {
+    for (RealVector& b : moments) {
+      std::fill(b.begin() + 1, b.end(),
+                std::numeric_limits<double>::quiet_NaN());
+    }
+    return moments;
   }
 
-  RealMatrix moments;
-  for (int32_t i = 0; i < count; ++i) {
-    const double* row = sums.data() + static_cast<size_t>(i) * rowLength;
-    RealVector b(row, row + labels.size());
-    b[0] = 1.0;
-    moments.push_back(b);
+  const size_t stride = (count + kTile - 1) / kTile * kTile;
+  RealVector acc(ClassRowCount(largest) * stride, 0.0);
+  const Walk walk{p.data(), p.size(), n, lFirst, largest, acc.data(), stride};
+  WalkAllTiles(walk, count, threads);
+  for (int32_t k = 1; k <= largest; ++k) {
+    for (int32_t c = 0; c <= k; ++c) {
+      const int32_t label = table.LabelOf(k, c);
+      if (label == ClassTable::kNone) continue;
+      const double* row = acc.data() + ClassRow(k, c) * stride;
+      for (size_t i = 0; i < count; ++i) {
+        moments[i][static_cast<size_t>(label)] = row[i];
+      }
+    }
   }
   return moments;
 }
@@ -256,6 +356,16 @@ RealVector BinomialMoments(const RealVector& p, int32_t n, int32_t l, int32_t m,
   return BinomialMomentsOfLengths(p, n, l, 1, m, pairs, maxOrders)[0];
 }
 
+int32_t LengthsPerBatch(int32_t m) {
+  const int64_t order = std::clamp<int64_t>(m, 0, 1 << 12);
+  // Accumulator rows, moments per label and a vector's own bookkeeping.
+  const int64_t rows = order * (order + 3) / 2;
+  const int64_t labels = 1 + 2 * order + order * (order - 1) / 2;
+  const int64_t bytes = (rows + labels + 6) * int64_t{sizeof(double)};
+  const int64_t lengths = static_cast<int64_t>(kMomentBatchBytes) / bytes;
+  return static_cast<int32_t>(std::clamp<int64_t>(lengths, 1, 1 << 30));
+}
+
 const RealVector& BatchedBinomialMoments(const RealVector& p, int32_t n,
                                          int32_t l, int32_t lastL, int32_t m,
                                          const IndexMatrix& pairs,
@@ -264,8 +374,10 @@ const RealVector& BatchedBinomialMoments(const RealVector& p, int32_t n,
   const int64_t held = static_cast<int64_t>(batch->moments.size());
   if (batch->moments.empty() || l < batch->first ||
       int64_t{l} - batch->first >= held) {
-    const int64_t last =
-        std::min<int64_t>(lastL, int64_t{l} + kLengthsPerBatch - 1);
+    const int64_t last = std::min<int64_t>(
+        lastL, int64_t{l} +
+                   (batch->lengths > 0 ? batch->lengths : LengthsPerBatch(m)) -
+                   1);
     const int32_t count =
         static_cast<int32_t>(std::max<int64_t>(last - l + 1, 1));
     batch->first = l;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "numeric/label_parts.h"
 #include "problem/labels.h"
 
 namespace unionbound {
@@ -20,31 +21,25 @@ int32_t Add(int32_t a, int32_t b) {
                               static_cast<uint32_t>(b));
 }
 
-bool IsSingleLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 1 && label[1].size() == 1;
-}
-
-bool IsPairLabel(const Label& label) {
-  return label.size() == 2 && label[0].size() == 2 && label[1].size() == 2;
-}
-
 // Column c of the row of the single label {{d},{e}}: S(e,e')*e'! when the
 // column is {{d},{e'}}.
-double SingleEntry(const Label& row, const Label& column) {
-  if (!IsSingleLabel(column) || column[0][0] != row[0][0]) return 0.0;
-  const int32_t e = row[1][0];
-  const int32_t e_col = column[1][0];
+double SingleEntry(const LabelParts& r, const LabelParts& c) {
+  if (c.shape != LabelShape::kSingle || c.d1 != r.d1) return 0.0;
+  const int32_t e = r.e1;
+  const int32_t e_col = c.e1;
   return Multiply(StirlingNumber(e, e_col), Factorial(e_col));
 }
 
 // Column c of the row of the mixed label {{d1,d2},{e1,e2}}: the product of
 // the conversions in both subsequences when the column has the same pair.
-double PairEntry(const Label& row, const Label& column) {
-  if (!IsPairLabel(column) || column[0] != row[0]) return 0.0;
-  const int32_t e1 = row[1][0];
-  const int32_t e2 = row[1][1];
-  const int32_t e1_col = column[1][0];
-  const int32_t e2_col = column[1][1];
+double PairEntry(const LabelParts& r, const LabelParts& c) {
+  if (c.shape != LabelShape::kPair || c.d1 != r.d1 || c.d2 != r.d2) {
+    return 0.0;
+  }
+  const int32_t e1 = r.e1;
+  const int32_t e2 = r.e2;
+  const int32_t e1_col = c.e1;
+  const int32_t e2_col = c.e2;
   return Multiply(
       Multiply(Multiply(StirlingNumber(e2, e2_col), StirlingNumber(e1, e1_col)),
                Factorial(e2_col)),
@@ -52,12 +47,13 @@ double PairEntry(const Label& row, const Label& column) {
 }
 
 RealVector ConversionRow(const LabelList& labels, std::size_t r) {
+  const LabelParts parts = PartsOf(labels[r]);
   RealVector row = {0.0};
   for (std::size_t c = 1; c < labels.size(); ++c) {
-    if (IsSingleLabel(labels[r])) {
-      row.push_back(SingleEntry(labels[r], labels[c]));
-    } else if (IsPairLabel(labels[r])) {
-      row.push_back(PairEntry(labels[r], labels[c]));
+    if (parts.shape == LabelShape::kSingle) {
+      row.push_back(SingleEntry(parts, PartsOf(labels[c])));
+    } else if (parts.shape == LabelShape::kPair) {
+      row.push_back(PairEntry(parts, PartsOf(labels[c])));
     } else {
       row.push_back(0.0);
     }

@@ -9,6 +9,10 @@
 
 namespace unionbound {
 
+// The highest order m of the intersections that a run takes: the conversion
+// works in 32-bit integers, and from m = 12 on its entries leave that range.
+inline constexpr int32_t kMaxIntersectionOrder = 11;
+
 // Stirling number of the second kind S(n, k); 0 when n < k or k = 0 < n.
 int32_t StirlingNumber(int32_t n, int32_t k);
 
@@ -17,7 +21,7 @@ int32_t Factorial(int32_t k);
 
 // Square matrix, one row and column per label of
 // VariableIndexList(m, pairs, maxOrders); power moments = M * binomial
-// moments. Entries are exact for m <= 11.
+// moments. Entries are exact for m <= kMaxIntersectionOrder.
 RealMatrix PowerMomentMatrix(int32_t m, const IndexMatrix& pairs,
                              const IndexVector& maxOrders);
 

@@ -4,17 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numeric/subset_order.h"
 #include "sharp/exact_arithmetic.h"
 
 namespace unionbound {
 namespace {
-
-int64_t Choose(int64_t a, int64_t b) {
-  if (b < 0 || a < 0 || b > a) return 0;
-  int64_t r = 1;
-  for (int64_t c = 1; c <= b; ++c) r = r * (a - b + c) / c;
-  return r;
-}
 
 // Positions of subsets in file order in O(size) each: the lexicographic
 // rank adds, per member, a run of binomial coefficients that the
@@ -25,7 +19,7 @@ class SubsetRanks {
     table_.assign(static_cast<size_t>(n + 2) * width_, 0);
     for (int32_t a = 0; a <= n + 1; ++a) {
       for (int32_t b = 0; b < width_ && b <= a; ++b) {
-        table_[Index(a, b)] = Choose(a, b);
+        table_[Index(a, b)] = Binomial(a, b);
       }
     }
     offset_.assign(static_cast<size_t>(width_), 0);
@@ -65,20 +59,6 @@ class SubsetRanks {
 };
 
 }  // namespace
-
-int64_t SubsetPosition(const IndexVector& subset, int32_t n) {
-  const int64_t k = static_cast<int64_t>(subset.size());
-  int64_t position = 0;
-  for (int64_t size = 1; size < k; ++size) position += Choose(n, size);
-  int64_t last = 0;
-  for (int64_t i = 0; i < k; ++i) {
-    for (int64_t x = last + 1; x < subset[i]; ++x) {
-      position += Choose(n - x, k - 1 - i);
-    }
-    last = subset[i];
-  }
-  return position;
-}
 
 DataCheck CheckData(const ExactData& data, const RealVector& p,
                     const SubsetList& subsets, int32_t n) {

@@ -45,9 +45,6 @@ bool HasDataError(const DataCheck& check);
 // largest distance to [0, 1] and half the largest excess.
 Rational DataCheckEpsilon(const DataCheck& check);
 
-// Position of an increasing subset of {1 .. n} in subset order.
-int64_t SubsetPosition(const IndexVector& subset, int32_t n);
-
 }  // namespace unionbound
 
 #endif  // UNIONBOUND_SHARP_DATA_CHECK_H_

@@ -1,5 +1,5 @@
-// unionbound's own bounds, computed through the library exactly as the main
-// run computes them, for every subsequence length l from m to n - m.
+// unionbound's own bounds for every subsequence length l from m to n - m,
+// from the same pass computation as the main run.
 #ifndef UNIONBOUND_SHARP_METHOD_BOUNDS_H_
 #define UNIONBOUND_SHARP_METHOD_BOUNDS_H_
 
@@ -28,9 +28,6 @@ struct MethodBounds {
 
 // The procedures' messages to standard output are captured, not shown.
 MethodBounds ComputeMethodBounds(const RealVector& p, int32_t n, int32_t m);
-
-// True when the bound is a procedure sentinel, i.e. no candidate gave one.
-bool IsSentinelBound(double bound);
 
 }  // namespace unionbound
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "optim/sense.h"
 #include "sharp/moment_programs.h"
 
 namespace unionbound {
@@ -234,7 +235,7 @@ bool IsInconsistent(const SharpAnalysis& analysis) {
 }
 
 bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower) {
-  if (IsSentinelBound(lower) || !analysis.boundsComputed) return false;
+  if (IsSentinel(lower) || !analysis.boundsComputed) return false;
   bool contradicts = false;
   if (IsUsable(analysis.univariate.upper)) {
     contradicts |= lower > analysis.univariate.upper.bound;
@@ -247,7 +248,7 @@ bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower) {
 }
 
 bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper) {
-  if (IsSentinelBound(upper) || !analysis.boundsComputed) return false;
+  if (IsSentinel(upper) || !analysis.boundsComputed) return false;
   bool contradicts = false;
   if (IsUsable(analysis.univariate.lower)) {
     contradicts |= upper < analysis.univariate.lower.bound;

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "driver/probability_input.h"
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
 #include "sharp/exact_data.h"
 #include "sharp/sharp_analysis.h"
 #include "sharp/sharp_report.h"
@@ -37,8 +38,8 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
   if (o.n < 1) return Fail("N must be at least 1");
   if (o.m < 1) return Fail("M must be at least 1");
-  if (o.m > kMaxOrder) {
-    return Fail("M must be at most " + std::to_string(kMaxOrder));
+  if (o.m > kMaxIntersectionOrder) {
+    return Fail("M must be at most " + std::to_string(kMaxIntersectionOrder));
   }
   if (!ProbabilityCountFits(o.n, o.m)) {
     return Fail("N=" + std::to_string(o.n) + ", M=" + std::to_string(o.m) +
@@ -201,6 +202,7 @@ std::string UsageText() {
          "  --verbose       every finding of the data check, and the work "
          "per program\n"
          "  --help          print this text\n"
+         "  --version       print the version\n"
          "\n"
          "Terms:\n"
          "  as typed   every number is taken as the exact decimal written in "

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "optim/sense.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/outward_format.h"
 
@@ -41,7 +42,7 @@ std::string ProgramName(int32_t l) {
 // unionbound's number, or why it is not shown.
 std::string MethodText(const SharpAnalysis& analysis, double bound,
                        bool lower) {
-  if (IsSentinelBound(bound)) return "none";
+  if (IsSentinel(bound)) return "none";
   if (lower ? MethodLowerContradicts(analysis, bound)
             : MethodUpperContradicts(analysis, bound)) {
     return "invalid";
@@ -278,7 +279,7 @@ std::string CsvBound(const SharpBound& bound, bool lower) {
 }
 
 std::string CsvMethod(const SharpAnalysis& analysis, double bound, bool lower) {
-  if (IsSentinelBound(bound)) return ",none,";
+  if (IsSentinel(bound)) return ",none,";
   const bool invalid = lower ? MethodLowerContradicts(analysis, bound)
                              : MethodUpperContradicts(analysis, bound);
   return FormatOutward(bound, kCsvDigits,

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "numeric/binomial.h"
+#include "numeric/subset_order.h"
 
 namespace unionbound {
 namespace {

@@ -8,15 +8,16 @@
 #include <random>
 
 #include "bounds/candidates.h"
-#include "bounds/threshold_penalty.h"
 #include "capture_stdout.h"
 #include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
+#include "numeric/subset_order.h"
+#include "optim/prepared_block_bound.h"
+#include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
 #include "problem/labels.h"
 #include "problem/power_moments.h"
-#include "problem/subsets_by_size.h"
 #include "problem/support_rows.h"
+#include "reference/procedure.h"
 
 namespace unionbound {
 namespace {
@@ -164,10 +165,12 @@ TEST(BoundProcedureTest, IndependentEventsLieWithinTheBounds) {
     const RealVector p = IndependentProbabilities(kMarginals, m);
     for (int32_t l = m; l <= n - m; ++l) {
       const Pass pass = MakePass(p, n, l, m);
-      const BoundResult lower = LowerBoundProcedure(
-          ThresholdPenalty, pass.supports, pass.mu, pass.maxOrders, kPair12, m);
-      const BoundResult upper = UpperBoundProcedure(
-          ThresholdPenalty, pass.supports, pass.mu, pass.maxOrders, kPair12, m);
+      const BoundResult lower =
+          LowerBoundProcedure(ThresholdPenaltyScoring(), pass.supports, pass.mu,
+                              pass.maxOrders, kPair12, m);
+      const BoundResult upper =
+          UpperBoundProcedure(ThresholdPenaltyScoring(), pass.supports, pass.mu,
+                              pass.maxOrders, kPair12, m);
       SCOPED_TRACE(testing::Message() << "m=" << m << " l=" << l);
       EXPECT_LE(-lower.value, union_probability + 1e-9);
       EXPECT_GE(-upper.value, union_probability - 1e-9);
@@ -186,34 +189,7 @@ TEST(BoundProcedureTest, IndependentEventsLieWithinTheBounds) {
   }
 }
 
-// The procedure as the rules state it: for every candidate its reordered
-// supports, its shifted moments and its block bound, the best kept.
-BoundResult ReferenceProcedure(Sense sense, ScoringFunction f,
-                               const RealMatrix& supports, const RealVector& mu,
-                               const IndexVector& maxOrders, int32_t m) {
-  IndexVector sizes;
-  for (const RealVector& row : supports) {
-    sizes.push_back(static_cast<int32_t>(row.size()) - 1);
-  }
-  const LabelList L = VariableIndexList(m, kPair12, maxOrders);
-  BoundResult best{SentinelFor(sense), {}, -1, {}};
-  for (int32_t j = -1; j <= m - 1; ++j) {
-    const CandidateSet set = GenerateVks(sense, sizes, m, kPair12, j);
-    for (size_t e = 0; e < set.vksList.size(); ++e) {
-      const ReorderedSupports r =
-          ReorderByVks(supports, set.vksList[e], set.qList[e]);
-      const RealVector R = ShiftMoments(mu, r.Q, L, maxOrders);
-      const BlockBoundResult inner =
-          BlockBound(sense, f, r.P, r.Q, maxOrders, m, R, set.qList[e], L);
-      if (Improves(sense, inner.optimum, best.value)) {
-        best = BoundResult{inner.optimum, inner.basis, j, set.vksList[e]};
-      }
-    }
-  }
-  return best;
-}
-
-TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
+TEST(BoundProcedureTest, GivesWhatTheStepByStepFormGives) {
   std::mt19937_64 rng(41);
   for (int32_t m = 1; m <= 7; m += 2) {
     for (int32_t n : {2 * m, 2 * m + 5}) {
@@ -229,15 +205,15 @@ TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
           BoundResult expected;
           {
             CaptureStdout out;
-            expected =
-                ReferenceProcedure(sense, ThresholdPenalty, pass.supports,
-                                   pass.mu, pass.maxOrders, m);
+            expected = reference::BoundProcedure(sense, ThresholdPenalty,
+                                                 pass.supports, pass.mu,
+                                                 pass.maxOrders, kPair12, m);
             expectedText = out.Text();
           }
           CaptureStdout out;
           const BoundResult result =
-              BoundProcedure(sense, ThresholdPenalty, pass.supports, pass.mu,
-                             pass.maxOrders, kPair12, m);
+              BoundProcedure(sense, ThresholdPenaltyScoring(), pass.supports,
+                             pass.mu, pass.maxOrders, kPair12, m);
           SCOPED_TRACE(testing::Message()
                        << "m=" << m << " n=" << n << " l=" << l);
           EXPECT_EQ(std::memcmp(&result.value, &expected.value, sizeof(double)),
@@ -250,6 +226,74 @@ TEST(BoundProcedureTest, PreparedCandidatesGiveTheReferenceResult) {
       }
     }
   }
+}
+
+TEST(BoundProcedureTest, EveryPassThatTheProgramsTakeCanBePrepared) {
+  // Both programs take 1 <= m <= kMaxIntersectionOrder and make passes
+  // l = m .. n - m with orders (m, m) and the pair (1, 2); the procedures
+  // evaluate the candidates of every such pass.
+  for (int32_t m = 1; m <= kMaxIntersectionOrder; ++m) {
+    const IndexVector C = {m, m};
+    const LabelList L = VariableIndexList(m, kPair12, C);
+    EXPECT_TRUE(PlanShift(L, C).usable) << "m=" << m;
+    for (int32_t n : {2 * m, 2 * m + 1, 3 * m + 4, 100000}) {
+      for (int32_t l : {m, m + 1, n / 2, n - m - 1, n - m}) {
+        if (l < m || l > n - m) continue;
+        EXPECT_TRUE(CanPrepareBlockBound({l, n - l}, C, m, L))
+            << "m=" << m << " n=" << n << " l=" << l;
+      }
+    }
+  }
+}
+
+TEST(BoundProcedureTest, DataOfAnotherShapeHaveNoCandidate) {
+  // The procedures evaluate the candidates of a pass; other shapes end with
+  // the result of a procedure where no candidate passes.
+  const int32_t n = 8;
+  const int32_t m = 3;
+  const RealVector p = IndependentProbabilities(
+      RealVector(kMarginals.begin(), kMarginals.begin() + n), m);
+  const Pass pass = MakePass(p, n, 4, m);
+  struct Shape {
+    const char* what;
+    RealMatrix supports;
+    IndexVector maxOrders;
+    IndexMatrix pairs;
+  };
+  const Shape shapes[] = {
+      {"three subsequences",
+       {{0, 1, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3}},
+       {m, m, m},
+       kPair12},
+      {"too few points", SupportRows(n, m - 1), pass.maxOrders, kPair12},
+      {"too few orders", pass.supports, {m, m - 1}, kPair12},
+      {"orders beyond the tables",
+       pass.supports,
+       {m, ShiftPlan::kMaxTabulatedOrder + 1},
+       kPair12},
+      {"the pair the other way round", pass.supports, pass.maxOrders, {{2, 1}}},
+  };
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.what);
+    CaptureStdout out;
+    const BoundResult lower =
+        LowerBoundProcedure(ThresholdPenaltyScoring(), shape.supports, pass.mu,
+                            shape.maxOrders, shape.pairs, m);
+    EXPECT_EQ(lower.value, 1.7e308);
+    EXPECT_EQ(lower.j, -1);
+    EXPECT_TRUE(lower.Kjs.empty());
+    EXPECT_TRUE(lower.Vks.empty());
+    const BoundResult upper =
+        UpperBoundProcedure(ThresholdPenaltyScoring(), shape.supports, pass.mu,
+                            shape.maxOrders, shape.pairs, m);
+    EXPECT_EQ(upper.value, -1.7e308);
+    EXPECT_TRUE(upper.Vks.empty());
+    EXPECT_EQ(out.Text(), "");
+  }
+  EXPECT_EQ(LowerBoundProcedure(ThresholdPenaltyScoring(), pass.supports,
+                                pass.mu, pass.maxOrders, kPair12, 0)
+                .value,
+            1.7e308);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "driver/event_systems.h"
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
@@ -29,26 +30,59 @@ void ExpectRefused(const std::string& input, const std::string& prompts,
 }
 
 TEST(ConsoleInput, EntriesThatAreNotIntegersOrMissingAreRefused) {
+  const std::string both = kPromptN + kPromptM;
   ExpectRefused("", kPromptN, "standard input ended before n");
-  ExpectRefused("abc\n3\n", kPromptN, "expected a whole number");
-  ExpectRefused("99999999999\n3\n", kPromptN, "expected a whole number");
-  ExpectRefused("7\n", kPromptN + kPromptM, "ended before m");
-  ExpectRefused("7\nx\n", kPromptN + kPromptM, "expected a whole number");
-  // "7.5": n reads 7, then ".5" is no integer for m.
-  ExpectRefused("7.5\n3\n", kPromptN + kPromptM, "for m");
+  ExpectRefused("abc\n3\n", kPromptN,
+                "expected a whole number in the 32-bit range for n (the "
+                "number of events), got \"abc\"");
+  ExpectRefused("99999999999\n3\n", kPromptN, "for n");
+  ExpectRefused("7\n", both, "ended before m");
+  ExpectRefused("7\nx\n", both,
+                "for m (the maximum order of the "
+                "intersections), got \"x\"");
+  // Each size is one whole token: what follows the digits is no part of
+  // the next one.
+  for (const char* n :
+       {"15abc", "3.5", "0x10", "1e1", "7.", "+", "--7", "7,", "\xff"}) {
+    ExpectRefused(std::string(n) + "\n3\n", kPromptN, "for n");
+  }
+  for (const char* m : {"3.5", "3abc", "0x3", "3e0", "3-", "-"}) {
+    ExpectRefused("15\n" + std::string(m) + "\n", both,
+                  "got \"" + std::string(m) + "\"");
+  }
+  // A long token is shown cut short, bytes that do not print as escapes.
+  ExpectRefused(std::string(100, '9') + "\n3\n", kPromptN,
+                "got \"" + std::string(40, '9') + "...\"");
+  ExpectRefused("7\n3\x01\n", both, "got \"3\\x01\"");
   // Sizes beyond the supported range are refused before m is asked for.
   ExpectRefused("2147483646\n1\n", kPromptN,
                 "n must be at most 100000 (got 2147483646)");
 }
 
-TEST(ConsoleInput, OrdersOutsideWhatTheMethodSupportsAreRefused) {
+TEST(ConsoleInput, SizesWithoutAnyBoundAreRefused) {
   const std::string both = kPromptN + kPromptM;
-  ExpectRefused("7\n0\n", both, "m must be at least 1 (got 0)");
-  ExpectRefused("7\n-3\n", both, "m must be at least 1 (got -3)");
-  ExpectRefused("7\n2\n", both, "m must be an odd number (got 2)");
-  ExpectRefused("9\n4\n", both, "m must be an odd number (got 4)");
-  ExpectRefused("30\n13\n", both, "m must be at most 11 (got 13)");
-  ExpectRefused("3000\n3\n", both, "32-bit limit");
+  ExpectRefused("1\n1\n", kPromptN,
+                "n must be at least 2 for any bound (got 1)");
+  ExpectRefused("0\n1\n", kPromptN, "(got 0)");
+  ExpectRefused("-5\n1\n", kPromptN, "(got -5)");
+  ExpectRefused("5\n3\n", both,
+                "n must be at least 2m = 6 for any bound (got n=5, m=3)");
+  ExpectRefused("3\n5\n", both, "n must be at least 2m = 10");
+  ExpectRefused("21\n11\n", both, "n must be at least 2m = 22");
+}
+
+TEST(ConsoleInput, SignedAndSpacedTokensAreTakenAsIntegers) {
+  const std::string prob =
+      IndependentProbText({0.1, 0.2, 0.3, 0.1, 0.2, 0.3, 0.1}, 3);
+  const ProgramRun plain = RunProgram(prob, "7\n3\n\n");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  for (const char* input :
+       {"+7\n+3\n\n", "  7\t 3\n\n", "007\n03\n\n", "7 3\n"}) {
+    SCOPED_TRACE(input);
+    const ProgramRun run = RunProgram(prob, input);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.size(), plain.out.size());
+  }
 }
 
 TEST(ProbabilityFile, MissingOrFaultyDataKeepTheOutputButFailTheRun) {
@@ -59,22 +93,20 @@ TEST(ProbabilityFile, MissingOrFaultyDataKeepTheOutputButFailTheRun) {
   ASSERT_EQ(reference.status, 0);
 
   {
-    TempFolder folder;  // no prob.txt at all
+    TempFolder folder;  // no prob.txt at all: nothing is computed
     const ProgramRun missing = RunProgramIn(folder.path(), input);
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err,
-              "unionbound: prob.txt: expected 63 numbers, read 0 (the file "
-              "cannot be opened); the missing ones were taken as 0\n");
-    EXPECT_EQ(missing.report.has_value(), true);
-    EXPECT_EQ(SplitLines(*missing.report).size(),
-              SplitLines(*reference.report).size());
+              "unionbound: cannot read prob.txt (No such file or directory); "
+              "nothing was computed and result.txt was left as it was\n");
+    EXPECT_EQ(missing.out, kPromptN + kPromptM);
+    EXPECT_FALSE(missing.report.has_value());
   }
   const ProgramRun short_file = RunProgram("0 0 0\n", input);
   EXPECT_EQ(short_file.status, 2);
-  EXPECT_NE(short_file.err.find("expected 63 numbers, read 3 (the file ends "
-                                "early)"),
-            std::string::npos)
-      << short_file.err;
+  EXPECT_EQ(short_file.err,
+            "unionbound: prob.txt: expected 63 numbers, read 3 (the file ends "
+            "early); the missing ones were taken as 0\n");
 
   const ProgramRun bad_token = RunProgram("0 0 zero 0\n" + zeros, input);
   EXPECT_EQ(bad_token.status, 2);
@@ -84,10 +116,19 @@ TEST(ProbabilityFile, MissingOrFaultyDataKeepTheOutputButFailTheRun) {
   // Entries that failed are 0.0, so the output equals the all-zero run.
   EXPECT_EQ(bad_token.out.size(), reference.out.size());
 
-  // Numbers beyond the count are never read.
+  // Entries beyond the count are never read, but they are counted.
   const ProgramRun extra = RunProgram(zeros + "0.5 junk\n", input);
   EXPECT_EQ(extra.status, 0) << extra.err;
-  EXPECT_EQ(extra.err, "");
+  EXPECT_EQ(extra.err,
+            "unionbound: prob.txt: warning: 2 entries after the 63 numbers "
+            "that n=7, m=3 ask for were not read; n and m decide which "
+            "numbers are read\n");
+  EXPECT_EQ(MaskRunningTimes(extra.out), MaskRunningTimes(reference.out));
+  const ProgramRun one_extra = RunProgram(zeros + "\n\n7", input);
+  EXPECT_NE(one_extra.err.find("1 entry after the 63 numbers that n=7, m=3 "
+                               "ask for was not read"),
+            std::string::npos)
+      << one_extra.err;
 }
 
 TEST(ReportFile, AReportThatCannotBeCreatedFailsTheRunButNotTheSummary) {

@@ -9,6 +9,7 @@
 
 #include "driver/event_systems.h"
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
@@ -21,12 +22,6 @@ const std::vector<double> kSevenMarginals = {0.05, 0.1,  0.15, 0.2,
 
 bool Matches(const std::string& text, const char* pattern) {
   return std::regex_match(text, std::regex(pattern));
-}
-
-// Replaces every running-time value so that whole outputs can be compared.
-std::string MaskRunningTimes(const std::string& text) {
-  static const std::regex kTime(R"((Running time: \n?)[0-9.]+)");
-  return std::regex_replace(text, kTime, "$1T");
 }
 
 // Checks one pass of result.txt starting at line `at`; returns the line after
@@ -105,27 +100,24 @@ TEST(WholeRun, ConsoleSummaryHasItsExactForm) {
   EXPECT_GE(std::stod(parts[3]), truth - 1e-9);
 }
 
-TEST(WholeRun, TooFewEventsForAPassLeaveOnlyTheHeader) {
+TEST(WholeRun, TooFewEventsForAPassAreRefusedBeforeAnyReading) {
   // n = 5, m = 3: no l satisfies m <= l <= n - m.
   const ProgramRun five =
       RunProgram(IndependentProbText({0.1, 0.2, 0.3, 0.4, 0.5}, 3), "5\n3\n");
-  EXPECT_EQ(five.status, 0) << five.err;
-  EXPECT_EQ(five.report, "n=5, m=3, m_k=3\n");
-  EXPECT_EQ(five.out, kPrompts +
-                          "No bounds: no subsequence length l fits, since n "
-                          "is less than 2m.\nPress RETURN to continue");
+  EXPECT_EQ(five.status, 1);
+  EXPECT_EQ(five.err,
+            "unionbound: n must be at least 2m = 6 for any bound (got n=5, "
+            "m=3)\n");
+  EXPECT_FALSE(five.report.has_value());
+  EXPECT_EQ(five.out, kPrompts);
 
-  // n = 3, m = 5 reads all seven intersections of three events, no pass.
-  const ProgramRun three = RunProgram("1 2 3 4 5 6 7\n", "3\n5\n");
-  EXPECT_EQ(three.status, 0) << three.err;
-  EXPECT_EQ(three.err, "");
-  EXPECT_EQ(three.report, "n=3, m=5, m_k=5\n");
-  // Six numbers are one too few.
-  const ProgramRun short_file = RunProgram("1 2 3 4 5 6\n", "3\n5\n");
-  EXPECT_EQ(short_file.status, 2);
-  EXPECT_NE(short_file.err.find("expected 7 numbers, read 6"),
-            std::string::npos)
-      << short_file.err;
+  // n = 6, m = 3 is the smallest run: one pass, l = 3.
+  const ProgramRun six = RunProgram(
+      IndependentProbText({0.1, 0.2, 0.3, 0.4, 0.5, 0.1}, 3), "6\n3\n");
+  EXPECT_EQ(six.status, 0) << six.err;
+  ASSERT_TRUE(six.report.has_value());
+  EXPECT_NE(six.report->find("l=3\n"), std::string::npos);
+  EXPECT_EQ(six.report->find("l=4\n"), std::string::npos);
 }
 
 TEST(WholeRun, EqualBoundsAcrossLKeepTheEarlierL) {
@@ -141,12 +133,23 @@ TEST(WholeRun, EqualBoundsAcrossLKeepTheEarlierL) {
   EXPECT_EQ(out.at(out.size() - 3), "The length of the subsequences: l=3");
 }
 
-TEST(WholeRun, SameInputGivesTheSameReportAndConsole) {
-  const std::string prob = IndependentProbText(kSevenMarginals, 3);
-  const ProgramRun first = RunProgram(prob, "7\n3\n\n");
-  const ProgramRun second = RunProgram(prob, "7\n3\n\n");
-  EXPECT_EQ(MaskRunningTimes(*first.report), MaskRunningTimes(*second.report));
-  EXPECT_EQ(MaskRunningTimes(first.out), MaskRunningTimes(second.out));
+TEST(WholeRun, ANewRunReplacesTheWholeEarlierReport) {
+  // The folder keeps the report of an earlier run, made longer; the new run
+  // must replace all of it rather than write over its start.
+  TempFolder folder;
+  WriteWholeFile(folder.path() / "prob.txt",
+                 IndependentProbText(kSevenMarginals, 3));
+  const ProgramRun first = RunProgramIn(folder.path(), "7\n3\n\n");
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_TRUE(first.report.has_value());
+  WriteWholeFile(folder.path() / "result.txt",
+                 *first.report + std::string(4096, '#') + "\n");
+  const ProgramRun second = RunProgramIn(folder.path(), "7\n3\n\n");
+  ASSERT_EQ(second.status, 0) << second.err;
+  ASSERT_TRUE(second.report.has_value());
+  EXPECT_EQ(second.report->find('#'), std::string::npos);
+  EXPECT_EQ(MaskRunningTimes(*second.report), MaskRunningTimes(*first.report));
+  EXPECT_EQ(MaskRunningTimes(second.out), MaskRunningTimes(first.out));
 }
 
 TEST(BundledExample, BoundsBracketTheTrueUnionProbability) {

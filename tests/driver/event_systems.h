@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "problem/subsets_by_size.h"
+#include "numeric/subset_order.h"
 
 namespace unionbound::testing {
 

@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "driver/event_systems.h"
 #include "driver/program_run.h"
+#include "driver/running_times.h"
 
 namespace unionbound::testing {
 namespace {
@@ -30,11 +33,6 @@ std::string ZerosText(int count) {
   return zeros;
 }
 
-std::string MaskRunningTimes(const std::string& text) {
-  static const std::regex kTime(R"((Running time: \n?)[0-9.]+)");
-  return std::regex_replace(text, kTime, "$1T");
-}
-
 // The run went on to the end: same console and report as `reference` apart
 // from the running times.
 void ExpectSameRunAs(const ProgramRun& run, const ProgramRun& reference) {
@@ -43,29 +41,129 @@ void ExpectSameRunAs(const ProgramRun& run, const ProgramRun& reference) {
   EXPECT_EQ(MaskRunningTimes(*run.report), MaskRunningTimes(*reference.report));
 }
 
-TEST(FaultInjection, ProbabilityFileThatIsNoFileCountsAsZerosAndFails) {
-  const ProgramRun zeros = RunProgram(ZerosText(63), "7\n3\n\n");
-  ASSERT_EQ(zeros.status, 0) << zeros.err;
-  {
-    TempFolder folder;
-    fs::create_directory(folder.path() / "prob.txt");
-    const ProgramRun run = RunProgramIn(folder.path(), "7\n3\n\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
-              "unionbound: prob.txt: expected 63 numbers, read 0 (the file "
-              "cannot be read); the missing ones were taken as 0\n");
-    ExpectSameRunAs(run, zeros);
+// Whatever is in the folder besides the given names: temporary files left
+// behind would show up here.
+std::vector<std::string> OtherEntries(const fs::path& folder,
+                                      const std::vector<std::string>& known) {
+  std::vector<std::string> others;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      others.push_back(name);
+    }
   }
-  {
-    TempFolder folder;  // a symbolic link that leads nowhere
-    fs::create_symlink(folder.path() / "missing" / "prob.txt",
-                       folder.path() / "prob.txt");
+  return others;
+}
+
+const std::vector<std::string> kRunFiles = {
+    "prob.txt", "result.txt", "stdin.txt", "stdout.txt", "stderr.txt"};
+
+TEST(FaultInjection, ProbabilityFileThatCannotBeOpenedComputesNothing) {
+  const std::string earlier = "an earlier report\n";
+  struct Case {
+    const char* what;
+    void (*make)(const fs::path& folder);
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"missing", [](const fs::path&) {}, "No such file or directory"},
+      {"a folder",
+       [](const fs::path& folder) {
+         fs::create_directory(folder / "prob.txt");
+       },
+       "Is a directory"},
+      {"a link that leads nowhere",
+       [](const fs::path& folder) {
+         fs::create_symlink(folder / "missing" / "prob.txt",
+                            folder / "prob.txt");
+       },
+       "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    c.make(folder.path());
+    WriteWholeFile(folder.path() / "result.txt", earlier);
     const ProgramRun run = RunProgramIn(folder.path(), "7\n3\n\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
-              "unionbound: prob.txt: expected 63 numbers, read 0 (the file "
-              "cannot be opened); the missing ones were taken as 0\n");
-    ExpectSameRunAs(run, zeros);
+    EXPECT_EQ(run.err, std::string("unionbound: cannot read prob.txt (") +
+                           c.reason +
+                           "); nothing was computed and result.txt was left "
+                           "as it was\n");
+    EXPECT_EQ(run.out, kPromptN + kPromptM);  // no summary, no wait
+    EXPECT_EQ(run.report, earlier);
+  }
+  if (geteuid() != 0) {  // permissions do not stop root
+    TempFolder folder;
+    WriteWholeFile(folder.path() / "prob.txt", kSevenEvents);
+    fs::permissions(folder.path() / "prob.txt", fs::perms::none);
+    const ProgramRun run = RunProgramIn(folder.path(), "7\n3\n\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("(Permission denied)"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(run.report.has_value());
+  }
+}
+
+TEST(FaultInjection, ARunStoppedPartWayLeavesTheEarlierReportByteForByte) {
+  // n = 100000, m = 1 makes 99999 passes and runs for minutes.
+  std::string prob;
+  for (int i = 0; i < 100000; ++i) prob += "0.00001\n";
+  const std::string earlier = "n=7, m=3, m_k=3\nan earlier report\n";
+  for (const char* signal : {"INT", "TERM", "HUP", "KILL"}) {
+    SCOPED_TRACE(signal);
+    TempFolder folder;
+    WriteWholeFile(folder.path() / "prob.txt", prob);
+    WriteWholeFile(folder.path() / "result.txt", earlier);
+    WriteWholeFile(folder.path() / "stdin.txt", "100000\n1\n\n");
+    const ProgramRun run = RunProgramInShell(
+        folder.path(), std::string("timeout -s ") + signal + " 1.5",
+        "< stdin.txt");
+    EXPECT_EQ(run.status, signal == std::string("KILL") ? 137 : 124);
+    EXPECT_EQ(run.report, earlier);
+    // A signal that can be caught removes the temporary report; the one
+    // that cannot leaves it hidden beside result.txt.
+    const std::vector<std::string> others =
+        OtherEntries(folder.path(), kRunFiles);
+    if (signal == std::string("KILL")) {
+      ASSERT_EQ(others.size(), 1u);
+      EXPECT_EQ(others[0].rfind(".result.txt.tmp-", 0), 0u) << others[0];
+    } else {
+      EXPECT_TRUE(others.empty()) << others[0];
+    }
+  }
+}
+
+TEST(FaultInjection, AReportBehindASymbolicLinkReplacesItsTarget) {
+  const ProgramRun sound = RunProgram(kSevenEvents, "7\n3\n\n");
+  ASSERT_EQ(sound.status, 0) << sound.err;
+  for (const bool targetExists : {true, false}) {
+    SCOPED_TRACE(targetExists ? "target exists" : "target is new");
+    TempFolder folder;
+    WriteWholeFile(folder.path() / "prob.txt", kSevenEvents);
+    fs::create_directory(folder.path() / "reports");
+    const fs::path target = folder.path() / "reports" / "seven.txt";
+    if (targetExists) {
+      WriteWholeFile(target, "an earlier report\n");
+      fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write |
+                                  fs::perms::group_read);
+    }
+    // A relative link, followed from the folder that holds it.
+    fs::create_symlink("reports/seven.txt", folder.path() / "result.txt");
+    const ProgramRun run = RunProgramIn(folder.path(), "7\n3\n\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_TRUE(fs::is_symlink(folder.path() / "result.txt"));
+    EXPECT_EQ(fs::read_symlink(folder.path() / "result.txt"),
+              "reports/seven.txt");
+    EXPECT_EQ(MaskRunningTimes(ReadWholeFile(target)),
+              MaskRunningTimes(*sound.report));
+    EXPECT_TRUE(OtherEntries(folder.path() / "reports", {"seven.txt"}).empty());
+    if (targetExists) {  // the replaced file keeps its permissions
+      EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read |
+                                                      fs::perms::owner_write |
+                                                      fs::perms::group_read);
+    }
   }
 }
 
@@ -98,40 +196,75 @@ TEST(FaultInjection, ReportThatCannotBeCreatedFailsTheRunButKeepsTheSummary) {
 }
 
 TEST(FaultInjection, ReportWhoseWritesFailIsNeverPassedOffAsComplete) {
-  const std::string incomplete =
-      "unionbound: writing result.txt failed; the report is incomplete\n";
   const std::string example =
       ReadWholeFile(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt");
   const ProgramRun sound = RunProgram(example, "12\n3\n\n");
   ASSERT_EQ(sound.status, 0) << sound.err;
   ASSERT_GT(sound.report->size(), 4096u);
   {
-    TempFolder folder;  // every write fails: the device is full
+    // A device takes the writes in place; every one fails: the device is
+    // full.
+    TempFolder folder;
     WriteWholeFile(folder.path() / "prob.txt", example);
     fs::create_symlink("/dev/full", folder.path() / "result.txt");
     const ProgramRun run = RunProgramIn(folder.path(), "12\n3\n\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, incomplete);
+    EXPECT_EQ(run.err,
+              "unionbound: writing result.txt failed; the report is "
+              "incomplete\n");
     EXPECT_EQ(MaskRunningTimes(run.out), MaskRunningTimes(sound.out));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "result.txt"));
   }
-  {
+  for (const bool earlierReport : {false, true}) {
     // The file may grow to 4 blocks of 512 bytes, then writes fail: the
-    // header and the first pass are written, the rest is lost.
+    // report is never complete, so it never takes the place of result.txt.
+    SCOPED_TRACE(earlierReport ? "earlier report" : "no earlier report");
     TempFolder folder;
     WriteWholeFile(folder.path() / "prob.txt", example);
     WriteWholeFile(folder.path() / "stdin.txt", "12\n3\n\n");
+    if (earlierReport)
+      WriteWholeFile(folder.path() / "result.txt", "earlier\n");
     const ProgramRun run = RunProgramInShell(
         folder.path(), "trap '' XFSZ; ulimit -f 4;", "< stdin.txt");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, incomplete);
+    EXPECT_EQ(run.err,
+              "unionbound: writing result.txt failed; no report was written "
+              "and an earlier result.txt is left as it was\n");
     EXPECT_EQ(MaskRunningTimes(run.out), MaskRunningTimes(sound.out));
-    ASSERT_TRUE(run.report.has_value());
-    // 512-byte blocks under dash, 1024 under bash.
-    EXPECT_TRUE(run.report->size() == 2048u || run.report->size() == 4096u)
-        << run.report->size();
-    EXPECT_EQ(run.report->substr(0, 17), "n=12, m=3, m_k=3\n");
-    EXPECT_NE(run.report->find("l=3\n"), std::string::npos);
+    EXPECT_EQ(run.report.has_value(), earlierReport);
+    if (earlierReport) {
+      EXPECT_EQ(*run.report, "earlier\n");
+    }
+    EXPECT_TRUE(OtherEntries(folder.path(), kRunFiles).empty());
   }
+  {
+    // Without the trap the limit's signal ends the run; the temporary
+    // report goes with it.
+    TempFolder folder;
+    WriteWholeFile(folder.path() / "prob.txt", example);
+    WriteWholeFile(folder.path() / "stdin.txt", "12\n3\n\n");
+    WriteWholeFile(folder.path() / "result.txt", "earlier\n");
+    const ProgramRun run =
+        RunProgramInShell(folder.path(), "ulimit -f 4;", "< stdin.txt");
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.report, "earlier\n");
+    EXPECT_TRUE(OtherEntries(folder.path(), kRunFiles).empty());
+  }
+}
+
+TEST(FaultInjection, AReportWithoutRoomForATemporaryFileIsWrittenInPlace) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+  TempFolder folder;
+  WriteWholeFile(folder.path() / "prob.txt", kSevenEvents);
+  WriteWholeFile(folder.path() / "result.txt", "earlier\n");
+  fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  const ProgramRun run = RunProgramIn(folder.path(), "7\n3\n\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("cannot make a temporary file beside result.txt"),
+            std::string::npos)
+      << run.err;
+  ASSERT_TRUE(run.report.has_value());
+  EXPECT_EQ(run.report->rfind("n=7, m=3, m_k=3\n", 0), 0u);
 }
 
 TEST(FaultInjection, ConsoleOutputThatCannotBeWrittenFailsTheRun) {

@@ -1,11 +1,12 @@
-// The pieces of result.txt and of the console summary: index sets, basis
-// subscripts, bound blocks and their notation, and the choice of the best l.
+// The pieces of result.txt and of the console summary: index sets, bound
+// blocks and their notation, the layout of a whole pass, and the choice of
+// the best l.
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "driver/bound_stage.h"
+#include "driver/bound_summary.h"
 #include "driver/result_report.h"
 
 namespace unionbound {
@@ -24,43 +25,13 @@ TEST(PrintIndexVectors, EveryElementAndRowIsFollowedByAComma) {
   EXPECT_EQ(Printed({{-1, 0}, {}}), "\n{{-1,0,},{},}\n");
 }
 
-TEST(BasisSubscripts, OneRowPerLabelInLabelOrder) {
-  // m = 1: base, then entry 0 replaced, then entry 1 replaced.
-  // E[i] = Vks[i] + (Kjs[i][0] - m + j + 1).
-  const IndexMatrix one =
-      BasisSubscripts(1, {{1, 2}}, {1, 1}, {{7}, {4}}, {{3}, {2}}, /*j=*/0);
-  EXPECT_EQ(one, (IndexMatrix{{7, 4}, {3, 4}, {7, 2}}));
-
-  // m = 3, j = 1: E[0] = (0, 1, 5, Kjs - 1), E[1] = (6, 0, 1, Kjs - 1).
-  const IndexMatrix three = BasisSubscripts(
-      3, {{1, 2}}, {3, 3}, {{0, 1, 5}, {6, 0, 1}}, {{4}, {8}}, /*j=*/1);
-  ASSERT_EQ(three.size(), 10u);
-  EXPECT_EQ(three[0], (IndexVector{0, 6}));
-  EXPECT_EQ(three[1], (IndexVector{1, 6}));
-  EXPECT_EQ(three[2], (IndexVector{5, 6}));
-  EXPECT_EQ(three[3], (IndexVector{3, 6}));
-  EXPECT_EQ(three[4], (IndexVector{0, 0}));
-  EXPECT_EQ(three[5], (IndexVector{0, 1}));
-  EXPECT_EQ(three[6], (IndexVector{0, 7}));
-  EXPECT_EQ(three[7], (IndexVector{1, 0}));
-  EXPECT_EQ(three[8], (IndexVector{1, 1}));
-  EXPECT_EQ(three[9], (IndexVector{5, 0}));
-}
-
-TEST(BasisSubscripts, NothingToDeriveWithoutAKeptCandidate) {
-  EXPECT_TRUE(BasisSubscripts(3, {{1, 2}}, {3, 3}, {}, {}, -1).empty());
-  EXPECT_TRUE(
-      BasisSubscripts(3, {{1, 2}}, {3, 3}, {{0, 1, 2}, {0, 1, 2}}, {}, 0)
-          .empty());
-}
-
 BoundResult SampleResult(double value) {
   return BoundResult{value, {{3}, {4}}, 0, {{0, 5, 4}, {4, 3, 2}}};
 }
 
 TEST(BoundBlock, NotationFollowsTheStreamState) {
   std::ostringstream general;
-  WriteBoundBlock(general, BoundKind::kLower, SampleResult(-0.25), 0.016, 3,
+  WriteBoundBlock(general, Sense::kMinimise, SampleResult(-0.25), 0.016, 3,
                   {{1, 2}}, {3, 3});
   EXPECT_EQ(general.str(),
             "Lower bound on the probability of the union:\n0.25\n"
@@ -71,7 +42,7 @@ TEST(BoundBlock, NotationFollowsTheStreamState) {
 
   std::ostringstream fixed;
   fixed << std::fixed;
-  WriteBoundBlock(fixed, BoundKind::kUpper, SampleResult(0.0), 0.016, 3,
+  WriteBoundBlock(fixed, Sense::kMaximise, SampleResult(0.0), 0.016, 3,
                   {{1, 2}}, {3, 3});
   EXPECT_EQ(fixed.str().substr(0, 96),
             "Upper bound on the probability of the union:\n-0.000000000000000\n"
@@ -80,7 +51,7 @@ TEST(BoundBlock, NotationFollowsTheStreamState) {
 
 TEST(BoundBlock, AProcedureWithoutCandidatesPrintsEmptySets) {
   std::ostringstream out;
-  WriteBoundBlock(out, BoundKind::kLower, BoundResult{1.7e308, {}, -1, {}}, 0.0,
+  WriteBoundBlock(out, Sense::kMinimise, BoundResult{1.7e308, {}, -1, {}}, 0.0,
                   3, {{1, 2}}, {3, 3});
   EXPECT_NE(out.str().find("-1.7e+308\n"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("Kjs:\n{}\nq1:3\nVks:\n{}\nBasis subscripts:\n{}\n"),
@@ -88,13 +59,57 @@ TEST(BoundBlock, AProcedureWithoutCandidatesPrintsEmptySets) {
       << out.str();
 }
 
+// A pass of m = 1 with made-up results; only the layout matters here.
+Pass SamplePass(int32_t l, double lowerValue, double upperValue) {
+  Pass pass;
+  pass.l = l;
+  pass.m = 1;
+  pass.variablePairs = {{1, 2}};
+  pass.maxOrders = {1, 1};
+  pass.b = {1.0, 0.5, 0.25};
+  pass.mu = {1.0, 0.5, 0.25};
+  pass.lower =
+      PassBound{BoundResult{lowerValue, {{1}, {2}}, 0, {{0}, {1}}}, 0.5};
+  pass.upper =
+      PassBound{BoundResult{upperValue, {{2}, {1}}, 0, {{1}, {0}}}, 0.25};
+  return pass;
+}
+
+TEST(PassReport, HeaderLowerUpperAndMomentsInThisOrder) {
+  std::ostringstream report;
+  WriteReportHeader(report, 4, 1, 1);
+  WritePassReport(report, SamplePass(1, -0.5, -0.75));
+  WritePassReport(report, SamplePass(2, -0.5, -0.75));
+  const std::string first =
+      "n=4, m=1, m_k=1\n"
+      "\n\nThe length of the subsecuences. l=1\n"
+      "Lower bound on the probability of the union:\n0.5\n"
+      "Running time: 0.5\n\n"
+      "Kjs:\n{{1,},{2,},}\nq1:0\nVks:\n{{0,},{1,},}\n"
+      "Basis subscripts:\n{{0,1,},{1,1,},{0,2,},}\n"
+      "Upper bound on the probability of the union:\n0.75\n"
+      "Running time: 0.25\n\n"
+      "Kjs:\n{{2,},{1,},}\nq1:0\nVks:\n{{1,},{0,},}\n"
+      "Basis subscripts:\n{{1,0,},{2,0,},{1,1,},}\n"
+      "\nThe binomial moments:\n"
+      "{1.00000000000000000000,0.50000000000000000000,"
+      "0.25000000000000000000,}\n";
+  ASSERT_EQ(report.str().substr(0, first.size()), first);
+  // The moments of the first pass leave the stream in fixed notation.
+  const std::string second =
+      "\n\nThe length of the subsecuences. l=2\n"
+      "Lower bound on the probability of the union:\n"
+      "0.500000000000000\nRunning time: 0.500000000000000\n";
+  EXPECT_EQ(report.str().substr(first.size(), second.size()), second);
+}
+
 TEST(BoundSummary, LowerInGeneralAndUpperInFixedNotation) {
-  BoundStage stage;
-  stage.anyPass = true;
-  stage.lower = BestBound{-0.9, 0.016, 4};
-  stage.upper = BestBound{-0.9, 1.5, 5};
+  BestBounds best;
+  best.anyPass = true;
+  best.lower = BestBound{-0.9, 0.016, 4};
+  best.upper = BestBound{-0.9, 1.5, 5};
   std::ostringstream out;
-  WriteBoundSummary(stage, out);
+  WriteBoundSummary(best, out);
   EXPECT_EQ(out.str(),
             "Lower bound on the probability of the union:\n0.9\n\n"
             "Running time: \n0.016\n\n"
@@ -104,21 +119,46 @@ TEST(BoundSummary, LowerInGeneralAndUpperInFixedNotation) {
             "Running time: \n1.500\n\n"
             "The length of the subsequences: l=5\n\n");
 
-  stage.lower.value = 0.0;  // a zero procedure value prints as -0
-  stage.upper.value = -1.0;
+  best.lower.value = 0.0;  // a zero procedure value prints as -0
+  best.upper.value = -1.0;
   std::ostringstream zero;
-  WriteBoundSummary(stage, zero);
+  WriteBoundSummary(best, zero);
   EXPECT_NE(zero.str().find("union:\n-0\n\n"), std::string::npos);
   EXPECT_NE(zero.str().find("union:\n1.000000000000000\n\n"),
             std::string::npos);
 }
 
-TEST(BestBound, OnlyAStrictImprovementReplacesTheBest) {
-  EXPECT_TRUE(ReplacesBest(BoundKind::kLower, -0.6, -0.5));
-  EXPECT_FALSE(ReplacesBest(BoundKind::kLower, -0.5, -0.5));
-  EXPECT_FALSE(ReplacesBest(BoundKind::kLower, -0.4, -0.5));
-  EXPECT_TRUE(ReplacesBest(BoundKind::kUpper, -0.4, -0.5));
-  EXPECT_FALSE(ReplacesBest(BoundKind::kUpper, -0.5, -0.5));
+TEST(BoundSummary, WithoutAPassOnlyExplains) {
+  std::ostringstream out;
+  WriteBoundSummary(BestBounds{}, out);
+  EXPECT_EQ(out.str(),
+            "No bounds: no subsequence length l fits, since n is less than "
+            "2m.\n");
+}
+
+TEST(BestBounds, TheFirstPassSetsBothAndOnlyStrictImprovementsReplace) {
+  BestBounds best;
+  // The first pass counts whatever its values.
+  KeepBestBounds(SamplePass(3, 5.0, -5.0), &best);
+  EXPECT_TRUE(best.anyPass);
+  EXPECT_EQ(best.lower.l, 3);
+  EXPECT_EQ(best.upper.l, 3);
+  EXPECT_EQ(best.lower.seconds, 0.5);
+  EXPECT_EQ(best.upper.seconds, 0.25);
+
+  KeepBestBounds(SamplePass(4, 5.0, -5.0), &best);  // ties: l = 3 stays
+  EXPECT_EQ(best.lower.l, 3);
+  EXPECT_EQ(best.upper.l, 3);
+
+  KeepBestBounds(SamplePass(5, 6.0, -6.0), &best);  // both worse
+  EXPECT_EQ(best.lower.l, 3);
+  EXPECT_EQ(best.upper.l, 3);
+
+  KeepBestBounds(SamplePass(6, -0.6, -0.4), &best);  // both better
+  EXPECT_EQ(best.lower.l, 6);
+  EXPECT_EQ(best.lower.value, -0.6);
+  EXPECT_EQ(best.upper.l, 6);
+  EXPECT_EQ(best.upper.value, -0.4);
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 
 #include "bounds/candidates.h"
 #include "bounds/procedure.h"
-#include "bounds/threshold_penalty.h"
 #include "capture_stdout.h"
-#include "numeric/moment_shift.h"
-#include "optim/block_bound.h"
+#include "optim/threshold_penalty.h"
 #include "problem/labels.h"
+#include "reference/block_bound.h"
+#include "reference/moment_shift.h"
 
 namespace unionbound {
 namespace {
@@ -38,12 +38,12 @@ RealVector RandomRow(std::mt19937_64& rng, int32_t last, bool repeats) {
 }
 
 // Every candidate of both senses of one problem: the prepared evaluation
-// gives the optimum, the bases, the scored points and the messages of
-// BlockBound bit for bit. Counts the candidates that wrote messages.
+// gives the optimum, the bases, the scored points and the messages of the
+// step-by-step reference::BlockBound bit for bit. Counts the candidates that
+// wrote messages.
 void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
                             const IndexVector& C, const IndexVector& sizes,
-                            bool repeats, ScoringFunction f,
-                            int* withMessages) {
+                            bool repeats, Scoring scoring, int* withMessages) {
   const LabelList L = VariableIndexList(m, {{1, 2}}, C);
   ASSERT_TRUE(CanPrepareBlockBound(sizes, C, m, L));
   const RealMatrix supports = {RandomRow(rng, sizes[0], repeats),
@@ -53,18 +53,19 @@ void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
     mu.push_back(static_cast<double>(rng() % 1000) / 999.0);
   }
   for (Sense sense : {Sense::kMinimise, Sense::kMaximise}) {
-    PreparedBlockBound prepared = PrepareBlockBound(sense, f, sizes, C, m, L);
+    PreparedBlockBound prepared =
+        PrepareBlockBound(sense, scoring, sizes, C, m, L);
     for (int32_t j = -1; j <= m - 1; ++j) {
       const CandidateSet set = GenerateVks(sense, sizes, m, {{1, 2}}, j);
       for (std::size_t e = 0; e < set.vksList.size(); ++e) {
         const ReorderedSupports r =
             ReorderByVks(supports, set.vksList[e], set.qList[e]);
-        const RealVector R = ShiftMoments(mu, r.Q, L, C);
+        const RealVector R = reference::ShiftMoments(mu, r.Q, L, C);
 
         gPoints.clear();
         CaptureStdout literalOut;
-        const BlockBoundResult expected =
-            BlockBound(sense, f, r.P, r.Q, C, m, R, set.qList[e], L);
+        const reference::BlockBoundResult expected = reference::BlockBound(
+            sense, scoring.f, r.P, r.Q, C, m, R, set.qList[e], L);
         const std::string expectedText = literalOut.Text();
         const std::vector<RealVector> expectedPoints = gPoints;
 
@@ -84,7 +85,7 @@ void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
           EXPECT_EQ(chosen, expected.basis[k]);
         }
         EXPECT_EQ(preparedOut.Text(), expectedText);
-        if (f != ThresholdPenalty) {
+        if (!scoring.isThresholdPenalty) {
           EXPECT_EQ(gPoints, expectedPoints);
         }
         if (!expectedText.empty()) ++*withMessages;
@@ -93,18 +94,18 @@ void ExpectSameAsBlockBound(std::mt19937_64& rng, int32_t m,
   }
 }
 
-TEST(PreparedBlockBoundTest, EveryCandidateGivesWhatBlockBoundGives) {
+TEST(PreparedBlockBoundTest, EveryCandidateGivesWhatTheStepByStepFormGives) {
   std::mt19937_64 rng(17);
   int withMessages = 0;
   for (int32_t m = 1; m <= 7; m += 2) {
-    ExpectSameAsBlockBound(rng, m, {m, m}, {m, m + 3}, false, ThresholdPenalty,
-                           &withMessages);
+    ExpectSameAsBlockBound(rng, m, {m, m}, {m, m + 3}, false,
+                           ThresholdPenaltyScoring(), &withMessages);
     ExpectSameAsBlockBound(rng, m, {m, m}, {m + 4, m}, false, RecordingScore,
                            &withMessages);
   }
   // More orders than m: families with several members.
-  ExpectSameAsBlockBound(rng, 3, {5, 4}, {8, 7}, false, ThresholdPenalty,
-                         &withMessages);
+  ExpectSameAsBlockBound(rng, 3, {5, 4}, {8, 7}, false,
+                         ThresholdPenaltyScoring(), &withMessages);
   ExpectSameAsBlockBound(rng, 2, {4, 5}, {9, 6}, false, RecordingScore,
                          &withMessages);
 }
@@ -114,7 +115,7 @@ TEST(PreparedBlockBoundTest, SingularSystemsWriteTheSameMessages) {
   int withMessages = 0;
   for (int32_t m = 2; m <= 5; ++m) {
     ExpectSameAsBlockBound(rng, m, {m, m}, {m + 1, m + 2}, true,
-                           ThresholdPenalty, &withMessages);
+                           ThresholdPenaltyScoring(), &withMessages);
     ExpectSameAsBlockBound(rng, m, {m + 1, m}, {m + 2, m + 2}, true,
                            RecordingScore, &withMessages);
   }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "events/event_systems.h"
+#include "numeric/subset_order.h"
 #include "numeric/vectors.h"
-#include "problem/subsets_by_size.h"
-#include "sharp/event_systems.h"
 #include "sharp/exact_data.h"
 #include "sharp/moment_programs.h"
 #include "sharp/sharp_analysis.h"

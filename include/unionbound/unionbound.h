@@ -1,0 +1,82 @@
+// The unionbound library: bounds on the probability that at least one of n
+// events occurs, from the probabilities of all intersections of 1 up to m of
+// them, the same bounds bit for bit as the unionbound program prints.
+//
+//   find_package(unionbound REQUIRED)
+//   target_link_libraries(my_program PRIVATE unionbound::unionbound)
+//
+//   #include <unionbound/unionbound.h>
+//   namespace ub = unionbound::api;
+//   ub::Probabilities p = ub::ReadProbabilityFile("prob.txt", 12, 3);
+//   if (!p.error.empty()) { /* p.error says why */ }
+//   std::vector<ub::PassBounds> passes = ub::ComputePasses(p.values, 12, 3);
+//   ub::BestBounds best = ub::BestOf(passes);  // best.lower, best.upper
+//
+// The order of the numbers (sizes 1 .. m, and lexicographic order of the
+// event numbers within one size) is described in the README. Everything
+// here is plain C++20 with no exceptions; one call may run in each thread.
+#ifndef UNIONBOUND_UNIONBOUND_H_
+#define UNIONBOUND_UNIONBOUND_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace unionbound::api {
+
+// The version of the library, the same as `unionbound --version` prints.
+const char* Version();
+
+// Why sizes cannot be bounded (m not odd or not in 1 .. 11, n not in
+// 2 .. 100000, n < 2m, or too many numbers for 32-bit counts); empty when
+// they can.
+std::string SizeProblem(int32_t n, int32_t m);
+
+// How many numbers n events up to order m take.
+int64_t ProbabilityCount(int32_t n, int32_t m);
+
+struct Probabilities {
+  std::vector<double> values;  // ProbabilityCount(n, m) numbers; the
+                               // numbers that could not be read are 0
+  int64_t read = 0;            // how many were read from the file
+  std::string error;           // empty when every number was read
+};
+
+// Reads the numbers of n events up to order m from a text file of
+// whitespace-separated decimal numbers; numbers after the last needed one
+// are ignored.
+Probabilities ReadProbabilityFile(const std::string& path, int32_t n,
+                                  int32_t m);
+
+struct Bound {
+  double value;    // the bound on the probability of the union
+  double seconds;  // processor time it took
+};
+
+// The bounds of one subsequence length l (events 1 .. l and l+1 .. n).
+struct PassBounds {
+  int32_t l;
+  Bound lower;
+  Bound upper;
+};
+
+// One entry for every l from m to n - m, in that order. Empty when
+// SizeProblem(n, m) is not empty or values does not hold
+// ProbabilityCount(n, m) numbers.
+std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
+                                      int32_t n, int32_t m);
+
+// The highest lower and the lowest upper bound over the passes, the earlier
+// l winning ties, as unionbound prints them.
+struct BestBounds {
+  bool any = false;  // false: no passes
+  double lower = 0.0;
+  int32_t lowerL = 0;
+  double upper = 0.0;
+  int32_t upperL = 0;
+};
+BestBounds BestOf(const std::vector<PassBounds>& passes);
+
+}  // namespace unionbound::api
+
+#endif  // UNIONBOUND_UNIONBOUND_H_

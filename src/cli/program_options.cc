@@ -1,0 +1,113 @@
+#include "cli/program_options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+#include "cli/version.h"
+
+namespace unionbound {
+
+namespace {
+
+// The options of the set, bound to *options. CLI11 reports its findings by
+// exceptions; ParseProgramOptions turns them into an action.
+void DefineOptions(const OptionSet& set, CLI::App* app,
+                   ProgramOptions* options) {
+  app->set_version_flag("--version", VersionLine(set.program),
+                        "Print the version and exit");
+  app->add_option("-n", options->n, "Number of events (no dialogue)")
+      ->type_name("N");
+  app->add_option("-m", options->m,
+                  "Maximum order of the known intersections, odd (no "
+                  "dialogue)")
+      ->type_name("M");
+  app->add_option("-i,--input", options->input,
+                  "Probability file (default prob.txt); - reads standard "
+                  "input")
+      ->type_name("FILE");
+  if (set.reportOption) {
+    app->add_option("-o,--output", options->report,
+                    "Report file (default result.txt)")
+        ->type_name("REPORT");
+  }
+  app->add_option("--json", options->json,
+                  "Also write the run as one JSON document; - is standard "
+                  "output")
+      ->type_name("FILE");
+  app->add_flag("-q,--quiet", options->quiet, "Print errors only");
+  if (set.perLOption) {
+    app->add_flag("--per-l", options->perL, "Also give one row per l");
+  }
+}
+
+void Configure(const OptionSet& set, CLI::App* app) {
+  app->name(set.program);
+  app->description(set.description);
+  app->footer(set.footer);
+  app->get_formatter()->column_width(22);
+}
+
+// The first line of a CLI11 message, lower-cased at its start.
+std::string OneLine(const std::string& what) {
+  std::string line = what.substr(0, what.find('\n'));
+  if (!line.empty()) {
+    line[0] =
+        static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+  }
+  return line;
+}
+
+}  // namespace
+
+ParsedOptions ParseProgramOptions(const OptionSet& set,
+                                  const std::vector<std::string>& args) {
+  ParsedOptions parsed{OptionAction::kRun, "", ProgramOptions()};
+  if (args.empty()) return parsed;
+  CLI::App app;
+  Configure(set, &app);
+  DefineOptions(set, &app, &parsed.options);
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    parsed.action = OptionAction::kPrintText;
+    parsed.text = app.help();
+    return parsed;
+  } catch (const CLI::CallForVersion&) {
+    parsed.action = OptionAction::kPrintText;
+    parsed.text = VersionLine(set.program) + "\n";
+    return parsed;
+  } catch (const CLI::ParseError& error) {
+    parsed.action = OptionAction::kRefuse;
+    parsed.text = set.program + ": " + OneLine(error.what()) + " (see " +
+                  set.program + " --help)\n";
+    return parsed;
+  }
+  // The sizes come together, and every other option belongs to a run
+  // without the dialogue.
+  if (app.count("-n") == 0 || app.count("-m") == 0) {
+    parsed.action = OptionAction::kRefuse;
+    parsed.text = set.program +
+                  ": give both -n and -m, or no arguments for the dialogue "
+                  "(see " +
+                  set.program + " --help)\n";
+    return parsed;
+  }
+  parsed.options.scripted = true;
+  return parsed;
+}
+
+std::string HelpText(const OptionSet& set) {
+  CLI::App app;
+  Configure(set, &app);
+  ProgramOptions ignored;
+  DefineOptions(set, &app, &ignored);
+  return app.help();
+}
+
+std::string VersionLine(const std::string& program) {
+  return program + " " + kVersion;
+}
+
+}  // namespace unionbound

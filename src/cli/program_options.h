@@ -1,0 +1,63 @@
+// The command-line grammar shared by unionbound and unionbound-sharp:
+//   PROGRAM [-n N -m M] [-i FILE] [-o REPORT] [--json FILE] [--quiet]
+//           [--help] [--version]
+// Parsing only checks the form of the options; the sizes n and m are
+// checked by each program with its own rules. Requires nothing but the
+// standard library from its callers (the parser itself is header-only).
+#ifndef UNIONBOUND_CLI_PROGRAM_OPTIONS_H_
+#define UNIONBOUND_CLI_PROGRAM_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+namespace unionbound {
+
+// Which options a program offers beyond the common -n -m -i --json --quiet
+// --help --version.
+struct OptionSet {
+  std::string program;      // name in messages, --help and --version
+  std::string description;  // first paragraph of --help
+  std::string footer;       // last paragraph of --help
+  bool reportOption;        // -o REPORT
+  bool perLOption;          // --per-l
+};
+
+inline constexpr const char* kStandardStream = "-";
+
+struct ProgramOptions {
+  bool scripted = false;  // -n and -m given: no dialogue
+  std::string n;          // the sizes as given, checked by the program
+  std::string m;
+  std::string input = "prob.txt";     // "-" is standard input
+  std::string report = "result.txt";  // the report file of unionbound
+  std::string json;                   // empty: none; "-" is standard output
+  bool quiet = false;                 // print errors only
+  bool perL = false;
+};
+
+enum class OptionAction {
+  kRun,        // options holds the run
+  kPrintText,  // print text to standard output and exit 0 (--help, --version)
+  kRefuse,     // print text (one line) to standard error and exit 1
+};
+
+struct ParsedOptions {
+  OptionAction action;
+  std::string text;
+  ProgramOptions options;
+};
+
+// args without the program name. No arguments at all is a run that is not
+// scripted; any other option needs -n and -m.
+ParsedOptions ParseProgramOptions(const OptionSet& set,
+                                  const std::vector<std::string>& args);
+
+// The --help text of the set, as ParseProgramOptions prints it.
+std::string HelpText(const OptionSet& set);
+
+// "PROGRAM VERSION", the line --version prints.
+std::string VersionLine(const std::string& program);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_CLI_PROGRAM_OPTIONS_H_

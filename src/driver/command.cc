@@ -1,0 +1,76 @@
+#include "driver/command.h"
+
+#include <iostream>
+#include <sstream>
+
+#include "driver/console_input.h"
+#include "driver/run.h"
+
+namespace unionbound {
+
+namespace {
+
+bool IsOneToken(const std::string& text) {
+  return !text.empty() &&
+         text.find_first_of(" \t\n\v\f\r") == std::string::npos;
+}
+
+// The sizes given on the command line, checked with the dialogue's rules
+// and messages: each is handed to the dialogue as the one token it answers
+// with, and the prompts go nowhere.
+RunSizes CheckSizes(const std::string& n, const std::string& m) {
+  for (const auto& [text, what] :
+       {std::pair{&n, "n (the number of events)"},
+        std::pair{&m, "m (the maximum order of the intersections)"}}) {
+    if (!IsOneToken(*text)) {
+      std::cerr << "unionbound: expected a whole number in the 32-bit range "
+                   "for "
+                << what << ", got \"" << *text << "\"" << std::endl;
+      return RunSizes{false, 0, 0};
+    }
+  }
+  std::istringstream answers(n + "\n" + m + "\n");
+  std::ostringstream prompts;
+  return ReadRunSizes(answers, prompts, std::cerr);
+}
+
+}  // namespace
+
+OptionSet UnionBoundOptionSet() {
+  return OptionSet{
+      "unionbound",
+      "Bounds the probability that at least one of n events occurs, from the "
+      "probabilities of the intersections of up to m of them.",
+      "Without arguments it asks for n and m on the console, reads prob.txt, "
+      "writes result.txt and waits for RETURN.\n"
+      "Exit status: 0 the bounds can be used; 1 the options, n or m were "
+      "refused; 2 the run finished but cannot be trusted.",
+      true, false};
+}
+
+int RunCommand(const std::vector<std::string>& args) {
+  const ParsedOptions parsed = ParseProgramOptions(UnionBoundOptionSet(), args);
+  switch (parsed.action) {
+    case OptionAction::kPrintText:
+      std::cout << parsed.text;
+      return std::cout.flush() ? kExitSound : kExitUntrustworthy;
+    case OptionAction::kRefuse:
+      std::cerr << parsed.text;
+      return kExitBadConsoleInput;
+    case OptionAction::kRun:
+      break;
+  }
+  const ProgramOptions& options = parsed.options;
+  if (!options.scripted) return RunUnionBound();
+  const RunSizes sizes = CheckSizes(options.n, options.m);
+  if (!sizes.ok) return kExitBadConsoleInput;
+  RunOptions run;
+  run.probabilityFile = options.input;
+  run.reportFile = options.report;
+  run.jsonFile = options.json;
+  run.quiet = options.quiet;
+  run.waitForReturn = false;
+  return RunWithSizes(sizes.n, sizes.m, run);
+}
+
+}  // namespace unionbound

@@ -1,0 +1,168 @@
+// Whole runs on numbers that no events can have, and on files that hold more
+// numbers than n and m ask for: the run goes on as always, standard error
+// names the problems with their events, values and places in the file, and
+// the exit status is 2 only where the data or the bounds cannot be trusted.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/event_systems.h"
+#include "driver/program_run.h"
+#include "driver/running_times.h"
+
+namespace unionbound::testing {
+namespace {
+
+// Fifteen independent events whose probabilities are exact in binary, so
+// that scaled and altered files read back exactly.
+const std::vector<double> kMarginals = {
+    0.125,  0.25,   0.0625, 0.5,   0.375,   0.1875, 0.125,  0.25,
+    0.0625, 0.3125, 0.4375, 0.125, 0.09375, 0.25,   0.03125};
+
+std::vector<std::string> Numbers(const std::string& text) {
+  std::vector<std::string> numbers;
+  std::istringstream in(text);
+  std::string number;
+  while (in >> number) numbers.push_back(number);
+  return numbers;
+}
+
+std::string Joined(const std::vector<std::string>& numbers) {
+  std::string text;
+  for (const std::string& number : numbers) text += number + "\n";
+  return text;
+}
+
+// The file with its entry at `position` (from 0) replaced.
+std::string WithEntry(size_t position, const std::string& entry) {
+  std::vector<std::string> numbers =
+      Numbers(IndependentProbText(kMarginals, 3));
+  numbers[position] = entry;
+  return Joined(numbers);
+}
+
+const std::string kHeading =
+    "unionbound: prob.txt: no events have these probabilities (";
+
+// The run went on as usual: a summary, and a report with every pass.
+void ExpectCompleteRun(const ProgramRun& run, int32_t n, int32_t m) {
+  EXPECT_NE(run.out.find("Upper bound on the probability of the union:"),
+            std::string::npos);
+  ASSERT_TRUE(run.report.has_value());
+  EXPECT_NE(run.report->find("l=" + std::to_string(n - m) + "\n"),
+            std::string::npos);
+}
+
+TEST(DataCheckRun, GenuineDataRunSilently) {
+  const ProgramRun run =
+      RunProgram(IndependentProbText(kMarginals, 3), "15\n3\n\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(DataCheckRun, AFileInPercentIsNamedValueByValue) {
+  std::vector<std::string> numbers;
+  for (const std::string& number :
+       Numbers(IndependentProbText(kMarginals, 3))) {
+    numbers.push_back(std::to_string(std::stod(number) * 100.0));
+  }
+  const ProgramRun run = RunProgram(Joined(numbers), "15\n3\n\n");
+  EXPECT_EQ(run.status, 2);
+  const std::vector<std::string> lines = SplitLines(run.err);
+  ASSERT_GE(lines.size(), 7u) << run.err;
+  EXPECT_EQ(lines[0].rfind(kHeading, 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1],
+            "unionbound: prob.txt: number 1: P{1} = 12.5 is not a probability "
+            "in [0, 1]");
+  EXPECT_EQ(lines[2],
+            "unionbound: prob.txt: number 2: P{2} = 25 is not a probability "
+            "in [0, 1]");
+  EXPECT_EQ(lines[6].rfind("unionbound: prob.txt: and ", 0), 0u) << lines[6];
+  ExpectCompleteRun(run, 15, 3);
+}
+
+TEST(DataCheckRun, OneValueOutsideZeroToOneFailsTheRun) {
+  {
+    const ProgramRun run = RunProgram(WithEntry(1, "1.5"), "15\n3\n\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind(kHeading, 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 2: P{2} = 1.5 is "
+                           "not a probability in [0, 1]\n"),
+              std::string::npos)
+        << run.err;
+    // Every pair with event 2 now lies below its floor P{2} + P{j} - 1.
+    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 16: P{1,2} = "
+                           "0.03125 is below P{1} + P{2} - 1 = 0.625\n"),
+              std::string::npos)
+        << run.err;
+    ExpectCompleteRun(run, 15, 3);
+  }
+  {
+    const ProgramRun run = RunProgram(WithEntry(2, "-0.5"), "15\n3\n\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 3: P{3} = -0.5 is "
+                           "not a probability in [0, 1]\n"),
+              std::string::npos)
+        << run.err;
+    ExpectCompleteRun(run, 15, 3);
+  }
+}
+
+TEST(DataCheckRun, AnIntersectionAboveItsPartIsNamedWithBoth) {
+  // P{1,2,7} is number 15 + 105 + 5 = 125; P{1,7} is number 21.
+  const ProgramRun run = RunProgram(WithEntry(124, "0.31"), "15\n3\n\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 125: P{1,2,7} = "
+                         "0.31 exceeds P{1,7} = 0.015625 (number 21)\n"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST(DataCheckRun, AWrongNumberOfEventsIsCaught) {
+  // 575 numbers of 15 events read as 14 events: 469 numbers, every one past
+  // the first 14 misplaced, and 106 left over.
+  const ProgramRun run =
+      RunProgram(IndependentProbText(kMarginals, 3), "14\n3\n\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind(kHeading, 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("\nunionbound: prob.txt: warning: 106 entries after "
+                         "the 469 numbers that n=14, m=3 ask for were not "
+                         "read; n and m decide which numbers are read\n"),
+            std::string::npos)
+      << run.err;
+  ExpectCompleteRun(run, 14, 3);
+}
+
+TEST(DataCheckRun, LeftOverNumbersAloneAreAWarning) {
+  const std::string genuine = IndependentProbText(kMarginals, 3);
+  const ProgramRun sound = RunProgram(genuine, "15\n3\n\n");
+  const ProgramRun run = RunProgram(genuine + "0.5 0.25\n0.125", "15\n3\n\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "unionbound: prob.txt: warning: 3 entries after the 575 numbers "
+            "that n=15, m=3 ask for were not read; n and m decide which "
+            "numbers are read\n");
+  EXPECT_EQ(MaskRunningTimes(run.out), MaskRunningTimes(sound.out));
+  EXPECT_EQ(MaskRunningTimes(*run.report), MaskRunningTimes(*sound.report));
+}
+
+TEST(DataCheckRun, CrossingBestBoundsAreNamed) {
+  // All of the file's pairs far too likely: the best lower bound climbs
+  // above the best upper bound.
+  std::vector<std::string> numbers =
+      Numbers(IndependentProbText(kMarginals, 3));
+  for (size_t i = 15; i < 120; ++i) numbers[i] = "0.01";
+  const ProgramRun run = RunProgram(Joined(numbers), "15\n3\n\n");
+  EXPECT_EQ(run.status, 2);
+  const std::vector<std::string> lines = SplitLines(run.err);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("unionbound: the best lower bound ", 0), 0u)
+      << run.err;
+  EXPECT_NE(lines.back().find(") exceeds the best upper bound "),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace unionbound::testing
