@@ -102,8 +102,13 @@ class ClassTable {
 // two pairs, the AVX build in one instruction; the sums are the same.
 using Lanes = double __attribute__((vector_size(32)));
 constexpr int kLanes = 4;
-constexpr int kVectorsPerTile = 4;
-constexpr int kTile = kLanes * kVectorsPerTile;
+// A tile is kVectors vectors: eight for long runs, where eight independent
+// chains keep the adder busy, four for short ones, where the kTile steps
+// of the band (mostly zeros then) cost more than they save.
+template <int kVectors>
+constexpr int kTileOf = kLanes* kVectors;
+constexpr int kTile = kTileOf<8>;  // the tiles lengths are counted in
+constexpr ptrdiff_t kLongRun = 2 * kTile;
 
 // Below this many additions a second thread costs more than it saves.
 constexpr double kWorkForTwoThreads = 4e6;
@@ -134,12 +139,13 @@ struct Walk {
 };
 
 // cur[j] = cur[j] + q[t] for t = begin .. end - 1, in order.
+template <int kVectors>
 [[gnu::always_inline]] inline void AddToAll(Lanes* cur, const double* q,
                                             ptrdiff_t begin, ptrdiff_t end) {
   for (ptrdiff_t t = begin; t < end; ++t) {
     const double x = q[t];
 #pragma GCC unroll 8
-    for (int j = 0; j < kVectorsPerTile; ++j) cur[j] = cur[j] + x;
+    for (int j = 0; j < kVectors; ++j) cur[j] = cur[j] + x;
   }
 }
 
@@ -153,7 +159,7 @@ template <int kLane>
 
 // Step S of the band: lane S % kLanes of vector S / kLanes leaves hi for lo,
 // then x is added to every lane.
-template <size_t kStep>
+template <int kVectors, size_t kStep>
 [[gnu::always_inline]] inline void SwitchThenAdd(Lanes* cur, Lanes* hiOut,
                                                  const Lanes* loIn, double x) {
   constexpr int j = static_cast<int>(kStep / kLanes);
@@ -161,20 +167,21 @@ template <size_t kStep>
   TakeLane<i>(&hiOut[j], cur[j]);
   TakeLane<i>(&cur[j], loIn[j]);
 #pragma GCC unroll 8
-  for (int jj = 0; jj < kVectorsPerTile; ++jj) cur[jj] = cur[jj] + x;
+  for (int jj = 0; jj < kVectors; ++jj) cur[jj] = cur[jj] + x;
 }
 
-template <size_t... kSteps>
+template <int kVectors, size_t... kSteps>
 [[gnu::always_inline]] inline void Band(Lanes* cur, Lanes* hiOut,
                                         const Lanes* loIn, const double* x,
                                         std::index_sequence<kSteps...>) {
-  (SwitchThenAdd<kSteps>(cur, hiOut, loIn, x[kSteps]), ...);
+  (SwitchThenAdd<kVectors, kSteps>(cur, hiOut, loIn, x[kSteps]), ...);
 }
 
 // The run q[0 .. len) of size-k subsets with prefix `prefix` and first last
 // event a, added to the tile of lanes i0 .. i0 + kTile - 1. padded[t] is
 // q[t] for 0 <= t < len and +0.0 for -kTile <= t < 0 and len <= t < len +
 // kTile, wherever a lane of the tile switches within the run.
+template <int kVectors>
 [[gnu::always_inline]] inline void AddRunToTile(const Walk& w, int32_t k,
                                                 const int32_t* prefix,
                                                 int32_t a, const double* q,
@@ -184,12 +191,12 @@ template <size_t... kSteps>
   // The step at which lane 0 of the tile switches from hi to lo.
   const int64_t tb = l0 + 1 - a;
   double* rowK0 = w.acc + ClassRow(k, 0) * w.stride + i0;
-  double* lo[kVectorsPerTile];
-  double* hi[kVectorsPerTile];
-  double gathered[kVectorsPerTile][2][kLanes];
-  bool mixed[kVectorsPerTile];
+  double* lo[kVectors];
+  double* hi[kVectors];
+  double gathered[kVectors][2][kLanes];
+  bool mixed[kVectors];
   int32_t below = 0;  // prefix events <= l, for increasing l
-  for (int j = 0; j < kVectorsPerTile; ++j) {
+  for (int j = 0; j < kVectors; ++j) {
     const int64_t first = l0 + j * kLanes;
     while (below < k - 1 && prefix[below] <= first) ++below;
     const size_t lane = static_cast<size_t>(j * kLanes);
@@ -212,36 +219,37 @@ template <size_t... kSteps>
     hi[j] = gathered[j][1];
   }
 
-  Lanes cur[kVectorsPerTile];
-  if (tb + kTile <= 0) {
+  Lanes cur[kVectors];
+  if (tb + kTileOf<kVectors> <= 0) {
     // Every lane has switched before the run: all of it goes to lo.
-    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(lo[j], &cur[j]);
-    AddToAll(cur, q, 0, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(lo[j], cur[j]);
+    for (int j = 0; j < kVectors; ++j) LoadLanes(lo[j], &cur[j]);
+    AddToAll<kVectors>(cur, q, 0, len);
+    for (int j = 0; j < kVectors; ++j) StoreLanes(lo[j], cur[j]);
   } else if (tb >= len) {
     // No lane switches within the run: all of it goes to hi.
-    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(hi[j], &cur[j]);
-    AddToAll(cur, q, 0, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(hi[j], cur[j]);
+    for (int j = 0; j < kVectors; ++j) LoadLanes(hi[j], &cur[j]);
+    AddToAll<kVectors>(cur, q, 0, len);
+    for (int j = 0; j < kVectors; ++j) StoreLanes(hi[j], cur[j]);
   } else {
-    Lanes hiOut[kVectorsPerTile];
-    Lanes loIn[kVectorsPerTile];
-    for (int j = 0; j < kVectorsPerTile; ++j) {
+    Lanes hiOut[kVectors];
+    Lanes loIn[kVectors];
+    for (int j = 0; j < kVectors; ++j) {
       LoadLanes(hi[j], &cur[j]);
       hiOut[j] = cur[j];
       LoadLanes(lo[j], &loIn[j]);
     }
     const ptrdiff_t band = static_cast<ptrdiff_t>(tb);
-    AddToAll(cur, q, 0, band);
-    Band(cur, hiOut, loIn, padded + band, std::make_index_sequence<kTile>());
-    AddToAll(cur, q, band + kTile, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) {
+    AddToAll<kVectors>(cur, q, 0, band);
+    Band<kVectors>(cur, hiOut, loIn, padded + band,
+                   std::make_index_sequence<kTileOf<kVectors>>());
+    AddToAll<kVectors>(cur, q, band + kTileOf<kVectors>, len);
+    for (int j = 0; j < kVectors; ++j) {
       StoreLanes(hi[j], hiOut[j]);
       StoreLanes(lo[j], cur[j]);
     }
   }
 
-  for (int j = 0; j < kVectorsPerTile; ++j) {
+  for (int j = 0; j < kVectors; ++j) {
     if (!mixed[j]) continue;
     const int64_t first = l0 + j * kLanes;
     int32_t c = 0;
@@ -287,7 +295,7 @@ template <size_t... kSteps>
       std::fill(padded + len, padded + len + kTile, 0.0);
     }
     for (size_t i0 = share->tileBegin; i0 < share->tileEnd; i0 += kTile) {
-      AddRunToTile(w, at.k, at.prefix.data(), from, q, padded, len, i0);
+      AddRunToTile<8>(w, at.k, at.prefix.data(), from, q, padded, len, i0);
     }
     at.u = partEnd;
     if (at.u < runEnd) break;

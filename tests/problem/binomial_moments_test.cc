@@ -167,7 +167,7 @@ RealVector OrderSensitiveValues(std::size_t count, uint64_t seed) {
   return p;
 }
 
-// Lengths side by side in vectors of four and tiles of sixteen, the tiles
+// Lengths side by side in vectors of four and tiles of thirty-two, the tiles
 // split between threads, and prefix events on either side of every tile and
 // vector border: every length still gets the sums of the definition.
 TEST(BinomialMomentsTest, EveryTileAndThreadAddsInTheOrderOfTheDefinition) {
