@@ -9,9 +9,11 @@ MAKEFLAGS += --no-print-directory
 
 all: build
 
-# Installs the packages of the tests and of the companion unionbound-sharp
-# (GMP) when missing and run as root; otherwise prints the apt-get line
-# and the build goes on, without the companion if GMP is missing.
+# Installs what the build and the tests need (compiler, CMake, CLI11,
+# nlohmann-json, GoogleTest, and GMP for the companion unionbound-sharp)
+# when missing and run as root; otherwise prints the apt-get line. The build
+# goes on without the companion if GMP is missing, and stops only when
+# unionbound itself cannot be built.
 deps:
 	@bash tools/install-deps.sh
 

@@ -27,6 +27,7 @@
 #include "input/probability_input.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
+#include "problem/moments_while_reading.h"
 
 namespace unionbound {
 
@@ -131,15 +132,14 @@ void WaitForReturn() {
 // Returns false when a pass gave no usable bound.
 bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
                 JsonReport* json, bool showProgress, BestBounds* best,
-                std::ostream& err) {
+                std::ostream& err, MomentBatch* moments) {
   bool usable = true;
-  MomentBatch moments;
   const int32_t m_k = m;
   const int32_t lastL = n - m_k;
   ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
                         lastL - m_k + 1);
   for (int32_t l = m_k; l <= lastL; ++l) {
-    const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
+    const Pass pass = ComputePass(p, n, m, l, lastL, moments);
     KeepBestBounds(pass, best);
     if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
         !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
@@ -156,8 +156,12 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
 }
 
 // The numbers from the probability file, or from standard input for "-".
-ProbabilityRead ReadInput(const std::string& file, int32_t count) {
-  if (file != kStandardStream) return ReadProbabilityFile(file, count);
+// A file is read while the binomial moments are worked out.
+ProbabilityRead ReadInput(const std::string& file, int32_t count, int32_t n,
+                          int32_t m, MomentBatch* moments) {
+  if (file != kStandardStream) {
+    return ReadProbabilitiesWithMoments(file, n, m, moments);
+  }
   ProbabilityRead read = ReadProbabilitiesFrom(std::cin, count);
   if (read.read == count) read.entriesLeft = CountEntriesLeft(std::cin);
   return read;
@@ -213,7 +217,8 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
   const int32_t m_k = m;
   int status = kExitSound;
 
-  const ProbabilityRead read = ReadInput(file, count);
+  MomentBatch moments;
+  const ProbabilityRead read = ReadInput(file, count, n, m, &moments);
   if (!ReportShortRead(read, file, err)) status = kExitUntrustworthy;
   const DataCheck check = CheckProbabilities(read.p, n, m, kProblemsShown);
   WriteDataProblems(check, file, err);
@@ -228,7 +233,7 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
     if (!report.opened()) status = kExitUntrustworthy;
     WriteReportHeader(report.stream(), n, m, m_k);
     if (!MakePasses(read.p, n, m, report.stream(), json ? &*json : nullptr,
-                    !options.quiet, &best, err)) {
+                    !options.quiet, &best, err, &moments)) {
       status = kExitUntrustworthy;
     }
     if (report.opened() && !report.Commit(err)) {

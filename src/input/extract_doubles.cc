@@ -364,13 +364,28 @@ void AdviseLargePages(void* begin, size_t bytes) {
 #endif
 }
 
-int32_t ExtractOneByOne(std::istream& in, int32_t count, RealVector* values) {
+// Appends value, first telling `progress` when the values are about to move.
+void Append(double value, const ReadProgress* progress, RealVector* values) {
+  if (progress != nullptr && values->size() == values->capacity()) {
+    progress->moving(progress->context);
+  }
+  values->push_back(value);
+}
+
+void Report(const ReadProgress* progress, const RealVector& values, bool done) {
+  if (progress == nullptr) return;
+  progress->arrived(progress->context, values.data(), values.size(), done);
+}
+
+int32_t ExtractOneByOne(std::istream& in, int32_t count, RealVector* values,
+                        const ReadProgress* progress) {
   int32_t read = 0;
   for (; read < count; ++read) {
     double value = 0.0;
     if (!(in >> value)) break;
-    values->push_back(value);
+    Append(value, progress, values);
   }
+  Report(progress, *values, true);
   return read;
 }
 
@@ -381,9 +396,15 @@ bool ScansLikeExtraction(const std::istream& in) {
 
 }  // namespace
 
-int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values) {
-  if (count <= 0) return 0;
-  if (!ScansLikeExtraction(in)) return ExtractOneByOne(in, count, values);
+int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values,
+                       const ReadProgress* progress) {
+  if (count <= 0) {
+    Report(progress, *values, true);
+    return 0;
+  }
+  if (!ScansLikeExtraction(in)) {
+    return ExtractOneByOne(in, count, values, progress);
+  }
   if (in.tie() != nullptr) in.tie()->flush();
   values->reserve(values->size() + RoomNeeded(in, count));
   AdviseLargePages(values->data() + values->size(),
@@ -417,11 +438,13 @@ int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values) {
       state |= std::ios_base::failbit;
       break;
     }
-    values->push_back(value);
+    Append(value, progress, values);
     ++read;
+    if (read % kValuesPerProgress == 0) Report(progress, *values, false);
   }
   input.PutBackUnused();
   in.clear(state);
+  Report(progress, *values, true);
   return read;
 }
 

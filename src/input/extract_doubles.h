@@ -4,6 +4,7 @@
 #ifndef UNIONBOUND_INPUT_EXTRACT_DOUBLES_H_
 #define UNIONBOUND_INPUT_EXTRACT_DOUBLES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 
@@ -24,7 +25,28 @@ namespace unionbound {
 // last number may have been consumed. Streams with another locale or
 // without skipws are read with `>>` itself. Memory beyond the values is one
 // chunk, plus the length of the longest number. Returns how many were read.
-int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values);
+//
+// With `progress`, the values read so far are handed on while the reading
+// goes on (another thread may work on them): see ReadProgress.
+struct ReadProgress;
+int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values,
+                       const ReadProgress* progress = nullptr);
+
+// Hands the values read so far to another part of the program while the
+// reading goes on. Both functions are called on the reading thread.
+struct ReadProgress {
+  // The values read so far, values[0 .. size); called every
+  // kValuesPerProgress values and once at the end with done = true. The
+  // values stay where they are until `moving` is called.
+  void (*arrived)(void* context, const double* values, size_t size, bool done);
+  // Called before the values move to larger storage, which only happens
+  // when the input holds more than its size promised (a stream that cannot
+  // seek, a file that grows); once it returns the old storage must no
+  // longer be read, and the next `arrived` names the new one.
+  void (*moving)(void* context);
+  void* context;
+};
+inline constexpr size_t kValuesPerProgress = size_t{1} << 15;
 
 }  // namespace unionbound
 

@@ -19,19 +19,21 @@ ReadStop WhyExtractionFailed(const std::istream& in) {
 
 }  // namespace
 
-ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count) {
+ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count,
+                                      const ReadProgress* progress) {
   ProbabilityRead result{
       {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete};
-  result.read = ExtractDoubles(in, result.expected, &result.p);
+  result.read = ExtractDoubles(in, result.expected, &result.p, progress);
   // The first failed extraction leaves the stream failed: every later one
   // would fail as well, so the reading ends there.
   if (result.read < result.expected) result.stop = WhyExtractionFailed(in);
   return result;
 }
 
-ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count) {
+ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count,
+                                    const ReadProgress* progress) {
   std::ifstream file(path);
-  ProbabilityRead result = ReadProbabilitiesFrom(file, count);
+  ProbabilityRead result = ReadProbabilitiesFrom(file, count, progress);
   if (result.stop == ReadStop::kComplete) {
     result.entriesLeft = CountEntriesLeft(file);
   }

@@ -9,6 +9,7 @@
 #include <istream>
 #include <string>
 
+#include "input/extract_doubles.h"
 #include "numeric/subset_order.h"
 #include "numeric/vectors.h"
 
@@ -43,10 +44,14 @@ struct ProbabilityRead {
 // other; the first failure ends the reading. p holds only the numbers read,
 // so memory follows the input, not the count asked for: the positions from
 // `read` on stand for 0.0.
-ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count);
+// With `progress`, the numbers read so far are handed on as the reading goes
+// on (input/extract_doubles.h).
+ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count,
+                                      const ReadProgress* progress = nullptr);
 
 // The same from a file; a file that cannot be opened reads nothing.
-ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count);
+ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count,
+                                    const ReadProgress* progress = nullptr);
 
 // The probability vector of n events up to order m from prob.txt, with one
 // entry per intersection: 0.0 for every number that could not be read.

@@ -102,8 +102,13 @@ class ClassTable {
 // two pairs, the AVX build in one instruction; the sums are the same.
 using Lanes = double __attribute__((vector_size(32)));
 constexpr int kLanes = 4;
-constexpr int kVectorsPerTile = 4;
-constexpr int kTile = kLanes * kVectorsPerTile;
+// A tile is kVectors vectors: eight for long runs, where eight independent
+// chains keep the adder busy, four for short ones, where the kTile steps
+// of the band (mostly zeros then) cost more than they save.
+template <int kVectors>
+constexpr int kTileOf = kLanes* kVectors;
+constexpr int kTile = kTileOf<8>;  // the tiles lengths are counted in
+constexpr ptrdiff_t kLongRun = 2 * kTile;
 
 // Below this many additions a second thread costs more than it saves.
 constexpr double kWorkForTwoThreads = 4e6;
@@ -126,8 +131,6 @@ inline size_t ClassRowCount(int32_t largest) {
 }
 
 struct Walk {
-  const double* p;
-  size_t end;  // probabilities available
   int32_t n;
   int32_t lFirst;   // the length of lane 0
   int32_t largest;  // the largest subset size
@@ -136,12 +139,13 @@ struct Walk {
 };
 
 // cur[j] = cur[j] + q[t] for t = begin .. end - 1, in order.
+template <int kVectors>
 [[gnu::always_inline]] inline void AddToAll(Lanes* cur, const double* q,
                                             ptrdiff_t begin, ptrdiff_t end) {
   for (ptrdiff_t t = begin; t < end; ++t) {
     const double x = q[t];
 #pragma GCC unroll 8
-    for (int j = 0; j < kVectorsPerTile; ++j) cur[j] = cur[j] + x;
+    for (int j = 0; j < kVectors; ++j) cur[j] = cur[j] + x;
   }
 }
 
@@ -155,7 +159,7 @@ template <int kLane>
 
 // Step S of the band: lane S % kLanes of vector S / kLanes leaves hi for lo,
 // then x is added to every lane.
-template <size_t kStep>
+template <int kVectors, size_t kStep>
 [[gnu::always_inline]] inline void SwitchThenAdd(Lanes* cur, Lanes* hiOut,
                                                  const Lanes* loIn, double x) {
   constexpr int j = static_cast<int>(kStep / kLanes);
@@ -163,20 +167,21 @@ template <size_t kStep>
   TakeLane<i>(&hiOut[j], cur[j]);
   TakeLane<i>(&cur[j], loIn[j]);
 #pragma GCC unroll 8
-  for (int jj = 0; jj < kVectorsPerTile; ++jj) cur[jj] = cur[jj] + x;
+  for (int jj = 0; jj < kVectors; ++jj) cur[jj] = cur[jj] + x;
 }
 
-template <size_t... kSteps>
+template <int kVectors, size_t... kSteps>
 [[gnu::always_inline]] inline void Band(Lanes* cur, Lanes* hiOut,
                                         const Lanes* loIn, const double* x,
                                         std::index_sequence<kSteps...>) {
-  (SwitchThenAdd<kSteps>(cur, hiOut, loIn, x[kSteps]), ...);
+  (SwitchThenAdd<kVectors, kSteps>(cur, hiOut, loIn, x[kSteps]), ...);
 }
 
 // The run q[0 .. len) of size-k subsets with prefix `prefix` and first last
 // event a, added to the tile of lanes i0 .. i0 + kTile - 1. padded[t] is
 // q[t] for 0 <= t < len and +0.0 for -kTile <= t < 0 and len <= t < len +
 // kTile, wherever a lane of the tile switches within the run.
+template <int kVectors>
 [[gnu::always_inline]] inline void AddRunToTile(const Walk& w, int32_t k,
                                                 const int32_t* prefix,
                                                 int32_t a, const double* q,
@@ -186,12 +191,12 @@ template <size_t... kSteps>
   // The step at which lane 0 of the tile switches from hi to lo.
   const int64_t tb = l0 + 1 - a;
   double* rowK0 = w.acc + ClassRow(k, 0) * w.stride + i0;
-  double* lo[kVectorsPerTile];
-  double* hi[kVectorsPerTile];
-  double gathered[kVectorsPerTile][2][kLanes];
-  bool mixed[kVectorsPerTile];
+  double* lo[kVectors];
+  double* hi[kVectors];
+  double gathered[kVectors][2][kLanes];
+  bool mixed[kVectors];
   int32_t below = 0;  // prefix events <= l, for increasing l
-  for (int j = 0; j < kVectorsPerTile; ++j) {
+  for (int j = 0; j < kVectors; ++j) {
     const int64_t first = l0 + j * kLanes;
     while (below < k - 1 && prefix[below] <= first) ++below;
     const size_t lane = static_cast<size_t>(j * kLanes);
@@ -214,36 +219,37 @@ template <size_t... kSteps>
     hi[j] = gathered[j][1];
   }
 
-  Lanes cur[kVectorsPerTile];
-  if (tb + kTile <= 0) {
+  Lanes cur[kVectors];
+  if (tb + kTileOf<kVectors> <= 0) {
     // Every lane has switched before the run: all of it goes to lo.
-    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(lo[j], &cur[j]);
-    AddToAll(cur, q, 0, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(lo[j], cur[j]);
+    for (int j = 0; j < kVectors; ++j) LoadLanes(lo[j], &cur[j]);
+    AddToAll<kVectors>(cur, q, 0, len);
+    for (int j = 0; j < kVectors; ++j) StoreLanes(lo[j], cur[j]);
   } else if (tb >= len) {
     // No lane switches within the run: all of it goes to hi.
-    for (int j = 0; j < kVectorsPerTile; ++j) LoadLanes(hi[j], &cur[j]);
-    AddToAll(cur, q, 0, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) StoreLanes(hi[j], cur[j]);
+    for (int j = 0; j < kVectors; ++j) LoadLanes(hi[j], &cur[j]);
+    AddToAll<kVectors>(cur, q, 0, len);
+    for (int j = 0; j < kVectors; ++j) StoreLanes(hi[j], cur[j]);
   } else {
-    Lanes hiOut[kVectorsPerTile];
-    Lanes loIn[kVectorsPerTile];
-    for (int j = 0; j < kVectorsPerTile; ++j) {
+    Lanes hiOut[kVectors];
+    Lanes loIn[kVectors];
+    for (int j = 0; j < kVectors; ++j) {
       LoadLanes(hi[j], &cur[j]);
       hiOut[j] = cur[j];
       LoadLanes(lo[j], &loIn[j]);
     }
     const ptrdiff_t band = static_cast<ptrdiff_t>(tb);
-    AddToAll(cur, q, 0, band);
-    Band(cur, hiOut, loIn, padded + band, std::make_index_sequence<kTile>());
-    AddToAll(cur, q, band + kTile, len);
-    for (int j = 0; j < kVectorsPerTile; ++j) {
+    AddToAll<kVectors>(cur, q, 0, band);
+    Band<kVectors>(cur, hiOut, loIn, padded + band,
+                   std::make_index_sequence<kTileOf<kVectors>>());
+    AddToAll<kVectors>(cur, q, band + kTileOf<kVectors>, len);
+    for (int j = 0; j < kVectors; ++j) {
       StoreLanes(hi[j], hiOut[j]);
       StoreLanes(lo[j], cur[j]);
     }
   }
 
-  for (int j = 0; j < kVectorsPerTile; ++j) {
+  for (int j = 0; j < kVectors; ++j) {
     if (!mixed[j]) continue;
     const int64_t first = l0 + j * kLanes;
     int32_t c = 0;
@@ -257,74 +263,92 @@ template <size_t... kSteps>
   }
 }
 
-// Every run added to the tiles of lanes tileBegin .. tileEnd - 1 (multiples
-// of kTile). Compiled for the x86-64 baseline and for AVX; the loader picks
+// Adds p[share->position.u .. end) to the tiles of the share (multiples of
+// kTile), run by run; a run cut by `end` is taken up where it stopped on the
+// next call. Compiled for the x86-64 baseline and for AVX; the loader picks
 // the version the processor has.
-[[gnu::target_clones("avx", "default")]] void WalkTiles(const Walk& w,
-                                                        size_t tileBegin,
-                                                        size_t tileEnd) {
+[[gnu::target_clones("avx", "default")]] void AdvanceShare(const Walk& w,
+                                                           const double* p,
+                                                           size_t end,
+                                                           MomentShare* share) {
   const int32_t n = w.n;
-  RealVector padding(static_cast<size_t>(std::max(n, 0)) + 2 * kTile, 0.0);
-  double* padded = padding.data() + kTile;
-  size_t u = 0;
-  for (int32_t k = 1; k <= w.largest && u < w.end; ++k) {
+  WalkPosition& at = share->position;
+  double* padded = share->padding.data() + kTile;
+  while (!at.finished && at.u < end) {
+    // The run of prefix at.prefix: last events a .. n.
+    const int32_t a = at.k == 1 ? 1 : at.prefix.back() + 1;
+    const size_t runEnd = at.runStart + static_cast<size_t>(n - a + 1);
+    const size_t partEnd = std::min(end, runEnd);
+    // A part of a run from its step t0 on is the run of the lanes' view
+    // that starts with last event a + t0.
+    const int32_t from = a + static_cast<int32_t>(at.u - at.runStart);
+    const ptrdiff_t len = static_cast<ptrdiff_t>(partEnd - at.u);
+    const double* q = p + at.u;
+    // Lanes switch within the part only for lengths from - 1 .. from + len
+    // - 1.
+    const int64_t lanesFirst =
+        int64_t{w.lFirst} + static_cast<int64_t>(share->tileBegin);
+    const int64_t lanesEnd =
+        int64_t{w.lFirst} + static_cast<int64_t>(share->tileEnd);
+    if (lanesFirst < from + len && lanesEnd > from - 1 - kTile) {
+      std::memcpy(padded, q, static_cast<size_t>(len) * sizeof(double));
+      std::fill(padded + len, padded + len + kTile, 0.0);
+    }
+    for (size_t i0 = share->tileBegin; i0 < share->tileEnd; i0 += kTile) {
+      AddRunToTile<8>(w, at.k, at.prefix.data(), from, q, padded, len, i0);
+    }
+    at.u = partEnd;
+    if (at.u < runEnd) break;
+    at.runStart = runEnd;
     // Prefixes of k - 1 events out of 1 .. n - 1, in lexicographic order.
-    IndexVector prefix = FirstSubset(k - 1);
-    do {
-      const int32_t a = k == 1 ? 1 : prefix.back() + 1;
-      const size_t runEnd = std::min(w.end, u + static_cast<size_t>(n - a + 1));
-      const ptrdiff_t len = static_cast<ptrdiff_t>(runEnd - u);
-      const double* q = w.p + u;
-      // Lanes switch within the run only for lengths a - 1 .. a + len - 1.
-      const int64_t lanesFirst = int64_t{w.lFirst} + int64_t(tileBegin);
-      const int64_t lanesEnd = int64_t{w.lFirst} + int64_t(tileEnd);
-      if (lanesFirst < a + len && lanesEnd > a - 1 - kTile) {
-        std::memcpy(padded, q, static_cast<size_t>(len) * sizeof(double));
-        std::fill(padded + len, padded + len + kTile, 0.0);
-      }
-      for (size_t i0 = tileBegin; i0 < tileEnd; i0 += kTile) {
-        AddRunToTile(w, k, prefix.data(), a, q, padded, len, i0);
-      }
-      u = runEnd;
-    } while (u < w.end && NextSubset(&prefix, n - 1));
-  }
-}
-
-// All tiles, split between two threads where the work is large enough.
-void WalkAllTiles(const Walk& w, size_t lanes, int32_t threads) {
-  const size_t tiles = (lanes + kTile - 1) / kTile;
-  const double work = static_cast<double>(w.end) * static_cast<double>(lanes);
-  const bool two = threads == 0 ? work >= kWorkForTwoThreads &&
-                                      std::thread::hardware_concurrency() >= 2
-                                : threads >= 2;
-  if (tiles >= 2 && two) {
-    const size_t split = (tiles / 2) * kTile;
-    try {
-      std::thread other(WalkTiles, std::cref(w), split, tiles * kTile);
-      WalkTiles(w, 0, split);
-      other.join();
-      return;
-    } catch (const std::system_error&) {
-      // No second thread: this one does all the work.
+    if (!NextSubset(&at.prefix, n - 1)) {
+      ++at.k;
+      at.finished = at.k > w.largest;
+      at.prefix = FirstSubset(at.k - 1);
     }
   }
-  WalkTiles(w, 0, tiles * kTile);
 }
 
 }  // namespace
 
-RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
-                                    int32_t lFirst, int32_t lCount, int32_t m,
-                                    const IndexMatrix& pairs,
-                                    const IndexVector& maxOrders,
-                                    int32_t threads) {
-  const LabelList labels = VariableIndexList(m, pairs, maxOrders);
-  const size_t count = static_cast<size_t>(std::max(lCount, 0));
-  // Subsets exist for the sizes 1 .. min(m, n).
-  const int32_t largest = std::max(0, std::min(m, n));
-  const ClassTable table(labels, largest);
-  RealMatrix moments(count, RealVector(labels.size(), 0.0));
+MomentSums::MomentSums(int32_t n, int32_t lFirst, int32_t lCount, int32_t m,
+                       const IndexMatrix& pairs, const IndexVector& maxOrders,
+                       int32_t shares)
+    : n_(n),
+      lFirst_(lFirst),
+      lengths_(static_cast<size_t>(std::max(lCount, 0))),
+      largest_(std::max(0, std::min(m, n))),
+      labels_(VariableIndexList(m, pairs, maxOrders)),
+      stride_((lengths_ + kTile - 1) / kTile * kTile),
+      sums_(ClassRowCount(largest_) * stride_, 0.0) {
+  const size_t tiles = stride_ / kTile;
+  const size_t count =
+      std::min(tiles, static_cast<size_t>(std::clamp(shares, 1, 2)));
+  const size_t padding = static_cast<size_t>(std::max(n, 0)) + 2 * kTile;
+  for (size_t s = 0; s < count; ++s) {
+    MomentShare share;
+    share.tileBegin = tiles * s / count * kTile;
+    share.tileEnd = tiles * (s + 1) / count * kTile;
+    share.padding.assign(padding, 0.0);
+    share.position.prefix = FirstSubset(0);
+    share.position.finished = largest_ < 1;
+    shares_.push_back(std::move(share));
+  }
+}
+
+int32_t MomentSums::shares() const {
+  return static_cast<int32_t>(shares_.size());
+}
+
+void MomentSums::Advance(int32_t share, const double* p, size_t available) {
+  const Walk walk{n_, lFirst_, largest_, sums_.data(), stride_};
+  AdvanceShare(walk, p, available, &shares_[static_cast<size_t>(share)]);
+}
+
+RealMatrix MomentSums::Moments() const {
+  RealMatrix moments(lengths_, RealVector(labels_.size(), 0.0));
   for (RealVector& b : moments) b[0] = 1.0;
+  const ClassTable table(labels_, largest_);
   if (!table.usable()) {
     for (RealVector& b : moments) {
       std::fill(b.begin() + 1, b.end(),
@@ -332,22 +356,47 @@ RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
     }
     return moments;
   }
-
-  const size_t stride = (count + kTile - 1) / kTile * kTile;
-  RealVector acc(ClassRowCount(largest) * stride, 0.0);
-  const Walk walk{p.data(), p.size(), n, lFirst, largest, acc.data(), stride};
-  WalkAllTiles(walk, count, threads);
-  for (int32_t k = 1; k <= largest; ++k) {
+  for (int32_t k = 1; k <= largest_; ++k) {
     for (int32_t c = 0; c <= k; ++c) {
       const int32_t label = table.LabelOf(k, c);
       if (label == ClassTable::kNone) continue;
-      const double* row = acc.data() + ClassRow(k, c) * stride;
-      for (size_t i = 0; i < count; ++i) {
+      const double* row = sums_.data() + ClassRow(k, c) * stride_;
+      for (size_t i = 0; i < lengths_; ++i) {
         moments[i][static_cast<size_t>(label)] = row[i];
       }
     }
   }
   return moments;
+}
+
+bool TwoShares(size_t probabilities, int32_t lCount) {
+  const double work =
+      static_cast<double>(probabilities) * static_cast<double>(lCount);
+  return work >= kWorkForTwoThreads && std::thread::hardware_concurrency() >= 2;
+}
+
+RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
+                                    int32_t lFirst, int32_t lCount, int32_t m,
+                                    const IndexMatrix& pairs,
+                                    const IndexVector& maxOrders,
+                                    int32_t threads) {
+  const bool two = threads == 0 ? TwoShares(p.size(), lCount) : threads >= 2;
+  MomentSums sums(n, lFirst, lCount, m, pairs, maxOrders, two ? 2 : 1);
+  int32_t first = 0;
+  if (sums.shares() == 2) {
+    try {
+      std::thread other([&sums, &p] { sums.Advance(1, p.data(), p.size()); });
+      sums.Advance(0, p.data(), p.size());
+      other.join();
+      first = 2;
+    } catch (const std::system_error&) {
+      // No second thread: this one does all the work.
+    }
+  }
+  for (int32_t s = first; s < sums.shares(); ++s) {
+    sums.Advance(s, p.data(), p.size());
+  }
+  return sums.Moments();
 }
 
 RealVector BinomialMoments(const RealVector& p, int32_t n, int32_t l, int32_t m,

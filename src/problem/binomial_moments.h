@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "numeric/vectors.h"
+#include "problem/labels.h"
 
 namespace unionbound {
 
@@ -34,6 +36,61 @@ RealMatrix BinomialMomentsOfLengths(const RealVector& p, int32_t n,
                                     const IndexMatrix& pairs,
                                     const IndexVector& maxOrders,
                                     int32_t threads = 0);
+
+// Where one share of the lengths is in the walk through the subsets.
+struct WalkPosition {
+  int32_t k = 1;          // the size of the subsets of the run
+  IndexVector prefix;     // the run's first k - 1 events
+  size_t runStart = 0;    // the position of the run's first probability
+  size_t u = 0;           // the first probability not yet added
+  bool finished = false;  // every subset has been added
+};
+
+// The lengths that one thread walks: tiles of consecutive lengths.
+struct MomentShare {
+  size_t tileBegin = 0;  // first lane, a multiple of the tile width
+  size_t tileEnd = 0;    // one past the last lane
+  WalkPosition position;
+  RealVector padding;  // a part of a run between zeros
+};
+
+// The sums of BinomialMomentsOfLengths, taken while the probabilities are
+// still arriving: Advance adds what has arrived since its last call. The
+// lengths are split into shares (one or two) that may be advanced on
+// different threads, each share on one thread at a time; every sum still
+// takes its probabilities in subset order, so the moments are the same bit
+// for bit however the probabilities arrive. p may grow between calls, but
+// the probabilities handed on must stay where they are.
+class MomentSums {
+ public:
+  MomentSums(int32_t n, int32_t lFirst, int32_t lCount, int32_t m,
+             const IndexMatrix& pairs, const IndexVector& maxOrders,
+             int32_t shares);
+
+  int32_t shares() const;
+
+  // Adds the probabilities p[0 .. available) that share `share` has not yet
+  // added.
+  void Advance(int32_t share, const double* p, size_t available);
+
+  // One row per length, once every share has been advanced over all the
+  // probabilities (those that never arrive add nothing).
+  RealMatrix Moments() const;
+
+ private:
+  int32_t n_;
+  int32_t lFirst_;
+  size_t lengths_;
+  int32_t largest_;
+  LabelList labels_;
+  size_t stride_;
+  RealVector sums_;
+  std::vector<MomentShare> shares_;
+};
+
+// Whether the walk of this many probabilities for lCount lengths is large
+// enough to pay for a second thread (and the machine has two cores).
+bool TwoShares(size_t probabilities, int32_t lCount);
 
 // The binomial moments of the lengths of a run, worked out a batch of
 // consecutive lengths at a time and handed out one length at a time.

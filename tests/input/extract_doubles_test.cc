@@ -320,5 +320,80 @@ TEST(ProbabilityReadTest, HoldsOnlyTheNumbersReadAndStopsAtTheFirstFailure) {
   }
 }
 
+// What a ReadProgress is told, in order.
+struct ProgressLog {
+  struct Call {
+    bool moving;
+    const double* values;
+    size_t size;
+    bool done;
+  };
+  std::vector<Call> calls;
+  static void Arrived(void* log, const double* values, size_t size, bool done) {
+    static_cast<ProgressLog*>(log)->calls.push_back(
+        {false, values, size, done});
+  }
+  static void Moving(void* log) {
+    static_cast<ProgressLog*>(log)->calls.push_back({true, nullptr, 0, false});
+  }
+};
+
+// Values are handed on as they are read, never moved without a word before,
+// and the last call says the reading is done, whichever way it ends.
+TEST(ExtractDoublesTest, ProgressHandsOnEveryValueBeforeItCouldMove) {
+  std::string text;
+  const int32_t count = 3 * static_cast<int32_t>(kValuesPerProgress) + 17;
+  for (int32_t i = 0; i < count; ++i) text += std::to_string(i) + " ";
+  for (bool seekable : {true, false}) {
+    for (int32_t asked : {count, count + 5, 10}) {
+      SCOPED_TRACE(std::string(seekable ? "seekable" : "pipe") +
+                   " asked=" + std::to_string(asked));
+      std::istringstream file(text);
+      TrickleBuffer trickle(text, 4093);
+      std::istream pipe(&trickle);
+      std::istream& in = seekable ? static_cast<std::istream&>(file) : pipe;
+      ProgressLog log;
+      const ReadProgress progress{ProgressLog::Arrived, ProgressLog::Moving,
+                                  &log};
+      RealVector values;
+      const int32_t read = ExtractDoubles(in, asked, &values, &progress);
+      EXPECT_EQ(read, std::min(asked, count));
+      ASSERT_FALSE(log.calls.empty());
+      EXPECT_TRUE(log.calls.back().done);
+      EXPECT_EQ(log.calls.back().values, values.data());
+      EXPECT_EQ(log.calls.back().size, values.size());
+      const double* current = nullptr;
+      size_t size = 0;
+      int32_t reports = 0;
+      for (const ProgressLog::Call& call : log.calls) {
+        if (call.moving) {
+          current = nullptr;
+          continue;
+        }
+        // Storage named before must not have changed without `moving`.
+        if (current != nullptr) {
+          EXPECT_EQ(call.values, current);
+        }
+        current = call.values;
+        EXPECT_GE(call.size, size);
+        size = call.size;
+        ++reports;
+      }
+      // Seekable input is reserved for at once: nothing ever moves. A pipe's
+      // values grow by moving.
+      int32_t moves = 0;
+      for (const ProgressLog::Call& call : log.calls) moves += call.moving;
+      if (seekable) {
+        EXPECT_EQ(moves, 0);
+      } else if (read > 1000) {
+        EXPECT_GT(moves, 0);
+      }
+      if (read > static_cast<int32_t>(kValuesPerProgress)) {
+        EXPECT_GT(reports, 1);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace unionbound

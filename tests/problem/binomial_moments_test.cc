@@ -167,7 +167,7 @@ RealVector OrderSensitiveValues(std::size_t count, uint64_t seed) {
   return p;
 }
 
-// Lengths side by side in vectors of four and tiles of sixteen, the tiles
+// Lengths side by side in vectors of four and tiles of thirty-two, the tiles
 // split between threads, and prefix events on either side of every tile and
 // vector border: every length still gets the sums of the definition.
 TEST(BinomialMomentsTest, EveryTileAndThreadAddsInTheOrderOfTheDefinition) {
@@ -227,6 +227,39 @@ TEST(BinomialMomentsTest, ProbabilitiesEndingInsideARunAddNothingAfterThem) {
         EXPECT_TRUE(SameBits(
             all[static_cast<std::size_t>(l)],
             reference::BinomialMoments(shorter, n, l, m, kPairs, {m, m})));
+      }
+    }
+  }
+}
+
+// Probabilities that arrive a stretch at a time, the stretches ending
+// anywhere: inside a run, at its first or last probability, one at a time.
+TEST(BinomialMomentsTest, ProbabilitiesArrivingInStretchesGiveTheSameSums) {
+  const int32_t n = 33;
+  const int32_t m = 3;
+  const RealVector p = OrderSensitiveValues(SubsetCount(n, m), 9);
+  RealMatrix expected;
+  for (int32_t l = m; l <= n - m; ++l) {
+    expected.push_back(reference::BinomialMoments(p, n, l, m, kPairs, {m, m}));
+  }
+  std::mt19937_64 rng(10);
+  for (size_t longest :
+       {std::size_t{1}, std::size_t{7}, std::size_t{33}, std::size_t{500}}) {
+    for (int32_t shares : {1, 2}) {
+      MomentSums sums(n, m, n - 2 * m + 1, m, kPairs, {m, m}, shares);
+      for (size_t arrived = 0; arrived < p.size();) {
+        arrived = std::min(p.size(), arrived + 1 + rng() % longest);
+        // The shares are each at their own place in the walk.
+        for (int32_t s = sums.shares() - 1; s >= 0; --s) {
+          sums.Advance(s, p.data(), arrived);
+        }
+      }
+      const RealMatrix moments = sums.Moments();
+      ASSERT_EQ(moments.size(), expected.size());
+      for (std::size_t i = 0; i < moments.size(); ++i) {
+        SCOPED_TRACE("longest=" + std::to_string(longest) +
+                     " l=" + std::to_string(m + static_cast<int32_t>(i)));
+        EXPECT_TRUE(SameBits(moments[i], expected[i]));
       }
     }
   }
