@@ -11,6 +11,10 @@ source=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+if ! "$python" -c 'import numpy, pybind11, setuptools' >/dev/null 2>&1; then
+  echo "install_into_venv: $python lacks numpy, pybind11 or setuptools; skipped"
+  exit 77
+fi
 if ! "$python" -m venv --system-site-packages "$work/venv" >/dev/null 2>&1 ||
   ! "$work/venv/bin/python" -m pip --version >/dev/null 2>&1; then
   echo "install_into_venv: $python has no venv with pip; skipped"
