@@ -48,7 +48,7 @@ if ! fuzzer_links; then
 fi
 
 CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DUNIONBOUND_FUZZ=ON -DUNIONBOUND_TESTS=OFF >/dev/null || exit 1
+  -DUNIONBOUND_FUZZ=ON -DUNIONBOUND_TESTS=OFF -DUNIONBOUND_PYTHON=OFF >/dev/null || exit 1
 build_targets=()
 for target in $targets; do build_targets+=("fuzz_$target"); done
 cmake --build "$build" -j "$jobs" --target "${build_targets[@]}" || exit 1
