@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/classical_bounds.h"
 #include "sharp/data_check.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
@@ -65,6 +66,7 @@ struct SharpAnalysis {
   int32_t bestUpper = -1;  // upper bound; the earlier l wins ties
   double bivariateSeconds = 0.0;
   MethodBounds method;
+  ClassicalBounds classical;  // only for data consistent as typed
 };
 
 // p holds exactly ProbabilityCount(n, m) values, as read; exact holds the

@@ -169,10 +169,12 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   while (std::getline(csv, line)) {
     ++rows;
     EXPECT_EQ(line.rfind("9,3,events.txt,consistent,", 0), 0u) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 13) << line;
     if (line.find(",bivariate_l,") != std::string::npos) ++perL;
   }
-  EXPECT_EQ(perL, 4);          // l = 3 .. 6
-  EXPECT_EQ(rows, 3 + 4 + 4);  // best rows, then per l for both methods
+  EXPECT_EQ(perL, 4);  // l = 3 .. 6
+  // Best rows, the three closed-form rows, then per l for both methods.
+  EXPECT_EQ(rows, 3 + 3 + 4 + 4);
   fs::remove_all(dir);
 }
 
