@@ -194,7 +194,34 @@ std::string ClassicalCell(const Rational& bound, bool lower) {
          "valid";
 }
 
+// certified: every atom priced exactly and none improves; partial: still a
+// valid bound, stopped by the time limit or too many atoms to enumerate.
+std::string FullStatus(const FullBound& bound) {
+  return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
+}
+
+Rational ClipToUnit(const Rational& q) {
+  return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
+}
+
+std::string FullCell(const FullBound& bound, bool lower) {
+  return PadRight(
+      PadRight(FormatOutward(ClipToUnit(bound.exact), kDigits,
+                             lower ? Rounding::kDown : Rounding::kUp),
+               18) +
+          FullStatus(bound),
+      29);
+}
+
+void WriteFullRow(const SharpAnalysis& analysis, std::ostream& out) {
+  const FullResult& f = analysis.full;
+  if (!f.computed) return;
+  WriteSummaryRow("full (atoms)", FullCell(f.lower, true),
+                  FullCell(f.upper, false), "-", Seconds(f.seconds), out);
+}
+
 void WriteClassicalRows(const SharpAnalysis& analysis, std::ostream& out) {
+  WriteFullRow(analysis, out);
   const ClassicalBounds& c = analysis.classical;
   if (!c.computed) return;
   const std::string time = Seconds(c.seconds);
@@ -361,6 +388,12 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
   }
   out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
          "contradicted by a sharp bound.\n";
+  if (analysis.full.computed) {
+    out << "certified: the full program over atoms; exact data times duals "
+           "rounded to a fixed\ndenominator, shifted by the least reduced "
+           "cost over all atoms (exact); partial:\nvalid, but the pricing "
+           "stopped early or could not enumerate every atom.\n";
+  }
   if (analysis.classical.computed) {
     out << "valid: a closed-form bound from the singles and pairs, computed "
            "exactly and rounded\noutward; never tighter than the full "
@@ -421,6 +454,14 @@ void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
     sharpRow("bivariate", lo ? std::to_string(lo->l) : "",
              lo ? lo->interval.lower : none, up ? std::to_string(up->l) : "",
              up ? up->interval.upper : none, analysis.bivariateSeconds);
+  }
+  const FullResult& f = analysis.full;
+  if (f.computed) {
+    out << prefix << "full,,"
+        << FormatOutward(ClipToUnit(f.lower.exact), kCsvDigits, Rounding::kDown)
+        << "," << FullStatus(f.lower) << ",,,"
+        << FormatOutward(ClipToUnit(f.upper.exact), kCsvDigits, Rounding::kUp)
+        << "," << FullStatus(f.upper) << ",," << seconds(f.seconds) << "\n";
   }
   const ClassicalBounds& c = analysis.classical;
   if (c.computed) {
