@@ -15,7 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kArtificialCost = 1e4;  // keeps every master feasible
 constexpr double kPricingTolerance = 1e-9;
-constexpr size_t kColumnsPerRound = 200;
+constexpr size_t kColumnsPerRound = 40;
 constexpr int32_t kFloatEnumerationLimit = 20;
 
 std::vector<Mask> SubsetMasks(const SubsetList& subsets) {
@@ -74,20 +74,36 @@ class Master {
     }
   }
 
-  void AddAtom(Mask atom) {
-    if (!present_.insert_if_new(atom)) return;
-    std::vector<int32_t> rows{0};
-    for (size_t u = 0; u < masks_.size(); ++u) {
-      if ((masks_[u] & ~atom) == 0) rows.push_back(static_cast<int32_t>(u + 1));
+  // Adds the atoms not in the master yet, all in one step (CLP copies its
+  // matrix on every addition).
+  void AddAtoms(const std::vector<Mask>& candidates) {
+    std::vector<CoinBigIndex> starts{0};
+    std::vector<int32_t> rows;
+    std::vector<double> costs;
+    for (Mask atom : candidates) {
+      if (!present_.insert_if_new(atom)) continue;
+      rows.push_back(0);
+      for (size_t u = 0; u < masks_.size(); ++u) {
+        if ((masks_[u] & ~atom) == 0) {
+          rows.push_back(static_cast<int32_t>(u + 1));
+        }
+      }
+      starts.push_back(static_cast<CoinBigIndex>(rows.size()));
+      costs.push_back(AtomCost(atom, upper_));
+      atoms_.push_back(atom);
     }
+    const int32_t added = static_cast<int32_t>(costs.size());
+    if (added == 0) return;
     const std::vector<double> ones(rows.size(), 1.0);
-    model_.addColumn(static_cast<int32_t>(rows.size()), rows.data(),
-                     ones.data(), 0.0, COIN_DBL_MAX, AtomCost(atom, upper_));
-    atoms_.push_back(atom);
+    const std::vector<double> lower(added, 0.0);
+    const std::vector<double> upper(added, COIN_DBL_MAX);
+    model_.addColumns(added, lower.data(), upper.data(), costs.data(),
+                      starts.data(), rows.data(), ones.data());
   }
 
-  // Starts from the previous basis: the new columns enter nonbasic at 0.
-  void Solve() { model_.primal(); }
+  // From the previous basis; the dual simplex method took fewer pivots
+  // than the primal one on these degenerate programs.
+  void Solve() { model_.dual(); }
 
   double Objective() const { return model_.objectiveValue(); }
   RealVector Duals() const {
@@ -180,6 +196,18 @@ std::vector<Mask> PriceByLocalSearch(const std::vector<Mask>& masks,
   return found;
 }
 
+// Where local search starts: the atoms added last and the data's own
+// subsets, a bounded number of them.
+std::vector<Mask> Starts(const Master& master, const std::vector<Mask>& masks) {
+  constexpr size_t kStarts = 64;
+  const std::vector<Mask>& atoms = master.Atoms();
+  std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), kStarts / 2),
+                           atoms.end());
+  const size_t step = std::max<size_t>(1, masks.size() / (kStarts / 2));
+  for (size_t u = 0; u < masks.size(); u += step) starts.push_back(masks[u]);
+  return starts;
+}
+
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -193,9 +221,9 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
     rhs.push_back(RoundNearest(ValueOf(data, u)));
   }
   Master master(masks, rhs, upper);
-  master.AddAtom(0);
-  master.AddAtom((n == 64 ? ~Mask{0} : (Mask{1} << n) - 1));
-  for (Mask s : masks) master.AddAtom(s);
+  std::vector<Mask> initial{0, (Mask{1} << n) - 1};
+  initial.insert(initial.end(), masks.begin(), masks.end());
+  master.AddAtoms(initial);
   FullBound bound;
   RealVector y;
   for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
@@ -205,16 +233,17 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
       options.progress(upper ? "upper" : "lower", bound.rounds,
                        master.AtomCount());
     }
-    std::vector<Mask> found =
-        PriceByLocalSearch(masks, y, n, upper, master.Atoms());
-    if (found.empty() && n <= kFloatEnumerationLimit) {
+    std::vector<Mask> found;
+    if (n <= kFloatEnumerationLimit) {
       found = PriceAllAtoms(masks, y, n, upper);
+    } else {
+      found = PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
     }
     if (found.empty()) {
       bound.converged = true;
       break;
     }
-    for (Mask a : found) master.AddAtom(a);
+    master.AddAtoms(found);
     if (timeLimit > 0 && SecondsSince(start) > timeLimit) break;
   }
   bound.atoms = master.AtomCount();
