@@ -78,6 +78,7 @@ have_json || missing_core+=(nlohmann-json3-dev)
 have_gtest || missing_tests+=(libgtest-dev)
 have_command pkg-config || missing_sharp+=(pkg-config)
 have_pkg_config_module gmpxx || missing_sharp+=(libgmp-dev)
+have_pkg_config_module clp || missing_sharp+=(coinor-libclp-dev)
 
 missing=("${missing_core[@]}" "${missing_tests[@]}" "${missing_sharp[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
