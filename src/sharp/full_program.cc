@@ -315,12 +315,15 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   FullResult result;
   if (n < 1 || n > kFullMaxEvents) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
-  const double half = options.timeLimit / 2;
+  // Beyond exact enumeration the bounds stay partial however long the
+  // pricing runs, so it gets a limit of its own.
+  const double limit = options.timeLimit > 0 || n <= kFullExactPricingLimit
+                           ? options.timeLimit
+                           : kFullDefaultLimitBeyondEnumeration;
+  const double half = limit / 2;
   result.lower = SolveOneSide(data, subsets, masks, n, false, half, options);
   const double left =
-      options.timeLimit > 0
-          ? std::max(1e-3, options.timeLimit - SecondsSince(start))
-          : 0.0;
+      limit > 0 ? std::max(1e-3, limit - SecondsSince(start)) : 0.0;
   result.upper = SolveOneSide(data, subsets, masks, n, true, left, options);
   result.computed = true;
   result.seconds = SecondsSince(start);

@@ -30,6 +30,8 @@ namespace unionbound {
 // Atoms are enumerated exactly up to this many events.
 inline constexpr int32_t kFullExactPricingLimit = 22;
 inline constexpr int32_t kFullMaxEvents = 60;
+// Seconds allowed without --time-limit where atoms are not enumerated.
+inline constexpr double kFullDefaultLimitBeyondEnumeration = 60.0;
 
 struct FullOptions {
   double timeLimit = 0.0;  // seconds per bound; 0: none
