@@ -146,13 +146,16 @@ double ReducedCost(const std::vector<Mask>& masks, const RealVector& y,
 }
 
 // Atoms of the most negative reduced cost, every atom priced.
+// *least is the least reduced cost found.
 std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
-                                const RealVector& y, int32_t n, bool upper) {
+                                const RealVector& y, int32_t n, bool upper,
+                                double* least) {
   const std::vector<double> f =
       SubsetSums(masks, RealVector(y.begin() + 1, y.end()), n);
   std::vector<std::pair<double, Mask>> negative;
   for (Mask a = 0; a < f.size(); ++a) {
     const double rc = AtomCost(a, upper) - y[0] - f[a];
+    *least = a == 0 ? rc : std::min(*least, rc);
     if (rc < -kPricingTolerance) negative.push_back({rc, a});
   }
   if (negative.size() > kColumnsPerRound) {
@@ -226,6 +229,11 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   master.AddAtoms(initial);
   FullBound bound;
   RealVector y;
+  // The duals whose Lagrangian bound b . y + least reduced cost was best in
+  // floating point: where the time limit stops the pricing early, they
+  // usually certify more than the last ones.
+  RealVector bestY;
+  double bestValue = -HUGE_VAL;
   for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
     master.Solve();
     y = master.Duals();
@@ -233,11 +241,19 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
       options.progress(upper ? "upper" : "lower", bound.rounds,
                        master.AtomCount());
     }
-    std::vector<Mask> found;
-    if (n <= kFloatEnumerationLimit) {
-      found = PriceAllAtoms(masks, y, n, upper);
-    } else {
-      found = PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
+    // Local search finds varied atoms cheaply; enumeration proves there
+    // are none left, or finds the ones the search missed.
+    std::vector<Mask> found =
+        PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
+    if (found.empty() && n <= kFloatEnumerationLimit) {
+      double least = 0.0;
+      found = PriceAllAtoms(masks, y, n, upper, &least);
+      double value = least;
+      for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
+      if (value > bestValue) {
+        bestValue = value;
+        bestY = y;
+      }
     }
     if (found.empty()) {
       bound.converged = true;
@@ -247,8 +263,14 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
     if (timeLimit > 0 && SecondsSince(start) > timeLimit) break;
   }
   bound.atoms = master.AtomCount();
-  const Rational certified =
+  Rational certified =
       CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced);
+  if (!bound.converged && !bestY.empty()) {
+    bool exact = false;
+    const Rational best =
+        CertifiedFullBound(data, subsets, n, upper, bestY, &exact);
+    if (upper ? best < certified : best > certified) certified = best;
+  }
   bound.exact = certified;
   const double masterValue = upper ? -master.Objective() : master.Objective();
   bound.masterGap = std::fabs(masterValue - certified.get_d());
