@@ -292,12 +292,20 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
                             bool* exactAtoms) {
   const std::vector<Mask> masks = SubsetMasks(subsets);
-  const int32_t bits = DualBits(y);
+  // Any duals give a valid bound; ones that are not finite or too large for
+  // 64-bit sums are replaced by 0 (the bounds 0 and 1).
+  RealVector usable = y;
+  double total = 0.0;
+  for (double v : usable) total += std::fabs(v);
+  if (!std::isfinite(total) || total > 0x1p59) {
+    usable.assign(y.size(), 0.0);
+  }
+  const int32_t bits = DualBits(usable);
   const double unit = std::ldexp(1.0, bits);
   // Y = y rounded to multiples of 2^-bits, as integers.
   std::vector<int64_t> rounded(y.size());
   for (size_t r = 0; r < y.size(); ++r) {
-    rounded[r] = static_cast<int64_t>(std::llround(y[r] * unit));
+    rounded[r] = static_cast<int64_t>(std::llround(usable[r] * unit));
   }
   const int64_t one = int64_t{1} << bits;
   // The least reduced cost (in units of 2^-bits) over all atoms: exact by

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "reference/dense_atom_program.h"
 #include "sharp/classical_bounds.h"
 #include "sharp/subset_list.h"
@@ -91,6 +93,15 @@ TEST(FullProgram, CertificateShiftsAPerturbedDualBackToAValidBound) {
   const Rational upper = CertifiedFullBound(data, subsets, s.n, true,
                                             RealVector(y.size(), 0.0), &exact);
   EXPECT_GE(upper.get_d(), truth - kSlack);
+  // Duals that are not finite still give valid bounds.
+  RealVector broken(y.size(), 0.0);
+  broken[1] = std::nan("");
+  EXPECT_LE(
+      CertifiedFullBound(data, subsets, s.n, false, broken, &exact).get_d(),
+      truth);
+  EXPECT_GE(
+      CertifiedFullBound(data, subsets, s.n, true, broken, &exact).get_d(),
+      truth);
   // Moving a dual of the optimum away makes the certified bound worse.
   const FullResult r = Full(s);
   EXPECT_GT(Lower(r), lower.get_d());
