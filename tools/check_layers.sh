@@ -3,8 +3,10 @@
 # each other in a circle. Usage: tools/check_layers.sh [SRC_DIR]
 #
 # The layers, top to bottom (a folder may include its own and lower ones):
-#   driver, sharp,  the two programs, the generator's event systems and
-#   events, api     the public library interface; none includes another
+#   api             the public library interface, a run on numbers held in
+#                   memory as the program makes it, samples to probabilities
+#   driver, sharp,  the two programs and the generator's event systems; none
+#   events          includes another
 #   cli             the command-line grammar and version of both programs
 #   bounds          bounding procedures, candidates, the pass computation
 #   optim           inner optimisation, basis families, subset enumeration,
@@ -19,7 +21,8 @@ cd "$src"
 
 rank() {
   case $1 in
-    driver | sharp | events | api) echo 7 ;;
+    api) echo 8 ;;
+    driver | sharp | events) echo 7 ;;
     cli) echo 6 ;;
     bounds) echo 5 ;;
     optim) echo 4 ;;

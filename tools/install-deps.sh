@@ -2,14 +2,16 @@
 # Makes sure everything `make run` and `make test` need is there: a C++20
 # compiler, CMake, make and pkg-config; the header-only CLI11 and
 # nlohmann-json of unionbound; GoogleTest for the tests; and for the
-# companion unionbound-sharp GMP with its C++ interface.
+# companion unionbound-sharp GMP with its C++ interface; for the optional
+# Python module pybind11, the Python headers, numpy, and pytest, matplotlib,
+# setuptools, venv and pip for its tests and its install.
 #
 # Every piece is probed the way the build finds it (the command on PATH,
 # pkg-config, CMake's find_package), so whatever put it there counts. When
 # something is missing and this runs as root on Debian or Ubuntu, it is
 # installed with apt-get; otherwise the one apt-get line is printed. Exits 1
-# only when unionbound itself cannot be built; without the tests' or the
-# companion's packages the build goes on without them.
+# only when unionbound itself cannot be built; without the tests', the
+# companion's or the Python module's packages the build goes on without them.
 set -u
 
 probe_dir=$(mktemp -d)
@@ -80,7 +82,36 @@ have_command pkg-config || missing_sharp+=(pkg-config)
 have_pkg_config_module gmpxx || missing_sharp+=(libgmp-dev)
 have_pkg_config_module clp || missing_sharp+=(coinor-libclp-dev)
 
-missing=("${missing_core[@]}" "${missing_tests[@]}" "${missing_sharp[@]}")
+# The Python module: the interpreter the build picks (the first python3 that
+# imports pybind11, else the system's), probed module by module.
+python_for_module() {
+  local candidate
+  for candidate in python3 /usr/bin/python3; do
+    have_command "$candidate" &&
+      "$candidate" -c 'import pybind11' >/dev/null 2>&1 &&
+      { echo "$candidate"; return; }
+  done
+  if [ -x /usr/bin/python3 ]; then echo /usr/bin/python3; else echo python3; fi
+}
+python=$(python_for_module)
+python_imports() { have_command "$python" && "$python" -c "import $1" >/dev/null 2>&1; }
+have_python_headers() {
+  python_imports sysconfig && "$python" -c 'import os, sysconfig
+raise SystemExit(not os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h")))' \
+    >/dev/null 2>&1
+}
+missing_python=()  # the Python module, its tests and its install
+python_imports pybind11 || missing_python+=(python3-pybind11 pybind11-dev)
+have_python_headers || missing_python+=(python3-dev)
+python_imports numpy || missing_python+=(python3-numpy)
+python_imports pytest || missing_python+=(python3-pytest)
+python_imports matplotlib || missing_python+=(python3-matplotlib)
+python_imports setuptools || missing_python+=(python3-setuptools)
+python_imports ensurepip || missing_python+=(python3-venv)
+python_imports pip || missing_python+=(python3-pip)
+
+missing=("${missing_core[@]}" "${missing_tests[@]}" "${missing_sharp[@]}"
+         "${missing_python[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ] && have_command apt-get; then
@@ -103,6 +134,10 @@ if [ ${#missing_tests[@]} -ne 0 ]; then
 fi
 if [ ${#missing_sharp[@]} -ne 0 ]; then
   echo "Without GMP the build leaves out unionbound-sharp." >&2
+fi
+if [ ${#missing_python[@]} -ne 0 ]; then
+  echo "Without pybind11, Python headers or pytest the build leaves out" \
+    "the Python module or its tests." >&2
 fi
 if [ ${#missing_core[@]} -ne 0 ]; then
   echo "unionbound alone needs only a C++20 compiler, CMake 3.25, make," \

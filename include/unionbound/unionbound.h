@@ -28,8 +28,8 @@ namespace unionbound::api {
 const char* Version();
 
 // Why sizes cannot be bounded (m not odd or not in 1 .. 11, n not in
-// 2 .. 100000, n < 2m, or too many numbers for 32-bit counts); empty when
-// they can.
+// 2 .. 100000, n < 2m, or too many numbers for 32-bit counts), in the line
+// unionbound prints when it refuses them; empty when they can.
 std::string SizeProblem(int32_t n, int32_t m);
 
 // How many numbers n events up to order m take.
@@ -76,6 +76,42 @@ struct BestBounds {
   int32_t upperL = 0;
 };
 BestBounds BestOf(const std::vector<PassBounds>& passes);
+
+// The exit statuses of unionbound, which a RunResult carries.
+inline constexpr int kStatusSound = 0;          // the bounds can be used
+inline constexpr int kStatusRefused = 1;        // nothing was computed
+inline constexpr int kStatusUntrustworthy = 2;  // computed, not to be trusted
+
+// A whole run of unionbound on numbers held in memory: the size rules, the
+// data check, every pass, the report and the summary, with the messages the
+// program writes on standard error.
+struct RunResult {
+  int status = kStatusSound;
+  std::vector<std::string> messages;  // one line each, no line end
+  std::vector<PassBounds> passes;
+  BestBounds best;
+  std::string report;   // result.txt as unionbound writes it
+  std::string summary;  // the console summary of the best bounds
+};
+
+// Runs on values as if they were read from a file called `name`: sizes that
+// unionbound refuses, or fewer values than ProbabilityCount(n, m), give
+// kStatusRefused and nothing computed; values beyond the count are left out
+// with a warning, as unionbound leaves out the rest of a file.
+RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
+                      const std::string& name);
+
+// The probabilities of all intersections of sizes 1 .. m of the n events of
+// a sample, in the order of the probability file. table holds rows x n
+// entries row by row, one row per observation and nonzero where the event
+// occurred; weights holds one nonnegative weight per row, or nothing for
+// equal weights. The probability of an intersection is the weight of the
+// rows where all of its events occur, added in row order, divided by the
+// total weight. Empty when the sizes or the weights do not fit, or the
+// total weight is not positive.
+std::vector<double> IntersectionProbabilities(
+    const std::vector<uint8_t>& table, int64_t rows, int32_t n, int32_t m,
+    const std::vector<double>& weights);
 
 }  // namespace unionbound::api
 

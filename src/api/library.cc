@@ -2,10 +2,21 @@
 // the pass computation and the reader that unionbound itself uses.
 #include <unionbound/unionbound.h>
 
+#include <cmath>
+#include <sstream>
+
+#include "api/sample_probabilities.h"
 #include "bounds/pass.h"
 #include "cli/version.h"
+#include "driver/bound_checks.h"
+#include "driver/bound_summary.h"
+#include "driver/console_input.h"
+#include "driver/data_messages.h"
+#include "driver/result_report.h"
+#include "input/data_check.h"
 #include "input/probability_input.h"
 #include "numeric/subset_order.h"
+#include "optim/sense.h"
 #include "problem/binomial_moments.h"
 #include "problem/power_moments.h"
 
@@ -14,18 +25,11 @@ namespace unionbound::api {
 const char* Version() { return kVersion; }
 
 std::string SizeProblem(int32_t n, int32_t m) {
-  if (m < 1 || m > kMaxIntersectionOrder || m % 2 == 0) {
-    return "m must be odd and between 1 and " +
-           std::to_string(kMaxIntersectionOrder);
-  }
-  if (n < 2 || n > kMaxEvents) {
-    return "n must be between 2 and " + std::to_string(kMaxEvents);
-  }
-  if (n < 2 * m) return "n must be at least 2m for any subsequence length";
-  if (!ProbabilityCountFits(n, m)) {
-    return "n and m need more numbers than 32-bit counts hold";
-  }
-  return "";
+  std::ostringstream reason;
+  if (CheckRunSizes(n, m, reason)) return "";
+  std::string line = reason.str();
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  return line;
 }
 
 int64_t ProbabilityCount(int32_t n, int32_t m) {
@@ -89,6 +93,90 @@ BestBounds BestOf(const std::vector<PassBounds>& passes) {
     best.any = true;
   }
   return best;
+}
+
+namespace {
+
+// The lines of text, without their line ends.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
+                      const std::string& name) {
+  RunResult run;
+  std::ostringstream err;
+  if (!CheckRunSizes(n, m, err)) {
+    run.status = kStatusRefused;
+    run.messages = Lines(err.str());
+    return run;
+  }
+  const int32_t count = unionbound::ProbabilityCount(n, m);
+  const int64_t given = static_cast<int64_t>(values.size());
+  if (given < count) {
+    run.status = kStatusRefused;
+    run.messages.push_back("unionbound: " + name + ": expected " +
+                           std::to_string(count) + " numbers, got " +
+                           std::to_string(given));
+    return run;
+  }
+  const RealVector p(values.begin(), values.begin() + count);
+  const DataCheck check = CheckProbabilities(p, n, m, kProblemsShown);
+  WriteDataProblems(check, name, err);
+  if (check.problems > 0) run.status = kStatusUntrustworthy;
+  WriteEntriesLeft(given - count, count, n, m, name, err);
+
+  std::ostringstream report;
+  WriteReportHeader(report, n, m, m);
+  unionbound::BestBounds best;
+  MomentBatch moments;
+  const int32_t lastL = n - m;
+  for (int32_t l = m; l <= lastL; ++l) {
+    const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
+    KeepBestBounds(pass, &best);
+    WritePassReport(report, pass);
+    run.passes.push_back(
+        PassBounds{l, Bound{-pass.lower.result.value, pass.lower.seconds},
+                   Bound{-pass.upper.result.value, pass.upper.seconds}});
+    if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
+        !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
+      const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, err);
+      const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, err);
+      if (!lowerUsable || !upperUsable) run.status = kStatusUntrustworthy;
+    }
+  }
+  if (BoundsCross(best, err)) run.status = kStatusUntrustworthy;
+  std::ostringstream summary;
+  WriteBoundSummary(best, summary);
+  run.report = report.str();
+  run.summary = summary.str();
+  run.best = BestOf(run.passes);
+  run.messages = Lines(err.str());
+  return run;
+}
+
+std::vector<double> IntersectionProbabilities(
+    const std::vector<uint8_t>& table, int64_t rows, int32_t n, int32_t m,
+    const std::vector<double>& weights) {
+  if (n < 1 || m < 1 || !ProbabilityCountFits(n, m) || rows < 1 ||
+      table.size() != static_cast<size_t>(rows) * static_cast<size_t>(n)) {
+    return {};
+  }
+  if (!weights.empty()) {
+    if (weights.size() != static_cast<size_t>(rows)) return {};
+    double total = 0.0;
+    for (double w : weights) {
+      if (!std::isfinite(w) || w < 0.0) return {};
+      total += w;
+    }
+    if (!(total > 0.0) || !std::isfinite(total)) return {};
+  }
+  return SampleIntersectionProbabilities(table, rows, n, m, weights);
 }
 
 }  // namespace unionbound::api

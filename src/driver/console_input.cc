@@ -152,6 +152,10 @@ bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
 
 }  // namespace
 
+bool CheckRunSizes(int32_t n, int32_t m, std::ostream& err) {
+  return CheckEventCount(n, err) && CheckOrder(n, m, err);
+}
+
 std::optional<int32_t> ParseSizeToken(const std::string& token) {
   const char* begin = token.data();
   const char* end = begin + token.size();

@@ -27,6 +27,10 @@ struct RunSizes {
 // nothing after the token of m.
 RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err);
 
+// The size rules of ReadRunSizes for sizes given in another way: true when
+// n and m can be run, otherwise false with the same one-line reason on err.
+bool CheckRunSizes(int32_t n, int32_t m, std::ostream& err);
+
 // The value of a size token: an optional sign and at least one decimal
 // digit, nothing else, within the 32-bit range. No value otherwise.
 std::optional<int32_t> ParseSizeToken(const std::string& token);

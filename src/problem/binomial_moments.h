@@ -1,5 +1,8 @@
 // Binomial moments E[C(X1,e1) C(X2,e2)] of the counts of occurring events in
 // the two subsequences 1 .. l and l+1 .. n, from intersection probabilities.
+// All lengths of a run come from one walk over the probabilities, which can
+// follow them while they are still being read (MomentSums); the design is
+// described in binomial_moments.cc. Requires p in subset order.
 #ifndef UNIONBOUND_PROBLEM_BINOMIAL_MOMENTS_H_
 #define UNIONBOUND_PROBLEM_BINOMIAL_MOMENTS_H_
 

@@ -1,10 +1,18 @@
 #include "sharp/sharp_command.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "input/extract_doubles.h"
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/exact_data.h"
@@ -50,6 +58,104 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
 }
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+
+// The text where the reading of `path` stopped after `numbersRead` numbers:
+// the rest of the token that is no number, shortened when it is long.
+std::string TokenAfter(const std::string& path, int32_t numbersRead) {
+  std::ifstream in(path);
+  RealVector skipped;
+  ExtractDoubles(in, numbersRead, &skipped);
+  in.clear();
+  std::string token;
+  in >> token;
+  constexpr size_t kShown = 40;
+  if (token.size() > kShown) token = token.substr(0, kShown) + "...";
+  return token;
+}
+
+// The CSV file, opened for appending before anything is read or computed,
+// so that a path that cannot be written costs nothing, and emptied only when
+// the bounds are written: a run that ends early leaves an earlier file as it
+// was and removes a file it created.
+class CsvOutput {
+ public:
+  CsvOutput() = default;
+  CsvOutput(const CsvOutput&) = delete;
+  CsvOutput& operator=(const CsvOutput&) = delete;
+  ~CsvOutput() {
+    if (file_ == nullptr) return;
+    std::fclose(file_);
+    if (!existed_) std::remove(path_.c_str());
+  }
+
+  // False, with errno set, when the file cannot be opened for writing.
+  bool Open(const std::string& path) {
+    path_ = path;
+    std::error_code ignored;
+    existed_ = std::filesystem::exists(path, ignored);
+    file_ = std::fopen(path.c_str(), "a");
+    return file_ != nullptr;
+  }
+
+  // Replaces what the file held by text and closes it; false when any step
+  // fails. Only a regular file is emptied first (a device cannot be).
+  bool Replace(const std::string& text) {
+    std::FILE* const file = file_;
+    file_ = nullptr;
+    struct stat status;
+    const int fd = fileno(file);
+    bool ok = fstat(fd, &status) == 0 &&
+              (!S_ISREG(status.st_mode) || ftruncate(fd, 0) == 0);
+    ok = ok && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && ok;
+  }
+
+ private:
+  std::string path_;
+  bool existed_ = false;
+  std::FILE* file_ = nullptr;
+};
+
+// One line on err when the file cannot give the numbers n and m ask for;
+// false then.
+bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
+                           std::ostream& err) {
+  if (!read.opened) {
+    err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
+    return false;
+  }
+  if (read.read == read.expected) return true;
+  const std::string need = "n=" + std::to_string(o.n) +
+                           ", m=" + std::to_string(o.m) + " need " +
+                           std::to_string(read.expected);
+  switch (read.stop) {
+    case ReadStop::kNotANumber:
+      err << kProgram << ": " << Quoted(o.file) << ": number " << read.read + 1
+          << " is not a number: " << Quoted(TokenAfter(o.file, read.read))
+          << " (" << need << " numbers)\n";
+      break;
+    case ReadStop::kReadError:
+      err << kProgram << ": cannot read " << Quoted(o.file) << "\n";
+      break;
+    default:
+      err << kProgram << ": " << Quoted(o.file) << " has " << read.read
+          << " readable numbers, " << need << "\n";
+      break;
+  }
+  return false;
+}
+
+// Entries beyond the numbers n and m ask for are not read; one warning, the
+// same as unionbound's.
+void WarnOfEntriesLeft(const ProbabilityRead& read, const SharpOptions& o,
+                       std::ostream& err) {
+  if (read.entriesLeft <= 0) return;
+  err << kProgram << ": " << o.file << ": warning: " << read.entriesLeft
+      << (read.entriesLeft == 1 ? " entry" : " entries") << " after the "
+      << read.expected << " numbers that n=" << o.n << ", m=" << o.m
+      << " ask for " << (read.entriesLeft == 1 ? "was" : "were")
+      << " not read; n and m decide which numbers are read\n";
+}
 
 // "LO..HI" or a single "L".
 bool ParseRange(const std::string& text, int32_t* from, int32_t* to) {
@@ -295,9 +401,10 @@ std::string UsageText() {
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
-         "Exit status: 0 bounds printed, 1 bad arguments, unreadable input "
-         "or a\nfailed write, 2 inconsistent data (the message gives epsilon) "
-         "or a\ntolerance below epsilon.\n";
+         "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
+         "input, 2\ninconsistent data (the message gives epsilon), a "
+         "tolerance below epsilon,\nor a failed write to standard output or "
+         "the CSV file.\n";
 }
 
 int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
@@ -313,22 +420,20 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     out.flush();
     if (!out) {
       err << kProgram << ": cannot write standard output\n";
-      return kExitUsage;
+      return kExitWriteFailed;
     }
     return kExitOk;
   }
+  CsvOutput csv;
+  if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
+    err << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
+        << std::strerror(errno) << "; nothing computed\n";
+    return kExitWriteFailed;
+  }
   const int32_t count = ProbabilityCount(o.n, o.m);
   const ProbabilityRead read = ReadProbabilityFile(o.file, count);
-  if (!read.opened) {
-    err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
-    return kExitUsage;
-  }
-  if (read.read < count) {
-    err << kProgram << ": " << Quoted(o.file) << " has " << read.read
-        << " readable numbers, n=" << o.n << ", m=" << o.m << " need " << count
-        << "\n";
-    return kExitUsage;
-  }
+  if (!ReportUnreadableInput(read, o, err)) return kExitUsage;
+  WarnOfEntriesLeft(read, o, err);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
       << " probabilities from " << o.file << "\n\n";
   AnalysisOptions options;
@@ -387,15 +492,14 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
   out.flush();
   if (!out) {
     err << kProgram << ": cannot write standard output\n";
-    return kExitUsage;
+    return kExitWriteFailed;
   }
   if (!o.csvFile.empty()) {
-    std::ofstream csv(o.csvFile);
-    WriteCsv(analysis, o.file, csv);
-    csv.close();
-    if (!csv) {
+    std::ostringstream rows;
+    WriteCsv(analysis, o.file, rows);
+    if (!csv.Replace(rows.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
-      return kExitUsage;
+      return kExitWriteFailed;
     }
   }
   return kExitOk;

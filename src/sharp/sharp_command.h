@@ -2,7 +2,8 @@
 // [--per-l] [--csv FILE] [--tolerance T] [--l LO..HI] [--verbose]
 // [--full [--time-limit S]] [--help].
 // Exit status 0 on success, 1 for a bad command line or unreadable input, 2
-// when the data are inconsistent.
+// when the data are inconsistent or a write to standard output or to the CSV
+// file fails.
 #ifndef UNIONBOUND_SHARP_SHARP_COMMAND_H_
 #define UNIONBOUND_SHARP_SHARP_COMMAND_H_
 
@@ -38,6 +39,9 @@ struct ParsedCommandLine {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitInconsistent = 2;
+// Standard output or the CSV file could not be written: the bounds did not
+// all reach their reader.
+inline constexpr int kExitWriteFailed = 2;
 
 // args without the program name.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);

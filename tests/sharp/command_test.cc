@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -45,6 +46,14 @@ void WriteNumbers(const fs::path& file, const RealVector& p) {
   std::ofstream out(file);
   out.precision(17);
   for (double x : p) out << x << "\n";
+}
+
+// A temporary folder holding a copy of the bundled example as prob.txt.
+fs::path ExampleDir(const std::string& name) {
+  const fs::path dir = TempDir(name);
+  fs::copy_file(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt",
+                dir / "prob.txt", fs::copy_options::overwrite_existing);
+  return dir;
 }
 
 // Runs the built program in dir; returns its exit status and output.
@@ -121,7 +130,53 @@ TEST(SharpCommandLine, MissingOrShortFilesStopWithStatusOne) {
   EXPECT_EQ(run.status, kExitUsage);
   EXPECT_NE(run.err.find("has 5 readable numbers"), std::string::npos);
   EXPECT_NE(run.err.find("need 10"), std::string::npos);
+
+  run = RunInProcess({"4", "2", dir.string()});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_NE(run.err.find("cannot read"), std::string::npos) << run.err;
+  EXPECT_TRUE(run.out.empty());
   fs::remove_all(dir);
+}
+
+TEST(SharpCommandLine, ABadTokenIsNamedByItsPositionAndText) {
+  const fs::path dir = TempDir("bad_token");
+  const std::string file = (dir / "prob.txt").string();
+  { std::ofstream(file) << "0.1 0.1\n0.1 abc 0.1 0.01 0 0 0 0\n"; }
+  CommandRun run = RunInProcess({"4", "2", file});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_NE(run.err.find("number 4 is not a number: 'abc' (n=4, m=2 need 10 "
+                         "numbers)"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+  EXPECT_TRUE(run.out.empty());
+
+  // Text glued to a number is named from where the number ends.
+  { std::ofstream(file) << "0.1 0.1 0.1 0.1 0.05% 0 0 0 0 0\n"; }
+  run = RunInProcess({"4", "2", file});
+  EXPECT_NE(run.err.find("number 6 is not a number: '%'"), std::string::npos)
+      << run.err;
+  fs::remove_all(dir);
+}
+
+TEST(SharpCommandLine, NumbersLeftOverGetOneWarningAndChangeNothingElse) {
+  const fs::path examples = ExampleDir("left_over");
+  const std::string file = (examples / "prob.txt").string();
+  const CommandRun exact = RunInProcess({"12", "3", file});
+  ASSERT_EQ(exact.status, kExitOk) << exact.err;
+  EXPECT_EQ(exact.err.find("warning"), std::string::npos);
+  { std::ofstream(file, std::ios::app) << "0.5 0.25\n"; }
+  const CommandRun extra = RunInProcess({"12", "3", file});
+  EXPECT_EQ(extra.status, kExitOk) << extra.err;
+  EXPECT_EQ(extra.err, "unionbound-sharp: " + file +
+                           ": warning: 2 entries after the 298 numbers that "
+                           "n=12, m=3 ask for were not read; n and m decide "
+                           "which numbers are read\n");
+  // The same report apart from the running times.
+  const std::regex seconds("[0-9.]+ s\n");
+  EXPECT_EQ(std::regex_replace(extra.out, seconds, "\n"),
+            std::regex_replace(exact.out, seconds, "\n"));
+  fs::remove_all(examples);
 }
 
 TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
@@ -182,14 +237,6 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
 void WriteText(const fs::path& file, const std::string& text) {
   std::ofstream out(file);
   out << text;
-}
-
-// A temporary folder holding a copy of the bundled example as prob.txt.
-fs::path ExampleDir(const std::string& name) {
-  const fs::path dir = TempDir(name);
-  fs::copy_file(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt",
-                dir / "prob.txt", fs::copy_options::overwrite_existing);
-  return dir;
 }
 
 // The CSV row of the given kind, split at commas.
@@ -335,21 +382,38 @@ TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
   EXPECT_TRUE(quiet.str().empty());
 }
 
-TEST(SharpProgram, FailedWritesEndWithStatusOneAndOneLine) {
+TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
   const fs::path examples = ExampleDir("failed_writes");
+  // An unwritable CSV path is found before anything is read or computed.
   CommandRun run =
       RunBinary(examples, "12 3 --csv /nonexistent-folder/bounds.csv");
-  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.status, kExitWriteFailed);
   EXPECT_NE(run.err.find("cannot write '/nonexistent-folder/bounds.csv'"),
             std::string::npos);
   EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
-  // Standard output that fails.
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  // A CSV file on a full device.
+  run = RunBinary(examples, "12 3 --csv /dev/full");
+  EXPECT_EQ(run.status, kExitWriteFailed);
+  EXPECT_NE(run.err.find("cannot write '/dev/full'"), std::string::npos)
+      << run.err;
+  // Standard output that fails, in process and as the program's own.
   std::ostringstream out;
   out.setstate(std::ios::badbit);
   std::ostringstream err;
   const std::string file = (examples / "prob.txt").string();
-  EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitUsage);
+  EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitWriteFailed);
   EXPECT_NE(err.str().find("cannot write standard output"), std::string::npos);
+  const std::string command = "cd '" + examples.string() + "' && '" +
+                              UNIONBOUND_SHARP_BINARY +
+                              "' 12 3 > /dev/full 2> err.txt";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), kExitWriteFailed);
+  std::ifstream errFile(examples / "err.txt");
+  std::string line;
+  std::getline(errFile, line);
+  EXPECT_EQ(line, "unionbound-sharp: cannot write standard output");
   fs::remove_all(examples);
 }
 
@@ -380,6 +444,35 @@ TEST(SharpProgram, FullProgramOptionsAreChecked) {
   }
   // Inconsistent data are refused as without --full.
   EXPECT_EQ(RunBinary(dir, "4 3 --full").status, kExitInconsistent);
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, AnEarlierCsvFileStaysWhenNoBoundsAreWritten) {
+  const fs::path dir = TempDir("csv_kept");
+  const fs::path csv = dir / "bounds.csv";
+  { std::ofstream(csv) << "earlier\n"; }
+  // Inconsistent data: no bounds, so no new CSV file.
+  WriteNumbers(dir / "prob.txt", {0.6, 0.6, 0.6, 0.6, 0, 0, 0, 0, 0, 0});
+  CommandRun run = RunBinary(dir, "4 2 --csv bounds.csv");
+  ASSERT_EQ(run.status, kExitInconsistent);
+  std::ifstream kept(csv);
+  std::string line;
+  std::getline(kept, line);
+  EXPECT_EQ(line, "earlier");
+  // Nothing but the files of the test is left in the folder.
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "bounds.csv" || name == "prob.txt" ||
+                name == "out.txt" || name == "err.txt")
+        << name;
+  }
+  // Consistent data replace it.
+  WriteNumbers(dir / "prob.txt", {0.2, 0.2, 0.2, 0.2, 0, 0, 0, 0, 0, 0});
+  run = RunBinary(dir, "4 2 --csv bounds.csv");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  std::ifstream replaced(csv);
+  std::getline(replaced, line);
+  EXPECT_EQ(line.rfind("n,m,file,", 0), 0u) << line;
   fs::remove_all(dir);
 }
 

@@ -1,0 +1,158 @@
+"""Bounds on the probability that at least one of n events occurs.
+
+From the probabilities of all intersections of 1 up to m of the events, the
+same bounds, bit for bit, as the unionbound program prints:
+
+    >>> import numpy as np, unionbound
+    >>> sample = np.random.default_rng(1).random((1000, 8)) < 0.2
+    >>> p = unionbound.intersection_probabilities(sample, 3)
+    >>> result = unionbound.bounds(p, 8, 3)
+    >>> result.lower, result.upper
+
+The probabilities come in the order of the probability file: all
+intersections of size 1, then of size 2, and so on up to m; within one size
+the event numbers (from 1) in lexicographic order.
+"""
+
+import warnings as _warnings
+from dataclasses import dataclass as _dataclass
+
+import numpy as _np
+
+from . import _core
+
+__version__ = _core.__version__
+
+__all__ = [
+    "BoundsResult",
+    "DataWarning",
+    "bounds",
+    "intersection_probabilities",
+    "plot",
+    "read_prob",
+    "write_prob",
+]
+
+
+class DataWarning(UserWarning):
+    """What unionbound says about numbers it computes on anyway."""
+
+
+@_dataclass(frozen=True)
+class BoundsResult:
+    """The bounds of a run, as the unionbound program computes them.
+
+    lower, upper: the best lower and upper bound; lower_l, upper_l: the
+    subsequence length l each came from. l, lower_per_l, upper_per_l: one
+    entry per pass, l = m .. n - m. report: the text of result.txt.
+    trustworthy: False when the data or the bounds cannot be trusted (the
+    program's exit status 2); messages then say why.
+    """
+
+    n: int
+    m: int
+    lower: float
+    lower_l: int
+    upper: float
+    upper_l: int
+    l: _np.ndarray
+    lower_per_l: _np.ndarray
+    upper_per_l: _np.ndarray
+    report: str
+    summary: str
+    messages: tuple
+    trustworthy: bool
+
+
+def intersection_probabilities(data, m, weights=None):
+    """The probabilities of all intersections of sizes 1 .. m, in file order.
+
+    data: a 0/1 (or boolean) matrix, one row per observation or atom, one
+    column per event; weights: one nonnegative weight per row, or None for
+    equal weights. An intersection's probability is the weight of the rows
+    where all its events occur divided by the total weight.
+    """
+    table = _np.asarray(data)
+    if table.ndim != 2:
+        raise ValueError("data must be a two-dimensional 0/1 table")
+    if table.shape[0] == 0 or table.shape[1] == 0:
+        raise ValueError("data must have at least one row and one column")
+    if not _np.isin(table, (0, 1)).all():
+        raise ValueError("data must hold only 0 and 1")
+    m = int(m)
+    if m < 1:
+        raise ValueError(f"m must be at least 1 (got {m})")
+    if weights is None:
+        w = _np.empty(0, dtype=_np.float64)
+    else:
+        w = _np.asarray(weights, dtype=_np.float64)
+        if w.shape != (table.shape[0],):
+            raise ValueError(
+                f"weights must hold one number per row ({table.shape[0]}), "
+                f"got shape {w.shape}")
+        if not (_np.isfinite(w).all() and (w >= 0).all() and w.sum() > 0):
+            raise ValueError("weights must be finite, nonnegative and not all 0")
+    p = _core.intersection_probabilities(table.astype(_np.uint8), m, w)
+    if p.size == 0:
+        raise ValueError(
+            f"{table.shape[1]} events up to order {m} need more numbers than "
+            "32-bit counts hold")
+    return p
+
+
+def read_prob(path, n, m):
+    """The numbers of a probability file for n events up to order m."""
+    values, _read, error = _core.read_probabilities(str(path), int(n), int(m))
+    if error:
+        raise ValueError(error)
+    return values
+
+
+def write_prob(path, p):
+    """Writes p as a probability file, one number a line.
+
+    17 significant digits, so that the program reads back the same doubles.
+    """
+    values = _np.asarray(p, dtype=_np.float64).ravel()
+    with open(path, "w", encoding="ascii") as out:
+        for x in values:
+            out.write(f"{x:.17g}\n")
+
+
+def bounds(p, n, m, name="p"):
+    """The best lower and upper bound of the union of n events.
+
+    p holds the probabilities of all intersections of 1 .. m of the events in
+    file order. The size rules, the data check and the messages are the
+    program's: sizes it refuses, or too few numbers, raise ValueError;
+    numbers that no events can have give a DataWarning per message and a
+    result with trustworthy=False. name stands for the file in messages.
+    """
+    values = _np.asarray(p, dtype=_np.float64).ravel()
+    run = _core.run_on_values(values, int(n), int(m), str(name))
+    if run["status"] == _core.STATUS_REFUSED:
+        raise ValueError("\n".join(run["messages"]))
+    for message in run["messages"]:
+        _warnings.warn(message, DataWarning, stacklevel=2)
+    return BoundsResult(
+        n=int(n), m=int(m),
+        lower=run["lower"], lower_l=run["lower_l"],
+        upper=run["upper"], upper_l=run["upper_l"],
+        l=run["l"], lower_per_l=run["lower_per_l"],
+        upper_per_l=run["upper_per_l"],
+        report=run["report"], summary=run["summary"],
+        messages=tuple(run["messages"]),
+        trustworthy=run["status"] == _core.STATUS_SOUND)
+
+
+def plot(result, sharp=None, truth=None, ax=None):
+    """Draws the lower and upper bound of every l; returns the figure.
+
+    sharp: optional sharp bounds, a (lower, upper) pair or a sequence of
+    (label, lower, upper), drawn as bands across all l; truth: the
+    probability of the union, drawn as a line. ax: the axes to draw on.
+    matplotlib is imported here only.
+    """
+    from ._plot import plot_bounds
+
+    return plot_bounds(result, sharp=sharp, truth=truth, ax=ax)

@@ -1,0 +1,72 @@
+"""Builds the Python module unionbound from the C++ sources, offline, with
+Debian's packaged setuptools and pybind11:
+
+    pip install --no-build-isolation .
+
+The compiled part is the library that the programs use, built with the
+flags that keep every printed number's operation sequence: C++20 without
+extensions and without fused multiply-add."""
+
+import pathlib
+import re
+
+from pybind11.setup_helpers import ParallelCompile, Pybind11Extension
+from setuptools import setup
+
+ROOT = pathlib.Path(__file__).resolve().parent
+LIBRARY_FOLDERS = ["numeric", "problem", "bounds", "optim", "input", "cli",
+                   "driver", "api"]
+
+
+def project_version():
+    """The version from the project line of CMakeLists.txt, its one home."""
+    text = (ROOT / "CMakeLists.txt").read_text()
+    return re.search(r"project\(unionbound VERSION ([0-9.]+)", text).group(1)
+
+
+def generated_include_dir(version):
+    """cli/version.h, written from its template as CMake writes it."""
+    folder = ROOT / "build" / "python-setup" / "generated"
+    (folder / "cli").mkdir(parents=True, exist_ok=True)
+    template = (ROOT / "src" / "cli" / "version.h.in").read_text()
+    header = folder / "cli" / "version.h"
+    text = template.replace("@PROJECT_VERSION@", version)
+    if not header.exists() or header.read_text() != text:
+        header.write_text(text)
+    return folder
+
+
+def library_sources():
+    sources = []
+    for folder in LIBRARY_FOLDERS:
+        for path in sorted((ROOT / "src" / folder).glob("*.cc")):
+            if path.name != "main.cc":
+                sources.append(str(path.relative_to(ROOT)))
+    return sources
+
+
+VERSION = project_version()
+ParallelCompile("UNIONBOUND_BUILD_JOBS", default=2).install()
+
+core = Pybind11Extension(
+    "unionbound._core",
+    ["python/_core.cc"] + library_sources(),
+    include_dirs=[str(ROOT / "include"), str(ROOT / "src"),
+                  str(generated_include_dir(VERSION))],
+    cxx_std=20,
+    extra_compile_args=["-O3", "-ffp-contract=off"],
+)
+
+setup(
+    name="unionbound",
+    version=VERSION,
+    description="Bounds on the probability of a union of events from "
+                "intersection probabilities",
+    packages=["unionbound"],
+    package_dir={"": "python"},
+    ext_modules=[core],
+    install_requires=["numpy"],
+    extras_require={"plot": ["matplotlib"]},
+    python_requires=">=3.9",
+    zip_safe=False,
+)
