@@ -80,6 +80,7 @@ have_json || missing_core+=(nlohmann-json3-dev)
 have_gtest || missing_tests+=(libgtest-dev)
 have_command pkg-config || missing_sharp+=(pkg-config)
 have_pkg_config_module gmpxx || missing_sharp+=(libgmp-dev)
+have_pkg_config_module clp || missing_sharp+=(coinor-libclp-dev)
 
 # The Python module: the interpreter the build picks (the first python3 that
 # imports pybind11, else the system's), probed module by module.

@@ -225,6 +225,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     analysis.boundsComputed = c.consistent && !options.hasTolerance;
   }
   StoreRun(std::move(run), &analysis);
+  if (c.consistent && !analysis.widened) {
+    analysis.classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+    if (options.full && n <= kFullMaxEvents) {
+      analysis.full =
+          SolveFullProgram(exact, analysis.subsets, n, m, options.fullOptions);
+    }
+  }
   methodThread.join();
   analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
   return analysis;

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/classical_bounds.h"
 #include "sharp/data_check.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
+#include "sharp/full_program.h"
 #include "sharp/method_bounds.h"
 #include "sharp/sharp_bound.h"
 #include "sharp/subset_list.h"
@@ -32,6 +34,8 @@ struct AnalysisOptions {
   int32_t threads = 2;
   // Called from the computing threads with the programs done and the total.
   std::function<void(int32_t, int32_t)> progress;
+  bool full = false;  // also the full program over atoms (consistent data)
+  FullOptions fullOptions;
 };
 
 // Whether the numbers as typed pass every check, and the least uniform
@@ -65,6 +69,8 @@ struct SharpAnalysis {
   int32_t bestUpper = -1;  // upper bound; the earlier l wins ties
   double bivariateSeconds = 0.0;
   MethodBounds method;
+  ClassicalBounds classical;  // only for data consistent as typed
+  FullResult full;            // with options.full, for consistent data
 };
 
 // p holds exactly ProbabilityCount(n, m) values, as read; exact holds the

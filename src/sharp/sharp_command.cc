@@ -16,6 +16,7 @@
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/exact_data.h"
+#include "sharp/full_program.h"
 #include "sharp/sharp_analysis.h"
 #include "sharp/sharp_report.h"
 
@@ -178,6 +179,22 @@ ParsedCommandLine CheckRange(ParsedCommandLine parsed) {
   return parsed;
 }
 
+ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (o.timeLimit > 0 && !o.full) return Fail("--time-limit needs --full");
+  if (!o.full) return parsed;
+  if (o.n > kFullMaxEvents) {
+    return Fail("--full handles at most " + std::to_string(kFullMaxEvents) +
+                " events");
+  }
+  if (o.hasTolerance) {
+    return Fail(
+        "--full takes the numbers as typed; it does not combine with "
+        "--tolerance");
+  }
+  return parsed;
+}
+
 ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
   if (!o.hasTolerance) return parsed;
@@ -221,8 +238,16 @@ class ProgressLine {
     err_ << "\rprograms solved: " << done << " of " << total << std::flush;
     shown_ = true;
   }
+  void ShowFull(const char* side, int32_t round, int32_t atoms) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    err_ << "\rfull program, " << side << " bound: round " << round << ", "
+         << atoms << " atoms   " << std::flush;
+    shown_ = true;
+  }
   void Clear() {
-    if (shown_) err_ << "\r" << std::string(40, ' ') << "\r" << std::flush;
+    if (shown_) err_ << "\r" << std::string(60, ' ') << "\r" << std::flush;
   }
 
  private:
@@ -251,11 +276,21 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       parsed.options.csvFile = a.substr(6);
     } else if (a == "--verbose") {
       parsed.options.verbose = true;
+    } else if (a == "--full") {
+      parsed.options.full = true;
     } else if (std::string value, error;
                OptionValue(args, "--tolerance", &i, &value, &error)) {
       if (!error.empty()) return Fail(error);
       parsed.options.hasTolerance = true;
       parsed.options.tolerance = value;
+    } else if (OptionValue(args, "--time-limit", &i, &value, &error)) {
+      if (!error.empty()) return Fail(error);
+      Rational seconds;
+      if (!ParseExactDecimal(value, &seconds) || seconds <= 0) {
+        return Fail("--time-limit needs a number of seconds > 0, not " +
+                    Quoted(value));
+      }
+      parsed.options.timeLimit = seconds.get_d();
     } else if (OptionValue(args, "--l", &i, &value, &error)) {
       if (!error.empty()) return Fail(error);
       if (!ParseRange(value, &parsed.options.lFrom, &parsed.options.lTo)) {
@@ -282,13 +317,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (!parsed.ok) return parsed;
   parsed = CheckRange(parsed);
   if (!parsed.ok) return parsed;
+  parsed = CheckFull(parsed);
+  if (!parsed.ok) return parsed;
   return CheckTolerance(parsed);
 }
 
 std::string UsageText() {
   return "Usage: unionbound-sharp N M [FILE] [--per-l] [--csv OUT] "
          "[--tolerance T]\n"
-         "                        [--l LO..HI] [--verbose]\n"
+         "                        [--l LO..HI] [--verbose] [--full "
+         "[--time-limit S]]\n"
          "\n"
          "Bounds the probability that at least one of N events occurs, from "
          "the\nprobabilities of all intersections of 1 to M of them in FILE "
@@ -307,6 +345,13 @@ std::string UsageText() {
          "L)\n"
          "  --verbose       every finding of the data check, and the work "
          "per program\n"
+         "  --full          also the full program over all 2^N atoms (every "
+         "given number\n                  on its own), by column "
+         "generation; N <= 60, data as typed\n"
+         "  --time-limit S  stop the full program after about S seconds with "
+         "the best\n                  certified bounds so far (beyond 22 "
+         "events "
+         "60 s unless given)\n"
          "  --help          print this text\n"
          "  --version       print the version\n"
          "\n"
@@ -332,13 +377,24 @@ std::string UsageText() {
          "bound holds for a little more than needed).\n"
          "  invalid    a unionbound number that contradicts a sharp bound "
          "(for even M,\n             for instance): it is no bound.\n"
+         "  valid      a closed-form bound from singles and pairs "
+         "(Hunter-Worsley,\n             de Caen, Kuai-Alajaji-Takahara), "
+         "computed exactly, rounded outward.\n"
+         "  certified  (full program) exact data times duals rounded to a "
+         "fixed\n             denominator, shifted by the least reduced cost "
+         "over all atoms\n             found exactly; partial: the pricing "
+         "had not converged (time\n             limit) or the atoms were "
+         "too many to enumerate, still valid.\n"
          "\n"
          "CSV columns: n, m, file (the input), data_check (consistent or\n"
          "inconsistent as typed), kind (unionbound, univariate, bivariate "
-         "for the\nbest bounds; unionbound_l, bivariate_l per l), l_lower, "
+         "for the\nbest bounds; hunter-worsley, de-caen, "
+         "kuai-alajaji-takahara, "
+         "full;\nunionbound_l, bivariate_l per l), l_lower, "
          "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
          "upper_widened, seconds. Bounds\nhave 17 significant digits, "
-         "rounded outward; status is sharp, infeasible,\nfailed, method "
+         "rounded outward; status is sharp, infeasible,\nfailed, valid, "
+         "certified, partial, method "
          "(unionbound's number), invalid or none (unionbound found no\n"
          "bound); widened is \"tolerance\" for a bound of a widened program; "
          "seconds is\nthe wall-clock time.\n"
@@ -387,6 +443,8 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     options.hasTolerance = true;
     ParseExactDecimal(o.tolerance, &options.tolerance);
   }
+  options.full = o.full;
+  options.fullOptions.timeLimit = o.timeLimit;
   ProgressLine progress(err);
   // The progress line is written while unionbound's procedures have standard
   // output redirected on another thread; a tied stream would flush it.
@@ -394,6 +452,10 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
       progress.Show(done, total);
+    };
+    options.fullOptions.progress = [&progress](const char* side, int32_t round,
+                                               int32_t atoms) {
+      progress.ShowFull(side, round, atoms);
     };
   }
   const SharpAnalysis analysis = AnalyseProbabilities(

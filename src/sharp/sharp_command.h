@@ -1,5 +1,6 @@
 // The command line of unionbound-sharp: unionbound-sharp N M [FILE]
-// [--per-l] [--csv FILE] [--tolerance T] [--l LO..HI] [--verbose] [--help].
+// [--per-l] [--csv FILE] [--tolerance T] [--l LO..HI] [--verbose]
+// [--full [--time-limit S]] [--help].
 // Exit status 0 on success, 1 for a bad command line or unreadable input, 2
 // when the data are inconsistent or a write to standard output or to the CSV
 // file fails.
@@ -24,6 +25,8 @@ struct SharpOptions {
   int32_t lFrom = -1;     // --l LO..HI; -1: the whole range m .. n - m
   int32_t lTo = -1;
   bool verbose = false;
+  bool full = false;       // --full: the program over all atoms
+  double timeLimit = 0.0;  // --time-limit S for it; 0: none
   bool help = false;
 };
 

@@ -184,6 +184,55 @@ std::string LPair(int32_t lower, int32_t upper) {
          (upper < 0 ? std::string("-") : std::to_string(upper));
 }
 
+std::string ClassicalCell(const Rational& bound, bool lower) {
+  const Rational clipped = bound < 0   ? Rational(0)
+                           : bound > 1 ? Rational(1)
+                                       : bound;
+  return PadRight(FormatOutward(clipped, kDigits,
+                                lower ? Rounding::kDown : Rounding::kUp),
+                  18) +
+         "valid";
+}
+
+// certified: every atom priced exactly and none improves; partial: still a
+// valid bound, stopped by the time limit or too many atoms to enumerate.
+std::string FullStatus(const FullBound& bound) {
+  return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
+}
+
+Rational ClipToUnit(const Rational& q) {
+  return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
+}
+
+std::string FullCell(const FullBound& bound, bool lower) {
+  return PadRight(
+      PadRight(FormatOutward(ClipToUnit(bound.exact), kDigits,
+                             lower ? Rounding::kDown : Rounding::kUp),
+               18) +
+          FullStatus(bound),
+      29);
+}
+
+void WriteFullRow(const SharpAnalysis& analysis, std::ostream& out) {
+  const FullResult& f = analysis.full;
+  if (!f.computed) return;
+  WriteSummaryRow("full (atoms)", FullCell(f.lower, true),
+                  FullCell(f.upper, false), "-", Seconds(f.seconds), out);
+}
+
+void WriteClassicalRows(const SharpAnalysis& analysis, std::ostream& out) {
+  WriteFullRow(analysis, out);
+  const ClassicalBounds& c = analysis.classical;
+  if (!c.computed) return;
+  const std::string time = Seconds(c.seconds);
+  WriteSummaryRow("Hunter-Worsley", "-", ClassicalCell(c.hunterWorsley, false),
+                  "-", time, out);
+  WriteSummaryRow("de Caen", ClassicalCell(c.deCaen, true), "-", "-", time,
+                  out);
+  WriteSummaryRow("Kuai-Alajaji-T.", ClassicalCell(c.kuaiAlajajiTakahara, true),
+                  "-", "-", time, out);
+}
+
 void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
   out << "Bounds on the probability of the union (n=" << analysis.n
       << ", m=" << analysis.m << ")\n";
@@ -203,6 +252,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
                   SharpCell(uni.upper, false), "-", Seconds(uni.seconds), out);
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
+    WriteClassicalRows(analysis, out);
     out << "No subsequence length l in the range: no bivariate program and "
            "no unionbound bound.\n";
     return;
@@ -223,6 +273,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
   }
   WriteSummaryRow("bivariate sharp", lower, upper, LPair(lo, up),
                   Seconds(analysis.bivariateSeconds), out);
+  WriteClassicalRows(analysis, out);
 }
 
 void WritePerLTable(const SharpAnalysis& analysis, std::ostream& out) {
@@ -287,6 +338,16 @@ std::string CsvMethod(const SharpAnalysis& analysis, double bound, bool lower) {
          (invalid ? ",invalid," : ",method,");
 }
 
+// value,status,widened of a closed-form bound.
+std::string ClassicalCsv(const Rational& bound, bool lower) {
+  const Rational clipped = bound < 0   ? Rational(0)
+                           : bound > 1 ? Rational(1)
+                                       : bound;
+  return FormatOutward(clipped, kCsvDigits,
+                       lower ? Rounding::kDown : Rounding::kUp) +
+         ",valid,";
+}
+
 }  // namespace
 
 std::string EpsilonText(const Rational& epsilon) {
@@ -327,6 +388,17 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
   }
   out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
          "contradicted by a sharp bound.\n";
+  if (analysis.full.computed) {
+    out << "certified: the full program over atoms; exact data times duals "
+           "rounded to a fixed\ndenominator, shifted by the least reduced "
+           "cost over all atoms (exact); partial:\nvalid, but the pricing "
+           "stopped early or could not enumerate every atom.\n";
+  }
+  if (analysis.classical.computed) {
+    out << "valid: a closed-form bound from the singles and pairs, computed "
+           "exactly and rounded\noutward; never tighter than the full "
+           "program over atoms.\n";
+  }
   const IndexVector wrong = ContradictedMethodLs(analysis);
   if (!wrong.empty()) {
     out << "Note: unionbound's numbers contradict the sharp bounds for "
@@ -382,6 +454,24 @@ void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
     sharpRow("bivariate", lo ? std::to_string(lo->l) : "",
              lo ? lo->interval.lower : none, up ? std::to_string(up->l) : "",
              up ? up->interval.upper : none, analysis.bivariateSeconds);
+  }
+  const FullResult& f = analysis.full;
+  if (f.computed) {
+    out << prefix << "full,,"
+        << FormatOutward(ClipToUnit(f.lower.exact), kCsvDigits, Rounding::kDown)
+        << "," << FullStatus(f.lower) << ",,,"
+        << FormatOutward(ClipToUnit(f.upper.exact), kCsvDigits, Rounding::kUp)
+        << "," << FullStatus(f.upper) << ",," << seconds(f.seconds) << "\n";
+  }
+  const ClassicalBounds& c = analysis.classical;
+  if (c.computed) {
+    const std::string s = seconds(c.seconds);
+    out << prefix << "hunter-worsley,,,,,,"
+        << ClassicalCsv(c.hunterWorsley, false) << "," << s << "\n";
+    out << prefix << "de-caen,," << ClassicalCsv(c.deCaen, true) << ",,,,," << s
+        << "\n";
+    out << prefix << "kuai-alajaji-takahara,,"
+        << ClassicalCsv(c.kuaiAlajajiTakahara, true) << ",,,,," << s << "\n";
   }
   for (const MethodBound& row : method.perL) {
     methodRow("unionbound_l", row, row, row.seconds);

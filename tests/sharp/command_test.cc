@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -224,10 +225,12 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   while (std::getline(csv, line)) {
     ++rows;
     EXPECT_EQ(line.rfind("9,3,events.txt,consistent,", 0), 0u) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 13) << line;
     if (line.find(",bivariate_l,") != std::string::npos) ++perL;
   }
-  EXPECT_EQ(perL, 4);          // l = 3 .. 6
-  EXPECT_EQ(rows, 3 + 4 + 4);  // best rows, then per l for both methods
+  EXPECT_EQ(perL, 4);  // l = 3 .. 6
+  // Best rows, the three closed-form rows, then per l for both methods.
+  EXPECT_EQ(rows, 3 + 3 + 4 + 4);
   fs::remove_all(dir);
 }
 
@@ -412,6 +415,36 @@ TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
   std::getline(errFile, line);
   EXPECT_EQ(line, "unionbound-sharp: cannot write standard output");
   fs::remove_all(examples);
+}
+
+TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
+  const fs::path dir = ExampleDir("full");
+  const CommandRun run = RunBinary(dir, "12 3 --full --csv b.csv");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("full (atoms)"), std::string::npos);
+  const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
+  ASSERT_EQ(full.size(), 14u);
+  EXPECT_EQ(full[6], "0.80400000000000000");
+  EXPECT_EQ(full[7], "certified");
+  EXPECT_EQ(full[10], "0.86400000000000000");
+  EXPECT_EQ(full[11], "certified");
+  EXPECT_EQ(CsvRow(dir / "b.csv", "kuai-alajaji-takahara")[6],
+            "0.72100000000000000");
+  fs::remove_all(dir);
+}
+
+TEST(SharpProgram, FullProgramOptionsAreChecked) {
+  const fs::path dir = ExampleDir("full_options");
+  for (const char* args : {"12 3 --time-limit 5", "12 3 --full --time-limit 0",
+                           "12 3 --full --time-limit x",
+                           "12 3 --full --tolerance 0.1", "61 1 --full"}) {
+    const CommandRun run = RunBinary(dir, args);
+    EXPECT_EQ(run.status, kExitUsage) << args;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args;
+  }
+  // Inconsistent data are refused as without --full.
+  EXPECT_EQ(RunBinary(dir, "4 3 --full").status, kExitInconsistent);
+  fs::remove_all(dir);
 }
 
 TEST(SharpProgram, AnEarlierCsvFileStaysWhenNoBoundsAreWritten) {

@@ -1,0 +1,363 @@
+#include "sharp/full_program.h"
+
+#include <ClpSimplex.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace unionbound {
+namespace {
+
+using Mask = uint64_t;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kArtificialCost = 1e4;  // keeps every master feasible
+constexpr double kPricingTolerance = 1e-9;
+constexpr size_t kColumnsPerRound = 40;
+constexpr int32_t kFloatEnumerationLimit = 20;
+
+std::vector<Mask> SubsetMasks(const SubsetList& subsets) {
+  std::vector<Mask> masks(SubsetCount(subsets));
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const int32_t* e = SubsetMembers(subsets, u);
+    for (size_t k = 0; k < SubsetSize(subsets, u); ++k) {
+      masks[u] |= Mask{1} << (e[k] - 1);
+    }
+  }
+  return masks;
+}
+
+// Cost of an atom for the sense: P(union) counts every atom but the empty
+// one; the upper bound minimises its negative.
+double AtomCost(Mask atom, bool upper) {
+  if (atom == 0) return 0.0;
+  return upper ? -1.0 : 1.0;
+}
+
+// F[a] = sum of values[u] over the data subsets inside a, for every atom.
+template <typename T>
+std::vector<T> SubsetSums(const std::vector<Mask>& masks,
+                          const std::vector<T>& values, int32_t n) {
+  std::vector<T> f(size_t{1} << n, T(0));
+  for (size_t u = 0; u < masks.size(); ++u) f[masks[u]] += values[u];
+  for (int32_t i = 0; i < n; ++i) {
+    const Mask bit = Mask{1} << i;
+    for (Mask a = 0; a < (Mask{1} << n); ++a) {
+      if (a & bit) f[a] += f[a ^ bit];
+    }
+  }
+  return f;
+}
+
+// The restricted master: one row for the total and one per data subset,
+// two artificial columns per row, then the atoms.
+class Master {
+ public:
+  Master(const std::vector<Mask>& masks, const RealVector& rhs, bool upper)
+      : masks_(masks), upper_(upper) {
+    const int32_t rows = static_cast<int32_t>(rhs.size());
+    model_.setLogLevel(0);
+    // Tight tolerances: the certificate is valid whatever they are, but the
+    // closer the duals are to optimal, the closer the certified bound.
+    model_.setPrimalTolerance(1e-10);
+    model_.setDualTolerance(1e-10);
+    model_.resize(rows, 0);
+    for (int32_t r = 0; r < rows; ++r) {
+      model_.setRowBounds(r, rhs[r], rhs[r]);
+    }
+    for (int32_t r = 0; r < rows; ++r) {
+      for (double sign : {1.0, -1.0}) {
+        model_.addColumn(1, &r, &sign, 0.0, COIN_DBL_MAX, kArtificialCost);
+      }
+    }
+  }
+
+  // Adds the atoms not in the master yet, all in one step (CLP copies its
+  // matrix on every addition).
+  void AddAtoms(const std::vector<Mask>& candidates) {
+    std::vector<CoinBigIndex> starts{0};
+    std::vector<int32_t> rows;
+    std::vector<double> costs;
+    for (Mask atom : candidates) {
+      if (!present_.insert_if_new(atom)) continue;
+      rows.push_back(0);
+      for (size_t u = 0; u < masks_.size(); ++u) {
+        if ((masks_[u] & ~atom) == 0) {
+          rows.push_back(static_cast<int32_t>(u + 1));
+        }
+      }
+      starts.push_back(static_cast<CoinBigIndex>(rows.size()));
+      costs.push_back(AtomCost(atom, upper_));
+      atoms_.push_back(atom);
+    }
+    const int32_t added = static_cast<int32_t>(costs.size());
+    if (added == 0) return;
+    const std::vector<double> ones(rows.size(), 1.0);
+    const std::vector<double> lower(added, 0.0);
+    const std::vector<double> upper(added, COIN_DBL_MAX);
+    model_.addColumns(added, lower.data(), upper.data(), costs.data(),
+                      starts.data(), rows.data(), ones.data());
+  }
+
+  // From the previous basis; the dual simplex method took fewer pivots
+  // than the primal one on these degenerate programs.
+  void Solve() { model_.dual(); }
+
+  double Objective() const { return model_.objectiveValue(); }
+  RealVector Duals() const {
+    const double* y = model_.dualRowSolution();
+    return RealVector(y, y + model_.numberRows());
+  }
+  int32_t AtomCount() const { return static_cast<int32_t>(atoms_.size()); }
+  const std::vector<Mask>& Atoms() const { return atoms_; }
+
+ private:
+  // A small open-addressing set would do; a sorted vector keeps it simple.
+  struct AtomSet {
+    std::vector<Mask> sorted;
+    bool insert_if_new(Mask a) {
+      auto it = std::lower_bound(sorted.begin(), sorted.end(), a);
+      if (it != sorted.end() && *it == a) return false;
+      sorted.insert(it, a);
+      return true;
+    }
+  };
+  const std::vector<Mask>& masks_;
+  const bool upper_;
+  ClpSimplex model_;
+  AtomSet present_;
+  std::vector<Mask> atoms_;
+};
+
+// y . (column of atom) for the data subsets inside it, with the total.
+double DualSum(const std::vector<Mask>& masks, const RealVector& y, Mask atom) {
+  double sum = y[0];
+  for (size_t u = 0; u < masks.size(); ++u) {
+    if ((masks[u] & ~atom) == 0) sum += y[u + 1];
+  }
+  return sum;
+}
+
+double ReducedCost(const std::vector<Mask>& masks, const RealVector& y,
+                   Mask atom, bool upper) {
+  return AtomCost(atom, upper) - DualSum(masks, y, atom);
+}
+
+// Atoms of the most negative reduced cost, every atom priced.
+// *least is the least reduced cost found.
+std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
+                                const RealVector& y, int32_t n, bool upper,
+                                double* least) {
+  const std::vector<double> f =
+      SubsetSums(masks, RealVector(y.begin() + 1, y.end()), n);
+  std::vector<std::pair<double, Mask>> negative;
+  for (Mask a = 0; a < f.size(); ++a) {
+    const double rc = AtomCost(a, upper) - y[0] - f[a];
+    *least = a == 0 ? rc : std::min(*least, rc);
+    if (rc < -kPricingTolerance) negative.push_back({rc, a});
+  }
+  if (negative.size() > kColumnsPerRound) {
+    std::nth_element(negative.begin(), negative.begin() + kColumnsPerRound,
+                     negative.end());
+    negative.resize(kColumnsPerRound);
+  }
+  std::vector<Mask> found;
+  for (const auto& [rc, a] : negative) found.push_back(a);
+  return found;
+}
+
+// Local search: from each start, flip the bit that lowers the reduced cost
+// most until none does.
+std::vector<Mask> PriceByLocalSearch(const std::vector<Mask>& masks,
+                                     const RealVector& y, int32_t n, bool upper,
+                                     const std::vector<Mask>& starts) {
+  std::vector<Mask> found;
+  for (Mask atom : starts) {
+    double rc = ReducedCost(masks, y, atom, upper);
+    for (int32_t steps = 0; steps < 4 * n; ++steps) {
+      Mask best = atom;
+      double bestRc = rc;
+      for (int32_t i = 0; i < n; ++i) {
+        const Mask next = atom ^ (Mask{1} << i);
+        const double nextRc = ReducedCost(masks, y, next, upper);
+        if (nextRc < bestRc) {
+          best = next;
+          bestRc = nextRc;
+        }
+      }
+      if (best == atom) break;
+      atom = best;
+      rc = bestRc;
+    }
+    if (rc < -kPricingTolerance) found.push_back(atom);
+    if (found.size() >= kColumnsPerRound) break;
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
+// Where local search starts: the atoms added last and the data's own
+// subsets, a bounded number of them.
+std::vector<Mask> Starts(const Master& master, const std::vector<Mask>& masks) {
+  constexpr size_t kStarts = 64;
+  const std::vector<Mask>& atoms = master.Atoms();
+  std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), kStarts / 2),
+                           atoms.end());
+  const size_t step = std::max<size_t>(1, masks.size() / (kStarts / 2));
+  for (size_t u = 0; u < masks.size(); u += step) starts.push_back(masks[u]);
+  return starts;
+}
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
+                       const std::vector<Mask>& masks, int32_t n, bool upper,
+                       double timeLimit, const FullOptions& options) {
+  const auto start = Clock::now();
+  RealVector rhs{1.0};
+  for (size_t u = 0; u < masks.size(); ++u) {
+    rhs.push_back(RoundNearest(ValueOf(data, u)));
+  }
+  Master master(masks, rhs, upper);
+  std::vector<Mask> initial{0, (Mask{1} << n) - 1};
+  initial.insert(initial.end(), masks.begin(), masks.end());
+  master.AddAtoms(initial);
+  FullBound bound;
+  RealVector y;
+  // The duals whose Lagrangian bound b . y + least reduced cost was best in
+  // floating point: where the time limit stops the pricing early, they
+  // usually certify more than the last ones.
+  RealVector bestY;
+  double bestValue = -HUGE_VAL;
+  for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
+    master.Solve();
+    y = master.Duals();
+    if (options.progress) {
+      options.progress(upper ? "upper" : "lower", bound.rounds,
+                       master.AtomCount());
+    }
+    // Local search finds varied atoms cheaply; enumeration proves there
+    // are none left, or finds the ones the search missed.
+    std::vector<Mask> found =
+        PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
+    if (found.empty() && n <= kFloatEnumerationLimit) {
+      double least = 0.0;
+      found = PriceAllAtoms(masks, y, n, upper, &least);
+      double value = least;
+      for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
+      if (value > bestValue) {
+        bestValue = value;
+        bestY = y;
+      }
+    }
+    if (found.empty()) {
+      bound.converged = true;
+      break;
+    }
+    master.AddAtoms(found);
+    if (timeLimit > 0 && SecondsSince(start) > timeLimit) break;
+  }
+  bound.atoms = master.AtomCount();
+  Rational certified =
+      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced);
+  if (!bound.converged && !bestY.empty()) {
+    bool exact = false;
+    const Rational best =
+        CertifiedFullBound(data, subsets, n, upper, bestY, &exact);
+    if (upper ? best < certified : best > certified) certified = best;
+  }
+  bound.exact = certified;
+  const double masterValue = upper ? -master.Objective() : master.Objective();
+  bound.masterGap = std::fabs(masterValue - certified.get_d());
+  bound.computed = true;
+  return bound;
+}
+
+// The largest bits such that every sum of rounded duals fits in int64.
+int32_t DualBits(const RealVector& y) {
+  double total = 1.0;
+  for (double v : y) total += std::fabs(v);
+  const int32_t magnitude = static_cast<int32_t>(std::ceil(std::log2(total)));
+  return std::max(0, std::min(50, 60 - magnitude));
+}
+
+}  // namespace
+
+Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
+                            int32_t n, bool upper, const RealVector& y,
+                            bool* exactAtoms) {
+  const std::vector<Mask> masks = SubsetMasks(subsets);
+  // Any duals give a valid bound; ones that are not finite or too large for
+  // 64-bit sums are replaced by 0 (the bounds 0 and 1).
+  RealVector usable = y;
+  double total = 0.0;
+  for (double v : usable) total += std::fabs(v);
+  if (!std::isfinite(total) || total > 0x1p59) {
+    usable.assign(y.size(), 0.0);
+  }
+  const int32_t bits = DualBits(usable);
+  const double unit = std::ldexp(1.0, bits);
+  // Y = y rounded to multiples of 2^-bits, as integers.
+  std::vector<int64_t> rounded(y.size());
+  for (size_t r = 0; r < y.size(); ++r) {
+    rounded[r] = static_cast<int64_t>(std::llround(usable[r] * unit));
+  }
+  const int64_t one = int64_t{1} << bits;
+  // The least reduced cost (in units of 2^-bits) over all atoms: exact by
+  // enumeration, or a lower bound from the positive duals.
+  int64_t least = 0;
+  *exactAtoms = n <= kFullExactPricingLimit;
+  if (*exactAtoms) {
+    const std::vector<int64_t> f = SubsetSums(
+        masks, std::vector<int64_t>(rounded.begin() + 1, rounded.end()), n);
+    least = -rounded[0] - f[0];
+    for (Mask a = 1; a < f.size(); ++a) {
+      least = std::min(least, (upper ? -one : one) - rounded[0] - f[a]);
+    }
+  } else {
+    int64_t positive = 0;
+    for (size_t r = 1; r < rounded.size(); ++r) {
+      positive += std::max<int64_t>(0, rounded[r]);
+    }
+    least = (upper ? -one : 0) - rounded[0] - positive;
+  }
+  // b . Y + least, exactly, with the data as typed.
+  mpz_class dot = 0;
+  for (size_t u = 0; u < masks.size(); ++u) {
+    dot += data.scaled[u] * mpz_class(static_cast<long>(rounded[u + 1]));
+  }
+  Rational value(dot, data.scale * (mpz_class(1) << bits));
+  value.canonicalize();
+  value += Rational(static_cast<long>(rounded[0]) + least) /
+           Rational(mpz_class(1) << bits);
+  return upper ? Rational(-value) : value;
+}
+
+FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
+                            int32_t n, int32_t m, const FullOptions& options) {
+  (void)m;
+  const auto start = Clock::now();
+  FullResult result;
+  if (n < 1 || n > kFullMaxEvents) return result;
+  const std::vector<Mask> masks = SubsetMasks(subsets);
+  // Beyond exact enumeration the bounds stay partial however long the
+  // pricing runs, so it gets a limit of its own.
+  const double limit = options.timeLimit > 0 || n <= kFullExactPricingLimit
+                           ? options.timeLimit
+                           : kFullDefaultLimitBeyondEnumeration;
+  const double half = limit / 2;
+  result.lower = SolveOneSide(data, subsets, masks, n, false, half, options);
+  const double left =
+      limit > 0 ? std::max(1e-3, limit - SecondsSince(start)) : 0.0;
+  result.upper = SolveOneSide(data, subsets, masks, n, true, left, options);
+  result.computed = true;
+  result.seconds = SecondsSince(start);
+  return result;
+}
+
+}  // namespace unionbound

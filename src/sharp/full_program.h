@@ -1,0 +1,77 @@
+// The full program over atoms: its variables are the probabilities of the
+// 2^n atoms (which events occur and which do not), its constraints every
+// given P(A_S), |S| <= m, and the total 1. Its lower and upper optimum of
+// P(union) are the best bounds any method can get from the data.
+//
+// Solved by column generation: a restricted master program over a growing
+// set of atoms (floating point, warm-started), and a pricing step that finds
+// atoms of negative reduced cost. The reduced cost of an atom is a
+// pseudo-Boolean polynomial of degree m in its n bits; for n <= 22 all atoms
+// are priced at once by a subset-sum transform, beyond that by local search
+// from the atoms of the data.
+//
+// Every bound is certified on the numbers as typed: the duals are rounded to
+// a fixed denominator, the most negative reduced cost over all atoms is
+// found in exact integer arithmetic (or bounded from below rigorously where
+// n is too large to enumerate), and the bound is exact data times dual
+// shifted by it, so it holds whatever the floating-point solver did.
+#ifndef UNIONBOUND_SHARP_FULL_PROGRAM_H_
+#define UNIONBOUND_SHARP_FULL_PROGRAM_H_
+
+#include <cstdint>
+#include <functional>
+
+#include "sharp/exact_arithmetic.h"
+#include "sharp/exact_data.h"
+#include "sharp/subset_list.h"
+
+namespace unionbound {
+
+// Atoms are enumerated exactly up to this many events.
+inline constexpr int32_t kFullExactPricingLimit = 22;
+inline constexpr int32_t kFullMaxEvents = 60;
+// Seconds allowed without --time-limit where atoms are not enumerated.
+inline constexpr double kFullDefaultLimitBeyondEnumeration = 60.0;
+
+struct FullOptions {
+  double timeLimit = 0.0;  // seconds per bound; 0: none
+  int32_t maxRounds = 10000;
+  std::function<void(const char*, int32_t, int32_t)> progress;  // side,
+                                                                // round, atoms
+};
+
+// A rigorous bound. It is not claimed optimal: the floating-point master's
+// optimum is only an estimate of how far the optimum may lie.
+struct FullBound {
+  bool computed = false;
+  Rational exact;  // the certified bound, before clipping to [0, 1]
+  bool allAtomsPriced = false;  // the shift came from every atom exactly
+  bool converged = false;       // pricing found no improving atom
+  double masterGap = 0.0;  // |master optimum - certified bound|, an estimate
+  int32_t rounds = 0;
+  int32_t atoms = 0;
+};
+
+struct FullResult {
+  bool computed = false;
+  FullBound lower;
+  FullBound upper;
+  double seconds = 0.0;
+};
+
+// Certified bound of min (lower) or max (upper) P(union) from duals y
+// (y[0] for the total, y[1 + u] for subset u): the exact value
+// b . Y + min over atoms of the reduced cost, with Y = y rounded to
+// multiples of 2^-bits. exactAtoms tells whether that minimum was found by
+// enumerating all atoms (n <= kFullExactPricingLimit) or only bounded.
+Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
+                            int32_t n, bool upper, const RealVector& y,
+                            bool* exactAtoms);
+
+// Both bounds; n <= kFullMaxEvents.
+FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
+                            int32_t n, int32_t m, const FullOptions& options);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_SHARP_FULL_PROGRAM_H_

@@ -1,0 +1,130 @@
+// The full program over atoms: column generation against the program with
+// every atom, validity on generated systems, and the certificate's
+// independence from the duals it is given.
+#include "sharp/full_program.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "reference/dense_atom_program.h"
+#include "sharp/classical_bounds.h"
+#include "sharp/subset_list.h"
+#include "sharp_test_util.h"
+
+namespace unionbound {
+namespace {
+
+// Generated probabilities are the doubles nearest to the model's, so a
+// bound may miss the truth by rounding only.
+constexpr double kSlack = 1e-9;
+
+FullResult Full(const GeneratedSystem& s, double timeLimit = 0.0) {
+  FullOptions options;
+  options.timeLimit = timeLimit;
+  return SolveFullProgram(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n,
+                          s.m, options);
+}
+
+double Lower(const FullResult& r) { return r.lower.exact.get_d(); }
+double Upper(const FullResult& r) { return r.upper.exact.get_d(); }
+
+TEST(FullProgram, ColumnGenerationReachesTheProgramOverAllAtoms) {
+  for (EventFamily family : AllFamilies()) {
+    for (int32_t m : {1, 2, 3}) {
+      for (int32_t n : {4, 8}) {
+        const GeneratedSystem s = Generate(family, n, m, 11);
+        const FullResult r = Full(s);
+        ASSERT_TRUE(r.computed) << s.name;
+        EXPECT_TRUE(r.lower.converged && r.lower.allAtomsPriced) << s.name;
+        EXPECT_TRUE(r.upper.converged && r.upper.allAtomsPriced) << s.name;
+        EXPECT_NEAR(Lower(r), DenseAtomOptimum(s.subsets, s.p, n, false), 1e-8)
+            << s.name;
+        EXPECT_NEAR(Upper(r), DenseAtomOptimum(s.subsets, s.p, n, true), 1e-8)
+            << s.name;
+      }
+    }
+  }
+}
+
+TEST(FullProgram, ContainsTheUnionAndIsNeverLooserThanTheOtherBounds) {
+  for (EventFamily family : AllFamilies()) {
+    for (int32_t m : {2, 3}) {
+      const GeneratedSystem s = Generate(family, 10, m, 5);
+      const FullResult r = Full(s);
+      EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
+      EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
+      const SharpAnalysis a = Analyse(s.p, s.n, s.m, true);
+      ASSERT_GE(a.bestLower, 0) << s.name;
+      EXPECT_GE(Lower(r),
+                a.bivariate[a.bestLower].interval.lower.bound - kSlack)
+          << s.name;
+      EXPECT_LE(Upper(r),
+                a.bivariate[a.bestUpper].interval.upper.bound + kSlack)
+          << s.name;
+      const ClassicalBounds c = ComputeClassicalBounds(
+          ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n, s.m);
+      EXPECT_LE(c.kuaiAlajajiTakahara.get_d(), Lower(r) + kSlack) << s.name;
+      EXPECT_GE(c.hunterWorsley.get_d(), Upper(r) - kSlack) << s.name;
+    }
+  }
+}
+
+TEST(FullProgram, CertificateShiftsAPerturbedDualBackToAValidBound) {
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 8, 2, 3);
+  const ExactData data = ExactDataFromDoubles(s.p);
+  const SubsetList subsets = AllSubsets(s.n, s.m);
+  const double truth = s.unionProbability;
+  // A dual that claims more than is true: 0.5 on the total row and on each
+  // single. Taken at face value b . y exceeds the union probability.
+  RealVector y(SubsetCount(subsets) + 1, 0.0);
+  y[0] = 0.5;
+  double faceValue = y[0];
+  for (int32_t i = 1; i <= s.n; ++i) {
+    y[i] = 0.5;
+    faceValue += 0.5 * s.p[i - 1];
+  }
+  ASSERT_GT(faceValue, truth);
+  bool exact = false;
+  const Rational lower =
+      CertifiedFullBound(data, subsets, s.n, false, y, &exact);
+  EXPECT_TRUE(exact);
+  EXPECT_LE(lower.get_d(), truth + kSlack);
+  const Rational upper = CertifiedFullBound(data, subsets, s.n, true,
+                                            RealVector(y.size(), 0.0), &exact);
+  EXPECT_GE(upper.get_d(), truth - kSlack);
+  // Duals that are not finite still give valid bounds.
+  RealVector broken(y.size(), 0.0);
+  broken[1] = std::nan("");
+  EXPECT_LE(
+      CertifiedFullBound(data, subsets, s.n, false, broken, &exact).get_d(),
+      truth);
+  EXPECT_GE(
+      CertifiedFullBound(data, subsets, s.n, true, broken, &exact).get_d(),
+      truth);
+  // Moving a dual of the optimum away makes the certified bound worse.
+  const FullResult r = Full(s);
+  EXPECT_GT(Lower(r), lower.get_d());
+}
+
+TEST(FullProgram, BeyondEnumerationTheShiftIsOnlyBounded) {
+  const GeneratedSystem s = Generate(EventFamily::kCommonShock, 24, 2, 9);
+  const FullResult r = Full(s, 0.5);
+  ASSERT_TRUE(r.computed);
+  EXPECT_LE(Lower(r), s.unionProbability + kSlack);
+  EXPECT_GE(Upper(r), s.unionProbability - kSlack);
+  EXPECT_FALSE(r.lower.allAtomsPriced);
+}
+
+TEST(FullProgram, TimeLimitGivesValidBounds) {
+  for (EventFamily family : AllFamilies()) {
+    const GeneratedSystem s = Generate(family, 16, 3, 21);
+    const FullResult r = Full(s, 1e-3);
+    ASSERT_TRUE(r.computed) << s.name;
+    EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
+    EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
+  }
+}
+
+}  // namespace
+}  // namespace unionbound
