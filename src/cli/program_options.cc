@@ -9,18 +9,53 @@ namespace unionbound {
 
 namespace {
 
+// unionbound-sharp's own options; their values are checked by it.
+void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
+  app->add_option("--csv", options->csv,
+                  "Also write all bounds to the CSV file OUT")
+      ->type_name("OUT");
+  app->add_option("--tolerance", options->tolerance,
+                  "Bounds for every consistent assignment within T of every "
+                  "number (T a decimal, at least the epsilon of the data)")
+      ->type_name("T");
+  app->add_option("--l", options->lRange,
+                  "Only the lengths l from LO to HI (or a single L)")
+      ->type_name("LO..HI");
+  app->add_flag("--verbose", options->verbose,
+                "Every finding of the data check, and the work per program");
+  app->add_flag("--full", options->full,
+                "Also the full program over all 2^N atoms (every given "
+                "number on its own), by column generation; N <= 60, data as "
+                "typed");
+  app->add_option("--time-limit", options->timeLimit,
+                  "Stop the full program after about S seconds with the best "
+                  "certified bounds so far (beyond 22 events 60 s unless "
+                  "given)")
+      ->type_name("S");
+  app->add_option("sizes", options->positional,
+                  "N M [FILE]: the same as -n N -m M -i FILE")
+      ->type_name("N M [FILE]");
+}
+
 // The options of the set, bound to *options. CLI11 reports its findings by
 // exceptions; ParseProgramOptions turns them into an action.
 void DefineOptions(const OptionSet& set, CLI::App* app,
                    ProgramOptions* options) {
   app->set_version_flag("--version", VersionLine(set.program),
                         "Print the version and exit");
-  app->add_option("-n", options->n, "Number of events (no dialogue)")
-      ->type_name("N");
-  app->add_option("-m", options->m,
-                  "Maximum order of the known intersections, odd (no "
-                  "dialogue)")
-      ->type_name("M");
+  if (set.sharpOptions) {
+    app->add_option("-n", options->n, "Number of events")->type_name("N");
+    app->add_option("-m", options->m,
+                    "Maximum order of the known intersections")
+        ->type_name("M");
+  } else {
+    app->add_option("-n", options->n, "Number of events (no dialogue)")
+        ->type_name("N");
+    app->add_option("-m", options->m,
+                    "Maximum order of the known intersections, odd (no "
+                    "dialogue)")
+        ->type_name("M");
+  }
   app->add_option("-i,--input", options->input,
                   "Probability file (default prob.txt); - reads standard "
                   "input")
@@ -38,6 +73,7 @@ void DefineOptions(const OptionSet& set, CLI::App* app,
   if (set.perLOption) {
     app->add_flag("--per-l", options->perL, "Also give one row per l");
   }
+  if (set.sharpOptions) DefineSharpOptions(app, options);
 }
 
 void Configure(const OptionSet& set, CLI::App* app) {
@@ -83,6 +119,25 @@ ParsedOptions ParseProgramOptions(const OptionSet& set,
     parsed.text = set.program + ": " + OneLine(error.what()) + " (see " +
                   set.program + " --help)\n";
     return parsed;
+  }
+  ProgramOptions& o = parsed.options;
+  if (set.sharpOptions) {
+    o.hasTolerance = app.count("--tolerance") > 0;
+    o.hasLRange = app.count("--l") > 0;
+    o.hasTimeLimit = app.count("--time-limit") > 0;
+    if (!o.positional.empty() && (app.count("-n") > 0 || app.count("-m") > 0 ||
+                                  app.count("--input") > 0)) {
+      parsed.action = OptionAction::kRefuse;
+      parsed.text = set.program +
+                    ": give the sizes either as N M [FILE] or as -n N -m M "
+                    "[-i FILE] (see " +
+                    set.program + " --help)\n";
+      return parsed;
+    }
+    if (!o.positional.empty()) {
+      o.scripted = true;
+      return parsed;
+    }
   }
   // The sizes come together, and every other option belongs to a run
   // without the dialogue.

@@ -20,6 +20,10 @@ struct OptionSet {
   std::string footer;       // last paragraph of --help
   bool reportOption;        // -o REPORT
   bool perLOption;          // --per-l
+  // unionbound-sharp's own options (--csv, --tolerance, --l, --verbose,
+  // --full, --time-limit) and its positional form N M [FILE] in place of
+  // -n and -m.
+  bool sharpOptions = false;
 };
 
 inline constexpr const char* kStandardStream = "-";
@@ -33,6 +37,18 @@ struct ProgramOptions {
   std::string json;                   // empty: none; "-" is standard output
   bool quiet = false;                 // print errors only
   bool perL = false;
+  // With OptionSet::sharpOptions: the values as given, checked by the
+  // program.
+  std::vector<std::string> positional;  // N M [FILE]
+  std::string csv;                      // empty: none
+  bool hasTolerance = false;
+  std::string tolerance;
+  bool hasLRange = false;
+  std::string lRange;  // LO..HI or L
+  bool verbose = false;
+  bool full = false;
+  bool hasTimeLimit = false;
+  std::string timeLimit;
 };
 
 enum class OptionAction {
@@ -48,7 +64,8 @@ struct ParsedOptions {
 };
 
 // args without the program name. No arguments at all is a run that is not
-// scripted; any other option needs -n and -m.
+// scripted; any other option needs -n and -m (or, with sharpOptions, the
+// positional N M).
 ParsedOptions ParseProgramOptions(const OptionSet& set,
                                   const std::vector<std::string>& args);
 

@@ -107,6 +107,44 @@ TEST(ProgramOptions, OptionsOfferedPerProgram) {
       ParseProgramOptions(sharp, {"-n", "12", "-m", "3", "-o", "r"}).action,
       OptionAction::kRefuse);
   EXPECT_EQ(HelpText(sharp).find("REPORT"), std::string::npos);
+  EXPECT_EQ(Parse({"-n", "12", "-m", "3", "--csv", "b.csv"}).action,
+            OptionAction::kRefuse);
+}
+
+TEST(ProgramOptions, SharpOptionsKeepTheirValuesAsGivenAndTakePositionals) {
+  OptionSet sharp{"unionbound-sharp", "Sharp bounds.", "", false, true};
+  sharp.sharpOptions = true;
+  const ParsedOptions given = ParseProgramOptions(
+      sharp, {"12", "3", "p.txt", "--csv", "b.csv", "--tolerance=1e-9", "--l",
+              "4..6", "--verbose", "--full", "--time-limit", "5"});
+  ASSERT_EQ(given.action, OptionAction::kRun) << given.text;
+  const ProgramOptions& o = given.options;
+  EXPECT_TRUE(o.scripted);
+  EXPECT_EQ(o.positional, (std::vector<std::string>{"12", "3", "p.txt"}));
+  EXPECT_EQ(o.csv, "b.csv");
+  EXPECT_TRUE(o.hasTolerance);
+  EXPECT_EQ(o.tolerance, "1e-9");
+  EXPECT_TRUE(o.hasLRange);
+  EXPECT_EQ(o.lRange, "4..6");
+  EXPECT_TRUE(o.verbose);
+  EXPECT_TRUE(o.full);
+  EXPECT_TRUE(o.hasTimeLimit);
+  EXPECT_EQ(o.timeLimit, "5");
+
+  const ParsedOptions shared =
+      ParseProgramOptions(sharp, {"-n", "12", "-m", "3"});
+  ASSERT_EQ(shared.action, OptionAction::kRun);
+  EXPECT_TRUE(shared.options.positional.empty());
+  EXPECT_FALSE(shared.options.hasTolerance);
+  EXPECT_FALSE(shared.options.hasLRange);
+
+  // One way to give the sizes, not both.
+  const ParsedOptions mixed =
+      ParseProgramOptions(sharp, {"12", "3", "-n", "12", "-m", "3"});
+  EXPECT_EQ(mixed.action, OptionAction::kRefuse);
+  EXPECT_EQ(mixed.text.find('\n'), mixed.text.size() - 1);
+  EXPECT_EQ(ParseProgramOptions(sharp, {"--verbose"}).action,
+            OptionAction::kRefuse);
 }
 
 }  // namespace
