@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/program_options.h"
 #include "sharp/sharp_command.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args[0] == "--version") {
-    std::cout << unionbound::VersionLine("unionbound-sharp") << std::endl;
-    return 0;
-  }
   return unionbound::RunSharpCommand(args, std::cout, std::cerr,
                                      isatty(STDERR_FILENO) == 1);
 }

@@ -12,12 +12,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/program_options.h"
 #include "input/extract_doubles.h"
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/exact_data.h"
 #include "sharp/full_program.h"
 #include "sharp/sharp_analysis.h"
+#include "sharp/sharp_json.h"
 #include "sharp/sharp_report.h"
 
 namespace unionbound {
@@ -40,7 +42,7 @@ bool ParseInt(const std::string& text, int32_t* value) {
 }
 
 ParsedCommandLine Fail(const std::string& error) {
-  return {false, error, SharpOptions()};
+  return {false, error, SharpOptions(), ""};
 }
 
 ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
@@ -73,16 +75,16 @@ std::string TokenAfter(const std::string& path, int32_t numbersRead) {
   return token;
 }
 
-// The CSV file, opened for appending before anything is read or computed,
-// so that a path that cannot be written costs nothing, and emptied only when
-// the bounds are written: a run that ends early leaves an earlier file as it
-// was and removes a file it created.
-class CsvOutput {
+// An output file (the CSV or the JSON file), opened for appending before
+// anything is read or computed, so that a path that cannot be written costs
+// nothing, and emptied only when the bounds are written: a run that ends early
+// leaves an earlier file as it was and removes a file it created.
+class ReplacedFile {
  public:
-  CsvOutput() = default;
-  CsvOutput(const CsvOutput&) = delete;
-  CsvOutput& operator=(const CsvOutput&) = delete;
-  ~CsvOutput() {
+  ReplacedFile() = default;
+  ReplacedFile(const ReplacedFile&) = delete;
+  ReplacedFile& operator=(const ReplacedFile&) = delete;
+  ~ReplacedFile() {
     if (file_ == nullptr) return;
     std::fclose(file_);
     if (!existed_) std::remove(path_.c_str());
@@ -116,10 +118,51 @@ class CsvOutput {
   std::FILE* file_ = nullptr;
 };
 
+// Standard input copied whole to a temporary file, removed again at the end.
+class StandardInputCopy {
+ public:
+  StandardInputCopy() = default;
+  StandardInputCopy(const StandardInputCopy&) = delete;
+  StandardInputCopy& operator=(const StandardInputCopy&) = delete;
+  ~StandardInputCopy() {
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+
+  bool Make() {
+    std::error_code error;
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path(error);
+    if (error) return false;
+    std::string name = (dir / "unionbound-sharp-XXXXXX").string();
+    const int fd = mkstemp(name.data());
+    if (fd < 0) return false;
+    path_ = name;
+    std::FILE* const file = fdopen(fd, "w");
+    if (file == nullptr) {
+      close(fd);
+      return false;
+    }
+    char buffer[1 << 16];
+    bool ok = true;
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+      ok = ok && std::fwrite(buffer, 1, got, file) == got;
+    }
+    ok = ok && !std::ferror(stdin);
+    return std::fclose(file) == 0 && ok;
+  }
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // One line on err when the file cannot give the numbers n and m ask for;
 // false then.
+// path is the file read, o.file its name in messages.
 bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
-                           std::ostream& err) {
+                           const std::string& path, std::ostream& err) {
   if (!read.opened) {
     err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
     return false;
@@ -131,8 +174,8 @@ bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
   switch (read.stop) {
     case ReadStop::kNotANumber:
       err << kProgram << ": " << Quoted(o.file) << ": number " << read.read + 1
-          << " is not a number: " << Quoted(TokenAfter(o.file, read.read))
-          << " (" << need << " numbers)\n";
+          << " is not a number: " << Quoted(TokenAfter(path, read.read)) << " ("
+          << need << " numbers)\n";
       break;
     case ReadStop::kReadError:
       err << kProgram << ": cannot read " << Quoted(o.file) << "\n";
@@ -206,27 +249,6 @@ ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   return parsed;
 }
 
-// The value of an option given as "--name VALUE" or "--name=VALUE"; false
-// when args[*i] is not that option. *i moves past a separate value.
-bool OptionValue(const std::vector<std::string>& args, const std::string& name,
-                 size_t* i, std::string* value, std::string* error) {
-  const std::string& a = args[*i];
-  if (a == name) {
-    if (*i + 1 >= args.size()) {
-      *error = name + " needs a value";
-    } else {
-      *value = args[++*i];
-    }
-    return true;
-  }
-  if (a.rfind(name + "=", 0) == 0) {
-    *value = a.substr(name.size() + 1);
-    if (value->empty()) *error = name + " needs a value";
-    return true;
-  }
-  return false;
-}
-
 // A progress line on standard error, rewritten at most ten times a second.
 class ProgressLine {
  public:
@@ -258,104 +280,12 @@ class ProgressLine {
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-  ParsedCommandLine parsed{true, "", SharpOptions()};
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      parsed.options.help = true;
-      return parsed;
-    }
-    if (a == "--per-l") {
-      parsed.options.perL = true;
-    } else if (a == "--csv") {
-      if (i + 1 >= args.size()) return Fail("--csv needs a file name");
-      parsed.options.csvFile = args[++i];
-    } else if (a.rfind("--csv=", 0) == 0 && a.size() > 6) {
-      parsed.options.csvFile = a.substr(6);
-    } else if (a == "--verbose") {
-      parsed.options.verbose = true;
-    } else if (a == "--full") {
-      parsed.options.full = true;
-    } else if (std::string value, error;
-               OptionValue(args, "--tolerance", &i, &value, &error)) {
-      if (!error.empty()) return Fail(error);
-      parsed.options.hasTolerance = true;
-      parsed.options.tolerance = value;
-    } else if (OptionValue(args, "--time-limit", &i, &value, &error)) {
-      if (!error.empty()) return Fail(error);
-      Rational seconds;
-      if (!ParseExactDecimal(value, &seconds) || seconds <= 0) {
-        return Fail("--time-limit needs a number of seconds > 0, not " +
-                    Quoted(value));
-      }
-      parsed.options.timeLimit = seconds.get_d();
-    } else if (OptionValue(args, "--l", &i, &value, &error)) {
-      if (!error.empty()) return Fail(error);
-      if (!ParseRange(value, &parsed.options.lFrom, &parsed.options.lTo)) {
-        return Fail("--l needs LO..HI, not " + Quoted(value));
-      }
-    } else if (a.size() > 1 && a[0] == '-' && !(a[1] >= '0' && a[1] <= '9')) {
-      return Fail("unknown option " + Quoted(a) + " (try --help)");
-    } else {
-      positional.push_back(a);
-    }
-  }
-  if (positional.size() < 2) return Fail("expected N and M (try --help)");
-  if (positional.size() > 3) {
-    return Fail("unexpected argument " + Quoted(positional[3]));
-  }
-  if (!ParseInt(positional[0], &parsed.options.n)) {
-    return Fail("N must be a whole number, not " + Quoted(positional[0]));
-  }
-  if (!ParseInt(positional[1], &parsed.options.m)) {
-    return Fail("M must be a whole number, not " + Quoted(positional[1]));
-  }
-  if (positional.size() == 3) parsed.options.file = positional[2];
-  parsed = CheckSizes(parsed);
-  if (!parsed.ok) return parsed;
-  parsed = CheckRange(parsed);
-  if (!parsed.ok) return parsed;
-  parsed = CheckFull(parsed);
-  if (!parsed.ok) return parsed;
-  return CheckTolerance(parsed);
-}
+namespace {
 
-std::string UsageText() {
-  return "Usage: unionbound-sharp N M [FILE] [--per-l] [--csv OUT] "
-         "[--tolerance T]\n"
-         "                        [--l LO..HI] [--verbose] [--full "
-         "[--time-limit S]]\n"
-         "\n"
-         "Bounds the probability that at least one of N events occurs, from "
-         "the\nprobabilities of all intersections of 1 to M of them in FILE "
-         "(default\nprob.txt, the same format and order as for unionbound). "
-         "Prints unionbound's\nbest bounds beside the sharpest bounds the "
-         "same data allow: the univariate\nmoment program (S1 .. SM) and, "
-         "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
-         "with the binomial moments unionbound uses.\n"
-         "\n"
-         "  --per-l         also print one row per subsequence length l\n"
-         "  --csv OUT       also write all bounds to the CSV file OUT\n"
-         "  --tolerance T   bounds for every consistent assignment within T "
-         "of every\n                  number (T a decimal, at least the "
-         "epsilon of the data)\n"
-         "  --l LO..HI      only the lengths l from LO to HI (or a single "
-         "L)\n"
-         "  --verbose       every finding of the data check, and the work "
-         "per program\n"
-         "  --full          also the full program over all 2^N atoms (every "
-         "given number\n                  on its own), by column "
-         "generation; N <= 60, data as typed\n"
-         "  --time-limit S  stop the full program after about S seconds with "
-         "the best\n                  certified bounds so far (beyond 22 "
-         "events "
-         "60 s unless given)\n"
-         "  --help          print this text\n"
-         "  --version       print the version\n"
-         "\n"
-         "Terms:\n"
+// The part of --help after the options: the terms of the report, the CSV
+// columns and the exit status.
+std::string SharpHelpFooter() {
+  return "Terms:\n"
          "  as typed   every number is taken as the exact decimal written in "
          "the file,\n             not as its nearest double; every guarantee "
          "holds for these numbers.\n"
@@ -403,9 +333,101 @@ std::string UsageText() {
          "solved.\n\n"
          "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
          "input, 2\ninconsistent data (the message gives epsilon), a "
-         "tolerance below epsilon,\nor a failed write to standard output or "
-         "the CSV file.\n";
+         "tolerance below epsilon,\nor a failed write to standard output, "
+         "the CSV or the JSON file.\n";
 }
+
+int RunAnalysis(const SharpOptions& o, std::ostream& out,
+                std::ostream& standardOutput, std::ostream& err,
+                bool showProgress);
+
+OptionSet SharpOptionSet() {
+  OptionSet set{kProgram, "", "", false, true};
+  set.sharpOptions = true;
+  set.description =
+      "unionbound-sharp N M [FILE] [OPTIONS]\n"
+      "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n"
+      "\n"
+      "Bounds the probability that at least one of N events occurs, from "
+      "the\nprobabilities of all intersections of 1 to M of them in FILE "
+      "(default\nprob.txt, the same format and order as for unionbound). "
+      "Prints unionbound's\nbest bounds beside the sharpest bounds the "
+      "same data allow: the univariate\nmoment program (S1 .. SM) and, "
+      "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
+      "with the binomial moments unionbound uses.";
+  set.footer = SharpHelpFooter();
+  return set;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  if (args.empty()) return Fail("expected N and M (try --help)");
+  const ParsedOptions given = ParseProgramOptions(SharpOptionSet(), args);
+  ParsedCommandLine parsed{true, "", SharpOptions(), ""};
+  if (given.action == OptionAction::kRefuse) {
+    // One line without the program name, which the caller puts in front.
+    std::string line = given.text.substr(0, given.text.find('\n'));
+    const std::string prefix = std::string(kProgram) + ": ";
+    if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
+    return Fail(line);
+  }
+  if (given.action == OptionAction::kPrintText) {
+    parsed.options.help = true;
+    parsed.printText = given.text;
+    return parsed;
+  }
+  const ProgramOptions& g = given.options;
+  SharpOptions& o = parsed.options;
+  std::string nText = g.n;
+  std::string mText = g.m;
+  o.file = g.input;
+  if (!g.positional.empty()) {
+    if (g.positional.size() < 2) return Fail("expected N and M (try --help)");
+    if (g.positional.size() > 3) {
+      return Fail("unexpected argument " + Quoted(g.positional[3]));
+    }
+    nText = g.positional[0];
+    mText = g.positional[1];
+    if (g.positional.size() == 3) o.file = g.positional[2];
+  }
+  if (!ParseInt(nText, &o.n)) {
+    return Fail("N must be a whole number, not " + Quoted(nText));
+  }
+  if (!ParseInt(mText, &o.m)) {
+    return Fail("M must be a whole number, not " + Quoted(mText));
+  }
+  o.perL = g.perL;
+  o.csvFile = g.csv;
+  o.json = g.json;
+  o.quiet = g.quiet;
+  o.verbose = g.verbose;
+  o.full = g.full;
+  if (g.hasTolerance) {
+    o.hasTolerance = true;
+    o.tolerance = g.tolerance;
+  }
+  if (g.hasTimeLimit) {
+    Rational seconds;
+    if (!ParseExactDecimal(g.timeLimit, &seconds) || seconds <= 0) {
+      return Fail("--time-limit needs a number of seconds > 0, not " +
+                  Quoted(g.timeLimit));
+    }
+    o.timeLimit = seconds.get_d();
+  }
+  if (g.hasLRange && !ParseRange(g.lRange, &o.lFrom, &o.lTo)) {
+    return Fail("--l needs LO..HI, not " + Quoted(g.lRange));
+  }
+  parsed = CheckSizes(parsed);
+  if (!parsed.ok) return parsed;
+  parsed = CheckRange(parsed);
+  if (!parsed.ok) return parsed;
+  parsed = CheckFull(parsed);
+  if (!parsed.ok) return parsed;
+  return CheckTolerance(parsed);
+}
+
+std::string UsageText() { return HelpText(SharpOptionSet()); }
 
 int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
                     std::ostream& err, bool showProgress) {
@@ -416,7 +438,7 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
   }
   const SharpOptions& o = parsed.options;
   if (o.help) {
-    out << UsageText();
+    out << parsed.printText;
     out.flush();
     if (!out) {
       err << kProgram << ": cannot write standard output\n";
@@ -424,16 +446,79 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     }
     return kExitOk;
   }
-  CsvOutput csv;
+  if (o.quiet || o.json == kStandardStream) {
+    // The report is made as usual and dropped; errors still reach err, and
+    // the JSON document standard output.
+    std::ostringstream dropped;
+    return RunAnalysis(o, dropped, out, err, showProgress);
+  }
+  return RunAnalysis(o, out, out, err, showProgress);
+}
+
+namespace {
+
+// The lines in notes go to err and into *messages, for the JSON document.
+void PassOn(std::ostringstream* notes, std::ostream& err,
+            std::vector<std::string>* messages) {
+  std::istringstream lines(notes->str());
+  for (std::string line; std::getline(lines, line);) {
+    messages->push_back(line);
+  }
+  err << notes->str();
+  notes->str("");
+}
+
+// The JSON document to standard output or to its file; false when it could
+// not be written.
+bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
+                       const SharpJsonRun& run, ReplacedFile* file,
+                       std::ostream& standardOutput) {
+  std::ostringstream document;
+  WriteSharpJson(analysis, run, document);
+  if (o.json == kStandardStream) {
+    standardOutput << document.str();
+    standardOutput.flush();
+    return static_cast<bool>(standardOutput);
+  }
+  return file->Replace(document.str());
+}
+
+// The run after the command line is understood: read, analyse, report (to
+// out), the JSON document to its file or standardOutput.
+int RunAnalysis(const SharpOptions& o, std::ostream& out,
+                std::ostream& standardOutput, std::ostream& err,
+                bool showProgress) {
+  ReplacedFile csv;
   if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
     err << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
         << std::strerror(errno) << "; nothing computed\n";
     return kExitWriteFailed;
   }
+  ReplacedFile json;
+  const bool jsonToFile = !o.json.empty() && o.json != kStandardStream;
+  if (jsonToFile && !json.Open(o.json)) {
+    err << kProgram << ": cannot write " << Quoted(o.json) << ": "
+        << std::strerror(errno) << "; nothing computed\n";
+    return kExitWriteFailed;
+  }
   const int32_t count = ProbabilityCount(o.n, o.m);
-  const ProbabilityRead read = ReadProbabilityFile(o.file, count);
-  if (!ReportUnreadableInput(read, o, err)) return kExitUsage;
-  WarnOfEntriesLeft(read, o, err);
+  // Standard input is read twice (as doubles, then as typed), so it is
+  // copied to a file first.
+  StandardInputCopy copy;
+  if (o.file == kStandardStream && !copy.Make()) {
+    err << kProgram << ": cannot copy standard input to a temporary file\n";
+    return kExitUsage;
+  }
+  const std::string path = o.file == kStandardStream ? copy.path() : o.file;
+  const ProbabilityRead read = ReadProbabilityFile(path, count);
+  if (!ReportUnreadableInput(read, o, path, err)) return kExitUsage;
+  SharpJsonRun run;
+  run.input = o.file;
+  run.numbersRead = read.read;
+  run.perL = o.perL;
+  std::ostringstream notes;
+  WarnOfEntriesLeft(read, o, notes);
+  PassOn(&notes, err, &run.messages);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
       << " probabilities from " << o.file << "\n\n";
   AnalysisOptions options;
@@ -459,7 +544,7 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     };
   }
   const SharpAnalysis analysis = AnalyseProbabilities(
-      read.p, [&] { return ReadExactFile(o.file, read.p); }, o.n, o.m, options);
+      read.p, [&] { return ReadExactFile(path, read.p); }, o.n, o.m, options);
   progress.Clear();
   err.tie(tied);
   WriteDataCheck(analysis, o.verbose, out);
@@ -469,25 +554,33 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     out.flush();
     const Consistency& c = analysis.consistency;
     if (o.hasTolerance && options.tolerance < c.epsilon) {
-      err << kProgram << ": --tolerance " << o.tolerance
-          << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
+      notes << kProgram << ": --tolerance " << o.tolerance
+            << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
     } else if (o.hasTolerance) {
-      err << kProgram << ": some program has no distribution even within "
-          << "the tolerance\n";
+      notes << kProgram << ": some program has no distribution even within "
+            << "the tolerance\n";
     } else {
-      err << kProgram
-          << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
-          << "; use --tolerance T with T >= "
-          << "epsilon\n";
+      notes << kProgram
+            << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
+            << "; use --tolerance T with T >= "
+            << "epsilon\n";
+    }
+    PassOn(&notes, err, &run.messages);
+    run.status = kExitInconsistent;
+    if (!o.json.empty() &&
+        !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+      err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     }
     return kExitInconsistent;
   }
   WriteBoundTables(analysis, o.perL, out);
   if (!analysis.method.messageLs.empty()) {
-    err << kProgram << ": note: unionbound's procedures wrote numeric-library "
-        << "messages (not shown) for l =";
-    for (int32_t l : analysis.method.messageLs) err << " " << l;
-    err << "\n";
+    notes << kProgram
+          << ": note: unionbound's procedures wrote numeric-library "
+          << "messages (not shown) for l =";
+    for (int32_t l : analysis.method.messageLs) notes << " " << l;
+    notes << "\n";
+    PassOn(&notes, err, &run.messages);
   }
   out.flush();
   if (!out) {
@@ -502,7 +595,14 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
       return kExitWriteFailed;
     }
   }
+  if (!o.json.empty() &&
+      !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+    err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
+    return kExitWriteFailed;
+  }
   return kExitOk;
 }
+
+}  // namespace
 
 }  // namespace unionbound

@@ -1,6 +1,7 @@
-// The command line of unionbound-sharp: unionbound-sharp N M [FILE]
-// [--per-l] [--csv FILE] [--tolerance T] [--l LO..HI] [--verbose]
-// [--full [--time-limit S]] [--help].
+// The command line of unionbound-sharp, in the grammar it shares with
+// unionbound: unionbound-sharp (N M [FILE] | -n N -m M [-i FILE])
+// [--json FILE] [--quiet] [--per-l] [--csv FILE] [--tolerance T]
+// [--l LO..HI] [--verbose] [--full [--time-limit S]] [--help] [--version].
 // Exit status 0 on success, 1 for a bad command line or unreadable input, 2
 // when the data are inconsistent or a write to standard output or to the CSV
 // file fails.
@@ -27,13 +28,16 @@ struct SharpOptions {
   bool verbose = false;
   bool full = false;       // --full: the program over all atoms
   double timeLimit = 0.0;  // --time-limit S for it; 0: none
-  bool help = false;
+  std::string json;        // empty: none; "-" is standard output
+  bool quiet = false;      // print errors only
+  bool help = false;  // --help or --version: print ParsedCommandLine::printText
 };
 
 struct ParsedCommandLine {
   bool ok;
   std::string error;  // one line, when not ok
   SharpOptions options;
+  std::string printText;  // --help or --version: the text to print
 };
 
 inline constexpr int kExitOk = 0;

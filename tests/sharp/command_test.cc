@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/program_options.h"
 #include "sharp/sharp_command.h"
 #include "sharp_test_util.h"
 
@@ -115,8 +116,69 @@ TEST(SharpCommandLine, RejectsBadArgumentsWithOneLineAndStatusOne) {
   }
   const CommandRun help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, kExitOk);
-  EXPECT_NE(help.out.find("Usage: unionbound-sharp N M [FILE]"),
-            std::string::npos);
+  EXPECT_EQ(help.out.rfind("unionbound-sharp N M [FILE] [OPTIONS]\n"
+                           "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n",
+                           0),
+            0u);
+  for (const char* option : {"--csv", "--json", "--quiet", "--time-limit"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_NE(help.out.find("Exit status: 0"), std::string::npos);
+}
+
+TEST(SharpCommandLine, TakesTheSharedGrammarAsWellAsThePositionalForm) {
+  ParsedCommandLine p = ParseCommandLine(
+      {"-n", "10", "-m", "2", "-i", "data.txt", "--per-l", "--csv=o.csv"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.n, 10);
+  EXPECT_EQ(p.options.m, 2);
+  EXPECT_EQ(p.options.file, "data.txt");
+  EXPECT_TRUE(p.options.perL);
+  EXPECT_EQ(p.options.csvFile, "o.csv");
+  EXPECT_FALSE(p.options.quiet);
+
+  p = ParseCommandLine({"-n12", "-m3", "--quiet", "--l", "4..6", "--tolerance",
+                        "1e-9", "--verbose"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.file, "prob.txt");
+  EXPECT_TRUE(p.options.quiet);
+  EXPECT_EQ(p.options.lFrom, 4);
+  EXPECT_EQ(p.options.lTo, 6);
+  EXPECT_TRUE(p.options.hasTolerance);
+  EXPECT_EQ(p.options.tolerance, "1e-9");
+  EXPECT_TRUE(p.options.verbose);
+
+  p = ParseCommandLine({"12", "3", "--full", "--time-limit", "2.5"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_TRUE(p.options.full);
+  EXPECT_EQ(p.options.timeLimit, 2.5);
+
+  const ParsedCommandLine version = ParseCommandLine({"--version"});
+  ASSERT_TRUE(version.ok);
+  EXPECT_EQ(version.printText, VersionLine("unionbound-sharp") + "\n");
+}
+
+TEST(SharpCommandLine, RejectsMixedOrIncompleteSharedFormsWithStatusOne) {
+  const std::vector<std::vector<std::string>> bad{
+      {"-n", "12"},
+      {"-m", "3", "-i", "p.txt"},
+      {"12", "3", "-n", "12"},
+      {"12", "3", "-i", "p.txt"},
+      {"-n", "12", "-m"},
+      {"-n", "x", "-m", "3"},
+      {"-n", "12", "-m", "3", "--time-limit", "1"},
+      {"-n", "12", "-m", "3", "--l", "1..2"},
+      {"-n", "12", "-m", "3", "--json", "out.json", "--bogus"}};
+  for (const std::vector<std::string>& args : bad) {
+    const CommandRun run = RunInProcess(args);
+    std::string joined;
+    for (const std::string& a : args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err.rfind("unionbound-sharp: ", 0), 0u);
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+  }
 }
 
 TEST(SharpCommandLine, MissingOrShortFilesStopWithStatusOne) {
@@ -346,6 +408,45 @@ TEST(SharpProgram, EvenOrderShowsUnionboundsContradictedNumbersAsInvalid) {
   EXPECT_EQ(CsvRow(dir / "e.csv", "unionbound")[7], "invalid");
   fs::remove_all(example);
   fs::remove_all(dir);
+}
+
+TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
+  const fs::path dir = ExampleDir("forms");
+  const CommandRun positional = RunBinary(dir, "12 3 prob.txt --per-l");
+  ASSERT_EQ(positional.status, kExitOk) << positional.err;
+  const CommandRun shared = RunBinary(dir, "-n 12 -m 3 -i prob.txt --per-l");
+  ASSERT_EQ(shared.status, kExitOk) << shared.err;
+  // Only the seconds differ between two runs.
+  auto withoutTimes = [](const std::string& text) {
+    return std::regex_replace(text, std::regex("[0-9.]+ s\\b"), "t s");
+  };
+  EXPECT_EQ(withoutTimes(positional.out), withoutTimes(shared.out));
+
+  const CommandRun fromStdin =
+      RunBinary(dir, "-n 12 -m 3 -i - --per-l < prob.txt");
+  ASSERT_EQ(fromStdin.status, kExitOk) << fromStdin.err;
+  const std::string header = "298 probabilities from -\n";
+  EXPECT_NE(fromStdin.out.find(header), std::string::npos);
+  const std::string fileHeader = "298 probabilities from prob.txt\n";
+  std::string renamed = positional.out;
+  renamed.replace(renamed.find(fileHeader), fileHeader.size(), header);
+  EXPECT_EQ(withoutTimes(renamed), withoutTimes(fromStdin.out));
+
+  const CommandRun quiet = RunBinary(dir, "-n 12 -m 3 --quiet --csv quiet.csv");
+  EXPECT_EQ(quiet.status, kExitOk);
+  EXPECT_TRUE(quiet.out.empty());
+  EXPECT_TRUE(quiet.err.empty());
+  EXPECT_TRUE(fs::exists(dir / "quiet.csv"));
+
+  const CommandRun failing = RunBinary(dir, "-n 12 -m 3 -i absent.txt -q");
+  EXPECT_EQ(failing.status, kExitUsage);
+  EXPECT_NE(failing.err.find("cannot open 'absent.txt'"), std::string::npos);
+}
+
+TEST(SharpProgram, PrintsItsVersion) {
+  const CommandRun run = RunBinary(TempDir("version"), "--version");
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.out, VersionLine("unionbound-sharp") + "\n");
 }
 
 TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {

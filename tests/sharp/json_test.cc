@@ -1,0 +1,191 @@
+// The JSON document of unionbound-sharp: its header, and bound values that
+// are the CSV file's decimals rounded outward to doubles.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/program_options.h"
+#include "sharp/exact_data.h"
+#include "sharp/sharp_json.h"
+
+namespace unionbound {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+fs::path ExampleDir(const std::string& name) {
+  const fs::path dir =
+      fs::temp_directory_path() /
+      ("unionbound_sharp_json_" + name + "_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  fs::copy_file(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt",
+                dir / "prob.txt", fs::copy_options::overwrite_existing);
+  return dir;
+}
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs the built program in dir; its exit status, standard output in
+// dir/out.txt.
+int RunSharp(const fs::path& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.string() + "' && '" +
+                              UNIONBOUND_SHARP_BINARY + "' " + args +
+                              " > out.txt 2> err.txt";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+std::vector<std::string> Split(const std::string& row) {
+  std::vector<std::string> cells;
+  std::stringstream in(row);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!row.empty() && row.back() == ',') cells.push_back("");
+  return cells;
+}
+
+// value is the double next to the decimal on its outer side: not inside the
+// decimal, and one step inward is inside.
+void ExpectOutward(const Json& value, const std::string& decimal, bool up) {
+  if (decimal.empty()) {
+    EXPECT_TRUE(value.is_null());
+    return;
+  }
+  ASSERT_TRUE(value.is_number()) << decimal;
+  Rational exact;
+  ASSERT_TRUE(ParseExactDecimal(decimal, &exact));
+  const double x = value.get<double>();
+  const double inward =
+      std::nextafter(x, up ? -std::numeric_limits<double>::infinity()
+                           : std::numeric_limits<double>::infinity());
+  if (up) {
+    EXPECT_GE(Rational(x), exact) << decimal;
+    EXPECT_LT(Rational(inward), exact) << decimal;
+  } else {
+    EXPECT_LE(Rational(x), exact) << decimal;
+    EXPECT_GT(Rational(inward), exact) << decimal;
+  }
+}
+
+void ExpectIntegerOrNull(const Json& value, const std::string& text) {
+  if (text.empty()) {
+    EXPECT_TRUE(value.is_null());
+  } else {
+    EXPECT_EQ(value, std::stoi(text));
+  }
+}
+
+TEST(SharpJson, OutwardDoublesEncloseTheDecimal) {
+  EXPECT_EQ(OutwardDouble("0.5", false), 0.5);
+  EXPECT_EQ(OutwardDouble("0.5", true), 0.5);
+  const double down = OutwardDouble("0.1", false);
+  const double up = OutwardDouble("0.1", true);
+  EXPECT_LT(down, up);
+  EXPECT_EQ(std::nextafter(down, 1.0), up);
+  EXPECT_LE(Rational(down), Rational(1, 10));
+  EXPECT_GE(Rational(up), Rational(1, 10));
+  EXPECT_EQ(OutwardDouble("-0.1", true), -down);
+  EXPECT_TRUE(std::isnan(OutwardDouble("x", true)));
+}
+
+TEST(SharpJson, EveryRowOfTheCsvFileWithItsValuesRoundedOutward) {
+  const fs::path dir = ExampleDir("rows");
+  ASSERT_EQ(RunSharp(dir, "-n 12 -m 3 --per-l --csv b.csv --json run.json"), 0)
+      << ReadAll(dir / "err.txt");
+  const Json doc = Json::parse(ReadAll(dir / "run.json"));
+  EXPECT_EQ(doc["program"], "unionbound-sharp");
+  EXPECT_EQ("unionbound-sharp " + doc["version"].get<std::string>(),
+            VersionLine("unionbound-sharp"));
+  EXPECT_EQ(doc["n"], 12);
+  EXPECT_EQ(doc["m"], 3);
+  EXPECT_EQ(doc["input"], "prob.txt");
+  EXPECT_EQ(doc["numbers_read"], 298);
+  EXPECT_EQ(doc["data_check"]["consistent"], true);
+  EXPECT_EQ(doc["data_check"]["epsilon"], 0.0);
+  EXPECT_EQ(doc["status"], 0);
+  EXPECT_TRUE(doc["messages"].empty());
+
+  std::stringstream csv(ReadAll(dir / "b.csv"));
+  std::string row;
+  std::getline(csv, row);
+  size_t best = 0;
+  size_t perL = 0;
+  while (std::getline(csv, row)) {
+    SCOPED_TRACE(row);
+    const std::vector<std::string> c = Split(row);
+    ASSERT_EQ(c.size(), 14u);
+    const bool isPerL = c[4] == "unionbound_l" || c[4] == "bivariate_l";
+    const Json& list = isPerL ? doc["per_l"] : doc["bounds"];
+    size_t& index = isPerL ? perL : best;
+    ASSERT_LT(index, list.size());
+    const Json& pair = list[index++];
+    EXPECT_EQ(pair["kind"], c[4]);
+    ExpectIntegerOrNull(pair["l_lower"], c[5]);
+    ExpectOutward(pair["lower"], c[6], false);
+    ExpectIntegerOrNull(pair["l_upper"], c[9]);
+    ExpectOutward(pair["upper"], c[10], true);
+    EXPECT_EQ(pair["lower_status"].is_null() ? "" : pair["lower_status"], c[7]);
+    EXPECT_EQ(pair["upper_status"].is_null() ? "" : pair["upper_status"],
+              c[11]);
+  }
+  EXPECT_EQ(best, doc["bounds"].size());
+  EXPECT_EQ(perL, doc["per_l"].size());
+  EXPECT_GE(best, 3u);
+  EXPECT_EQ(perL, 2u * (12 - 3 - 3 + 1));
+
+  // To standard output the document comes alone, without the report.
+  ASSERT_EQ(RunSharp(dir, "12 3 --json -"), 0);
+  const Json streamed = Json::parse(ReadAll(dir / "out.txt"));
+  EXPECT_EQ(streamed["bounds"].size(), doc["bounds"].size());
+  EXPECT_FALSE(streamed.contains("per_l"));
+  for (size_t i = 0; i < doc["bounds"].size(); ++i) {
+    EXPECT_EQ(streamed["bounds"][i]["lower"], doc["bounds"][i]["lower"]);
+    EXPECT_EQ(streamed["bounds"][i]["upper"], doc["bounds"][i]["upper"]);
+  }
+  fs::remove_all(dir);
+}
+
+TEST(SharpJson, InconsistentDataGiveStatusTwoNoBoundsAndTheMessage) {
+  const fs::path dir = ExampleDir("inconsistent");
+  {
+    std::ofstream out(dir / "prob.txt");
+    out << "0.6 0.6 0.6 0.6 0 0 0 0 0 0\n";
+  }
+  EXPECT_EQ(RunSharp(dir, "-n 4 -m 2 --json run.json"), 2);
+  const Json doc = Json::parse(ReadAll(dir / "run.json"));
+  EXPECT_EQ(doc["status"], 2);
+  EXPECT_EQ(doc["data_check"]["consistent"], false);
+  EXPECT_GT(doc["data_check"]["epsilon"].get<double>(), 0.0);
+  EXPECT_TRUE(doc["bounds"].empty());
+  ASSERT_EQ(doc["messages"].size(), 1u);
+  EXPECT_EQ(doc["messages"][0].get<std::string>() + "\n",
+            ReadAll(dir / "err.txt"));
+  fs::remove_all(dir);
+}
+
+TEST(SharpJson, AFileThatCannotBeWrittenStopsBeforeAnyWork) {
+  const fs::path dir = ExampleDir("unwritable");
+  EXPECT_EQ(RunSharp(dir, "12 3 --json no/such/folder/run.json"), 2);
+  EXPECT_NE(ReadAll(dir / "err.txt").find("nothing computed"),
+            std::string::npos);
+  EXPECT_TRUE(ReadAll(dir / "out.txt").empty());
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace unionbound
