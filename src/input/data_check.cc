@@ -238,7 +238,8 @@ class Checker {
     bool stepped = false;  // only the prefix's last event grew by one
     do {
       const int32_t last = prefix.back();
-      if (!stepped) PlaceDroppedRuns(prefix, &dropped);
+      // A prefix ending in event n has an empty run: nothing to place.
+      if (!stepped && last < n_) PlaceDroppedRuns(prefix, &dropped);
       const int64_t length = std::min<int64_t>(n_ - last, total - start);
       if (length > 0) {
         CheckRun(Run{k, &prefix, start, length, prefixPosition, &dropStart_});
