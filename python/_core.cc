@@ -92,6 +92,69 @@ py::tuple ReadProbabilities(const std::string& path, int32_t n, int32_t m) {
   return py::make_tuple(ToArray(p.values), p.read, p.error);
 }
 
+#ifdef UNIONBOUND_HAS_SHARP
+
+ub::SharpKind KindOf(const std::string& kind) {
+  if (kind == "bivariate") return ub::SharpKind::kBivariate;
+  if (kind == "full") return ub::SharpKind::kFull;
+  return ub::SharpKind::kUnivariate;
+}
+
+py::dict SharpDict(const ub::SharpResult& r) {
+  py::dict result;
+  result["status"] = r.status;
+  result["messages"] = r.messages;
+  result["computed"] = r.computed;
+  result["lower"] = r.lower;
+  result["upper"] = r.upper;
+  result["lower_text"] = r.lowerText;
+  result["upper_text"] = r.upperText;
+  result["lower_l"] = r.lowerL;
+  result["upper_l"] = r.upperL;
+  result["lower_status"] = r.lowerStatus;
+  result["upper_status"] = r.upperStatus;
+  result["widened"] = r.widened;
+  result["consistent"] = r.consistent;
+  result["epsilon"] = r.epsilon;
+  result["epsilon_text"] = r.epsilonText;
+  result["typed_numbers"] = r.typedNumbers;
+  return result;
+}
+
+ub::SharpOptions MakeSharpOptions(const std::string& kind,
+                                  const std::string& toleranceText,
+                                  bool hasTolerance, double tolerance,
+                                  double timeLimit) {
+  ub::SharpOptions options;
+  options.kind = KindOf(kind);
+  options.toleranceText = toleranceText;
+  options.hasTolerance = hasTolerance;
+  options.tolerance = tolerance;
+  options.timeLimit = timeLimit;
+  return options;
+}
+
+// The sharp bounds of numbers in memory (source is an array) or of a file
+// (source is its path), as a dict of plain values.
+py::dict SharpBounds(const DoubleArray& values, const std::string& path,
+                     int32_t n, int32_t m, const std::string& kind,
+                     const std::string& toleranceText, bool hasTolerance,
+                     double tolerance, double timeLimit) {
+  const ub::SharpOptions options =
+      MakeSharpOptions(kind, toleranceText, hasTolerance, tolerance, timeLimit);
+  const std::vector<double> v =
+      path.empty() ? ToVector(values) : std::vector<double>();
+  ub::SharpResult result;
+  {
+    py::gil_scoped_release release;
+    result = path.empty() ? ub::SharpBounds(v, n, m, options)
+                          : ub::SharpBoundsOfFile(path, n, m, options);
+  }
+  return SharpDict(result);
+}
+
+#endif  // UNIONBOUND_HAS_SHARP
+
 }  // namespace
 
 PYBIND11_MODULE(_core, module) {
@@ -108,4 +171,11 @@ PYBIND11_MODULE(_core, module) {
              py::arg("n"), py::arg("m"));
   module.def("probability_count", &ub::ProbabilityCount, py::arg("n"),
              py::arg("m"));
+  module.attr("HAS_SHARP") = ub::HasSharp();
+#ifdef UNIONBOUND_HAS_SHARP
+  module.def("sharp_bounds", &SharpBounds, py::arg("values"), py::arg("path"),
+             py::arg("n"), py::arg("m"), py::arg("kind"),
+             py::arg("tolerance_text"), py::arg("has_tolerance"),
+             py::arg("tolerance"), py::arg("time_limit"));
+#endif
 }

@@ -13,7 +13,9 @@
 //   ub::BestBounds best = ub::BestOf(passes);  // best.lower, best.upper
 //
 // The order of the numbers (sizes 1 .. m, and lexicographic order of the
-// event numbers within one size) is described in the README. Everything
+// event numbers within one size) is described in the README. The sharp
+// bounds of unionbound-sharp are at the end, in a library built with it.
+// Everything
 // here is plain C++20 with no exceptions; one call may run in each thread.
 #ifndef UNIONBOUND_UNIONBOUND_H_
 #define UNIONBOUND_UNIONBOUND_H_
@@ -112,6 +114,85 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
 std::vector<double> IntersectionProbabilities(
     const std::vector<uint8_t>& table, int64_t rows, int32_t n, int32_t m,
     const std::vector<double>& weights);
+
+// Whether this library was built with the companion unionbound-sharp, which
+// needs GMP and CLP. Then UNIONBOUND_HAS_SHARP is defined for every program
+// that links unionbound::unionbound, and the section below is available.
+bool HasSharp();
+
+#ifdef UNIONBOUND_HAS_SHARP
+
+// The sharp bounds of unionbound-sharp: the exact optimum of a linear
+// program over the distributions that have the given intersection
+// probabilities, proven in rational arithmetic.
+enum class SharpKind {
+  kUnivariate,  // over the number of occurring events, moments S1 .. Sm
+  kBivariate,   // for every l from m to n - m, over (events among 1 .. l,
+                // events among l+1 .. n); the best bounds over l
+  kFull,        // over the 2^n atoms (n <= 60); certified bounds
+};
+
+struct SharpOptions {
+  SharpKind kind = SharpKind::kUnivariate;
+  // The tolerance T, when the numbers need not be consistent: the bounds
+  // then hold for every consistent assignment within T of every number.
+  // toleranceText is a decimal ("1e-9") taken exactly; tolerance a double
+  // taken as its exact binary value; the text wins when both are given.
+  // The full program takes neither.
+  std::string toleranceText;
+  bool hasTolerance = false;
+  double tolerance = 0.0;
+  double timeLimit = 0.0;  // full: seconds per bound, 0 for none
+  int32_t threads = 2;     // threads for the bivariate programs
+};
+
+// A pair of sharp bounds. The exact optimum is rounded outward: the lower
+// bound down and the upper bound up, first to the 17 significant digits of
+// lowerText and upperText (as unionbound-sharp writes its CSV file), then
+// to the next double on the outer side, so that each still bounds the
+// probability of the union. Statuses: "sharp" (the exact optimum),
+// "widened" (the exact optimum of the program widened by the tolerance),
+// "certified" (full program: proven valid with every atom priced exactly),
+// "partial" (full program: valid, but the pricing stopped early or could
+// not enumerate every atom), "failed" (the pivot limit stopped the method;
+// the bound is then the trivial 0 or 1).
+struct SharpResult {
+  int status = kStatusSound;          // as RunResult: refused, or
+                                      // untrustworthy for inconsistent data
+  std::vector<std::string> messages;  // one line each, why not sound
+  SharpKind kind = SharpKind::kUnivariate;
+  bool computed = false;  // false: no bounds (status says why)
+  double lower = 0.0;
+  double upper = 1.0;
+  std::string lowerText;  // "0" and "1" when not computed
+  std::string upperText;
+  int32_t lowerL = 0;  // bivariate: the l of each bound; 0 otherwise
+  int32_t upperL = 0;
+  std::string lowerStatus;
+  std::string upperStatus;
+  bool widened = false;  // the bounds allow the tolerance
+  // Whether the numbers as given pass every check, and otherwise the least
+  // uniform change epsilon that makes them pass, rounded up (to 3
+  // significant digits in the text, to a double in the number).
+  bool consistent = true;
+  double epsilon = 0.0;
+  std::string epsilonText = "0";
+  int32_t typedNumbers = 0;  // numbers taken exactly as typed in the file
+};
+
+// The sharp bounds of numbers in memory. Numbers in memory have no typed
+// text: the exact value of each is the binary value of its double (0.1 is
+// 0.1000000000000000055511151231257827...), so the guarantees hold for
+// those values. values holds at least ProbabilityCount(n, m) numbers.
+SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
+                        const SharpOptions& options);
+
+// The same from a probability file, every number taken exactly as the
+// decimal typed there (as unionbound-sharp takes it).
+SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
+                              const SharpOptions& options);
+
+#endif  // UNIONBOUND_HAS_SHARP
 
 }  // namespace unionbound::api
 

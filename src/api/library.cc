@@ -24,6 +24,14 @@ namespace unionbound::api {
 
 const char* Version() { return kVersion; }
 
+bool HasSharp() {
+#ifdef UNIONBOUND_HAS_SHARP
+  return true;
+#else
+  return false;
+#endif
+}
+
 std::string SizeProblem(int32_t n, int32_t m) {
   std::ostringstream reason;
   if (CheckRunSizes(n, m, reason)) return "";

@@ -194,12 +194,6 @@ std::string ClassicalCell(const Rational& bound, bool lower) {
          "valid";
 }
 
-// certified: every atom priced exactly and none improves; partial: still a
-// valid bound, stopped by the time limit or too many atoms to enumerate.
-std::string FullStatus(const FullBound& bound) {
-  return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
-}
-
 Rational ClipToUnit(const Rational& q) {
   return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
 }
@@ -349,6 +343,10 @@ std::string ClassicalCsv(const Rational& bound, bool lower) {
 }
 
 }  // namespace
+
+std::string FullStatus(const FullBound& bound) {
+  return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
+}
 
 std::string EpsilonText(const Rational& epsilon) {
   return FormatOutward(epsilon, 3, Rounding::kUp);

@@ -31,6 +31,11 @@ std::string CsvHeader();
 void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
               std::ostream& out);
 
+// The status of a bound of the full program: certified (every atom priced
+// exactly and none improves) or partial (still a valid bound, but stopped
+// by the time limit or with too many atoms to enumerate).
+std::string FullStatus(const FullBound& bound);
+
 // epsilon rounded up to 3 significant digits, as the messages show it.
 std::string EpsilonText(const Rational& epsilon);
 

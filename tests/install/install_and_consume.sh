@@ -23,6 +23,11 @@ cmake -S "$source/tests/install/consumer" -B "$work/consumer" \
 cmake --build "$work/consumer" >/dev/null
 out=$("$work/consumer/consumer" "$source/examples/prob.txt" 12 3)
 expected="$version 0.752333333333333 3 0.866000000000000 5"
+# A library built with the companion installs it and gives its bounds too.
+if [ -x "$work/prefix/bin/unionbound-sharp" ]; then
+  expected="$expected
+sharp 0.79160000000000000 3 0.86600000000000000 3"
+fi
 if [ "$out" != "$expected" ]; then
   echo "consumer printed '$out', expected '$expected'" >&2
   exit 1

@@ -1,0 +1,240 @@
+// The sharp bounds of include/unionbound/unionbound.h: the analysis of
+// unionbound-sharp on numbers in memory or in a file, with each bound
+// rounded outward as the program's CSV file and JSON document round it.
+// Compiled only into a library built with the companion.
+#include <unionbound/unionbound.h>
+
+#ifdef UNIONBOUND_HAS_SHARP
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "input/probability_input.h"
+#include "numeric/subset_order.h"
+#include "problem/power_moments.h"
+#include "sharp/exact_data.h"
+#include "sharp/full_program.h"
+#include "sharp/outward_format.h"
+#include "sharp/sharp_analysis.h"
+#include "sharp/sharp_json.h"
+#include "sharp/sharp_report.h"
+
+namespace unionbound::api {
+namespace {
+
+// Significant digits of the bound texts, those of the CSV file.
+constexpr int kTextDigits = 17;
+
+SharpResult Refuse(const std::string& message) {
+  SharpResult result;
+  result.status = kStatusRefused;
+  result.messages.push_back(message);
+  result.lowerText = "0";
+  result.upperText = "1";
+  return result;
+}
+
+// Why the sizes or the options cannot be analysed; empty when they can.
+std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
+                          Rational* tolerance) {
+  if (n < 1) return "n must be at least 1";
+  if (m < 1) return "m must be at least 1";
+  if (m > kMaxIntersectionOrder) {
+    return "m must be at most " + std::to_string(kMaxIntersectionOrder);
+  }
+  if (!ProbabilityCountFits(n, m)) {
+    return "n=" + std::to_string(n) + ", m=" + std::to_string(m) +
+           " needs more probabilities than the sharp bounds handle";
+  }
+  const bool hasTolerance =
+      !options.toleranceText.empty() || options.hasTolerance;
+  if (!options.toleranceText.empty()) {
+    if (!ParseExactDecimal(options.toleranceText, tolerance) ||
+        *tolerance < 0) {
+      return "the tolerance needs a decimal number >= 0, not '" +
+             options.toleranceText + "'";
+    }
+  } else if (options.hasTolerance) {
+    if (!std::isfinite(options.tolerance) || options.tolerance < 0) {
+      return "the tolerance must be a finite number >= 0";
+    }
+    *tolerance = Rational(options.tolerance);
+  }
+  if (options.kind == SharpKind::kBivariate && n < 2 * m) {
+    return "no subsequence length l from m to n - m: n=" + std::to_string(n) +
+           ", m=" + std::to_string(m) + " have no bivariate program";
+  }
+  if (options.kind == SharpKind::kFull) {
+    if (n > kFullMaxEvents) {
+      return "the full program handles at most " +
+             std::to_string(kFullMaxEvents) + " events";
+    }
+    if (hasTolerance) {
+      return "the full program takes the numbers as typed; it does not "
+             "combine with a tolerance";
+    }
+  }
+  if (!(options.timeLimit >= 0)) return "the time limit must be >= 0";
+  return "";
+}
+
+Rational Clipped(const Rational& q) {
+  return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
+}
+
+// One bound rounded outward, as text and as the double outside the text.
+void SetBound(const Rational& exact, bool lower, std::string* text,
+              double* value) {
+  *text = FormatOutward(Clipped(exact), kTextDigits,
+                        lower ? Rounding::kDown : Rounding::kUp);
+  *value = OutwardDouble(*text, !lower);
+}
+
+std::string StatusOf(const SharpBound& bound) {
+  switch (bound.status) {
+    case SharpStatus::kSharp:
+      return bound.widened ? "widened" : "sharp";
+    case SharpStatus::kInfeasible:
+      return "infeasible";
+    case SharpStatus::kFailed:
+      return "failed";
+  }
+  return "failed";
+}
+
+// A bound of a moment program; a bound the method did not find is the
+// trivial 0 or 1, which always holds.
+void SetSharpBound(const SharpBound& bound, bool lower, SharpResult* result) {
+  std::string* text = lower ? &result->lowerText : &result->upperText;
+  double* value = lower ? &result->lower : &result->upper;
+  (lower ? result->lowerStatus : result->upperStatus) = StatusOf(bound);
+  if (IsUsable(bound)) {
+    SetBound(bound.exact, lower, text, value);
+  } else {
+    *text = lower ? "0" : "1";
+    *value = lower ? 0.0 : 1.0;
+    result->messages.push_back(std::string(lower ? "lower" : "upper") +
+                               " bound: the exact simplex method stopped at "
+                               "its pivot limit; the trivial bound is given");
+    result->status = kStatusUntrustworthy;
+  }
+}
+
+void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
+  switch (result->kind) {
+    case SharpKind::kUnivariate:
+      SetSharpBound(analysis.univariate.lower, true, result);
+      SetSharpBound(analysis.univariate.upper, false, result);
+      return;
+    case SharpKind::kBivariate: {
+      const SharpBound none;
+      const int32_t lo = analysis.bestLower;
+      const int32_t up = analysis.bestUpper;
+      SetSharpBound(lo >= 0 ? analysis.bivariate[lo].interval.lower : none,
+                    true, result);
+      SetSharpBound(up >= 0 ? analysis.bivariate[up].interval.upper : none,
+                    false, result);
+      result->lowerL = lo >= 0 ? analysis.bivariate[lo].l : 0;
+      result->upperL = up >= 0 ? analysis.bivariate[up].l : 0;
+      return;
+    }
+    case SharpKind::kFull: {
+      const FullResult& full = analysis.full;
+      SetBound(full.lower.exact, true, &result->lowerText, &result->lower);
+      SetBound(full.upper.exact, false, &result->upperText, &result->upper);
+      result->lowerStatus = FullStatus(full.lower);
+      result->upperStatus = FullStatus(full.upper);
+      return;
+    }
+  }
+}
+
+void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
+  const Consistency& c = analysis.consistency;
+  result->consistent = c.consistent;
+  result->typedNumbers = analysis.typedNumbers;
+  if (c.consistent) return;
+  result->epsilonText = EpsilonText(c.epsilon);
+  result->epsilon = OutwardDouble(result->epsilonText, true);
+}
+
+// The message for bounds that were not computed, as unionbound-sharp words
+// it, with the tolerance of this interface in place of its option.
+std::string InconsistencyMessage(const SharpAnalysis& analysis,
+                                 bool hasTolerance, const Rational& tolerance) {
+  const std::string epsilon = EpsilonText(analysis.consistency.epsilon);
+  if (hasTolerance && tolerance < analysis.consistency.epsilon) {
+    return "the tolerance " + FormatOutward(tolerance, 3, Rounding::kDown) +
+           " is below epsilon = " + epsilon;
+  }
+  if (hasTolerance) {
+    return "some program has no distribution even within the tolerance";
+  }
+  return "inconsistent data: epsilon = " + epsilon +
+         "; use a tolerance T with T >= epsilon";
+}
+
+SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
+                    int32_t m, const SharpOptions& options,
+                    const Rational& tolerance) {
+  AnalysisOptions analysisOptions;
+  analysisOptions.hasTolerance =
+      !options.toleranceText.empty() || options.hasTolerance;
+  analysisOptions.tolerance = tolerance;
+  analysisOptions.threads = options.threads < 1 ? 1 : options.threads;
+  analysisOptions.full = options.kind == SharpKind::kFull;
+  analysisOptions.fullOptions.timeLimit = options.timeLimit;
+  const SharpAnalysis analysis =
+      AnalyseProbabilities(p, exact, n, m, analysisOptions);
+  SharpResult result;
+  result.kind = options.kind;
+  result.lowerText = "0";
+  result.upperText = "1";
+  TakeConsistency(analysis, &result);
+  if (IsInconsistent(analysis)) {
+    result.status = kStatusUntrustworthy;
+    result.messages.push_back(InconsistencyMessage(
+        analysis, analysisOptions.hasTolerance, tolerance));
+    return result;
+  }
+  result.widened = analysis.widened;
+  result.computed = true;
+  TakeBounds(analysis, &result);
+  return result;
+}
+
+}  // namespace
+
+SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
+                        const SharpOptions& options) {
+  Rational tolerance;
+  const std::string problem = OptionProblem(n, m, options, &tolerance);
+  if (!problem.empty()) return Refuse(problem);
+  const int64_t count = unionbound::ProbabilityCount(n, m);
+  if (static_cast<int64_t>(values.size()) < count) {
+    return Refuse("expected " + std::to_string(count) + " numbers, got " +
+                  std::to_string(values.size()));
+  }
+  const RealVector p(values.begin(), values.begin() + count);
+  return Analyse(p, ExactDataFromDoubles(p), n, m, options, tolerance);
+}
+
+SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
+                              const SharpOptions& options) {
+  Rational tolerance;
+  const std::string problem = OptionProblem(n, m, options, &tolerance);
+  if (!problem.empty()) return Refuse(problem);
+  const int32_t count = unionbound::ProbabilityCount(n, m);
+  const ProbabilityRead read = unionbound::ReadProbabilityFile(path, count);
+  if (!read.opened) return Refuse(path + ": cannot be opened");
+  if (read.read != count) {
+    return Refuse(path + ": expected " + std::to_string(count) +
+                  " numbers, read " + std::to_string(read.read));
+  }
+  return Analyse(read.p, ReadExactFile(path, read.p), n, m, options, tolerance);
+}
+
+}  // namespace unionbound::api
+
+#endif  // UNIONBOUND_HAS_SHARP

@@ -1,0 +1,175 @@
+// The sharp bounds of the public library are unionbound-sharp's: the same
+// outward decimals as its CSV file, doubles just outside them, the same
+// statuses; inconsistent data give bounds only with a tolerance.
+#include <gtest/gtest.h>
+#include <unionbound/unionbound.h>
+
+#ifdef UNIONBOUND_HAS_SHARP
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sharp/exact_data.h"
+
+namespace unionbound::api {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kExample =
+    std::string(UNIONBOUND_SOURCE_DIR) + "/examples/prob.txt";
+
+std::vector<std::string> Split(const std::string& row) {
+  std::vector<std::string> cells;
+  std::stringstream in(row);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!row.empty() && row.back() == ',') cells.push_back("");
+  return cells;
+}
+
+// The rows of `unionbound-sharp 12 3 --full --csv` on the example, by kind.
+std::map<std::string, std::vector<std::string>> ProgramRows() {
+  const fs::path csv =
+      fs::temp_directory_path() /
+      ("unionbound_api_sharp_" + std::to_string(::getpid()) + ".csv");
+  const std::string command = std::string("'") + UNIONBOUND_SHARP_BINARY +
+                              "' 12 3 '" + kExample + "' --full --csv '" +
+                              csv.string() + "' > /dev/null";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << command;
+  std::map<std::string, std::vector<std::string>> rows;
+  std::ifstream in(csv);
+  for (std::string line; std::getline(in, line);) {
+    const std::vector<std::string> cells = Split(line);
+    if (cells.size() == 14) rows[cells[4]] = cells;
+  }
+  fs::remove(csv);
+  return rows;
+}
+
+// x is the double next to the decimal on its outer side.
+void ExpectOutward(double x, const std::string& decimal, bool up) {
+  Rational exact;
+  ASSERT_TRUE(ParseExactDecimal(decimal, &exact)) << decimal;
+  const double inward =
+      std::nextafter(x, up ? -std::numeric_limits<double>::infinity()
+                           : std::numeric_limits<double>::infinity());
+  if (up) {
+    EXPECT_GE(Rational(x), exact) << decimal;
+    EXPECT_LT(Rational(inward), exact) << decimal;
+  } else {
+    EXPECT_LE(Rational(x), exact) << decimal;
+    EXPECT_GT(Rational(inward), exact) << decimal;
+  }
+}
+
+TEST(SharpBounds, OfTheExampleFileAreTheProgramsCsvValues) {
+  ASSERT_TRUE(HasSharp());
+  const auto rows = ProgramRows();
+  const std::pair<SharpKind, const char*> kinds[] = {
+      {SharpKind::kUnivariate, "univariate"},
+      {SharpKind::kBivariate, "bivariate"},
+      {SharpKind::kFull, "full"}};
+  for (const auto& [kind, name] : kinds) {
+    ASSERT_TRUE(rows.count(name)) << name;
+    const std::vector<std::string>& row = rows.at(name);
+    SharpOptions options;
+    options.kind = kind;
+    const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
+    ASSERT_TRUE(r.computed) << name;
+    EXPECT_EQ(r.status, kStatusSound) << name;
+    EXPECT_TRUE(r.messages.empty()) << name;
+    EXPECT_TRUE(r.consistent);
+    EXPECT_EQ(r.typedNumbers, 298);
+    EXPECT_EQ(r.lowerText, row[6]) << name;
+    EXPECT_EQ(r.upperText, row[10]) << name;
+    ExpectOutward(r.lower, row[6], false);
+    ExpectOutward(r.upper, row[10], true);
+    EXPECT_EQ(r.lowerStatus, row[7]) << name;
+    EXPECT_EQ(r.upperStatus, row[11]) << name;
+    EXPECT_EQ(r.lowerL, row[5].empty() ? 0 : std::stoi(row[5])) << name;
+    EXPECT_EQ(r.upperL, row[9].empty() ? 0 : std::stoi(row[9])) << name;
+    EXPECT_FALSE(r.widened);
+  }
+}
+
+TEST(SharpBounds, InMemoryTakeEachDoubleAsItsBinaryValue) {
+  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+  ASSERT_EQ(p.error, "");
+  SharpOptions options;
+  options.kind = SharpKind::kBivariate;
+  const SharpResult memory = SharpBounds(p.values, 12, 3, options);
+  const SharpResult typed = SharpBoundsOfFile(kExample, 12, 3, options);
+  ASSERT_TRUE(memory.computed) << memory.messages.front();
+  // The doubles of 0.333 and the like lie within 1e-16 of the decimals.
+  EXPECT_NEAR(memory.lower, typed.lower, 1e-12);
+  EXPECT_NEAR(memory.upper, typed.upper, 1e-12);
+  EXPECT_LE(memory.lower, memory.upper);
+}
+
+TEST(SharpBounds, InconsistentDataNeedATolerance) {
+  Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+  p.values[12] = 0.5 + 0.125;  // P(A1 A2) above P(A1) = 0.5 by 0.125
+  SharpOptions options;
+  const SharpResult refused = SharpBounds(p.values, 12, 3, options);
+  EXPECT_FALSE(refused.computed);
+  EXPECT_EQ(refused.status, kStatusUntrustworthy);
+  EXPECT_FALSE(refused.consistent);
+  EXPECT_GE(refused.epsilon, 0.0625);
+  ExpectOutward(refused.epsilon, refused.epsilonText, true);
+  ASSERT_EQ(refused.messages.size(), 1u);
+  EXPECT_NE(refused.messages[0].find("tolerance"), std::string::npos);
+  EXPECT_NE(refused.messages[0].find(refused.epsilonText), std::string::npos);
+
+  options.toleranceText = "0.01";
+  const SharpResult below = SharpBounds(p.values, 12, 3, options);
+  EXPECT_FALSE(below.computed);
+  EXPECT_NE(below.messages[0].find("below epsilon"), std::string::npos);
+
+  options.toleranceText = "";
+  options.hasTolerance = true;
+  options.tolerance = refused.epsilon;
+  const SharpResult widened = SharpBounds(p.values, 12, 3, options);
+  ASSERT_TRUE(widened.computed) << widened.messages.front();
+  EXPECT_EQ(widened.status, kStatusSound);
+  EXPECT_TRUE(widened.widened);
+  EXPECT_EQ(widened.lowerStatus, "widened");
+  EXPECT_EQ(widened.upperStatus, "widened");
+  EXPECT_LE(widened.lower, widened.upper);
+}
+
+TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
+  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+  SharpOptions full;
+  full.kind = SharpKind::kFull;
+  full.toleranceText = "0.001";
+  SharpOptions badText;
+  badText.toleranceText = "0.0x";
+  SharpOptions bivariate;
+  bivariate.kind = SharpKind::kBivariate;
+  for (const SharpResult& r :
+       {SharpBounds(p.values, 12, 3, full),
+        SharpBounds(p.values, 12, 3, badText),
+        SharpBounds(p.values, 5, 3, bivariate),
+        SharpBounds({0.5, 0.5}, 12, 3, SharpOptions()),
+        SharpBoundsOfFile("/nonexistent/prob.txt", 12, 3, SharpOptions())}) {
+    EXPECT_FALSE(r.computed);
+    EXPECT_EQ(r.status, kStatusRefused);
+    ASSERT_EQ(r.messages.size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace unionbound::api
+
+#endif  // UNIONBOUND_HAS_SHARP
