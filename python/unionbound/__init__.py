@@ -14,6 +14,7 @@ intersections of size 1, then of size 2, and so on up to m; within one size
 the event numbers (from 1) in lexicographic order.
 """
 
+import os as _os
 import warnings as _warnings
 from dataclasses import dataclass as _dataclass
 
@@ -26,12 +27,19 @@ __version__ = _core.__version__
 __all__ = [
     "BoundsResult",
     "DataWarning",
+    "HAS_SHARP",
+    "SharpResult",
     "bounds",
     "intersection_probabilities",
     "plot",
     "read_prob",
+    "sharp",
     "write_prob",
 ]
+
+# Whether the module was built with the companion unionbound-sharp (GMP and
+# CLP), which sharp() needs.
+HAS_SHARP = bool(_core.HAS_SHARP)
 
 
 class DataWarning(UserWarning):
@@ -145,11 +153,112 @@ def bounds(p, n, m, name="p"):
         trustworthy=run["status"] == _core.STATUS_SOUND)
 
 
+@_dataclass(frozen=True)
+class SharpResult:
+    """A pair of sharp bounds, as unionbound-sharp proves them.
+
+    kind: "univariate", "bivariate" or "full". lower, upper: the bounds,
+    rounded outward from the exact optimum (lower down, upper up) through
+    lower_text and upper_text, their 17-digit decimals. lower_l, upper_l:
+    the l of each bivariate bound, None for the other kinds. lower_status,
+    upper_status: "sharp" (the exact optimum), "widened" (the exact optimum
+    with the tolerance), "certified" or "partial" (full program: proven
+    valid, every atom priced exactly or not), "failed" (no bound found; the
+    trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
+    least change of every number that makes the data consistent (rounded
+    up), None when they are consistent as given.
+    """
+
+    kind: str
+    n: int
+    m: int
+    lower: float
+    upper: float
+    lower_l: object
+    upper_l: object
+    lower_status: str
+    upper_status: str
+    widened: bool
+    epsilon: object
+    lower_text: str
+    upper_text: str
+
+
+_SHARP_KINDS = ("univariate", "bivariate", "full")
+
+
+def _tolerance_arguments(tolerance):
+    """(text, has_number, number) for the compiled part: text is exact, a
+    float counts with its exact binary value."""
+    if tolerance is None:
+        return "", False, 0.0
+    if isinstance(tolerance, str):
+        if not tolerance.strip():
+            raise ValueError("tolerance must be a decimal number >= 0")
+        return tolerance.strip(), False, 0.0
+    if isinstance(tolerance, (int, _np.integer)) and not isinstance(
+            tolerance, bool):
+        return str(int(tolerance)), False, 0.0
+    return "", True, float(tolerance)
+
+
+def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
+    """The sharp bounds of unionbound-sharp, proven in exact arithmetic.
+
+    p: the probabilities of all intersections of 1 .. m of the n events in
+    file order (each number's exact value is its double's binary value), or
+    the path of a probability file, whose numbers are taken exactly as
+    typed. kind: "univariate" (over the number of occurring events),
+    "bivariate" (the best over the splits l = m .. n - m) or "full" (over
+    all atoms, n <= 60; time_limit in seconds per bound, 0 for none).
+    tolerance: for data that are not consistent, bounds that hold for
+    every consistent assignment within it of every number; a decimal
+    string is exact, a float counts with its binary value.
+
+    Raises RuntimeError when the module was built without the companion,
+    and ValueError for sizes or options it refuses and for inconsistent
+    data (the message gives epsilon).
+    """
+    if not HAS_SHARP:
+        raise RuntimeError(
+            "unionbound was built without its companion unionbound-sharp, "
+            "which sharp() needs: install GMP and CLP (apt-get install "
+            "libgmp-dev coinor-libclp-dev pkg-config) and build again with "
+            "cmake -DUNIONBOUND_SHARP=ON")
+    if kind not in _SHARP_KINDS:
+        raise ValueError(
+            f"kind must be one of {', '.join(_SHARP_KINDS)}, not {kind!r}")
+    text, has_number, number = _tolerance_arguments(tolerance)
+    if isinstance(p, (str, _os.PathLike)):
+        values, path = _np.empty(0, dtype=_np.float64), _os.fspath(p)
+    else:
+        values, path = _np.asarray(p, dtype=_np.float64).ravel(), ""
+        if not path and values.size == 0:
+            raise ValueError("p holds no numbers")
+    run = _core.sharp_bounds(values, path, int(n), int(m), kind, text,
+                             has_number, number, float(time_limit))
+    if not run["computed"]:
+        raise ValueError("\n".join(run["messages"]))
+    for message in run["messages"]:
+        _warnings.warn(message, DataWarning, stacklevel=2)
+    bivariate = kind == "bivariate"
+    return SharpResult(
+        kind=kind, n=int(n), m=int(m),
+        lower=run["lower"], upper=run["upper"],
+        lower_l=run["lower_l"] if bivariate else None,
+        upper_l=run["upper_l"] if bivariate else None,
+        lower_status=run["lower_status"], upper_status=run["upper_status"],
+        widened=run["widened"],
+        epsilon=None if run["consistent"] else run["epsilon"],
+        lower_text=run["lower_text"], upper_text=run["upper_text"])
+
+
 def plot(result, sharp=None, truth=None, ax=None):
     """Draws the lower and upper bound of every l; returns the figure.
 
-    sharp: optional sharp bounds, a (lower, upper) pair or a sequence of
-    (label, lower, upper), drawn as bands across all l; truth: the
+    sharp: optional sharp bounds drawn as bands across all l: a
+    SharpResult or a list of them (labelled by kind), a (lower, upper)
+    pair, or a sequence of (label, lower, upper); truth: the
     probability of the union, drawn as a line. ax: the axes to draw on.
     matplotlib is imported here only.
     """

@@ -2,15 +2,44 @@
 when a plot is asked for."""
 
 import matplotlib.pyplot as plt
+from matplotlib.colors import to_rgba
+
+
+_KIND_LABELS = {
+    "univariate": "univariate sharp",
+    "bivariate": "bivariate sharp",
+    "full": "full program (atoms)",
+}
+
+
+def _is_sharp_result(x):
+    return all(hasattr(x, name) for name in ("kind", "lower", "upper"))
+
+
+def _band_of(result):
+    label = _KIND_LABELS.get(result.kind, str(result.kind))
+    if getattr(result, "widened", False):
+        label += " (tolerance)"
+    return (label, float(result.lower), float(result.upper))
 
 
 def _sharp_bands(sharp):
-    """(label, lower, upper) triples from a pair or a sequence of triples."""
+    """(label, lower, upper) triples from a SharpResult, a list of them, a
+    pair or a sequence of triples."""
     if sharp is None:
         return []
+    if _is_sharp_result(sharp):
+        return [_band_of(sharp)]
     if len(sharp) == 2 and all(isinstance(x, (int, float)) for x in sharp):
         return [("sharp bounds", float(sharp[0]), float(sharp[1]))]
-    return [(str(label), float(lo), float(hi)) for label, lo, hi in sharp]
+    bands = []
+    for item in sharp:
+        if _is_sharp_result(item):
+            bands.append(_band_of(item))
+        else:
+            label, lo, hi = item
+            bands.append((str(label), float(lo), float(hi)))
+    return bands
 
 
 def plot_bounds(result, sharp=None, truth=None, ax=None):
@@ -23,9 +52,11 @@ def plot_bounds(result, sharp=None, truth=None, ax=None):
     ax.plot(result.l, result.upper_per_l, marker="o", markersize=3,
             color="tab:red", label="upper bound")
     colours = ["tab:green", "tab:purple", "tab:orange", "tab:brown"]
+    # Light fills with solid edges, so that nested bands stay apart.
     for i, (label, lo, hi) in enumerate(_sharp_bands(sharp)):
-        ax.axhspan(lo, hi, color=colours[i % len(colours)], alpha=0.2,
-                   label=label)
+        colour = colours[i % len(colours)]
+        ax.axhspan(lo, hi, facecolor=to_rgba(colour, 0.12),
+                   edgecolor=colour, linewidth=1.6, label=label)
     if truth is not None:
         ax.axhline(float(truth), color="black", linestyle="--",
                    label="P(union)")

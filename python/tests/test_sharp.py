@@ -1,0 +1,93 @@
+"""unionbound.sharp gives the companion's bounds: the program's values on
+the example, bounds that hold on a sample, a refusal of inconsistent data
+without a tolerance, results that plot draws as bands."""
+
+import json
+import os
+import subprocess
+
+import numpy as np
+import pytest
+
+import unionbound
+from conftest import SOURCE_DIR
+
+EXAMPLE = SOURCE_DIR / "examples" / "prob.txt"
+KINDS = ("univariate", "bivariate", "full")
+
+needs_sharp = pytest.mark.skipif(
+    not unionbound.HAS_SHARP, reason="built without unionbound-sharp")
+
+
+@pytest.mark.skipif(unionbound.HAS_SHARP, reason="built with the companion")
+def test_without_the_companion_sharp_says_how_to_get_it():
+    with pytest.raises(RuntimeError, match="without its companion"):
+        unionbound.sharp([0.5, 0.5, 0.25], 2, 1)
+
+
+@needs_sharp
+def test_the_example_gives_the_programs_bounds():
+    binary = os.environ.get("UNIONBOUND_SHARP_BINARY")
+    if not binary or not os.access(binary, os.X_OK):
+        pytest.skip("UNIONBOUND_SHARP_BINARY does not name unionbound-sharp")
+    run = subprocess.run(
+        [binary, "-n", "12", "-m", "3", "-i", str(EXAMPLE), "--full",
+         "--json", "-"], check=True, capture_output=True, timeout=600)
+    rows = {row["kind"]: row for row in json.loads(run.stdout)["bounds"]}
+    for kind in KINDS:
+        result = unionbound.sharp(EXAMPLE, 12, 3, kind=kind)
+        row = rows[kind]
+        assert (result.lower, result.upper) == (row["lower"], row["upper"])
+        assert (result.lower_status, result.upper_status) == (
+            row["lower_status"], row["upper_status"])
+        assert (result.lower_l, result.upper_l) == (row["l_lower"],
+                                                    row["l_upper"])
+        assert not result.widened and result.epsilon is None
+
+
+@needs_sharp
+def test_bounds_hold_the_truth_of_a_sample():
+    # 4096 rows: every share is an exact double, so the numbers are exactly
+    # those of the sample.
+    rng = np.random.default_rng(5)
+    shock = rng.random(4096) < 0.1
+    sample = rng.random((4096, 9)) < np.where(shock[:, None], 0.5, 0.04)
+    p = unionbound.intersection_probabilities(sample, 3)
+    truth = sample.any(axis=1).mean()
+    method = unionbound.bounds(p, 9, 3)
+    results = [unionbound.sharp(p, 9, 3, kind=kind) for kind in KINDS]
+    for result in results:
+        assert result.lower <= truth <= result.upper, result
+    univariate, bivariate, full = results
+    assert univariate.lower <= bivariate.lower <= full.lower
+    assert full.upper <= bivariate.upper <= univariate.upper
+    assert bivariate.lower >= method.lower and bivariate.upper <= method.upper
+
+
+@needs_sharp
+def test_inconsistent_data_need_a_tolerance():
+    p = unionbound.read_prob(EXAMPLE, 12, 3)
+    p[12] = 0.625  # P(A1 A2) above P(A1) = 0.5
+    with pytest.raises(ValueError, match="epsilon = .*tolerance"):
+        unionbound.sharp(p, 12, 3)
+    with pytest.raises(ValueError, match="full program .* tolerance"):
+        unionbound.sharp(p, 12, 3, kind="full", tolerance="0.2")
+    widened = unionbound.sharp(p, 12, 3, kind="bivariate", tolerance="0.2")
+    assert widened.widened and widened.epsilon >= 0.0625
+    assert widened.lower_status == widened.upper_status == "widened"
+    assert 0.0 <= widened.lower <= widened.upper <= 1.0
+
+
+@needs_sharp
+def test_plot_draws_sharp_results_as_bands_by_kind():
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    result = unionbound.bounds(unionbound.read_prob(EXAMPLE, 12, 3), 12, 3)
+    univariate, bivariate = (unionbound.sharp(EXAMPLE, 12, 3, kind=kind)
+                             for kind in KINDS[:2])
+    ax = unionbound.plot(result, sharp=[univariate, bivariate]).axes[0]
+    labels = [t.get_text() for t in ax.get_legend().get_texts()]
+    assert labels[2:] == ["univariate sharp", "bivariate sharp"]
+    band = ax.patches[1].get_path().vertices[:, 1]
+    assert (band.min(), band.max()) == (bivariate.lower, bivariate.upper)
+    assert len(unionbound.plot(result, sharp=univariate).axes[0].patches) == 1
