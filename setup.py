@@ -5,10 +5,16 @@ Debian's packaged setuptools and pybind11:
 
 The compiled part is the library that the programs use, built with the
 flags that keep every printed number's operation sequence: C++20 without
-extensions and without fused multiply-add."""
+extensions and without fused multiply-add. When pkg-config finds GMP's C++
+interface and CLP, the companion unionbound-sharp joins it and
+unionbound.sharp() works; UNIONBOUND_SHARP=OFF in the environment leaves it
+out."""
 
+import os
 import pathlib
 import re
+import shutil
+import subprocess
 
 from pybind11.setup_helpers import ParallelCompile, Pybind11Extension
 from setuptools import setup
@@ -45,16 +51,46 @@ def library_sources():
     return sources
 
 
+def sharp_flags():
+    """(include dirs, link arguments) of GMP and CLP from pkg-config, or None
+    when they are not found or the companion is switched off."""
+    if os.environ.get("UNIONBOUND_SHARP", "AUTO").upper() == "OFF":
+        return None
+    if shutil.which("pkg-config") is None:
+        return None
+    found = {}
+    for what in ("--cflags", "--libs"):
+        run = subprocess.run(["pkg-config", what, "gmpxx", "clp"],
+                             capture_output=True, text=True, check=False)
+        if run.returncode != 0:
+            return None
+        found[what] = run.stdout.split()
+    includes = [f[2:] for f in found["--cflags"] if f.startswith("-I")]
+    return includes, found["--libs"] + ["-pthread"]
+
+
+def sharp_sources():
+    return [str(p.relative_to(ROOT))
+            for p in sorted((ROOT / "src" / "sharp").glob("*.cc"))
+            if p.name != "main.cc"]
+
+
 VERSION = project_version()
 ParallelCompile("UNIONBOUND_BUILD_JOBS", default=2).install()
 
+SHARP = sharp_flags()
 core = Pybind11Extension(
     "unionbound._core",
-    ["python/_core.cc"] + library_sources(),
+    ["python/_core.cc"] + library_sources() +
+    (sharp_sources() if SHARP else []),
     include_dirs=[str(ROOT / "include"), str(ROOT / "src"),
-                  str(generated_include_dir(VERSION))],
+                  str(generated_include_dir(VERSION))] +
+    (SHARP[0] if SHARP else []),
+    define_macros=[("UNIONBOUND_HAS_SHARP", None)] if SHARP else [],
     cxx_std=20,
-    extra_compile_args=["-O3", "-ffp-contract=off"],
+    extra_compile_args=["-O3", "-ffp-contract=off"] +
+    (["-pthread"] if SHARP else []),
+    extra_link_args=SHARP[1] if SHARP else [],
 )
 
 setup(

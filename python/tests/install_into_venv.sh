@@ -48,6 +48,12 @@ result = unionbound.bounds(unionbound.intersection_probabilities(sample, 3),
 truth = sample.any(axis=1).mean()
 assert result.trustworthy
 assert result.lower <= truth + 1e-12 <= result.upper + 2e-12, result
+if unionbound.HAS_SHARP:
+    sharp = unionbound.sharp(
+        unionbound.intersection_probabilities(sample[:256], 3), 8, 3,
+        kind="bivariate")
+    assert sharp.lower <= sample[:256].any(axis=1).mean() <= sharp.upper
 print(f"unionbound {unionbound.__version__} installed: "
-      f"{result.lower:.6f} <= {truth:.6f} <= {result.upper:.6f}")
+      f"{result.lower:.6f} <= {truth:.6f} <= {result.upper:.6f}, "
+      f"sharp bounds: {unionbound.HAS_SHARP}")
 PY
