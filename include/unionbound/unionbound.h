@@ -154,8 +154,9 @@ struct SharpOptions {
 // "widened" (the exact optimum of the program widened by the tolerance),
 // "certified" (full program: proven valid with every atom priced exactly),
 // "partial" (full program: valid, but the pricing stopped early or could
-// not enumerate every atom), "failed" (the pivot limit stopped the method;
-// the bound is then the trivial 0 or 1).
+// not enumerate every atom), "failed" (no bound was found, the pivot limit
+// stopped the method; the bound is then the trivial 0 or 1 and status says
+// kStatusUntrustworthy).
 struct SharpResult {
   int status = kStatusSound;          // as RunResult: refused, or
                                       // untrustworthy for inconsistent data

@@ -121,6 +121,27 @@ void SetSharpBound(const SharpBound& bound, bool lower, SharpResult* result) {
   }
 }
 
+// A bound of the full program; one it did not compute is the trivial 0 or
+// 1.
+void SetFullBound(const FullResult& full, const FullBound& bound, bool lower,
+                  SharpResult* result) {
+  std::string* text = lower ? &result->lowerText : &result->upperText;
+  double* value = lower ? &result->lower : &result->upper;
+  std::string* status = lower ? &result->lowerStatus : &result->upperStatus;
+  if (full.computed && bound.computed) {
+    SetBound(bound.exact, lower, text, value);
+    *status = FullStatus(bound);
+    return;
+  }
+  *text = lower ? "0" : "1";
+  *value = lower ? 0.0 : 1.0;
+  *status = "failed";
+  result->messages.push_back(std::string(lower ? "lower" : "upper") +
+                             " bound: the full program was not solved; the "
+                             "trivial bound is given");
+  result->status = kStatusUntrustworthy;
+}
+
 void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   switch (result->kind) {
     case SharpKind::kUnivariate:
@@ -139,14 +160,10 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
       result->upperL = up >= 0 ? analysis.bivariate[up].l : 0;
       return;
     }
-    case SharpKind::kFull: {
-      const FullResult& full = analysis.full;
-      SetBound(full.lower.exact, true, &result->lowerText, &result->lower);
-      SetBound(full.upper.exact, false, &result->upperText, &result->upper);
-      result->lowerStatus = FullStatus(full.lower);
-      result->upperStatus = FullStatus(full.upper);
+    case SharpKind::kFull:
+      SetFullBound(analysis.full, analysis.full.lower, true, result);
+      SetFullBound(analysis.full, analysis.full.upper, false, result);
       return;
-    }
   }
 }
 
