@@ -187,5 +187,60 @@ TEST(SharpJson, AFileThatCannotBeWrittenStopsBeforeAnyWork) {
   fs::remove_all(dir);
 }
 
+// A run refused before anything is computed still writes the JSON document
+// asked for: the sizes as given, the status and the message, no bounds.
+struct Refusal {
+  const char* args;  // --json r.json, or --json - for standard output
+  int status;
+  Json n;
+  Json m;
+};
+
+// Test names show the arguments.
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << refusal.args;
+}
+
+class SharpRefusedRunJson : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(SharpRefusedRunJson, HoldsTheSizesTheStatusAndTheMessage) {
+  const Refusal& refusal = GetParam();
+  const fs::path dir = ExampleDir("refused");
+  {
+    std::ofstream(dir / "short.txt") << "0.1 0.2 0.3\n";
+    std::ofstream(dir / "word.txt") << "0.1 0.2 zero\n";
+  }
+  fs::remove(dir / "r.json");
+  EXPECT_EQ(RunSharp(dir, refusal.args), refusal.status);
+  const bool toStdout =
+      std::string(refusal.args).find("--json -") != std::string::npos;
+  const Json doc =
+      Json::parse(ReadAll(dir / (toStdout ? "out.txt" : "r.json")));
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : doc.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"input", "m", "messages", "n",
+                                            "program", "status", "version"}));
+  EXPECT_EQ(doc["program"], "unionbound-sharp");
+  EXPECT_EQ(doc["n"], refusal.n);
+  EXPECT_EQ(doc["m"], refusal.m);
+  EXPECT_EQ(doc["status"], refusal.status);
+  ASSERT_EQ(doc["messages"].size(), 1u);
+  EXPECT_EQ(doc["messages"][0].get<std::string>() + "\n",
+            ReadAll(dir / "err.txt"));
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfRefusal, SharpRefusedRunJson,
+    ::testing::Values(Refusal{"x 3 --json r.json", 1, nullptr, 3},
+                      Refusal{"-n 12 -m 0 --json r.json", 1, 12, 0},
+                      Refusal{"12 3 --time-limit 5 --json r.json", 1, 12, 3},
+                      Refusal{"12 3 --json r.json --frobnicate", 1, 12, 3},
+                      Refusal{"12 3 missing.txt --json r.json", 1, 12, 3},
+                      Refusal{"-n 12 -m 3 -i short.txt --json -", 1, 12, 3},
+                      Refusal{"12 3 word.txt --json r.json", 1, 12, 3},
+                      Refusal{"12 3 --csv no/such/folder/b.csv --json r.json",
+                              2, 12, 3}));
+
 }  // namespace
 }  // namespace unionbound
