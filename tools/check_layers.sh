@@ -7,7 +7,8 @@
 #                   memory as the program makes it, samples to probabilities
 #   driver, sharp,  the two programs and the generator's event systems; none
 #   events          includes another
-#   cli             the command-line grammar and version of both programs
+#   cli             the command-line grammar, version and JSON text of both
+#                   programs
 #   bounds          bounding procedures, candidates, the pass computation
 #   optim           inner optimisation, basis families, subset enumeration,
 #                   scoring

@@ -60,6 +60,8 @@ enum class OptionAction {
 struct ParsedOptions {
   OptionAction action;
   std::string text;
+  // With kRefuse, the options read before the refusal: json is empty when
+  // the parser stopped before it had taken the --json FILE.
   ProgramOptions options;
 };
 

@@ -3,7 +3,9 @@
 #include <iostream>
 #include <sstream>
 
+#include "cli/refused_run_json.h"
 #include "driver/console_input.h"
+#include "driver/message_log.h"
 #include "driver/run.h"
 
 namespace unionbound {
@@ -18,20 +20,33 @@ bool IsOneToken(const std::string& text) {
 // The sizes given on the command line, checked with the dialogue's rules
 // and messages: each is handed to the dialogue as the one token it answers
 // with, and the prompts go nowhere.
-RunSizes CheckSizes(const std::string& n, const std::string& m) {
+RunSizes CheckSizes(const std::string& n, const std::string& m,
+                    std::ostream& err) {
   for (const auto& [text, what] :
        {std::pair{&n, "n (the number of events)"},
         std::pair{&m, "m (the maximum order of the intersections)"}}) {
     if (!IsOneToken(*text)) {
-      std::cerr << "unionbound: expected a whole number in the 32-bit range "
-                   "for "
-                << what << ", got \"" << *text << "\"" << std::endl;
+      err << "unionbound: expected a whole number in the 32-bit range "
+             "for "
+          << what << ", got \"" << *text << "\"" << std::endl;
       return RunSizes{false, 0, 0};
     }
   }
   std::istringstream answers(n + "\n" + m + "\n");
   std::ostringstream prompts;
-  return ReadRunSizes(answers, prompts, std::cerr);
+  return ReadRunSizes(answers, prompts, err);
+}
+
+// A refused run still gives the JSON document it was asked for, when the
+// options named one.
+int Refuse(const ProgramOptions& options, const MessageLog& err) {
+  if (!options.json.empty()) {
+    const RefusedRun run{
+        "unionbound",         options.n,  options.m, options.input,
+        kExitBadConsoleInput, err.Lines()};
+    WriteRefusedRunJson(run, options.json, std::cerr);
+  }
+  return kExitBadConsoleInput;
 }
 
 }  // namespace
@@ -54,16 +69,19 @@ int RunCommand(const std::vector<std::string>& args) {
     case OptionAction::kPrintText:
       std::cout << parsed.text;
       return std::cout.flush() ? kExitSound : kExitUntrustworthy;
-    case OptionAction::kRefuse:
-      std::cerr << parsed.text;
-      return kExitBadConsoleInput;
+    case OptionAction::kRefuse: {
+      MessageLog err(std::cerr);
+      err << parsed.text << std::flush;
+      return Refuse(parsed.options, err);
+    }
     case OptionAction::kRun:
       break;
   }
   const ProgramOptions& options = parsed.options;
   if (!options.scripted) return RunUnionBound();
-  const RunSizes sizes = CheckSizes(options.n, options.m);
-  if (!sizes.ok) return kExitBadConsoleInput;
+  MessageLog err(std::cerr);
+  const RunSizes sizes = CheckSizes(options.n, options.m, err);
+  if (!sizes.ok) return Refuse(options, err);
   RunOptions run;
   run.probabilityFile = options.input;
   run.reportFile = options.report;

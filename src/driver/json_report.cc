@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bounds/basis_subscripts.h"
+#include "cli/json_text.h"
 #include "cli/version.h"
 #include "driver/data_messages.h"
 #include "optim/sense.h"
@@ -83,7 +84,8 @@ Json BestJson(const BestBound& best) {
 // `"key": value` inside the top-level object, after a comma unless first.
 void WriteMember(std::ostream& out, const char* key, const Json& value,
                  bool first = false) {
-  out << (first ? "\n  " : ",\n  ") << Json(key).dump() << ": " << value.dump();
+  out << (first ? "\n  " : ",\n  ") << JsonText(Json(key)) << ": "
+      << JsonText(value);
 }
 
 }  // namespace
@@ -106,7 +108,7 @@ void JsonReport::AddPass(const Pass& pass) {
   json["l"] = pass.l;
   json["lower"] = PassBoundJson(pass, Sense::kMinimise);
   json["upper"] = PassBoundJson(pass, Sense::kMaximise);
-  out_ << (anyPass_ ? ",\n    " : "\n    ") << json.dump();
+  out_ << (anyPass_ ? ",\n    " : "\n    ") << JsonText(json);
   anyPass_ = true;
 }
 

@@ -138,6 +138,11 @@ bool WriteJson(const std::string& text, const std::string& file,
 
 }  // namespace
 
+bool WriteRefusedRunJson(const RefusedRun& run, const std::string& file,
+                         std::ostream& err) {
+  return WriteJson(RefusedRunJson(run), file, err);
+}
+
 int RunUnionBound(const RunOptions& options) {
   const RunSizes sizes = ReadRunSizes(std::cin, std::cout, std::cerr);
   if (!sizes.ok) return kExitBadConsoleInput;
@@ -160,10 +165,11 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
     err << "unionbound: cannot read " << file << " (" << unreadable
         << "); nothing was computed and " << options.reportFile
         << " was left as it was" << std::endl;
-    if (json) {
-      json->Begin(header, DataCheck());
-      json->Finish(BestBounds(), kExitUntrustworthy, err.Lines());
-      WriteJson(jsonText.str(), options.jsonFile, err);
+    if (!options.jsonFile.empty()) {
+      const RefusedRun refused{"unionbound",       std::to_string(n),
+                               std::to_string(m),  file,
+                               kExitUntrustworthy, err.Lines()};
+      WriteRefusedRunJson(refused, options.jsonFile, err);
     }
     return kExitUntrustworthy;
   }

@@ -5,7 +5,10 @@
 #define UNIONBOUND_DRIVER_RUN_H_
 
 #include <cstdint>
+#include <ostream>
 #include <string>
+
+#include "cli/refused_run_json.h"
 
 namespace unionbound {
 
@@ -33,6 +36,12 @@ int RunUnionBound(const RunOptions& options = RunOptions());
 // and checks the probability file, writes the report and the summary, and
 // returns the exit status. Messages go to standard error.
 int RunWithSizes(int32_t n, int32_t m, const RunOptions& options);
+
+// The document of a run refused before anything was computed, to the JSON
+// file (complete or not at all) or to standard output for "-". False, with
+// a line on err, when it could not be written.
+bool WriteRefusedRunJson(const RefusedRun& run, const std::string& file,
+                         std::ostream& err);
 
 }  // namespace unionbound
 

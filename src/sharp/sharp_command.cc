@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/program_options.h"
+#include "cli/refused_run_json.h"
 #include "input/extract_doubles.h"
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
@@ -41,20 +42,26 @@ bool ParseInt(const std::string& text, int32_t* value) {
   return true;
 }
 
-ParsedCommandLine Fail(const std::string& error) {
-  return {false, error, SharpOptions(), ""};
+// The command line refused with one line; what was read of it is kept for
+// the JSON document of the refusal.
+ParsedCommandLine Fail(ParsedCommandLine parsed, const std::string& error) {
+  parsed.ok = false;
+  parsed.error = error;
+  return parsed;
 }
 
 ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
-  if (o.n < 1) return Fail("N must be at least 1");
-  if (o.m < 1) return Fail("M must be at least 1");
+  if (o.n < 1) return Fail(parsed, "N must be at least 1");
+  if (o.m < 1) return Fail(parsed, "M must be at least 1");
   if (o.m > kMaxIntersectionOrder) {
-    return Fail("M must be at most " + std::to_string(kMaxIntersectionOrder));
+    return Fail(parsed,
+                "M must be at most " + std::to_string(kMaxIntersectionOrder));
   }
   if (!ProbabilityCountFits(o.n, o.m)) {
-    return Fail("N=" + std::to_string(o.n) + ", M=" + std::to_string(o.m) +
-                " needs more probabilities than this tool handles");
+    return Fail(parsed, "N=" + std::to_string(o.n) +
+                            ", M=" + std::to_string(o.m) +
+                            " needs more probabilities than this tool handles");
   }
   return parsed;
 }
@@ -98,6 +105,8 @@ class ReplacedFile {
     file_ = std::fopen(path.c_str(), "a");
     return file_ != nullptr;
   }
+
+  bool opened() const { return file_ != nullptr; }
 
   // Replaces what the file held by text and closes it; false when any step
   // fails. Only a regular file is emptied first (a device cannot be).
@@ -216,24 +225,26 @@ ParsedCommandLine CheckRange(ParsedCommandLine parsed) {
   SharpOptions& o = parsed.options;
   if (o.lFrom < 0 && o.lTo < 0) return parsed;
   if (o.lFrom < o.m || o.lTo > o.n - o.m || o.lFrom > o.lTo) {
-    return Fail("--l needs " + std::to_string(o.m) + " <= LO <= HI <= " +
-                std::to_string(o.n - o.m) + " (from M to N-M)");
+    return Fail(parsed, "--l needs " + std::to_string(o.m) +
+                            " <= LO <= HI <= " + std::to_string(o.n - o.m) +
+                            " (from M to N-M)");
   }
   return parsed;
 }
 
 ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
-  if (o.timeLimit > 0 && !o.full) return Fail("--time-limit needs --full");
+  if (o.timeLimit > 0 && !o.full)
+    return Fail(parsed, "--time-limit needs --full");
   if (!o.full) return parsed;
   if (o.n > kFullMaxEvents) {
-    return Fail("--full handles at most " + std::to_string(kFullMaxEvents) +
-                " events");
+    return Fail(parsed, "--full handles at most " +
+                            std::to_string(kFullMaxEvents) + " events");
   }
   if (o.hasTolerance) {
-    return Fail(
-        "--full takes the numbers as typed; it does not combine with "
-        "--tolerance");
+    return Fail(parsed,
+                "--full takes the numbers as typed; it does not combine with "
+                "--tolerance");
   }
   return parsed;
 }
@@ -243,8 +254,8 @@ ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   if (!o.hasTolerance) return parsed;
   Rational t;
   if (!ParseExactDecimal(o.tolerance, &t) || t < 0) {
-    return Fail("--tolerance needs a decimal number >= 0, not " +
-                Quoted(o.tolerance));
+    return Fail(parsed, "--tolerance needs a decimal number >= 0, not " +
+                            Quoted(o.tolerance));
   }
   return parsed;
 }
@@ -341,6 +352,10 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
                 std::ostream& standardOutput, std::ostream& err,
                 bool showProgress);
 
+void WriteRefusalJson(const std::string& jsonPath, const RefusedRun& run,
+                      ReplacedFile* file, std::ostream& standardOutput,
+                      std::ostream& err);
+
 OptionSet SharpOptionSet() {
   OptionSet set{kProgram, "", "", false, true};
   set.sharpOptions = true;
@@ -362,44 +377,50 @@ OptionSet SharpOptionSet() {
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
-  if (args.empty()) return Fail("expected N and M (try --help)");
+  ParsedCommandLine parsed{true, "", SharpOptions(), "", "", ""};
+  if (args.empty()) return Fail(parsed, "expected N and M (try --help)");
   const ParsedOptions given = ParseProgramOptions(SharpOptionSet(), args);
-  ParsedCommandLine parsed{true, "", SharpOptions(), ""};
+  const ProgramOptions& g = given.options;
+  SharpOptions& o = parsed.options;
+  o.json = g.json;
+  o.file = g.input;
+  parsed.nGiven = g.n;
+  parsed.mGiven = g.m;
+  if (!g.positional.empty()) {
+    parsed.nGiven = g.positional[0];
+    if (g.positional.size() > 1) parsed.mGiven = g.positional[1];
+    if (g.positional.size() > 2) o.file = g.positional[2];
+  }
   if (given.action == OptionAction::kRefuse) {
     // One line without the program name, which the caller puts in front.
     std::string line = given.text.substr(0, given.text.find('\n'));
     const std::string prefix = std::string(kProgram) + ": ";
     if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
-    return Fail(line);
+    return Fail(parsed, line);
   }
   if (given.action == OptionAction::kPrintText) {
     parsed.options.help = true;
     parsed.printText = given.text;
     return parsed;
   }
-  const ProgramOptions& g = given.options;
-  SharpOptions& o = parsed.options;
-  std::string nText = g.n;
-  std::string mText = g.m;
-  o.file = g.input;
   if (!g.positional.empty()) {
-    if (g.positional.size() < 2) return Fail("expected N and M (try --help)");
-    if (g.positional.size() > 3) {
-      return Fail("unexpected argument " + Quoted(g.positional[3]));
+    if (g.positional.size() < 2) {
+      return Fail(parsed, "expected N and M (try --help)");
     }
-    nText = g.positional[0];
-    mText = g.positional[1];
-    if (g.positional.size() == 3) o.file = g.positional[2];
+    if (g.positional.size() > 3) {
+      return Fail(parsed, "unexpected argument " + Quoted(g.positional[3]));
+    }
   }
-  if (!ParseInt(nText, &o.n)) {
-    return Fail("N must be a whole number, not " + Quoted(nText));
+  if (!ParseInt(parsed.nGiven, &o.n)) {
+    return Fail(parsed,
+                "N must be a whole number, not " + Quoted(parsed.nGiven));
   }
-  if (!ParseInt(mText, &o.m)) {
-    return Fail("M must be a whole number, not " + Quoted(mText));
+  if (!ParseInt(parsed.mGiven, &o.m)) {
+    return Fail(parsed,
+                "M must be a whole number, not " + Quoted(parsed.mGiven));
   }
   o.perL = g.perL;
   o.csvFile = g.csv;
-  o.json = g.json;
   o.quiet = g.quiet;
   o.verbose = g.verbose;
   o.full = g.full;
@@ -410,13 +431,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (g.hasTimeLimit) {
     Rational seconds;
     if (!ParseExactDecimal(g.timeLimit, &seconds) || seconds <= 0) {
-      return Fail("--time-limit needs a number of seconds > 0, not " +
-                  Quoted(g.timeLimit));
+      return Fail(parsed, "--time-limit needs a number of seconds > 0, not " +
+                              Quoted(g.timeLimit));
     }
     o.timeLimit = seconds.get_d();
   }
   if (g.hasLRange && !ParseRange(g.lRange, &o.lFrom, &o.lTo)) {
-    return Fail("--l needs LO..HI, not " + Quoted(g.lRange));
+    return Fail(parsed, "--l needs LO..HI, not " + Quoted(g.lRange));
   }
   parsed = CheckSizes(parsed);
   if (!parsed.ok) return parsed;
@@ -433,7 +454,15 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
                     std::ostream& err, bool showProgress) {
   const ParsedCommandLine parsed = ParseCommandLine(args);
   if (!parsed.ok) {
-    err << kProgram << ": " << parsed.error << "\n";
+    const std::string line = std::string(kProgram) + ": " + parsed.error;
+    err << line << "\n";
+    if (!parsed.options.json.empty()) {
+      const RefusedRun run{kProgram,      parsed.nGiven,
+                           parsed.mGiven, parsed.options.file,
+                           kExitUsage,    {line}};
+      ReplacedFile json;
+      WriteRefusalJson(parsed.options.json, run, &json, out, err);
+    }
     return kExitUsage;
   }
   const SharpOptions& o = parsed.options;
@@ -468,6 +497,44 @@ void PassOn(std::ostringstream* notes, std::ostream& err,
   notes->str("");
 }
 
+// The document of a run refused before anything was computed, to standard
+// output or to its file, opened here unless it already is. A line on err
+// when it cannot be written; the status of the run stays that of the
+// refusal.
+void WriteRefusalJson(const std::string& jsonPath, const RefusedRun& run,
+                      ReplacedFile* file, std::ostream& standardOutput,
+                      std::ostream& err) {
+  const std::string document = RefusedRunJson(run);
+  if (jsonPath == kStandardStream) {
+    standardOutput << document;
+    standardOutput.flush();
+    if (!standardOutput) err << kProgram << ": cannot write standard output\n";
+    return;
+  }
+  if (!file->opened() && !file->Open(jsonPath)) {
+    err << kProgram << ": cannot write " << Quoted(jsonPath) << ": "
+        << std::strerror(errno) << "\n";
+    return;
+  }
+  if (!file->Replace(document)) {
+    err << kProgram << ": cannot write " << Quoted(jsonPath) << "\n";
+  }
+}
+
+// A run refused after the command line was understood: the notes go to err,
+// and the JSON document of the refusal is written when one was asked for.
+int Refuse(const SharpOptions& o, int status, std::ostringstream* notes,
+           ReplacedFile* json, std::ostream& standardOutput,
+           std::ostream& err) {
+  RefusedRun run{
+      kProgram, std::to_string(o.n), std::to_string(o.m), o.file, status, {}};
+  PassOn(notes, err, &run.messages);
+  if (!o.json.empty()) {
+    WriteRefusalJson(o.json, run, json, standardOutput, err);
+  }
+  return status;
+}
+
 // The JSON document to standard output or to its file; false when it could
 // not be written.
 bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
@@ -488,12 +555,8 @@ bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
                 std::ostream& standardOutput, std::ostream& err,
                 bool showProgress) {
-  ReplacedFile csv;
-  if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
-    err << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
-        << std::strerror(errno) << "; nothing computed\n";
-    return kExitWriteFailed;
-  }
+  // The JSON file first: when the CSV file cannot be written, the document
+  // still tells of the refusal.
   ReplacedFile json;
   const bool jsonToFile = !o.json.empty() && o.json != kStandardStream;
   if (jsonToFile && !json.Open(o.json)) {
@@ -501,22 +564,30 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
         << std::strerror(errno) << "; nothing computed\n";
     return kExitWriteFailed;
   }
+  std::ostringstream notes;
+  ReplacedFile csv;
+  if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
+    notes << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
+          << std::strerror(errno) << "; nothing computed\n";
+    return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
+  }
   const int32_t count = ProbabilityCount(o.n, o.m);
   // Standard input is read twice (as doubles, then as typed), so it is
   // copied to a file first.
   StandardInputCopy copy;
   if (o.file == kStandardStream && !copy.Make()) {
-    err << kProgram << ": cannot copy standard input to a temporary file\n";
-    return kExitUsage;
+    notes << kProgram << ": cannot copy standard input to a temporary file\n";
+    return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
   }
   const std::string path = o.file == kStandardStream ? copy.path() : o.file;
   const ProbabilityRead read = ReadProbabilityFile(path, count);
-  if (!ReportUnreadableInput(read, o, path, err)) return kExitUsage;
+  if (!ReportUnreadableInput(read, o, path, notes)) {
+    return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
+  }
   SharpJsonRun run;
   run.input = o.file;
   run.numbersRead = read.read;
   run.perL = o.perL;
-  std::ostringstream notes;
   WarnOfEntriesLeft(read, o, notes);
   PassOn(&notes, err, &run.messages);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count

@@ -4,7 +4,8 @@
 // [--l LO..HI] [--verbose] [--full [--time-limit S]] [--help] [--version].
 // Exit status 0 on success, 1 for a bad command line or unreadable input, 2
 // when the data are inconsistent or a write to standard output or to the CSV
-// file fails.
+// file fails. A run refused before anything was computed still writes the
+// JSON document it was asked for (see cli/refused_run_json.h).
 #ifndef UNIONBOUND_SHARP_SHARP_COMMAND_H_
 #define UNIONBOUND_SHARP_SHARP_COMMAND_H_
 
@@ -36,8 +37,12 @@ struct SharpOptions {
 struct ParsedCommandLine {
   bool ok;
   std::string error;  // one line, when not ok
+  // When not ok, the options read before the refusal (json and file at
+  // least, once they were read), for the JSON document of the refusal.
   SharpOptions options;
   std::string printText;  // --help or --version: the text to print
+  std::string nGiven;     // the sizes as given on the command line
+  std::string mGiven;
 };
 
 inline constexpr int kExitOk = 0;

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/json_text.h"
 #include "cli/version.h"
 #include "sharp/exact_data.h"
 #include "sharp/sharp_report.h"
@@ -127,7 +128,7 @@ void WriteSharpJson(const SharpAnalysis& analysis, const SharpJsonRun& run,
   if (run.perL) doc["per_l"] = perL;
   doc["status"] = run.status;
   doc["messages"] = run.messages;
-  out << doc.dump(2) << "\n";
+  out << JsonText(doc, 2) << "\n";
 }
 
 }  // namespace unionbound

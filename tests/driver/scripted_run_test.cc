@@ -219,6 +219,57 @@ TEST(ScriptedRun, RefusedOptionsAndSizesExitOneWithOneLine) {
   EXPECT_EQ(given.err, asked.err);
 }
 
+// A run refused before anything is computed still writes the JSON document
+// asked for: the sizes as given, the status and the message, no bounds.
+struct Refusal {
+  const char* args;  // --json r.json, or --json - for standard output
+  int status;
+  json n;
+  json m;
+};
+
+// Test names show the arguments.
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+  *out << refusal.args;
+}
+
+class RefusedRunJson : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(RefusedRunJson, HoldsTheSizesTheStatusAndTheMessage) {
+  const Refusal& refusal = GetParam();
+  TempFolder folder;
+  WriteWholeFile(folder.path() / "prob.txt",
+                 IndependentProbText({0.1, 0.2, 0.05, 0.3, 0.15, 0.08}, 3));
+  const ProgramRun run = RunWithArguments(folder.path(), refusal.args);
+  EXPECT_EQ(run.status, refusal.status) << run.err;
+  EXPECT_FALSE(run.report.has_value());
+  const bool toStdout =
+      std::string(refusal.args).find("--json -") != std::string::npos;
+  const json doc =
+      json::parse(toStdout ? run.out : ReadWholeFile(folder.path() / "r.json"));
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : doc.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"input", "m", "messages", "n",
+                                            "program", "status", "version"}));
+  EXPECT_EQ(doc["program"], "unionbound");
+  EXPECT_EQ(doc["n"], refusal.n);
+  EXPECT_EQ(doc["m"], refusal.m);
+  EXPECT_EQ(doc["status"], refusal.status);
+  EXPECT_EQ(doc["messages"], json(SplitLines(run.err)));
+  EXPECT_EQ(SplitLines(run.err).size(), 1u) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfRefusal, RefusedRunJson,
+    ::testing::Values(
+        Refusal{"-n x -m 3 --json r.json", 1, nullptr, 3},
+        Refusal{"-n 99999999999 -m 3 --json r.json", 1, nullptr, 3},
+        Refusal{"-n 6 -m 4 --json r.json", 1, 6, 4},
+        Refusal{"-n 5 -m 3 --json r.json", 1, 5, 3},
+        Refusal{"-n 6 -m 3 --json - --frobnicate", 1, 6, 3},
+        Refusal{"-n 6 --json r.json", 1, 6, nullptr},
+        Refusal{"-n 6 -m 3 -i missing.txt --json r.json", 2, 6, 3}));
+
 TEST(ScriptedRun, HelpAndVersionExitZero) {
   TempFolder folder;
   const ProgramRun help = RunWithArguments(folder.path(), "--help");
