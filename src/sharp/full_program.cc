@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "sharp/atom_search.h"
+
 namespace unionbound {
 namespace {
 
@@ -101,9 +103,13 @@ class Master {
                       starts.data(), rows.data(), ones.data());
   }
 
-  // From the previous basis; the dual simplex method took fewer pivots
-  // than the primal one on these degenerate programs.
-  void Solve() { model_.dual(); }
+  // From the previous basis, which new columns leave primal feasible: the
+  // primal simplex method. The dual one could stall for minutes after
+  // columns from full pricing were added. `seconds` (0: none) caps a solve.
+  void Solve(double seconds) {
+    if (seconds > 0) model_.setMaximumWallSeconds(seconds);
+    model_.primal(1);
+  }
 
   double Objective() const { return model_.objectiveValue(); }
   RealVector Duals() const {
@@ -168,6 +174,25 @@ std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
   return found;
 }
 
+// Atoms of the most negative reduced cost by branch and bound, for n too
+// large to enumerate. *least is the least reduced cost when *complete.
+std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
+                                const RealVector& y, int32_t n, bool upper,
+                                double seconds, double* least, bool* complete) {
+  const double cost = AtomCost(1, upper);
+  AtomSearchOptions options;
+  options.seconds = seconds;
+  options.keep = kColumnsPerRound;
+  const AtomSearchResult<double> result =
+      MaximiseOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n,
+                        cost - y[0] + kPricingTolerance, options);
+  *complete = result.complete;
+  *least = std::min(-y[0], cost - y[0] - result.bound);
+  std::vector<Mask> found;
+  for (const auto& [value, atom] : result.best) found.push_back(atom);
+  return found;
+}
+
 // Local search: from each start, flip the bit that lowers the reduced cost
 // most until none does.
 std::vector<Mask> PriceByLocalSearch(const std::vector<Mask>& masks,
@@ -215,10 +240,19 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// What is left of a limit of `limit` seconds (0: none) at least `floor`.
+double SecondsLeft(double limit, Clock::time_point start, double floor) {
+  if (limit <= 0) return 0.0;
+  return std::max(floor, limit - SecondsSince(start));
+}
+
 FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
                        const std::vector<Mask>& masks, int32_t n, bool upper,
                        double timeLimit, const FullOptions& options) {
   const auto start = Clock::now();
+  // The certificate beyond enumeration searches too; it keeps a quarter
+  // of the limit.
+  const double pricingLimit = timeLimit * 0.75;
   RealVector rhs{1.0};
   for (size_t u = 0; u < masks.size(); ++u) {
     rhs.push_back(RoundNearest(ValueOf(data, u)));
@@ -235,41 +269,58 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   RealVector bestY;
   double bestValue = -HUGE_VAL;
   for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
-    master.Solve();
+    master.Solve(SecondsLeft(pricingLimit, start, 1e-3));
     y = master.Duals();
     if (options.progress) {
       options.progress(upper ? "upper" : "lower", bound.rounds,
                        master.AtomCount());
     }
-    // Local search finds varied atoms cheaply; enumeration proves there
-    // are none left, or finds the ones the search missed.
-    std::vector<Mask> found =
-        PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
-    if (found.empty() && n <= kFloatEnumerationLimit) {
-      double least = 0.0;
-      found = PriceAllAtoms(masks, y, n, upper, &least);
-      double value = least;
-      for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
-      if (value > bestValue) {
-        bestValue = value;
-        bestY = y;
-      }
+    // Local search finds varied atoms cheaply where n is small; beyond
+    // enumeration it found one atom a round where the search finds many.
+    std::vector<Mask> found;
+    if (n <= kFloatEnumerationLimit) {
+      found = PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
     }
     if (found.empty()) {
-      bound.converged = true;
-      break;
+      double least = 0.0;
+      bool complete = true;
+      if (n <= kFloatEnumerationLimit) {
+        found = PriceAllAtoms(masks, y, n, upper, &least);
+      } else {
+        found = PriceBySearch(masks, y, n, upper,
+                              SecondsLeft(pricingLimit, start, 1e-3), &least,
+                              &complete);
+      }
+      if (complete) {
+        double value = least;
+        for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
+        if (value > bestValue) {
+          bestValue = value;
+          bestY = y;
+        }
+      }
+      if (found.empty()) {
+        bound.converged = complete;
+        break;
+      }
     }
     master.AddAtoms(found);
-    if (timeLimit > 0 && SecondsSince(start) > timeLimit) break;
+    if (pricingLimit > 0 && SecondsSince(start) > pricingLimit) break;
   }
   bound.atoms = master.AtomCount();
+  const bool second = !bound.converged && !bestY.empty() && bestY != y;
   Rational certified =
-      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced);
-  if (!bound.converged && !bestY.empty()) {
+      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced,
+                         SecondsLeft(timeLimit, start, 1.0) / (second ? 2 : 1));
+  if (second) {
     bool exact = false;
     const Rational best =
-        CertifiedFullBound(data, subsets, n, upper, bestY, &exact);
-    if (upper ? best < certified : best > certified) certified = best;
+        CertifiedFullBound(data, subsets, n, upper, bestY, &exact,
+                           SecondsLeft(timeLimit, start, 1.0));
+    if (upper ? best < certified : best > certified) {
+      certified = best;
+      bound.allAtomsPriced = exact;
+    }
   }
   bound.exact = certified;
   const double masterValue = upper ? -master.Objective() : master.Objective();
@@ -290,7 +341,7 @@ int32_t DualBits(const RealVector& y) {
 
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
-                            bool* exactAtoms) {
+                            bool* exactAtoms, double seconds) {
   const std::vector<Mask> masks = SubsetMasks(subsets);
   // Any duals give a valid bound; ones that are not finite or too large for
   // 64-bit sums are replaced by 0 (the bounds 0 and 1).
@@ -309,22 +360,27 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
   }
   const int64_t one = int64_t{1} << bits;
   // The least reduced cost (in units of 2^-bits) over all atoms: exact by
-  // enumeration, or a lower bound from the positive duals.
+  // enumeration or by a complete search, else a lower bound from the nodes
+  // the search left open.
   int64_t least = 0;
-  *exactAtoms = n <= kFullExactPricingLimit;
-  if (*exactAtoms) {
-    const std::vector<int64_t> f = SubsetSums(
-        masks, std::vector<int64_t>(rounded.begin() + 1, rounded.end()), n);
+  const int64_t cost = upper ? -one : one;
+  const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
+  if (n <= kFullExactPricingLimit) {
+    *exactAtoms = true;
+    const std::vector<int64_t> f = SubsetSums(masks, values, n);
     least = -rounded[0] - f[0];
     for (Mask a = 1; a < f.size(); ++a) {
-      least = std::min(least, (upper ? -one : one) - rounded[0] - f[a]);
+      least = std::min(least, cost - rounded[0] - f[a]);
     }
   } else {
-    int64_t positive = 0;
-    for (size_t r = 1; r < rounded.size(); ++r) {
-      positive += std::max<int64_t>(0, rounded[r]);
-    }
-    least = (upper ? -one : 0) - rounded[0] - positive;
+    // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
+    // above cost gives both.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> result =
+        MaximiseOverAtoms(masks, values, n, cost, options);
+    *exactAtoms = result.complete;
+    least = cost - rounded[0] - result.bound;
   }
   // b . Y + least, exactly, with the data as typed.
   mpz_class dot = 0;
@@ -345,8 +401,8 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   FullResult result;
   if (n < 1 || n > kFullMaxEvents) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
-  // Beyond exact enumeration the bounds stay partial however long the
-  // pricing runs, so it gets a limit of its own.
+  // Beyond enumeration the search may take exponential time, so it gets a
+  // limit of its own.
   const double limit = options.timeLimit > 0 || n <= kFullExactPricingLimit
                            ? options.timeLimit
                            : kFullDefaultLimitBeyondEnumeration;

@@ -107,13 +107,29 @@ TEST(FullProgram, CertificateShiftsAPerturbedDualBackToAValidBound) {
   EXPECT_GT(Lower(r), lower.get_d());
 }
 
-TEST(FullProgram, BeyondEnumerationTheShiftIsOnlyBounded) {
-  const GeneratedSystem s = Generate(EventFamily::kCommonShock, 24, 2, 9);
-  const FullResult r = Full(s, 0.5);
+TEST(FullProgram, BeyondEnumerationTheSearchPricesEveryAtom) {
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 24, 2, 9);
+  const FullResult r = Full(s, 30.0);
   ASSERT_TRUE(r.computed);
+  EXPECT_TRUE(r.lower.converged && r.lower.allAtomsPriced);
   EXPECT_LE(Lower(r), s.unionProbability + kSlack);
   EXPECT_GE(Upper(r), s.unionProbability - kSlack);
-  EXPECT_FALSE(r.lower.allAtomsPriced);
+  // The optimal duals of the master moved: still a valid bound, never above
+  // the optimum, and priced exactly by the search.
+  const ExactData data = ExactDataFromDoubles(s.p);
+  const SubsetList subsets = AllSubsets(s.n, s.m);
+  RealVector y(SubsetCount(subsets) + 1, 0.0);
+  y[0] = -0.1;
+  for (size_t u = 1; u < y.size(); ++u) y[u] = (u % 3 == 0 ? 0.4 : -0.2);
+  bool exact = false;
+  const Rational moved =
+      CertifiedFullBound(data, subsets, s.n, false, y, &exact, 10.0);
+  EXPECT_TRUE(exact);
+  EXPECT_LE(moved.get_d(), Lower(r));
+  // Stopped at once, the search still bounds every atom.
+  const Rational stopped =
+      CertifiedFullBound(data, subsets, s.n, false, y, &exact, 1e-9);
+  EXPECT_LE(stopped, moved);
 }
 
 TEST(FullProgram, TimeLimitGivesValidBounds) {
