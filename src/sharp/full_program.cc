@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sharp/atom_search.h"
+#include "sharp/full_sharpness.h"
 
 namespace unionbound {
 namespace {
@@ -19,6 +20,8 @@ constexpr double kArtificialCost = 1e4;  // keeps every master feasible
 constexpr double kPricingTolerance = 1e-9;
 constexpr size_t kColumnsPerRound = 40;
 constexpr int32_t kFloatEnumerationLimit = 20;
+// The proof of optimality stops after this long without a time limit.
+constexpr double kProofSeconds = 30.0;
 
 std::vector<Mask> SubsetMasks(const SubsetList& subsets) {
   std::vector<Mask> masks(SubsetCount(subsets));
@@ -60,6 +63,7 @@ class Master {
   Master(const std::vector<Mask>& masks, const RealVector& rhs, bool upper)
       : masks_(masks), upper_(upper) {
     const int32_t rows = static_cast<int32_t>(rhs.size());
+    artificials_ = 2 * rows;
     model_.setLogLevel(0);
     // Tight tolerances: the certificate is valid whatever they are, but the
     // closer the duals are to optimal, the closer the certified bound.
@@ -119,6 +123,16 @@ class Master {
   int32_t AtomCount() const { return static_cast<int32_t>(atoms_.size()); }
   const std::vector<Mask>& Atoms() const { return atoms_; }
 
+  // The atoms of positive probability in the last solution.
+  std::vector<Mask> Support() const {
+    const double* x = model_.primalColumnSolution() + artificials_;
+    std::vector<Mask> support;
+    for (size_t i = 0; i < atoms_.size(); ++i) {
+      if (x[i] > 1e-12) support.push_back(atoms_[i]);
+    }
+    return support;
+  }
+
  private:
   // A small open-addressing set would do; a sorted vector keeps it simple.
   struct AtomSet {
@@ -132,6 +146,7 @@ class Master {
   };
   const std::vector<Mask>& masks_;
   const bool upper_;
+  int32_t artificials_ = 0;  // the first columns
   ClpSimplex model_;
   AtomSet present_;
   std::vector<Mask> atoms_;
@@ -323,6 +338,17 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
     }
   }
   bound.exact = certified;
+  bound.support = master.Support();
+  bound.duals = y;
+  if (bound.converged && bound.allAtomsPriced) {
+    const FullOptimumProof proof = ProveFullOptimum(
+        data, masks, n, upper, bound.support, y,
+        timeLimit > 0 ? SecondsLeft(timeLimit, start, 1.0) : kProofSeconds);
+    if (proof.proven) {
+      bound.sharp = true;
+      bound.exact = proof.value;
+    }
+  }
   const double masterValue = upper ? -master.Objective() : master.Objective();
   bound.masterGap = std::fabs(masterValue - certified.get_d());
   bound.computed = true;

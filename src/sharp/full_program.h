@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
@@ -49,9 +50,15 @@ struct FullBound {
   Rational exact;  // the certified bound, before clipping to [0, 1]
   bool allAtomsPriced = false;  // the shift came from every atom exactly
   bool converged = false;       // pricing found no improving atom
+  // exact is the optimum itself: an atom distribution and duals of equal
+  // value, both verified exactly.
+  bool sharp = false;
   double masterGap = 0.0;  // |master optimum - certified bound|, an estimate
   int32_t rounds = 0;
   int32_t atoms = 0;
+  // The last master's atoms of positive probability and its duals.
+  std::vector<uint64_t> support;
+  RealVector duals;
 };
 
 struct FullResult {

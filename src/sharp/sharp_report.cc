@@ -194,9 +194,11 @@ std::string ClassicalCell(const Rational& bound, bool lower) {
          "valid";
 }
 
-// certified: every atom priced exactly and none improves; partial: still a
-// valid bound, stopped by the time limit or too many atoms to enumerate.
+// sharp: the optimum, proven; certified: every atom priced exactly and
+// none improves; partial: still a valid bound, stopped by the time limit or
+// a search that could not finish.
 std::string FullStatus(const FullBound& bound) {
+  if (bound.sharp) return "sharp";
   return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
 }
 
@@ -392,7 +394,9 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
            "cost over all atoms (exact); partial:\nvalid, but the pricing "
-           "stopped early or could not enumerate every atom.\n";
+           "stopped early or could not search every atom. A full\nbound "
+           "marked sharp is the program's optimum: an atom distribution and "
+           "duals of\nequal value, both verified in rational arithmetic.\n";
   }
   if (analysis.classical.computed) {
     out << "valid: a closed-form bound from the singles and pairs, computed "

@@ -9,6 +9,7 @@
 
 #include "reference/dense_atom_program.h"
 #include "sharp/classical_bounds.h"
+#include "sharp/full_sharpness.h"
 #include "sharp/subset_list.h"
 #include "sharp_test_util.h"
 
@@ -140,6 +141,83 @@ TEST(FullProgram, TimeLimitGivesValidBounds) {
     EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
     EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
   }
+}
+
+std::vector<AtomMask> DataMasks(const SubsetList& subsets) {
+  std::vector<AtomMask> masks;
+  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
+    AtomMask mask = 0;
+    for (int32_t e : SubsetAt(subsets, u)) mask |= AtomMask{1} << (e - 1);
+    masks.push_back(mask);
+  }
+  return masks;
+}
+
+// The distribution reproduces every number exactly, whatever the prover
+// says.
+void ExpectExactlyFeasible(const ExactData& data,
+                           const std::vector<AtomMask>& masks,
+                           const std::vector<AtomMask>& atoms,
+                           const RationalVector& x, const std::string& name) {
+  Rational total = 0;
+  for (const Rational& v : x) {
+    EXPECT_GE(v, 0) << name;
+    total += v;
+  }
+  EXPECT_EQ(total, 1) << name;
+  for (size_t u = 0; u < masks.size(); ++u) {
+    Rational sum = 0;
+    for (size_t s = 0; s < atoms.size(); ++s) {
+      if ((masks[u] & ~atoms[s]) == 0) sum += x[s];
+    }
+    EXPECT_EQ(sum, ValueOf(data, u)) << name << " value " << u;
+  }
+}
+
+TEST(FullProgram, SharpBoundsAreTheOptimumOverAllAtoms) {
+  int32_t sharp = 0;
+  for (EventFamily family : AllFamilies()) {
+    for (int32_t m : {2, 3}) {
+      const GeneratedSystem s = Generate(family, 8, m, 4);
+      const ExactData data = ExactDataFromDoubles(s.p);
+      const SubsetList subsets = AllSubsets(s.n, s.m);
+      const std::vector<AtomMask> masks = DataMasks(subsets);
+      const FullResult r = Full(s);
+      for (bool upper : {false, true}) {
+        const FullBound& b = upper ? r.upper : r.lower;
+        if (!b.sharp) continue;
+        ++sharp;
+        EXPECT_NEAR(b.exact.get_d(), DenseAtomOptimum(s.subsets, s.p, 8, upper),
+                    1e-8)
+            << s.name;
+        const FullOptimumProof proof =
+            ProveFullOptimum(data, masks, 8, upper, b.support, b.duals, 0.0);
+        ASSERT_TRUE(proof.proven) << s.name;
+        EXPECT_EQ(proof.value, b.exact) << s.name;
+        ExpectExactlyFeasible(data, masks, b.support, proof.probabilities,
+                              s.name);
+        // Another atom in place of one of the support's: no distribution
+        // on them fits the data exactly.
+        std::vector<AtomMask> tampered = b.support;
+        tampered[0] = tampered[0] ^ 0x5;
+        EXPECT_FALSE(
+            ProveFullOptimum(data, masks, 8, upper, tampered, b.duals, 0.0)
+                .proven)
+            << s.name;
+        // The other side's support and duals: feasible, but the duals that
+        // price it at 0 let other atoms improve, unless both optima meet.
+        const FullBound& other = upper ? r.lower : r.upper;
+        const FullOptimumProof swapped = ProveFullOptimum(
+            data, masks, 8, upper, other.support, other.duals, 0.0);
+        if (swapped.proven) {
+          EXPECT_EQ(swapped.value, b.exact) << s.name;
+        } else {
+          EXPECT_LT(Lower(r), Upper(r)) << s.name;
+        }
+      }
+    }
+  }
+  EXPECT_GE(sharp, 10);
 }
 
 }  // namespace
