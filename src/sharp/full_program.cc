@@ -2,9 +2,11 @@
 
 #include <ClpSimplex.hpp>
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "sharp/atom_search.h"
@@ -56,12 +58,69 @@ std::vector<T> SubsetSums(const std::vector<Mask>& masks,
   return f;
 }
 
+// Finds the data subsets inside an atom: by enumerating the atom's own
+// subsets up to the largest data size and looking them up, where the atom
+// has fewer of those than the data have subsets, else by scanning.
+class SubsetIndex {
+ public:
+  explicit SubsetIndex(const std::vector<Mask>& masks) : masks_(masks) {
+    index_.reserve(masks.size());
+    for (size_t u = 0; u < masks.size(); ++u) {
+      index_.emplace(masks[u], static_cast<int32_t>(u));
+      maxSize_ = std::max(maxSize_, std::popcount(masks[u]));
+    }
+  }
+
+  const std::vector<Mask>& Masks() const { return masks_; }
+
+  // Calls visit(u) for every data subset u inside atom.
+  template <typename Visit>
+  void ForEachInside(Mask atom, const Visit& visit) const {
+    const int32_t k = std::popcount(atom);
+    double count = 0.0;
+    double binomial = 1.0;
+    for (int32_t j = 1; j <= std::min(k, maxSize_); ++j) {
+      binomial = binomial * (k - j + 1) / j;
+      count += binomial;
+    }
+    if (4 * count > static_cast<double>(masks_.size())) {
+      for (size_t u = 0; u < masks_.size(); ++u) {
+        if ((masks_[u] & ~atom) == 0) visit(u);
+      }
+      return;
+    }
+    Mask bits[64];
+    for (int32_t i = 0, j = 0; i < 64; ++i) {
+      if (atom >> i & 1) bits[j++] = Mask{1} << i;
+    }
+    Enumerate(bits, k, 0, 0, 0, visit);
+  }
+
+ private:
+  template <typename Visit>
+  void Enumerate(const Mask* bits, int32_t k, int32_t from, int32_t size,
+                 Mask subset, const Visit& visit) const {
+    if (size > 0) {
+      const auto it = index_.find(subset);
+      if (it != index_.end()) visit(static_cast<size_t>(it->second));
+    }
+    if (size == maxSize_) return;
+    for (int32_t i = from; i < k; ++i) {
+      Enumerate(bits, k, i + 1, size + 1, subset | bits[i], visit);
+    }
+  }
+
+  const std::vector<Mask>& masks_;
+  std::unordered_map<Mask, int32_t> index_;
+  int32_t maxSize_ = 0;
+};
+
 // The restricted master: one row for the total and one per data subset,
 // two artificial columns per row, then the atoms.
 class Master {
  public:
-  Master(const std::vector<Mask>& masks, const RealVector& rhs, bool upper)
-      : masks_(masks), upper_(upper) {
+  Master(const SubsetIndex& subsets, const RealVector& rhs, bool upper)
+      : subsets_(subsets), upper_(upper) {
     const int32_t rows = static_cast<int32_t>(rhs.size());
     artificials_ = 2 * rows;
     model_.setLogLevel(0);
@@ -89,11 +148,11 @@ class Master {
     for (Mask atom : candidates) {
       if (!present_.insert_if_new(atom)) continue;
       rows.push_back(0);
-      for (size_t u = 0; u < masks_.size(); ++u) {
-        if ((masks_[u] & ~atom) == 0) {
-          rows.push_back(static_cast<int32_t>(u + 1));
-        }
-      }
+      const size_t first = rows.size();
+      subsets_.ForEachInside(atom, [&rows](size_t u) {
+        rows.push_back(static_cast<int32_t>(u + 1));
+      });
+      std::sort(rows.begin() + first, rows.end());
       starts.push_back(static_cast<CoinBigIndex>(rows.size()));
       costs.push_back(AtomCost(atom, upper_));
       atoms_.push_back(atom);
@@ -144,7 +203,7 @@ class Master {
       return true;
     }
   };
-  const std::vector<Mask>& masks_;
+  const SubsetIndex& subsets_;
   const bool upper_;
   int32_t artificials_ = 0;  // the first columns
   ClpSimplex model_;
@@ -153,17 +212,15 @@ class Master {
 };
 
 // y . (column of atom) for the data subsets inside it, with the total.
-double DualSum(const std::vector<Mask>& masks, const RealVector& y, Mask atom) {
+double DualSum(const SubsetIndex& subsets, const RealVector& y, Mask atom) {
   double sum = y[0];
-  for (size_t u = 0; u < masks.size(); ++u) {
-    if ((masks[u] & ~atom) == 0) sum += y[u + 1];
-  }
+  subsets.ForEachInside(atom, [&](size_t u) { sum += y[u + 1]; });
   return sum;
 }
 
-double ReducedCost(const std::vector<Mask>& masks, const RealVector& y,
-                   Mask atom, bool upper) {
-  return AtomCost(atom, upper) - DualSum(masks, y, atom);
+double ReducedCost(const SubsetIndex& subsets, const RealVector& y, Mask atom,
+                   bool upper) {
+  return AtomCost(atom, upper) - DualSum(subsets, y, atom);
 }
 
 // Atoms of the most negative reduced cost, every atom priced.
@@ -210,7 +267,7 @@ std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
 
 // Local search: from each start, flip the bit that lowers the reduced cost
 // most until none does.
-std::vector<Mask> PriceByLocalSearch(const std::vector<Mask>& masks,
+std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
                                      const RealVector& y, int32_t n, bool upper,
                                      const std::vector<Mask>& starts) {
   std::vector<Mask> found;
@@ -272,7 +329,8 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   for (size_t u = 0; u < masks.size(); ++u) {
     rhs.push_back(RoundNearest(ValueOf(data, u)));
   }
-  Master master(masks, rhs, upper);
+  const SubsetIndex index(masks);
+  Master master(index, rhs, upper);
   std::vector<Mask> initial{0, (Mask{1} << n) - 1};
   initial.insert(initial.end(), masks.begin(), masks.end());
   master.AddAtoms(initial);
@@ -294,7 +352,7 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
     // enumeration it found one atom a round where the search finds many.
     std::vector<Mask> found;
     if (n <= kFloatEnumerationLimit) {
-      found = PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
+      found = PriceByLocalSearch(index, y, n, upper, Starts(master, masks));
     }
     if (found.empty()) {
       double least = 0.0;
