@@ -324,7 +324,8 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   const auto start = Clock::now();
   // The certificate beyond enumeration searches too; it keeps a quarter
   // of the limit.
-  const double pricingLimit = timeLimit * 0.75;
+  const double pricingLimit =
+      n > kFullExactPricingLimit ? timeLimit * 0.75 : timeLimit;
   RealVector rhs{1.0};
   for (size_t u = 0; u < masks.size(); ++u) {
     rhs.push_back(RoundNearest(ValueOf(data, u)));
