@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # How the full program over atoms (unionbound-sharp --full) grows with n at
 # m = 2 and m = 3 on genuine systems of five families: wall time, whether
-# both bounds are certified (every atom priced exactly, pricing converged)
-# or partial, the bounds and the true union probability. Prints a Markdown
-# table.
+# each bound is sharp (the optimum, proven), certified (every atom priced
+# exactly, pricing converged) or partial, the bounds and the true union
+# probability. Prints a Markdown table.
 #
 #   bench/full_reach.sh [TIME_LIMIT] [N...]   (BUILD_DIR defaults to
-#                                              build/release)
+#                                              build/release, MS to "2 3")
 #
 # TIME_LIMIT (seconds, default 60) goes to --time-limit; N defaults to
 # 8 12 16 20. Data that are inconsistent as typed are listed as refused.
@@ -32,7 +32,7 @@ field() { awk -F, -v f="$2" '$5 == "full" { print $f }' "$1"; }
 
 echo "| family | n | m | seconds | lower | upper | status | truth |"
 echo "|---|---|---|---|---|---|---|---|"
-for m in 2 3; do
+for m in ${MS:-2 3}; do
   for n in $sizes; do
     for family in independent shock gaussian rare atoms; do
       dir="$work/$family-$n-$m"

@@ -2,10 +2,15 @@
 
 #include <ClpSimplex.hpp>
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
+
+#include "sharp/atom_search.h"
+#include "sharp/full_sharpness.h"
 
 namespace unionbound {
 namespace {
@@ -17,6 +22,8 @@ constexpr double kArtificialCost = 1e4;  // keeps every master feasible
 constexpr double kPricingTolerance = 1e-9;
 constexpr size_t kColumnsPerRound = 40;
 constexpr int32_t kFloatEnumerationLimit = 20;
+// The proof of optimality stops after this long without a time limit.
+constexpr double kProofSeconds = 30.0;
 
 std::vector<Mask> SubsetMasks(const SubsetList& subsets) {
   std::vector<Mask> masks(SubsetCount(subsets));
@@ -51,13 +58,71 @@ std::vector<T> SubsetSums(const std::vector<Mask>& masks,
   return f;
 }
 
+// Finds the data subsets inside an atom: by enumerating the atom's own
+// subsets up to the largest data size and looking them up, where the atom
+// has fewer of those than the data have subsets, else by scanning.
+class SubsetIndex {
+ public:
+  explicit SubsetIndex(const std::vector<Mask>& masks) : masks_(masks) {
+    index_.reserve(masks.size());
+    for (size_t u = 0; u < masks.size(); ++u) {
+      index_.emplace(masks[u], static_cast<int32_t>(u));
+      maxSize_ = std::max(maxSize_, std::popcount(masks[u]));
+    }
+  }
+
+  const std::vector<Mask>& Masks() const { return masks_; }
+
+  // Calls visit(u) for every data subset u inside atom.
+  template <typename Visit>
+  void ForEachInside(Mask atom, const Visit& visit) const {
+    const int32_t k = std::popcount(atom);
+    double count = 0.0;
+    double binomial = 1.0;
+    for (int32_t j = 1; j <= std::min(k, maxSize_); ++j) {
+      binomial = binomial * (k - j + 1) / j;
+      count += binomial;
+    }
+    if (4 * count > static_cast<double>(masks_.size())) {
+      for (size_t u = 0; u < masks_.size(); ++u) {
+        if ((masks_[u] & ~atom) == 0) visit(u);
+      }
+      return;
+    }
+    Mask bits[64];
+    for (int32_t i = 0, j = 0; i < 64; ++i) {
+      if (atom >> i & 1) bits[j++] = Mask{1} << i;
+    }
+    Enumerate(bits, k, 0, 0, 0, visit);
+  }
+
+ private:
+  template <typename Visit>
+  void Enumerate(const Mask* bits, int32_t k, int32_t from, int32_t size,
+                 Mask subset, const Visit& visit) const {
+    if (size > 0) {
+      const auto it = index_.find(subset);
+      if (it != index_.end()) visit(static_cast<size_t>(it->second));
+    }
+    if (size == maxSize_) return;
+    for (int32_t i = from; i < k; ++i) {
+      Enumerate(bits, k, i + 1, size + 1, subset | bits[i], visit);
+    }
+  }
+
+  const std::vector<Mask>& masks_;
+  std::unordered_map<Mask, int32_t> index_;
+  int32_t maxSize_ = 0;
+};
+
 // The restricted master: one row for the total and one per data subset,
 // two artificial columns per row, then the atoms.
 class Master {
  public:
-  Master(const std::vector<Mask>& masks, const RealVector& rhs, bool upper)
-      : masks_(masks), upper_(upper) {
+  Master(const SubsetIndex& subsets, const RealVector& rhs, bool upper)
+      : subsets_(subsets), upper_(upper) {
     const int32_t rows = static_cast<int32_t>(rhs.size());
+    artificials_ = 2 * rows;
     model_.setLogLevel(0);
     // Tight tolerances: the certificate is valid whatever they are, but the
     // closer the duals are to optimal, the closer the certified bound.
@@ -83,11 +148,11 @@ class Master {
     for (Mask atom : candidates) {
       if (!present_.insert_if_new(atom)) continue;
       rows.push_back(0);
-      for (size_t u = 0; u < masks_.size(); ++u) {
-        if ((masks_[u] & ~atom) == 0) {
-          rows.push_back(static_cast<int32_t>(u + 1));
-        }
-      }
+      const size_t first = rows.size();
+      subsets_.ForEachInside(atom, [&rows](size_t u) {
+        rows.push_back(static_cast<int32_t>(u + 1));
+      });
+      std::sort(rows.begin() + first, rows.end());
       starts.push_back(static_cast<CoinBigIndex>(rows.size()));
       costs.push_back(AtomCost(atom, upper_));
       atoms_.push_back(atom);
@@ -101,9 +166,13 @@ class Master {
                       starts.data(), rows.data(), ones.data());
   }
 
-  // From the previous basis; the dual simplex method took fewer pivots
-  // than the primal one on these degenerate programs.
-  void Solve() { model_.dual(); }
+  // From the previous basis, which new columns leave primal feasible: the
+  // primal simplex method. The dual one could stall for minutes after
+  // columns from full pricing were added. `seconds` (0: none) caps a solve.
+  void Solve(double seconds) {
+    if (seconds > 0) model_.setMaximumWallSeconds(seconds);
+    model_.primal(1);
+  }
 
   double Objective() const { return model_.objectiveValue(); }
   RealVector Duals() const {
@@ -112,6 +181,16 @@ class Master {
   }
   int32_t AtomCount() const { return static_cast<int32_t>(atoms_.size()); }
   const std::vector<Mask>& Atoms() const { return atoms_; }
+
+  // The atoms of positive probability in the last solution.
+  std::vector<Mask> Support() const {
+    const double* x = model_.primalColumnSolution() + artificials_;
+    std::vector<Mask> support;
+    for (size_t i = 0; i < atoms_.size(); ++i) {
+      if (x[i] > 1e-12) support.push_back(atoms_[i]);
+    }
+    return support;
+  }
 
  private:
   // A small open-addressing set would do; a sorted vector keeps it simple.
@@ -124,25 +203,24 @@ class Master {
       return true;
     }
   };
-  const std::vector<Mask>& masks_;
+  const SubsetIndex& subsets_;
   const bool upper_;
+  int32_t artificials_ = 0;  // the first columns
   ClpSimplex model_;
   AtomSet present_;
   std::vector<Mask> atoms_;
 };
 
 // y . (column of atom) for the data subsets inside it, with the total.
-double DualSum(const std::vector<Mask>& masks, const RealVector& y, Mask atom) {
+double DualSum(const SubsetIndex& subsets, const RealVector& y, Mask atom) {
   double sum = y[0];
-  for (size_t u = 0; u < masks.size(); ++u) {
-    if ((masks[u] & ~atom) == 0) sum += y[u + 1];
-  }
+  subsets.ForEachInside(atom, [&](size_t u) { sum += y[u + 1]; });
   return sum;
 }
 
-double ReducedCost(const std::vector<Mask>& masks, const RealVector& y,
-                   Mask atom, bool upper) {
-  return AtomCost(atom, upper) - DualSum(masks, y, atom);
+double ReducedCost(const SubsetIndex& subsets, const RealVector& y, Mask atom,
+                   bool upper) {
+  return AtomCost(atom, upper) - DualSum(subsets, y, atom);
 }
 
 // Atoms of the most negative reduced cost, every atom priced.
@@ -168,9 +246,28 @@ std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
   return found;
 }
 
+// Atoms of the most negative reduced cost by branch and bound, for n too
+// large to enumerate. *least is the least reduced cost when *complete.
+std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
+                                const RealVector& y, int32_t n, bool upper,
+                                double seconds, double* least, bool* complete) {
+  const double cost = AtomCost(1, upper);
+  AtomSearchOptions options;
+  options.seconds = seconds;
+  options.keep = kColumnsPerRound;
+  const AtomSearchResult<double> result =
+      MaximiseOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n,
+                        cost - y[0] + kPricingTolerance, options);
+  *complete = result.complete;
+  *least = std::min(-y[0], cost - y[0] - result.bound);
+  std::vector<Mask> found;
+  for (const auto& [value, atom] : result.best) found.push_back(atom);
+  return found;
+}
+
 // Local search: from each start, flip the bit that lowers the reduced cost
 // most until none does.
-std::vector<Mask> PriceByLocalSearch(const std::vector<Mask>& masks,
+std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
                                      const RealVector& y, int32_t n, bool upper,
                                      const std::vector<Mask>& starts) {
   std::vector<Mask> found;
@@ -215,15 +312,26 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// What is left of a limit of `limit` seconds (0: none) at least `floor`.
+double SecondsLeft(double limit, Clock::time_point start, double floor) {
+  if (limit <= 0) return 0.0;
+  return std::max(floor, limit - SecondsSince(start));
+}
+
 FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
                        const std::vector<Mask>& masks, int32_t n, bool upper,
                        double timeLimit, const FullOptions& options) {
   const auto start = Clock::now();
+  // The certificate beyond enumeration searches too; it keeps a quarter
+  // of the limit.
+  const double pricingLimit =
+      n > kFullExactPricingLimit ? timeLimit * 0.75 : timeLimit;
   RealVector rhs{1.0};
   for (size_t u = 0; u < masks.size(); ++u) {
     rhs.push_back(RoundNearest(ValueOf(data, u)));
   }
-  Master master(masks, rhs, upper);
+  const SubsetIndex index(masks);
+  Master master(index, rhs, upper);
   std::vector<Mask> initial{0, (Mask{1} << n) - 1};
   initial.insert(initial.end(), masks.begin(), masks.end());
   master.AddAtoms(initial);
@@ -235,43 +343,71 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   RealVector bestY;
   double bestValue = -HUGE_VAL;
   for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
-    master.Solve();
+    master.Solve(SecondsLeft(pricingLimit, start, 1e-3));
     y = master.Duals();
     if (options.progress) {
       options.progress(upper ? "upper" : "lower", bound.rounds,
                        master.AtomCount());
     }
-    // Local search finds varied atoms cheaply; enumeration proves there
-    // are none left, or finds the ones the search missed.
-    std::vector<Mask> found =
-        PriceByLocalSearch(masks, y, n, upper, Starts(master, masks));
-    if (found.empty() && n <= kFloatEnumerationLimit) {
-      double least = 0.0;
-      found = PriceAllAtoms(masks, y, n, upper, &least);
-      double value = least;
-      for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
-      if (value > bestValue) {
-        bestValue = value;
-        bestY = y;
-      }
+    // Local search finds varied atoms cheaply where n is small; beyond
+    // enumeration it found one atom a round where the search finds many.
+    std::vector<Mask> found;
+    if (n <= kFloatEnumerationLimit) {
+      found = PriceByLocalSearch(index, y, n, upper, Starts(master, masks));
     }
     if (found.empty()) {
-      bound.converged = true;
-      break;
+      double least = 0.0;
+      bool complete = true;
+      if (n <= kFloatEnumerationLimit) {
+        found = PriceAllAtoms(masks, y, n, upper, &least);
+      } else {
+        found = PriceBySearch(masks, y, n, upper,
+                              SecondsLeft(pricingLimit, start, 1e-3), &least,
+                              &complete);
+      }
+      if (complete) {
+        double value = least;
+        for (size_t r = 0; r < rhs.size(); ++r) value += rhs[r] * y[r];
+        if (value > bestValue) {
+          bestValue = value;
+          bestY = y;
+        }
+      }
+      if (found.empty()) {
+        bound.converged = complete;
+        break;
+      }
     }
     master.AddAtoms(found);
-    if (timeLimit > 0 && SecondsSince(start) > timeLimit) break;
+    if (pricingLimit > 0 && SecondsSince(start) > pricingLimit) break;
   }
   bound.atoms = master.AtomCount();
+  const bool second = !bound.converged && !bestY.empty() && bestY != y;
   Rational certified =
-      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced);
-  if (!bound.converged && !bestY.empty()) {
+      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced,
+                         SecondsLeft(timeLimit, start, 1.0) / (second ? 2 : 1));
+  if (second) {
     bool exact = false;
     const Rational best =
-        CertifiedFullBound(data, subsets, n, upper, bestY, &exact);
-    if (upper ? best < certified : best > certified) certified = best;
+        CertifiedFullBound(data, subsets, n, upper, bestY, &exact,
+                           SecondsLeft(timeLimit, start, 1.0));
+    if (upper ? best < certified : best > certified) {
+      certified = best;
+      bound.allAtomsPriced = exact;
+    }
   }
   bound.exact = certified;
+  bound.support = master.Support();
+  bound.duals = y;
+  if (bound.converged && bound.allAtomsPriced) {
+    const FullOptimumProof proof = ProveFullOptimum(
+        data, masks, n, upper, bound.support, y,
+        timeLimit > 0 ? SecondsLeft(timeLimit, start, 1.0) : kProofSeconds);
+    if (proof.proven) {
+      bound.sharp = true;
+      bound.exact = proof.value;
+    }
+  }
   const double masterValue = upper ? -master.Objective() : master.Objective();
   bound.masterGap = std::fabs(masterValue - certified.get_d());
   bound.computed = true;
@@ -290,7 +426,7 @@ int32_t DualBits(const RealVector& y) {
 
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
-                            bool* exactAtoms) {
+                            bool* exactAtoms, double seconds) {
   const std::vector<Mask> masks = SubsetMasks(subsets);
   // Any duals give a valid bound; ones that are not finite or too large for
   // 64-bit sums are replaced by 0 (the bounds 0 and 1).
@@ -309,22 +445,27 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
   }
   const int64_t one = int64_t{1} << bits;
   // The least reduced cost (in units of 2^-bits) over all atoms: exact by
-  // enumeration, or a lower bound from the positive duals.
+  // enumeration or by a complete search, else a lower bound from the nodes
+  // the search left open.
   int64_t least = 0;
-  *exactAtoms = n <= kFullExactPricingLimit;
-  if (*exactAtoms) {
-    const std::vector<int64_t> f = SubsetSums(
-        masks, std::vector<int64_t>(rounded.begin() + 1, rounded.end()), n);
+  const int64_t cost = upper ? -one : one;
+  const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
+  if (n <= kFullExactPricingLimit) {
+    *exactAtoms = true;
+    const std::vector<int64_t> f = SubsetSums(masks, values, n);
     least = -rounded[0] - f[0];
     for (Mask a = 1; a < f.size(); ++a) {
-      least = std::min(least, (upper ? -one : one) - rounded[0] - f[a]);
+      least = std::min(least, cost - rounded[0] - f[a]);
     }
   } else {
-    int64_t positive = 0;
-    for (size_t r = 1; r < rounded.size(); ++r) {
-      positive += std::max<int64_t>(0, rounded[r]);
-    }
-    least = (upper ? -one : 0) - rounded[0] - positive;
+    // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
+    // above cost gives both.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> result =
+        MaximiseOverAtoms(masks, values, n, cost, options);
+    *exactAtoms = result.complete;
+    least = cost - rounded[0] - result.bound;
   }
   // b . Y + least, exactly, with the data as typed.
   mpz_class dot = 0;
@@ -345,8 +486,8 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   FullResult result;
   if (n < 1 || n > kFullMaxEvents) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
-  // Beyond exact enumeration the bounds stay partial however long the
-  // pricing runs, so it gets a limit of its own.
+  // Beyond enumeration the search may take exponential time, so it gets a
+  // limit of its own.
   const double limit = options.timeLimit > 0 || n <= kFullExactPricingLimit
                            ? options.timeLimit
                            : kFullDefaultLimitBeyondEnumeration;

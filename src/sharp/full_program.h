@@ -6,20 +6,23 @@
 // Solved by column generation: a restricted master program over a growing
 // set of atoms (floating point, warm-started), and a pricing step that finds
 // atoms of negative reduced cost. The reduced cost of an atom is a
-// pseudo-Boolean polynomial of degree m in its n bits; for n <= 22 all atoms
-// are priced at once by a subset-sum transform, beyond that by local search
-// from the atoms of the data.
+// pseudo-Boolean polynomial of degree m in its n bits; local search from the
+// atoms of the data finds most columns, and where it finds none all atoms
+// are priced at once by a subset-sum transform (n <= 20) or by branch and
+// bound beyond.
 //
 // Every bound is certified on the numbers as typed: the duals are rounded to
 // a fixed denominator, the most negative reduced cost over all atoms is
-// found in exact integer arithmetic (or bounded from below rigorously where
-// n is too large to enumerate), and the bound is exact data times dual
-// shifted by it, so it holds whatever the floating-point solver did.
+// found in exact integer arithmetic (by enumeration or branch and bound, or
+// bounded from below rigorously where the search ran out of time), and the
+// bound is exact data times dual shifted by it, so it holds whatever the
+// floating-point solver did.
 #ifndef UNIONBOUND_SHARP_FULL_PROGRAM_H_
 #define UNIONBOUND_SHARP_FULL_PROGRAM_H_
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
@@ -47,9 +50,15 @@ struct FullBound {
   Rational exact;  // the certified bound, before clipping to [0, 1]
   bool allAtomsPriced = false;  // the shift came from every atom exactly
   bool converged = false;       // pricing found no improving atom
+  // exact is the optimum itself: an atom distribution and duals of equal
+  // value, both verified exactly.
+  bool sharp = false;
   double masterGap = 0.0;  // |master optimum - certified bound|, an estimate
   int32_t rounds = 0;
   int32_t atoms = 0;
+  // The last master's atoms of positive probability and its duals.
+  std::vector<uint64_t> support;
+  RealVector duals;
 };
 
 struct FullResult {
@@ -62,11 +71,13 @@ struct FullResult {
 // Certified bound of min (lower) or max (upper) P(union) from duals y
 // (y[0] for the total, y[1 + u] for subset u): the exact value
 // b . Y + min over atoms of the reduced cost, with Y = y rounded to
-// multiples of 2^-bits. exactAtoms tells whether that minimum was found by
-// enumerating all atoms (n <= kFullExactPricingLimit) or only bounded.
+// multiples of 2^-bits. exactAtoms tells whether that minimum was found
+// exactly (by enumerating all atoms for n <= kFullExactPricingLimit, by a
+// complete branch and bound beyond) or only bounded from below: the search
+// stops after `seconds` (0: never) with the bounds of its open nodes.
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
-                            bool* exactAtoms);
+                            bool* exactAtoms, double seconds = 0.0);
 
 // Both bounds; n <= kFullMaxEvents.
 FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,

@@ -345,6 +345,7 @@ std::string ClassicalCsv(const Rational& bound, bool lower) {
 }  // namespace
 
 std::string FullStatus(const FullBound& bound) {
+  if (bound.sharp) return "sharp";
   return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
 }
 
@@ -390,7 +391,9 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
            "cost over all atoms (exact); partial:\nvalid, but the pricing "
-           "stopped early or could not enumerate every atom.\n";
+           "stopped early or could not search every atom. A full\nbound "
+           "marked sharp is the program's optimum: an atom distribution and "
+           "duals of\nequal value, both verified in rational arithmetic.\n";
   }
   if (analysis.classical.computed) {
     out << "valid: a closed-form bound from the singles and pairs, computed "

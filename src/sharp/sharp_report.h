@@ -31,9 +31,10 @@ std::string CsvHeader();
 void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
               std::ostream& out);
 
-// The status of a bound of the full program: certified (every atom priced
-// exactly and none improves) or partial (still a valid bound, but stopped
-// by the time limit or with too many atoms to enumerate).
+// The status of a bound of the full program: sharp (the optimum, proven by
+// an exact distribution over atoms that attains it), certified (every atom
+// priced exactly and none improves) or partial (still a valid bound, but
+// stopped by the time limit or a search that could not finish).
 std::string FullStatus(const FullBound& bound);
 
 // epsilon rounded up to 3 significant digits, as the messages show it.

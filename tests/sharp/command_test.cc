@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -515,15 +516,29 @@ TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
 
 TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
   const fs::path dir = ExampleDir("full");
-  const CommandRun run = RunBinary(dir, "12 3 --full --csv b.csv");
+  const CommandRun run =
+      RunBinary(dir, "12 3 --full --csv b.csv --json j.json");
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("full (atoms)"), std::string::npos);
   const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
   ASSERT_EQ(full.size(), 14u);
   EXPECT_EQ(full[6], "0.80400000000000000");
-  EXPECT_EQ(full[7], "certified");
+  EXPECT_EQ(full[7], "sharp");
   EXPECT_EQ(full[10], "0.86400000000000000");
-  EXPECT_EQ(full[11], "certified");
+  EXPECT_EQ(full[11], "sharp");
+  // The JSON document has the same row.
+  std::ifstream in(dir / "j.json");
+  const nlohmann::json doc = nlohmann::json::parse(in);
+  int32_t rows = 0;
+  for (const nlohmann::json& row : doc["bounds"]) {
+    if (row["kind"] != "full") continue;
+    ++rows;
+    EXPECT_EQ(row["lower_status"], "sharp");
+    EXPECT_EQ(row["upper_status"], "sharp");
+    EXPECT_LE(row["lower"].get<double>(), 0.804);
+    EXPECT_GE(row["upper"].get<double>(), 0.864);
+  }
+  EXPECT_EQ(rows, 1);
   EXPECT_EQ(CsvRow(dir / "b.csv", "kuai-alajaji-takahara")[6],
             "0.72100000000000000");
   fs::remove_all(dir);

@@ -9,6 +9,7 @@
 
 #include "reference/dense_atom_program.h"
 #include "sharp/classical_bounds.h"
+#include "sharp/full_sharpness.h"
 #include "sharp/subset_list.h"
 #include "sharp_test_util.h"
 
@@ -107,13 +108,29 @@ TEST(FullProgram, CertificateShiftsAPerturbedDualBackToAValidBound) {
   EXPECT_GT(Lower(r), lower.get_d());
 }
 
-TEST(FullProgram, BeyondEnumerationTheShiftIsOnlyBounded) {
-  const GeneratedSystem s = Generate(EventFamily::kCommonShock, 24, 2, 9);
-  const FullResult r = Full(s, 0.5);
+TEST(FullProgram, BeyondEnumerationTheSearchPricesEveryAtom) {
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 24, 2, 9);
+  const FullResult r = Full(s, 30.0);
   ASSERT_TRUE(r.computed);
+  EXPECT_TRUE(r.lower.converged && r.lower.allAtomsPriced);
   EXPECT_LE(Lower(r), s.unionProbability + kSlack);
   EXPECT_GE(Upper(r), s.unionProbability - kSlack);
-  EXPECT_FALSE(r.lower.allAtomsPriced);
+  // The optimal duals of the master moved: still a valid bound, never above
+  // the optimum, and priced exactly by the search.
+  const ExactData data = ExactDataFromDoubles(s.p);
+  const SubsetList subsets = AllSubsets(s.n, s.m);
+  RealVector y(SubsetCount(subsets) + 1, 0.0);
+  y[0] = -0.1;
+  for (size_t u = 1; u < y.size(); ++u) y[u] = (u % 3 == 0 ? 0.4 : -0.2);
+  bool exact = false;
+  const Rational moved =
+      CertifiedFullBound(data, subsets, s.n, false, y, &exact, 10.0);
+  EXPECT_TRUE(exact);
+  EXPECT_LE(moved.get_d(), Lower(r));
+  // Stopped at once, the search still bounds every atom.
+  const Rational stopped =
+      CertifiedFullBound(data, subsets, s.n, false, y, &exact, 1e-9);
+  EXPECT_LE(stopped, moved);
 }
 
 TEST(FullProgram, TimeLimitGivesValidBounds) {
@@ -124,6 +141,83 @@ TEST(FullProgram, TimeLimitGivesValidBounds) {
     EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
     EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
   }
+}
+
+std::vector<AtomMask> DataMasks(const SubsetList& subsets) {
+  std::vector<AtomMask> masks;
+  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
+    AtomMask mask = 0;
+    for (int32_t e : SubsetAt(subsets, u)) mask |= AtomMask{1} << (e - 1);
+    masks.push_back(mask);
+  }
+  return masks;
+}
+
+// The distribution reproduces every number exactly, whatever the prover
+// says.
+void ExpectExactlyFeasible(const ExactData& data,
+                           const std::vector<AtomMask>& masks,
+                           const std::vector<AtomMask>& atoms,
+                           const RationalVector& x, const std::string& name) {
+  Rational total = 0;
+  for (const Rational& v : x) {
+    EXPECT_GE(v, 0) << name;
+    total += v;
+  }
+  EXPECT_EQ(total, 1) << name;
+  for (size_t u = 0; u < masks.size(); ++u) {
+    Rational sum = 0;
+    for (size_t s = 0; s < atoms.size(); ++s) {
+      if ((masks[u] & ~atoms[s]) == 0) sum += x[s];
+    }
+    EXPECT_EQ(sum, ValueOf(data, u)) << name << " value " << u;
+  }
+}
+
+TEST(FullProgram, SharpBoundsAreTheOptimumOverAllAtoms) {
+  int32_t sharp = 0;
+  for (EventFamily family : AllFamilies()) {
+    for (int32_t m : {2, 3}) {
+      const GeneratedSystem s = Generate(family, 8, m, 4);
+      const ExactData data = ExactDataFromDoubles(s.p);
+      const SubsetList subsets = AllSubsets(s.n, s.m);
+      const std::vector<AtomMask> masks = DataMasks(subsets);
+      const FullResult r = Full(s);
+      for (bool upper : {false, true}) {
+        const FullBound& b = upper ? r.upper : r.lower;
+        if (!b.sharp) continue;
+        ++sharp;
+        EXPECT_NEAR(b.exact.get_d(), DenseAtomOptimum(s.subsets, s.p, 8, upper),
+                    1e-8)
+            << s.name;
+        const FullOptimumProof proof =
+            ProveFullOptimum(data, masks, 8, upper, b.support, b.duals, 0.0);
+        ASSERT_TRUE(proof.proven) << s.name;
+        EXPECT_EQ(proof.value, b.exact) << s.name;
+        ExpectExactlyFeasible(data, masks, b.support, proof.probabilities,
+                              s.name);
+        // Another atom in place of one of the support's: no distribution
+        // on them fits the data exactly.
+        std::vector<AtomMask> tampered = b.support;
+        tampered[0] = tampered[0] ^ 0x5;
+        EXPECT_FALSE(
+            ProveFullOptimum(data, masks, 8, upper, tampered, b.duals, 0.0)
+                .proven)
+            << s.name;
+        // The other side's support and duals: feasible, but the duals that
+        // price it at 0 let other atoms improve, unless both optima meet.
+        const FullBound& other = upper ? r.lower : r.upper;
+        const FullOptimumProof swapped = ProveFullOptimum(
+            data, masks, 8, upper, other.support, other.duals, 0.0);
+        if (swapped.proven) {
+          EXPECT_EQ(swapped.value, b.exact) << s.name;
+        } else {
+          EXPECT_LT(Lower(r), Upper(r)) << s.name;
+        }
+      }
+    }
+  }
+  EXPECT_GE(sharp, 10);
 }
 
 }  // namespace

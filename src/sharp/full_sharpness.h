@@ -1,0 +1,42 @@
+// A proof that the full program's optimum is reached: from the support of a
+// floating-point optimal atom distribution and the master's duals, an exact
+// distribution x on those atoms (solved in integers from as many
+// independent rows as atoms, then checked on every row with the data as
+// typed, x >= 0) and exact duals y' that price those atoms at exactly 0
+// (the duals rounded to a fixed denominator, corrected on the chosen rows).
+// When no atom prices below 0 under y', b . y' = c . x, so the union
+// probability of x is the exact optimum. Anything that fails or runs out of
+// time or size gives no proof; nothing is claimed then.
+#ifndef UNIONBOUND_SHARP_FULL_SHARPNESS_H_
+#define UNIONBOUND_SHARP_FULL_SHARPNESS_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "sharp/atom_search.h"
+#include "sharp/exact_arithmetic.h"
+#include "sharp/exact_data.h"
+
+namespace unionbound {
+
+// The exact solve is cubic in the support: larger ones give no proof.
+inline constexpr size_t kFullMaxProvenSupport = 400;
+
+struct FullOptimumProof {
+  bool proven = false;
+  Rational value;  // P(union) at the optimum
+  // The optimal distribution: probabilities[i] of support atom i.
+  RationalVector probabilities;
+};
+
+// masks[u]: the events of data value u. y: duals of the total (y[0]) and of
+// each data value; support: atoms of the floating-point optimum.
+FullOptimumProof ProveFullOptimum(const ExactData& data,
+                                  const std::vector<AtomMask>& masks, int32_t n,
+                                  bool upper,
+                                  const std::vector<AtomMask>& support,
+                                  const std::vector<double>& y, double seconds);
+
+}  // namespace unionbound
+
+#endif  // UNIONBOUND_SHARP_FULL_SHARPNESS_H_
