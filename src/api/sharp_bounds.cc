@@ -163,6 +163,12 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
     case SharpKind::kFull:
       SetFullBound(analysis.full, analysis.full.lower, true, result);
       SetFullBound(analysis.full, analysis.full.upper, false, result);
+      if (FullBoundsCross(analysis)) {
+        result->messages.push_back(
+            "the full program's certified lower bound lies above its upper "
+            "bound: no distribution over the atoms fits the numbers");
+        result->status = kStatusUntrustworthy;
+      }
       return;
   }
 }

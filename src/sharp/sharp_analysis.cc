@@ -237,6 +237,12 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   return analysis;
 }
 
+bool FullBoundsCross(const SharpAnalysis& analysis) {
+  const FullResult& f = analysis.full;
+  return f.computed && f.lower.computed && f.upper.computed &&
+         f.lower.exact > f.upper.exact;
+}
+
 bool IsInconsistent(const SharpAnalysis& analysis) {
   return !analysis.boundsComputed;
 }

@@ -90,6 +90,12 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 // computed (no tolerance, or one below epsilon).
 bool IsInconsistent(const SharpAnalysis& analysis);
 
+// The full program's certified lower bound lies above its certified upper
+// bound: then no distribution over the atoms fits the numbers as typed
+// (every bound of an empty set holds, and none says anything), although
+// the moment programs and the data check found none wrong.
+bool FullBoundsCross(const SharpAnalysis& analysis);
+
 // The l whose unionbound lower bound lies above the best certified upper
 // bound, or whose upper bound lies below the best certified lower bound:
 // there unionbound's numbers are provably not bounds (its method is meant

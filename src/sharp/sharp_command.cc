@@ -653,6 +653,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     notes << "\n";
     PassOn(&notes, err, &run.messages);
   }
+  const bool fullCross = FullBoundsCross(analysis);
+  if (fullCross) {
+    notes << kProgram
+          << ": the full program's certified lower bound lies above its "
+             "upper bound: no distribution over the atoms fits the numbers "
+             "as typed, so no bound above says anything; check the data\n";
+    PassOn(&notes, err, &run.messages);
+    run.status = kExitInconsistent;
+  }
   out.flush();
   if (!out) {
     err << kProgram << ": cannot write standard output\n";
@@ -671,7 +680,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     return kExitWriteFailed;
   }
-  return kExitOk;
+  return fullCross ? kExitInconsistent : kExitOk;
 }
 
 }  // namespace

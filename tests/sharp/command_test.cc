@@ -544,6 +544,22 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
   fs::remove_all(dir);
 }
 
+// A equals B and A equals C, but B and C never meet: every check on the
+// numbers and both moment programs pass, yet no distribution over the atoms
+// exists, and the full program's certified bounds cross.
+TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
+  const fs::path dir = TempDir("full_cross");
+  WriteText(dir / "prob.txt", "0.5 0.5 0.5 0\n0.5 0.5 0 0 0 0\n");
+  const CommandRun run = RunBinary(dir, "4 2 --full --json j.json");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_NE(run.err.find("no distribution over the atoms fits"),
+            std::string::npos)
+      << run.err;
+  std::ifstream in(dir / "j.json");
+  EXPECT_EQ(nlohmann::json::parse(in)["status"], kExitInconsistent);
+  fs::remove_all(dir);
+}
+
 TEST(SharpProgram, FullProgramOptionsAreChecked) {
   const fs::path dir = ExampleDir("full_options");
   for (const char* args : {"12 3 --time-limit 5", "12 3 --full --time-limit 0",

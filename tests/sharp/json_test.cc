@@ -193,8 +193,8 @@ TEST(SharpJson, TheFullProgramAndTheClosedFormsAsInTheCsvFile) {
   }
   for (const Json& pair : doc["bounds"]) {
     if (pair["kind"] != "full") continue;
-    EXPECT_EQ(pair["lower_status"], "certified");
-    EXPECT_EQ(pair["upper_status"], "certified");
+    EXPECT_EQ(pair["lower_status"], "sharp");
+    EXPECT_EQ(pair["upper_status"], "sharp");
     EXPECT_EQ(pair["lower"], OutwardDouble("0.804", false));
     EXPECT_EQ(pair["upper"], OutwardDouble("0.864", true));
   }
