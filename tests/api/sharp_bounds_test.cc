@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../sharp/outward_check.h"
 #include "sharp/exact_data.h"
 
 namespace unionbound::api {
@@ -57,22 +58,6 @@ std::map<std::string, std::vector<std::string>> ProgramRows() {
   return rows;
 }
 
-// x is the double next to the decimal on its outer side.
-void ExpectOutward(double x, const std::string& decimal, bool up) {
-  Rational exact;
-  ASSERT_TRUE(ParseExactDecimal(decimal, &exact)) << decimal;
-  const double inward =
-      std::nextafter(x, up ? -std::numeric_limits<double>::infinity()
-                           : std::numeric_limits<double>::infinity());
-  if (up) {
-    EXPECT_GE(Rational(x), exact) << decimal;
-    EXPECT_LT(Rational(inward), exact) << decimal;
-  } else {
-    EXPECT_LE(Rational(x), exact) << decimal;
-    EXPECT_GT(Rational(inward), exact) << decimal;
-  }
-}
-
 TEST(SharpBounds, OfTheExampleFileAreTheProgramsCsvValues) {
   ASSERT_TRUE(HasSharp());
   const auto rows = ProgramRows();
@@ -93,8 +78,8 @@ TEST(SharpBounds, OfTheExampleFileAreTheProgramsCsvValues) {
     EXPECT_EQ(r.typedNumbers, 298);
     EXPECT_EQ(r.lowerText, row[6]) << name;
     EXPECT_EQ(r.upperText, row[10]) << name;
-    ExpectOutward(r.lower, row[6], false);
-    ExpectOutward(r.upper, row[10], true);
+    ExpectOutwardDouble(r.lower, row[6], false);
+    ExpectOutwardDouble(r.upper, row[10], true);
     EXPECT_EQ(r.lowerStatus, row[7]) << name;
     EXPECT_EQ(r.upperStatus, row[11]) << name;
     EXPECT_EQ(r.lowerL, row[5].empty() ? 0 : std::stoi(row[5])) << name;
@@ -126,7 +111,7 @@ TEST(SharpBounds, InconsistentDataNeedATolerance) {
   EXPECT_EQ(refused.status, kStatusUntrustworthy);
   EXPECT_FALSE(refused.consistent);
   EXPECT_GE(refused.epsilon, 0.0625);
-  ExpectOutward(refused.epsilon, refused.epsilonText, true);
+  ExpectOutwardDouble(refused.epsilon, refused.epsilonText, true);
   ASSERT_EQ(refused.messages.size(), 1u);
   EXPECT_NE(refused.messages[0].find("tolerance"), std::string::npos);
   EXPECT_NE(refused.messages[0].find(refused.epsilonText), std::string::npos);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/program_options.h"
+#include "outward_check.h"
 #include "sharp/exact_data.h"
 #include "sharp/sharp_json.h"
 
@@ -68,19 +69,7 @@ void ExpectOutward(const Json& value, const std::string& decimal, bool up) {
     return;
   }
   ASSERT_TRUE(value.is_number()) << decimal;
-  Rational exact;
-  ASSERT_TRUE(ParseExactDecimal(decimal, &exact));
-  const double x = value.get<double>();
-  const double inward =
-      std::nextafter(x, up ? -std::numeric_limits<double>::infinity()
-                           : std::numeric_limits<double>::infinity());
-  if (up) {
-    EXPECT_GE(Rational(x), exact) << decimal;
-    EXPECT_LT(Rational(inward), exact) << decimal;
-  } else {
-    EXPECT_LE(Rational(x), exact) << decimal;
-    EXPECT_GT(Rational(inward), exact) << decimal;
-  }
+  ExpectOutwardDouble(value.get<double>(), decimal, up);
 }
 
 void ExpectIntegerOrNull(const Json& value, const std::string& text) {
