@@ -25,17 +25,6 @@ constexpr int32_t kFloatEnumerationLimit = 20;
 // The proof of optimality stops after this long without a time limit.
 constexpr double kProofSeconds = 30.0;
 
-std::vector<Mask> SubsetMasks(const SubsetList& subsets) {
-  std::vector<Mask> masks(SubsetCount(subsets));
-  for (size_t u = 0; u < masks.size(); ++u) {
-    const int32_t* e = SubsetMembers(subsets, u);
-    for (size_t k = 0; k < SubsetSize(subsets, u); ++k) {
-      masks[u] |= Mask{1} << (e[k] - 1);
-    }
-  }
-  return masks;
-}
-
 // Cost of an atom for the sense: P(union) counts every atom but the empty
 // one; the upper bound minimises its negative.
 double AtomCost(Mask atom, bool upper) {
@@ -423,6 +412,17 @@ int32_t DualBits(const RealVector& y) {
 }
 
 }  // namespace
+
+std::vector<AtomMask> SubsetMasks(const SubsetList& subsets) {
+  std::vector<AtomMask> masks(SubsetCount(subsets));
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const int32_t* e = SubsetMembers(subsets, u);
+    for (size_t k = 0; k < SubsetSize(subsets, u); ++k) {
+      masks[u] |= AtomMask{1} << (e[k] - 1);
+    }
+  }
+  return masks;
+}
 
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,

@@ -24,6 +24,7 @@
 #include <functional>
 #include <vector>
 
+#include "sharp/atom_search.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
 #include "sharp/subset_list.h"
@@ -67,6 +68,9 @@ struct FullResult {
   FullBound upper;
   double seconds = 0.0;
 };
+
+// The atom of each data subset: bit e - 1 set for every event e in it.
+std::vector<AtomMask> SubsetMasks(const SubsetList& subsets);
 
 // Certified bound of min (lower) or max (upper) P(union) from duals y
 // (y[0] for the total, y[1 + u] for subset u): the exact value

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "../sharp/outward_check.h"
+#include "../sharp/output_checks.h"
 #include "sharp/exact_data.h"
 
 namespace unionbound::api {
@@ -29,14 +29,6 @@ namespace fs = std::filesystem;
 
 const std::string kExample =
     std::string(UNIONBOUND_SOURCE_DIR) + "/examples/prob.txt";
-
-std::vector<std::string> Split(const std::string& row) {
-  std::vector<std::string> cells;
-  std::stringstream in(row);
-  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-  if (!row.empty() && row.back() == ',') cells.push_back("");
-  return cells;
-}
 
 // The rows of `unionbound-sharp 12 3 --full --csv` on the example, by kind.
 std::map<std::string, std::vector<std::string>> ProgramRows() {
@@ -51,7 +43,7 @@ std::map<std::string, std::vector<std::string>> ProgramRows() {
   std::map<std::string, std::vector<std::string>> rows;
   std::ifstream in(csv);
   for (std::string line; std::getline(in, line);) {
-    const std::vector<std::string> cells = Split(line);
+    const std::vector<std::string> cells = SplitCsvRow(line);
     if (cells.size() == 14) rows[cells[4]] = cells;
   }
   fs::remove(csv);

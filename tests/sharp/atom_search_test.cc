@@ -7,21 +7,11 @@
 #include <algorithm>
 #include <random>
 
+#include "sharp/full_program.h"
 #include "sharp/subset_list.h"
 
 namespace unionbound {
 namespace {
-
-std::vector<AtomMask> Masks(int32_t n, int32_t m) {
-  const SubsetList list = AllSubsets(n, m);
-  std::vector<AtomMask> masks;
-  for (size_t u = 0; u < SubsetCount(list); ++u) {
-    AtomMask mask = 0;
-    for (int32_t e : SubsetAt(list, u)) mask |= AtomMask{1} << (e - 1);
-    masks.push_back(mask);
-  }
-  return masks;
-}
 
 int64_t Value(const std::vector<AtomMask>& masks,
               const std::vector<int64_t>& values, AtomMask atom) {
@@ -51,7 +41,7 @@ TEST(AtomSearch, FindsTheLargestValuesOfRandomPolynomials) {
       // dense ones.
       for (double positive : {0.1, 0.5, 0.9}) {
         for (double density : {0.2, 1.0}) {
-          const std::vector<AtomMask> masks = Masks(n, m);
+          const std::vector<AtomMask> masks = SubsetMasks(AllSubsets(n, m));
           std::vector<int64_t> values(masks.size(), 0);
           std::uniform_real_distribution<double> unit(0.0, 1.0);
           for (int64_t& v : values) {
@@ -95,7 +85,7 @@ TEST(AtomSearch, FindsTheLargestValuesOfRandomPolynomials) {
 TEST(AtomSearch, StoppedSearchStillBoundsFromAbove) {
   std::mt19937_64 random(3);
   const int32_t n = 40;
-  const std::vector<AtomMask> masks = Masks(n, 2);
+  const std::vector<AtomMask> masks = SubsetMasks(AllSubsets(n, 2));
   std::vector<int64_t> values(masks.size());
   std::uniform_int_distribution<int64_t> value(-1000, 1000);
   for (int64_t& v : values) v = value(random);

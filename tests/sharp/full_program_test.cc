@@ -143,16 +143,6 @@ TEST(FullProgram, TimeLimitGivesValidBounds) {
   }
 }
 
-std::vector<AtomMask> DataMasks(const SubsetList& subsets) {
-  std::vector<AtomMask> masks;
-  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
-    AtomMask mask = 0;
-    for (int32_t e : SubsetAt(subsets, u)) mask |= AtomMask{1} << (e - 1);
-    masks.push_back(mask);
-  }
-  return masks;
-}
-
 // The distribution reproduces every number exactly, whatever the prover
 // says.
 void ExpectExactlyFeasible(const ExactData& data,
@@ -181,7 +171,7 @@ TEST(FullProgram, SharpBoundsAreTheOptimumOverAllAtoms) {
       const GeneratedSystem s = Generate(family, 8, m, 4);
       const ExactData data = ExactDataFromDoubles(s.p);
       const SubsetList subsets = AllSubsets(s.n, s.m);
-      const std::vector<AtomMask> masks = DataMasks(subsets);
+      const std::vector<AtomMask> masks = SubsetMasks(subsets);
       const FullResult r = Full(s);
       for (bool upper : {false, true}) {
         const FullBound& b = upper ? r.upper : r.lower;

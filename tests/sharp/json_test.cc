@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "cli/program_options.h"
-#include "outward_check.h"
+#include "output_checks.h"
 #include "sharp/exact_data.h"
 #include "sharp/sharp_json.h"
 
@@ -53,14 +53,6 @@ int RunSharp(const fs::path& dir, const std::string& args) {
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
-std::vector<std::string> Split(const std::string& row) {
-  std::vector<std::string> cells;
-  std::stringstream in(row);
-  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-  if (!row.empty() && row.back() == ',') cells.push_back("");
-  return cells;
-}
-
 // value is the double next to the decimal on its outer side: not inside the
 // decimal, and one step inward is inside.
 void ExpectOutward(const Json& value, const std::string& decimal, bool up) {
@@ -94,7 +86,7 @@ std::vector<std::string> ExpectRowsOfTheCsvFile(const Json& doc,
   size_t perL = 0;
   while (std::getline(csv, row)) {
     SCOPED_TRACE(row);
-    const std::vector<std::string> c = Split(row);
+    const std::vector<std::string> c = SplitCsvRow(row);
     EXPECT_EQ(c.size(), 14u);
     if (c.size() != 14u) continue;
     kinds.push_back(c[4]);

@@ -1,18 +1,31 @@
-// A check shared by the tests of the sharp bounds' outputs: a double given
-// for a decimal is the double next to it on its outer side.
-#ifndef UNIONBOUND_TESTS_SHARP_OUTWARD_CHECK_H_
-#define UNIONBOUND_TESTS_SHARP_OUTWARD_CHECK_H_
+// Shared by the tests of the sharp bounds' outputs: the cells of a CSV row,
+// and the check that a double given for a decimal is the double next to it
+// on its outer side.
+#ifndef UNIONBOUND_TESTS_SHARP_OUTPUT_CHECKS_H_
+#define UNIONBOUND_TESTS_SHARP_OUTPUT_CHECKS_H_
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
 
 namespace unionbound {
+
+// The cells of one CSV row (no quoting); a trailing comma ends an empty
+// cell.
+inline std::vector<std::string> SplitCsvRow(const std::string& row) {
+  std::vector<std::string> cells;
+  std::stringstream in(row);
+  for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+  if (!row.empty() && row.back() == ',') cells.push_back("");
+  return cells;
+}
 
 // x is not inside the decimal (above it when up, below it otherwise), and
 // one step inward is inside.
@@ -33,4 +46,4 @@ inline void ExpectOutwardDouble(double x, const std::string& decimal, bool up) {
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_TESTS_SHARP_OUTWARD_CHECK_H_
+#endif  // UNIONBOUND_TESTS_SHARP_OUTPUT_CHECKS_H_
