@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 
 #include "sharp/exact_linear_solve.h"
 
@@ -13,6 +14,10 @@ using Clock = std::chrono::steady_clock;
 // More atoms than this with a reduced cost the rounding leaves open give no
 // proof: each is priced in rational arithmetic.
 constexpr size_t kMaxOpenAtoms = 20000;
+// Up to this many events every atom can be priced exactly at once.
+constexpr int32_t kMaxExactlyEnumerated = 20;
+// Up to this support fraction-free elimination backs up the refinement.
+constexpr size_t kMaxEliminatedSupport = 400;
 
 bool Contains(AtomMask atom, AtomMask set) { return (set & ~atom) == 0; }
 
@@ -27,6 +32,12 @@ AtomMask RowMask(const std::vector<AtomMask>& masks, size_t r) {
 std::vector<size_t> IndependentRows(const std::vector<AtomMask>& masks,
                                     const std::vector<AtomMask>& support) {
   const size_t k = support.size();
+  // As many atoms as rows: all of them, or none.
+  if (k == masks.size() + 1) {
+    std::vector<size_t> all(k);
+    for (size_t r = 0; r < k; ++r) all[r] = r;
+    return all;
+  }
   std::vector<std::vector<double>> basis;
   std::vector<size_t> pivots;
   std::vector<size_t> rows;
@@ -119,6 +130,32 @@ class Prover {
     return r == 0 ? data_.scale : data_.scaled[r - 1];
   }
 
+  // The chosen rows restricted to the support: which atoms each holds.
+  std::vector<std::vector<int32_t>> ChosenOnes() const {
+    std::vector<std::vector<int32_t>> ones(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      const AtomMask set = RowMask(masks_, rows_[i]);
+      for (size_t s = 0; s < support_.size(); ++s) {
+        if (Contains(support_[s], set)) {
+          ones[i].push_back(static_cast<int32_t>(s));
+        }
+      }
+    }
+    return ones;
+  }
+
+  // Solves the chosen rows (or their transpose) exactly: by refinement
+  // over a floating-point factorization, backed up by fraction-free
+  // elimination where the support is small.
+  bool SolveChosen(const std::vector<mpz_class>& b, bool transposed,
+                   std::vector<mpz_class>* numerators, mpz_class* denominator) {
+    if (!system_) system_ = std::make_unique<ZeroOneSystem>(ChosenOnes());
+    if (system_->Solve(b, transposed, numerators, denominator)) return true;
+    return support_.size() <= kMaxEliminatedSupport &&
+           SolveIntegerSystem(ChosenRows(transposed), b, numerators,
+                              denominator);
+  }
+
   IntegerMatrix ChosenRows(bool transposed) const {
     const size_t k = support_.size();
     IntegerMatrix a(k, std::vector<mpz_class>(k));
@@ -135,7 +172,7 @@ class Prover {
   bool SolvePrimal() {
     std::vector<mpz_class> rhs;
     for (size_t r : rows_) rhs.push_back(ScaledRhs(r));
-    return SolveIntegerSystem(ChosenRows(false), rhs, &x_, &xDenominator_);
+    return SolveChosen(rhs, false, &x_, &xDenominator_);
   }
 
   // x >= 0 and every row, not only the chosen ones, holds exactly.
@@ -181,7 +218,7 @@ class Prover {
     }
     std::vector<mpz_class> w;
     mpz_class wDenominator;
-    if (!SolveIntegerSystem(ChosenRows(true), residual, &w, &wDenominator)) {
+    if (!SolveChosen(residual, true, &w, &wDenominator)) {
       return false;
     }
     y_.resize(y.size());
@@ -237,9 +274,32 @@ class Prover {
     const AtomSearchResult<int64_t> open = MaximiseOverAtoms(
         masks_, std::vector<int64_t>(up.begin() + 1, up.end()), n_,
         cost - up[0], options);
-    if (!open.complete || open.best.size() > kMaxOpenAtoms) return false;
+    if (!open.complete || open.best.size() > kMaxOpenAtoms) {
+      // Degenerate optima leave many atoms at a reduced cost of exactly 0,
+      // which no rounding settles.
+      return n_ <= kMaxExactlyEnumerated && EveryAtomPricesExactly();
+    }
     for (const auto& [f, atom] : open.best) {
       if (!PricesExactly(atom)) return false;
+    }
+    return true;
+  }
+
+  // Every atom's exact reduced cost, all at once: the sum of y' over the
+  // data subsets inside each atom by a subset-sum transform in integers.
+  bool EveryAtomPricesExactly() const {
+    const size_t atoms = size_t{1} << n_;
+    std::vector<mpz_class> f(atoms);
+    for (size_t u = 0; u < masks_.size(); ++u) f[masks_[u]] += y_[u + 1];
+    for (int32_t i = 0; i < n_; ++i) {
+      const size_t bit = size_t{1} << i;
+      for (size_t a = 0; a < atoms; ++a) {
+        if (a & bit) f[a] += f[a ^ bit];
+      }
+    }
+    const mpz_class cost = upper_ ? mpz_class(-yDenominator_) : yDenominator_;
+    for (size_t a = 1; a < atoms; ++a) {
+      if (cost - y_[0] - f[a] < 0) return false;
     }
     return true;
   }
@@ -252,6 +312,7 @@ class Prover {
   const double seconds_;
   const Clock::time_point start_;
   std::vector<size_t> rows_;
+  std::unique_ptr<ZeroOneSystem> system_;
   std::vector<mpz_class> x_;
   mpz_class xDenominator_;
   std::vector<mpz_class> y_;

@@ -19,8 +19,9 @@
 
 namespace unionbound {
 
-// The exact solve is cubic in the support: larger ones give no proof.
-inline constexpr size_t kFullMaxProvenSupport = 400;
+// The solves are cubic in the support and hold it densely in doubles:
+// larger ones give no proof.
+inline constexpr size_t kFullMaxProvenSupport = 3000;
 
 struct FullOptimumProof {
   bool proven = false;
