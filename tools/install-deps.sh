@@ -4,7 +4,10 @@
 # nlohmann-json of unionbound; GoogleTest for the tests; and for the
 # companion unionbound-sharp GMP with its C++ interface; for the optional
 # Python module pybind11, the Python headers, numpy, and pytest, matplotlib,
-# setuptools, venv and pip for its tests and its install.
+# setuptools, venv and pip for its tests and its install. An optimised BLAS
+# (OpenBLAS) is optional: the simplex method behind the companion's full
+# program factors its bases with the system's BLAS, and the reference one
+# makes it markedly slower.
 #
 # Every piece is probed the way the build finds it (the command on PATH,
 # pkg-config, CMake's find_package), so whatever put it there counts. When
@@ -81,6 +84,11 @@ have_gtest || missing_tests+=(libgtest-dev)
 have_command pkg-config || missing_sharp+=(pkg-config)
 have_pkg_config_module gmpxx || missing_sharp+=(libgmp-dev)
 have_pkg_config_module clp || missing_sharp+=(coinor-libclp-dev)
+have_optimised_blas() {
+  have_command ldconfig && ldconfig -p 2>/dev/null | grep -q 'libopenblas\.so'
+}
+missing_speed=()  # only faster
+have_optimised_blas || missing_speed+=(libopenblas0-serial)
 
 # The Python module: the interpreter the build picks (the first python3 that
 # imports pybind11, else the system's), probed module by module.
@@ -112,9 +120,23 @@ python_imports pip || missing_python+=(python3-pip)
 
 missing=("${missing_core[@]}" "${missing_tests[@]}" "${missing_sharp[@]}"
          "${missing_python[@]}")
+can_install() { [ "$(id -u)" -eq 0 ] && have_command apt-get; }
+# Apart from the rest, so that its failure costs nothing else.
+if [ ${#missing_speed[@]} -ne 0 ]; then
+  if can_install; then
+    echo "Installing ${missing_speed[*]} (optional, faster)" >&2
+    { apt-get update -qq &&
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+        "${missing_speed[@]}"; } >&2 ||
+      echo "Installing ${missing_speed[*]} failed; going on without it." >&2
+  else
+    echo "Optional, for a faster full program in unionbound-sharp:" \
+      "sudo apt-get install -y ${missing_speed[*]}" >&2
+  fi
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-if [ "$(id -u)" -eq 0 ] && have_command apt-get; then
+if can_install; then
   echo "Installing ${missing[*]}" >&2
   export DEBIAN_FRONTEND=noninteractive
   if { apt-get update -qq && apt-get install -y -qq "${missing[@]}"; } >&2; then
