@@ -305,6 +305,53 @@ std::vector<Mask> Starts(const Master& master, const std::vector<Mask>& masks) {
   return starts;
 }
 
+// Duals of the univariate moment program (rows S_0 .. S_m, one column per
+// number of events), lifted to the full program: every data subset of size
+// k gets the dual of S_k. An atom with c events then prices exactly as the
+// column c of the univariate program, so lifted optimal duals are feasible
+// and worth the univariate bound: a start no worse than the moments.
+// Empty when the floating-point solve fails. Sets *value to b . y.
+RealVector LiftedUnivariateDuals(const std::vector<Mask>& masks,
+                                 const RealVector& rhs, int32_t n, bool upper,
+                                 double* value) {
+  int32_t m = 0;
+  for (Mask a : masks) m = std::max(m, std::popcount(a));
+  RealVector moments(m + 1, 0.0);
+  moments[0] = rhs[0];
+  for (size_t u = 0; u < masks.size(); ++u) {
+    moments[std::popcount(masks[u])] += rhs[u + 1];
+  }
+  ClpSimplex model;
+  model.setLogLevel(0);
+  model.resize(m + 1, 0);
+  for (int32_t k = 0; k <= m; ++k) {
+    model.setRowBounds(k, moments[k], moments[k]);
+  }
+  for (int32_t c = 0; c <= n; ++c) {
+    std::vector<int32_t> rows;
+    std::vector<double> binomials;
+    double binomial = 1.0;
+    for (int32_t k = 0; k <= std::min(c, m); ++k) {
+      rows.push_back(k);
+      binomials.push_back(binomial);
+      binomial = binomial * (c - k) / (k + 1);
+    }
+    model.addColumn(static_cast<int32_t>(rows.size()), rows.data(),
+                    binomials.data(), 0.0, COIN_DBL_MAX,
+                    AtomCost(c == 0 ? 0 : 1, upper));
+  }
+  model.dual();
+  if (!model.isProvenOptimal()) return {};
+  const double* z = model.dualRowSolution();
+  RealVector y(rhs.size());
+  y[0] = z[0];
+  for (size_t u = 0; u < masks.size(); ++u) {
+    y[u + 1] = z[std::popcount(masks[u])];
+  }
+  *value = model.objectiveValue();
+  return y;
+}
+
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -335,10 +382,12 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   FullBound bound;
   RealVector y;
   // The duals whose Lagrangian bound b . y + least reduced cost was best in
-  // floating point: where the time limit stops the pricing early, they
-  // usually certify more than the last ones.
-  RealVector bestY;
+  // floating point, from the lifted univariate ones on: where the time limit
+  // stops the pricing early, they usually certify more than the last ones,
+  // and never less than the univariate program.
   double bestValue = -HUGE_VAL;
+  RealVector bestY = LiftedUnivariateDuals(masks, rhs, n, upper, &bestValue);
+  if (bestY.empty()) bestValue = -HUGE_VAL;
   for (bound.rounds = 1; bound.rounds <= options.maxRounds; ++bound.rounds) {
     master.Solve(SecondsLeft(pricingLimit, start, 1e-3));
     y = master.Duals();

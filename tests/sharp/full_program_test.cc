@@ -140,6 +140,14 @@ TEST(FullProgram, TimeLimitGivesValidBounds) {
     ASSERT_TRUE(r.computed) << s.name;
     EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
     EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
+    // Stopped at once, it still certifies what the moments give.
+    const SharpAnalysis a = Analyse(s.p, s.n, s.m, false);
+    if (a.univariate.lower.status == SharpStatus::kSharp) {
+      EXPECT_GE(Lower(r), a.univariate.lower.bound - kSlack) << s.name;
+    }
+    if (a.univariate.upper.status == SharpStatus::kSharp) {
+      EXPECT_LE(Upper(r), a.univariate.upper.bound + kSlack) << s.name;
+    }
   }
 }
 
@@ -162,6 +170,24 @@ void ExpectExactlyFeasible(const ExactData& data,
     }
     EXPECT_EQ(sum, ValueOf(data, u)) << name << " value " << u;
   }
+}
+
+TEST(FullProgram, OptimaWithMoreSupportAtomsThanEliminationTakesAreProven) {
+  // 470 rows; independent events put the largest union on the 470 atoms
+  // of at most three events.
+  const GeneratedSystem s = Generate(EventFamily::kIndependent, 14, 3, 2);
+  const FullResult r = Full(s);
+  ASSERT_TRUE(r.upper.sharp);
+  EXPECT_GT(r.upper.support.size(), 400u);
+  EXPECT_GE(Upper(r), s.unionProbability - kSlack);
+  const ExactData data = ExactDataFromDoubles(s.p);
+  const std::vector<AtomMask> masks = SubsetMasks(AllSubsets(s.n, s.m));
+  const FullOptimumProof proof = ProveFullOptimum(
+      data, masks, s.n, true, r.upper.support, r.upper.duals, 0.0);
+  ASSERT_TRUE(proof.proven);
+  EXPECT_EQ(proof.value, r.upper.exact);
+  ExpectExactlyFeasible(data, masks, r.upper.support, proof.probabilities,
+                        s.name);
 }
 
 TEST(FullProgram, SharpBoundsAreTheOptimumOverAllAtoms) {
