@@ -10,6 +10,8 @@
 #
 # TIME_LIMIT (seconds, default 60) goes to --time-limit; N defaults to
 # 8 12 16 20. Data that are inconsistent as typed are listed as refused.
+# With BASE_SHARP=/path/to/an/earlier/unionbound-sharp each input is also
+# run by that build, right after, and its seconds and status are added.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,30 +32,53 @@ trap 'rm -rf "$work"' EXIT
 now() { date +%s.%N; }
 field() { awk -F, -v f="$2" '$5 == "full" { print $f }' "$1"; }
 
-echo "| family | n | m | seconds | lower | upper | status | truth |"
-echo "|---|---|---|---|---|---|---|---|"
+base="${BASE_SHARP:-}"
+if [ -n "$base" ]; then
+  echo "| family | n | m | seconds | lower | upper | status | truth | base seconds | base status |"
+  echo "|---|---|---|---|---|---|---|---|---|---|"
+else
+  echo "| family | n | m | seconds | lower | upper | status | truth |"
+  echo "|---|---|---|---|---|---|---|---|"
+fi
+
+# Runs SHARP on the input in DIR; sets seconds, status and csv.
+run_full() {
+  local sharp_bin="$1" dir="$2" t0 t1
+  t0="$(now)"
+  status=0
+  (cd "$dir" && "$sharp_bin" "$n" "$m" --full --time-limit "$limit" \
+    --csv bounds.csv >out.txt 2>err.txt) || status=$?
+  t1="$(now)"
+  seconds="$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }')"
+  csv="$dir/bounds.csv"
+}
 for m in ${MS:-2 3}; do
   for n in $sizes; do
     for family in independent shock gaussian rare atoms; do
       dir="$work/$family-$n-$m"
       mkdir -p "$dir"
       truth="$("$generate" "$family" "$n" "$m" "$((1000 + n))" "$dir/prob.txt")"
-      t0="$(now)"
-      status=0
-      (cd "$dir" && "$sharp" "$n" "$m" --full --time-limit "$limit" \
-        --csv bounds.csv >out.txt 2>err.txt) || status=$?
-      t1="$(now)"
-      seconds="$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }')"
+      extra=""
+      if [ -n "$base" ]; then
+        mkdir -p "$dir/base"
+        cp "$dir/prob.txt" "$dir/base/"
+        run_full "$base" "$dir/base"
+        if [ "$status" -ne 0 ]; then
+          extra=" $seconds | refused ($status) |"
+        else
+          extra=" $seconds | $(field "$csv" 8)/$(field "$csv" 12) |"
+        fi
+      fi
+      run_full "$sharp" "$dir"
       if [ "$status" -ne 0 ]; then
-        echo "| $family | $n | $m | $seconds | - | - | refused ($status) | $truth |"
+        echo "| $family | $n | $m | $seconds | - | - | refused ($status) | $truth |$extra"
         continue
       fi
-      csv="$dir/bounds.csv"
       low="$(field "$csv" 7)"
       up="$(field "$csv" 11)"
       st="$(field "$csv" 8)/$(field "$csv" 12)"
-      printf '| %s | %s | %s | %s | %.6f | %.6f | %s | %s |\n' \
-        "$family" "$n" "$m" "$seconds" "$low" "$up" "$st" "$truth"
+      printf '| %s | %s | %s | %s | %.6f | %.6f | %s | %s |%s\n' \
+        "$family" "$n" "$m" "$seconds" "$low" "$up" "$st" "$truth" "$extra"
     done
   done
 done
