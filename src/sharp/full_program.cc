@@ -159,7 +159,7 @@ class Master {
   // primal simplex method. The dual one could stall for minutes after
   // columns from full pricing were added. The rows never change, so the
   // factorization and work areas of the last solve are kept for the next
-  // (a fresh factorization of the dense-ish basis was a third of the time).
+  // (factoring the dense-ish basis afresh was the largest part of a solve).
   // `seconds` (0: none) caps a solve.
   void Solve(double seconds) {
     if (seconds > 0) model_.setMaximumWallSeconds(seconds);
