@@ -42,6 +42,23 @@ struct AtomSearchResult {
   int64_t nodes = 0;
 };
 
+// F(a) for every atom a of n events at once, by a subset-sum transform
+// (n 2^n additions): the pricing of every atom where 2^n is small. T is a
+// number type with += (double, int64_t, mpz_class).
+template <typename T>
+std::vector<T> SumsOverAtoms(const std::vector<AtomMask>& masks,
+                             const std::vector<T>& values, int32_t n) {
+  std::vector<T> f(size_t{1} << n, T(0));
+  for (size_t u = 0; u < masks.size(); ++u) f[masks[u]] += values[u];
+  for (int32_t i = 0; i < n; ++i) {
+    const AtomMask bit = AtomMask{1} << i;
+    for (AtomMask a = 0; a < (AtomMask{1} << n); ++a) {
+      if (a & bit) f[a] += f[a ^ bit];
+    }
+  }
+  return f;
+}
+
 // Searches the nonempty atoms for F above floor. Instantiated for int64_t
 // (exact) and double (pricing heuristics, not rigorous).
 template <typename T>

@@ -32,21 +32,6 @@ double AtomCost(Mask atom, bool upper) {
   return upper ? -1.0 : 1.0;
 }
 
-// F[a] = sum of values[u] over the data subsets inside a, for every atom.
-template <typename T>
-std::vector<T> SubsetSums(const std::vector<Mask>& masks,
-                          const std::vector<T>& values, int32_t n) {
-  std::vector<T> f(size_t{1} << n, T(0));
-  for (size_t u = 0; u < masks.size(); ++u) f[masks[u]] += values[u];
-  for (int32_t i = 0; i < n; ++i) {
-    const Mask bit = Mask{1} << i;
-    for (Mask a = 0; a < (Mask{1} << n); ++a) {
-      if (a & bit) f[a] += f[a ^ bit];
-    }
-  }
-  return f;
-}
-
 // Finds the data subsets inside an atom: by enumerating the atom's own
 // subsets up to the largest data size and looking them up, where the atom
 // has fewer of those than the data have subsets, else by scanning.
@@ -226,7 +211,7 @@ std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
                                 const RealVector& y, int32_t n, bool upper,
                                 double* least) {
   const std::vector<double> f =
-      SubsetSums(masks, RealVector(y.begin() + 1, y.end()), n);
+      SumsOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n);
   std::vector<std::pair<double, Mask>> negative;
   for (Mask a = 0; a < f.size(); ++a) {
     const double rc = AtomCost(a, upper) - y[0] - f[a];
@@ -509,7 +494,7 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
   const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
   if (n <= kFullExactPricingLimit) {
     *exactAtoms = true;
-    const std::vector<int64_t> f = SubsetSums(masks, values, n);
+    const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
     least = -rounded[0] - f[0];
     for (Mask a = 1; a < f.size(); ++a) {
       least = std::min(least, cost - rounded[0] - f[a]);

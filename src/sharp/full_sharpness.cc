@@ -159,11 +159,9 @@ class Prover {
   IntegerMatrix ChosenRows(bool transposed) const {
     const size_t k = support_.size();
     IntegerMatrix a(k, std::vector<mpz_class>(k));
+    const std::vector<std::vector<int32_t>> ones = ChosenOnes();
     for (size_t i = 0; i < k; ++i) {
-      const AtomMask set = RowMask(masks_, rows_[i]);
-      for (size_t s = 0; s < k; ++s) {
-        if (Contains(support_[s], set)) (transposed ? a[s][i] : a[i][s]) = 1;
-      }
+      for (int32_t s : ones[i]) (transposed ? a[s][i] : a[i][s]) = 1;
     }
     return a;
   }
@@ -288,17 +286,10 @@ class Prover {
   // Every atom's exact reduced cost, all at once: the sum of y' over the
   // data subsets inside each atom by a subset-sum transform in integers.
   bool EveryAtomPricesExactly() const {
-    const size_t atoms = size_t{1} << n_;
-    std::vector<mpz_class> f(atoms);
-    for (size_t u = 0; u < masks_.size(); ++u) f[masks_[u]] += y_[u + 1];
-    for (int32_t i = 0; i < n_; ++i) {
-      const size_t bit = size_t{1} << i;
-      for (size_t a = 0; a < atoms; ++a) {
-        if (a & bit) f[a] += f[a ^ bit];
-      }
-    }
+    const std::vector<mpz_class> f = SumsOverAtoms(
+        masks_, std::vector<mpz_class>(y_.begin() + 1, y_.end()), n_);
     const mpz_class cost = upper_ ? mpz_class(-yDenominator_) : yDenominator_;
-    for (size_t a = 1; a < atoms; ++a) {
+    for (size_t a = 1; a < f.size(); ++a) {
       if (cost - y_[0] - f[a] < 0) return false;
     }
     return true;
