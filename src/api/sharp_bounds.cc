@@ -47,8 +47,6 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
     return "n=" + std::to_string(n) + ", m=" + std::to_string(m) +
            " needs more probabilities than the sharp bounds handle";
   }
-  const bool hasTolerance =
-      !options.toleranceText.empty() || options.hasTolerance;
   if (!options.toleranceText.empty()) {
     if (!ParseExactDecimal(options.toleranceText, tolerance) ||
         *tolerance < 0) {
@@ -69,10 +67,6 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
     if (n > kFullMaxEvents) {
       return "the full program handles at most " +
              std::to_string(kFullMaxEvents) + " events";
-    }
-    if (hasTolerance) {
-      return "the full program takes the numbers as typed; it does not "
-             "combine with a tolerance";
     }
   }
   if (!(options.timeLimit >= 0)) return "the time limit must be >= 0";
@@ -166,7 +160,8 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
       if (FullBoundsCross(analysis)) {
         result->messages.push_back(
             "the full program's certified lower bound lies above its upper "
-            "bound: no distribution over the atoms fits the numbers");
+            "bound: no distribution over the atoms fits the numbers; " +
+            FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
         result->status = kStatusUntrustworthy;
       }
       return;

@@ -16,7 +16,9 @@
 // found in exact integer arithmetic (by enumeration or branch and bound, or
 // bounded from below rigorously where the search ran out of time), and the
 // bound is exact data times dual shifted by it, so it holds whatever the
-// floating-point solver did.
+// floating-point solver did. With a tolerance T every data row may move by
+// T, and the certificate subtracts T times the sum of the duals' |Y_u|:
+// the bound then holds for all numbers within T of the typed ones.
 #ifndef UNIONBOUND_SHARP_FULL_PROGRAM_H_
 #define UNIONBOUND_SHARP_FULL_PROGRAM_H_
 
@@ -24,6 +26,7 @@
 #include <functional>
 #include <vector>
 
+#include "sharp/atom_columns.h"
 #include "sharp/atom_search.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
@@ -32,13 +35,15 @@
 namespace unionbound {
 
 // Atoms are enumerated exactly up to this many events.
-inline constexpr int32_t kFullExactPricingLimit = 22;
+inline constexpr int32_t kFullExactPricingLimit = kExactPricingLimit;
 inline constexpr int32_t kFullMaxEvents = 60;
 // Seconds allowed without --time-limit where atoms are not enumerated.
 inline constexpr double kFullDefaultLimitBeyondEnumeration = 60.0;
 
 struct FullOptions {
   double timeLimit = 0.0;  // seconds per bound; 0: none
+  // Every number may move by up to this much (0: the numbers as typed).
+  Rational tolerance;
   int32_t maxRounds = 10000;
   std::function<void(const char*, int32_t, int32_t)> progress;  // side,
                                                                 // round, atoms
@@ -54,6 +59,10 @@ struct FullBound {
   // exact is the optimum itself: an atom distribution and duals of equal
   // value, both verified exactly.
   bool sharp = false;
+  bool widened = false;  // a bound of the program widened by the tolerance
+  // The sum of the certifying duals' |Y_u| over the data rows: how fast the
+  // bound moves as the tolerance grows.
+  Rational dualNorm;
   double masterGap = 0.0;  // |master optimum - certified bound|, an estimate
   int32_t rounds = 0;
   int32_t atoms = 0;
@@ -74,14 +83,18 @@ std::vector<AtomMask> SubsetMasks(const SubsetList& subsets);
 
 // Certified bound of min (lower) or max (upper) P(union) from duals y
 // (y[0] for the total, y[1 + u] for subset u): the exact value
-// b . Y + min over atoms of the reduced cost, with Y = y rounded to
-// multiples of 2^-bits. exactAtoms tells whether that minimum was found
-// exactly (by enumerating all atoms for n <= kFullExactPricingLimit, by a
-// complete branch and bound beyond) or only bounded from below: the search
-// stops after `seconds` (0: never) with the bounds of its open nodes.
+// b . Y + min over atoms of the reduced cost - tolerance * sum |Y_u|, with
+// Y = y rounded to multiples of 2^-bits (so for every data within the
+// tolerance of the numbers); *dualNorm (if given) gets sum |Y_u|. exactAtoms
+// tells whether that minimum was found exactly (by enumerating all atoms for n
+// <= kFullExactPricingLimit, by a complete branch and bound beyond) or only
+// bounded from below: the search stops after `seconds` (0: never) with the
+// bounds of its open nodes.
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
-                            bool* exactAtoms, double seconds = 0.0);
+                            bool* exactAtoms, double seconds = 0.0,
+                            const Rational& tolerance = Rational(0),
+                            Rational* dualNorm = nullptr);
 
 // Both bounds; n <= kFullMaxEvents.
 FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,

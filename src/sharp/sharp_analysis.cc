@@ -177,6 +177,38 @@ void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
   PickBestBivariate(analysis);
 }
 
+// The full program's epsilon where its bounds crossed: its own program,
+// and no less than what the crossing itself proves. Each certified bound
+// moves by its dual norm per unit of tolerance, so they cross for every
+// tolerance below T + (lower - upper) / (both norms); nor can the atoms fit
+// where the moments do not.
+FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
+                          const AnalysisOptions& options) {
+  const int32_t n = analysis.n;
+  const double limit =
+      options.fullOptions.timeLimit > 0 || n <= kFullExactPricingLimit
+          ? options.fullOptions.timeLimit
+          : kFullDefaultLimitBeyondEnumeration;
+  std::function<void(int32_t, int32_t)> progress;
+  if (options.fullOptions.progress) {
+    progress = [&options](int32_t round, int32_t atoms) {
+      options.fullOptions.progress("epsilon", round, atoms);
+    };
+  }
+  FullEpsilon epsilon =
+      SolveFullEpsilon(exact, analysis.subsets, n, limit, progress);
+  const FullResult& f = analysis.full;
+  const Rational norms = f.lower.dualNorm + f.upper.dualNorm;
+  if (norms > 0) {
+    const Rational crossing =
+        (analysis.widened ? analysis.tolerance : Rational(0)) +
+        (f.lower.exact - f.upper.exact) / norms;
+    epsilon.atLeast = std::max(epsilon.atLeast, crossing);
+  }
+  epsilon.atLeast = std::max(epsilon.atLeast, analysis.consistency.epsilon);
+  return epsilon;
+}
+
 }  // namespace
 
 SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
@@ -227,9 +259,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   StoreRun(std::move(run), &analysis);
   if (c.consistent && !analysis.widened) {
     analysis.classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
-    if (options.full && n <= kFullMaxEvents) {
-      analysis.full =
-          SolveFullProgram(exact, analysis.subsets, n, m, options.fullOptions);
+  }
+  if (options.full && n <= kFullMaxEvents && analysis.boundsComputed) {
+    FullOptions full = options.fullOptions;
+    if (analysis.widened) full.tolerance = analysis.tolerance;
+    analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
+    if (FullBoundsCross(analysis)) {
+      analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
   methodThread.join();

@@ -14,6 +14,7 @@
 #include "sharp/data_check.h"
 #include "sharp/exact_arithmetic.h"
 #include "sharp/exact_data.h"
+#include "sharp/full_epsilon.h"
 #include "sharp/full_program.h"
 #include "sharp/method_bounds.h"
 #include "sharp/sharp_bound.h"
@@ -34,7 +35,7 @@ struct AnalysisOptions {
   int32_t threads = 2;
   // Called from the computing threads with the programs done and the total.
   std::function<void(int32_t, int32_t)> progress;
-  bool full = false;  // also the full program over atoms (consistent data)
+  bool full = false;  // also the full program over atoms
   FullOptions fullOptions;
 };
 
@@ -70,7 +71,10 @@ struct SharpAnalysis {
   double bivariateSeconds = 0.0;
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
-  FullResult full;            // with options.full, for consistent data
+  FullResult full;  // with options.full, where the bounds were computed
+  // Where the full program's bounds cross: how far the numbers are from
+  // fitting any distribution over the atoms.
+  FullEpsilon fullEpsilon;
 };
 
 // p holds exactly ProbabilityCount(n, m) values, as read; exact holds the
@@ -91,9 +95,9 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 bool IsInconsistent(const SharpAnalysis& analysis);
 
 // The full program's certified lower bound lies above its certified upper
-// bound: then no distribution over the atoms fits the numbers as typed
-// (every bound of an empty set holds, and none says anything), although
-// the moment programs and the data check found none wrong.
+// bound: then no distribution over the atoms fits the numbers as typed (or
+// within the tolerance), and every bound of an empty set holds, so none
+// says anything, although the moment programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
 // The l whose unionbound lower bound lies above the best certified upper

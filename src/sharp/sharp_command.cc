@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "cli/program_options.h"
 #include "cli/refused_run_json.h"
@@ -19,6 +20,7 @@
 #include "problem/power_moments.h"
 #include "sharp/exact_data.h"
 #include "sharp/full_program.h"
+#include "sharp/outward_format.h"
 #include "sharp/sharp_analysis.h"
 #include "sharp/sharp_json.h"
 #include "sharp/sharp_report.h"
@@ -241,11 +243,6 @@ ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
     return Fail(parsed, "--full handles at most " +
                             std::to_string(kFullMaxEvents) + " events");
   }
-  if (o.hasTolerance) {
-    return Fail(parsed,
-                "--full takes the numbers as typed; it does not combine with "
-                "--tolerance");
-  }
   return parsed;
 }
 
@@ -275,8 +272,9 @@ class ProgressLine {
     const auto now = std::chrono::steady_clock::now();
     if (now - last_ < std::chrono::milliseconds(100)) return;
     last_ = now;
-    err_ << "\rfull program, " << side << " bound: round " << round << ", "
-         << atoms << " atoms   " << std::flush;
+    const bool epsilon = std::string_view(side) == "epsilon";
+    err_ << "\rfull program, " << side << (epsilon ? "" : " bound")
+         << ": round " << round << ", " << atoms << " atoms   " << std::flush;
     shown_ = true;
   }
   void Clear() {
@@ -325,7 +323,8 @@ std::string SharpHelpFooter() {
          "fixed\n             denominator, shifted by the least reduced cost "
          "over all atoms\n             found exactly; partial: the pricing "
          "had not converged (time\n             limit) or the atoms were "
-         "too many to enumerate, still valid.\n"
+         "too many to enumerate, still valid. With\n             a tolerance "
+         "T: cert. (T), part. (T), for all numbers within T.\n"
          "\n"
          "CSV columns: n, m, file (the input), data_check (consistent or\n"
          "inconsistent as typed), kind (unionbound, univariate, bivariate "
@@ -658,7 +657,9 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     notes << kProgram
           << ": the full program's certified lower bound lies above its "
              "upper bound: no distribution over the atoms fits the numbers "
-             "as typed, so no bound above says anything; check the data\n";
+          << (analysis.widened ? "within the tolerance" : "as typed")
+          << ", so no bound above says anything; "
+          << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
     PassOn(&notes, err, &run.messages);
     run.status = kExitInconsistent;
   }

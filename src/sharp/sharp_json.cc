@@ -72,6 +72,14 @@ Json DataCheckObject(const SharpAnalysis& analysis) {
   check["consistent"] = c.consistent;
   check["epsilon"] = OutwardDouble(c.epsilon, true);
   check["infeasible_programs"] = c.infeasiblePrograms;
+  // Where the full program proved that no distribution over the atoms fits:
+  // its epsilon lies between these (null: not known).
+  const FullEpsilon& full = analysis.fullEpsilon;
+  if (full.computed) {
+    check["full_epsilon_at_least"] = OutwardDouble(full.atLeast, false);
+    check["full_epsilon_enough"] =
+        full.sufficesFound ? Json(OutwardDouble(full.suffices, true)) : Json();
+  }
   return check;
 }
 

@@ -198,12 +198,19 @@ Rational ClipToUnit(const Rational& q) {
   return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
 }
 
+// A widened bound's status is shortened to keep the columns apart.
+std::string FullCellStatus(const FullBound& bound) {
+  const std::string status = FullStatus(bound);
+  if (!bound.widened) return status;
+  return status.substr(0, 4) + ". (T)";
+}
+
 std::string FullCell(const FullBound& bound, bool lower) {
   return PadRight(
       PadRight(FormatOutward(ClipToUnit(bound.exact), kDigits,
                              lower ? Rounding::kDown : Rounding::kUp),
                18) +
-          FullStatus(bound),
+          FullCellStatus(bound),
       29);
 }
 
@@ -353,6 +360,18 @@ std::string EpsilonText(const Rational& epsilon) {
   return FormatOutward(epsilon, 3, Rounding::kUp);
 }
 
+std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
+                              const std::string& option) {
+  if (!epsilon.computed) return "check the data";
+  std::string advice = "the full program needs epsilon >= " +
+                       FormatOutward(epsilon.atLeast, 3, Rounding::kDown);
+  if (!epsilon.sufficesFound) return advice + "; check the data";
+  const std::string enough = EpsilonText(epsilon.suffices);
+  return advice + " (a change of every number by up to " + enough +
+         " fits a distribution over the atoms): use " + option +
+         " with T >= " + enough;
+}
+
 void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
                     std::ostream& out) {
   out << "Data check\n";
@@ -394,6 +413,10 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
            "stopped early or could not search every atom. A full\nbound "
            "marked sharp is the program's optimum: an atom distribution and "
            "duals of\nequal value, both verified in rational arithmetic.\n";
+    if (analysis.full.lower.widened) {
+      out << "cert. (T), part. (T): the same for the full program widened "
+             "by the tolerance T.\n";
+    }
   }
   if (analysis.classical.computed) {
     out << "valid: a closed-form bound from the singles and pairs, computed "
@@ -460,9 +483,12 @@ void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
   if (f.computed) {
     out << prefix << "full,,"
         << FormatOutward(ClipToUnit(f.lower.exact), kCsvDigits, Rounding::kDown)
-        << "," << FullStatus(f.lower) << ",,,"
+        << "," << FullStatus(f.lower) << ","
+        << (f.lower.widened ? "tolerance" : "") << ",,"
         << FormatOutward(ClipToUnit(f.upper.exact), kCsvDigits, Rounding::kUp)
-        << "," << FullStatus(f.upper) << ",," << seconds(f.seconds) << "\n";
+        << "," << FullStatus(f.upper) << ","
+        << (f.upper.widened ? "tolerance" : "") << "," << seconds(f.seconds)
+        << "\n";
   }
   const ClassicalBounds& c = analysis.classical;
   if (c.computed) {

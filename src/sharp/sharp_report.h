@@ -40,6 +40,12 @@ std::string FullStatus(const FullBound& bound);
 // epsilon rounded up to 3 significant digits, as the messages show it.
 std::string EpsilonText(const Rational& epsilon);
 
+// What the full program's epsilon says to do where its certified bounds
+// crossed: its proven ends, and `option` (how the tolerance is passed) set
+// to the end that is enough.
+std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
+                              const std::string& option);
+
 }  // namespace unionbound
 
 #endif  // UNIONBOUND_SHARP_SHARP_REPORT_H_

@@ -125,18 +125,35 @@ TEST(SharpBounds, InconsistentDataNeedATolerance) {
   EXPECT_LE(widened.lower, widened.upper);
 }
 
-TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
-  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+// A equals B and A equals C, but B and C never meet: only the full program
+// finds that no distribution fits, and says which tolerance does.
+TEST(SharpBounds, FullProgramTakesATolerance) {
+  const RealVector p{0.5, 0.5, 0.5, 0.0, 0.5, 0.5, 0.0, 0.0, 0.0, 0.0};
   SharpOptions full;
   full.kind = SharpKind::kFull;
-  full.toleranceText = "0.001";
+  const SharpResult typed = SharpBounds(p, 4, 2, full);
+  EXPECT_EQ(typed.status, kStatusUntrustworthy);
+  ASSERT_FALSE(typed.messages.empty());
+  EXPECT_NE(typed.messages.back().find("use a tolerance T with T >= 0.126"),
+            std::string::npos)
+      << typed.messages.back();
+  full.toleranceText = "0.126";
+  const SharpResult widened = SharpBounds(p, 4, 2, full);
+  ASSERT_TRUE(widened.computed);
+  EXPECT_EQ(widened.status, kStatusSound);
+  EXPECT_TRUE(widened.widened);
+  EXPECT_EQ(widened.lowerStatus, "certified");
+  EXPECT_LE(widened.lower, widened.upper);
+}
+
+TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
+  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
   SharpOptions badText;
   badText.toleranceText = "0.0x";
   SharpOptions bivariate;
   bivariate.kind = SharpKind::kBivariate;
   for (const SharpResult& r :
-       {SharpBounds(p.values, 12, 3, full),
-        SharpBounds(p.values, 12, 3, badText),
+       {SharpBounds(p.values, 12, 3, badText),
         SharpBounds(p.values, 5, 3, bivariate),
         SharpBounds({0.5, 0.5}, 12, 3, SharpOptions()),
         SharpBoundsOfFile("/nonexistent/prob.txt", 12, 3, SharpOptions())}) {

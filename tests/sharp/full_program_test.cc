@@ -20,9 +20,11 @@ namespace {
 // bound may miss the truth by rounding only.
 constexpr double kSlack = 1e-9;
 
-FullResult Full(const GeneratedSystem& s, double timeLimit = 0.0) {
+FullResult Full(const GeneratedSystem& s, double timeLimit = 0.0,
+                const Rational& tolerance = Rational(0)) {
   FullOptions options;
   options.timeLimit = timeLimit;
+  options.tolerance = tolerance;
   return SolveFullProgram(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n,
                           s.m, options);
 }
@@ -106,6 +108,54 @@ TEST(FullProgram, CertificateShiftsAPerturbedDualBackToAValidBound) {
   // Moving a dual of the optimum away makes the certified bound worse.
   const FullResult r = Full(s);
   EXPECT_GT(Lower(r), lower.get_d());
+}
+
+// Every number may move by up to T: the bounds of the widened program over
+// all atoms, certified for every data within T, and so looser.
+TEST(FullProgram, WidenedBoundsReachTheWidenedProgramOverAllAtoms) {
+  const Rational tolerance(1, 100);
+  for (EventFamily family : AllFamilies()) {
+    for (int32_t m : {2, 3}) {
+      const GeneratedSystem s = Generate(family, 7, m, 13);
+      const FullResult widened = Full(s, 0.0, tolerance);
+      ASSERT_TRUE(widened.lower.converged && widened.lower.allAtomsPriced)
+          << s.name;
+      EXPECT_TRUE(widened.lower.widened && widened.upper.widened) << s.name;
+      EXPECT_FALSE(widened.lower.sharp || widened.upper.sharp) << s.name;
+      EXPECT_NEAR(Lower(widened),
+                  DenseAtomOptimum(s.subsets, s.p, s.n, false, 0.01), 1e-8)
+          << s.name;
+      EXPECT_NEAR(Upper(widened),
+                  DenseAtomOptimum(s.subsets, s.p, s.n, true, 0.01), 1e-8)
+          << s.name;
+      const FullResult typed = Full(s);
+      EXPECT_LE(widened.lower.exact, typed.lower.exact) << s.name;
+      EXPECT_GE(widened.upper.exact, typed.upper.exact) << s.name;
+    }
+  }
+}
+
+// The certificate charges the tolerance against the duals: duals that are
+// optimal for the numbers as typed give a bound that also holds for
+// numbers moved against them.
+TEST(FullProgram, CertificateWithAToleranceHoldsForMovedNumbers) {
+  const GeneratedSystem s = Generate(EventFamily::kGaussianThreshold, 6, 2, 8);
+  const ExactData data = ExactDataFromDoubles(s.p);
+  const SubsetList subsets = AllSubsets(s.n, s.m);
+  const FullResult typed = Full(s);
+  const Rational tolerance(1, 50);
+  bool exact = false;
+  Rational norm;
+  const Rational lower =
+      CertifiedFullBound(data, subsets, s.n, false, typed.lower.duals, &exact,
+                         0.0, tolerance, &norm);
+  EXPECT_GT(norm, 0);
+  EXPECT_LE(lower.get_d(),
+            DenseAtomOptimum(s.subsets, s.p, s.n, false, 0.02) + 1e-9);
+  const Rational upper = CertifiedFullBound(
+      data, subsets, s.n, true, typed.upper.duals, &exact, 0.0, tolerance);
+  EXPECT_GE(upper.get_d(),
+            DenseAtomOptimum(s.subsets, s.p, s.n, true, 0.02) - 1e-9);
 }
 
 TEST(FullProgram, BeyondEnumerationTheSearchPricesEveryAtom) {

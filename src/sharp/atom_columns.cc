@@ -1,0 +1,419 @@
+#include "sharp/atom_columns.h"
+
+#include <ClpSimplex.hpp>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace unionbound {
+namespace {
+
+using Mask = AtomMask;
+
+constexpr double kArtificialCost = 1e4;  // keeps every master feasible
+constexpr double kPricingTolerance = 1e-9;
+constexpr size_t kColumnsPerRound = 40;
+constexpr int32_t kFloatEnumerationLimit = 20;
+
+// y . (column of atom) for the data subsets inside it, with the total.
+double DualSum(const SubsetIndex& subsets, const RealVector& y, Mask atom) {
+  double sum = y[0];
+  subsets.ForEachInside(atom, [&](size_t u) { sum += y[u + 1]; });
+  return sum;
+}
+
+double ReducedCost(const SubsetIndex& subsets, const RealVector& y, Mask atom,
+                   AtomSense sense) {
+  return AtomCost(atom, sense) - DualSum(subsets, y, atom);
+}
+
+// Atoms of the most negative reduced cost, every atom priced.
+// *least is the least reduced cost found.
+std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
+                                const RealVector& y, int32_t n, AtomSense sense,
+                                double* least) {
+  const std::vector<double> f =
+      SumsOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n);
+  std::vector<std::pair<double, Mask>> negative;
+  for (Mask a = 0; a < f.size(); ++a) {
+    const double rc = AtomCost(a, sense) - y[0] - f[a];
+    *least = a == 0 ? rc : std::min(*least, rc);
+    if (rc < -kPricingTolerance) negative.push_back({rc, a});
+  }
+  if (negative.size() > kColumnsPerRound) {
+    std::nth_element(negative.begin(), negative.begin() + kColumnsPerRound,
+                     negative.end());
+    negative.resize(kColumnsPerRound);
+  }
+  std::vector<Mask> found;
+  for (const auto& [rc, a] : negative) found.push_back(a);
+  return found;
+}
+
+// Atoms of the most negative reduced cost by branch and bound, for n too
+// large to enumerate. *least is the least reduced cost when *complete.
+std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
+                                const RealVector& y, int32_t n, AtomSense sense,
+                                double seconds, double* least, bool* complete) {
+  const double cost = AtomCost(1, sense);
+  AtomSearchOptions options;
+  options.seconds = seconds;
+  options.keep = kColumnsPerRound;
+  const AtomSearchResult<double> result =
+      MaximiseOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n,
+                        cost - y[0] + kPricingTolerance, options);
+  *complete = result.complete;
+  *least = std::min(-y[0], cost - y[0] - result.bound);
+  std::vector<Mask> found;
+  for (const auto& [value, atom] : result.best) found.push_back(atom);
+  return found;
+}
+
+// Local search: from each start, flip the bit that lowers the reduced cost
+// most until none does.
+std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
+                                     const RealVector& y, int32_t n,
+                                     AtomSense sense,
+                                     const std::vector<Mask>& starts) {
+  std::vector<Mask> found;
+  for (Mask atom : starts) {
+    double rc = ReducedCost(masks, y, atom, sense);
+    for (int32_t steps = 0; steps < 4 * n; ++steps) {
+      Mask best = atom;
+      double bestRc = rc;
+      for (int32_t i = 0; i < n; ++i) {
+        const Mask next = atom ^ (Mask{1} << i);
+        const double nextRc = ReducedCost(masks, y, next, sense);
+        if (nextRc < bestRc) {
+          best = next;
+          bestRc = nextRc;
+        }
+      }
+      if (best == atom) break;
+      atom = best;
+      rc = bestRc;
+    }
+    if (rc < -kPricingTolerance) found.push_back(atom);
+    if (found.size() >= kColumnsPerRound) break;
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
+// Where local search starts: the atoms added last and the data's own
+// subsets, a bounded number of them.
+std::vector<Mask> Starts(const AtomMaster& master,
+                         const std::vector<Mask>& masks) {
+  constexpr size_t kStarts = 64;
+  const std::vector<Mask>& atoms = master.Atoms();
+  std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), kStarts / 2),
+                           atoms.end());
+  const size_t step = std::max<size_t>(1, masks.size() / (kStarts / 2));
+  for (size_t u = 0; u < masks.size(); u += step) starts.push_back(masks[u]);
+  return starts;
+}
+
+// The floating-point value of the Lagrangian bound of y whose least reduced
+// cost is `least`: for the bounds b . y + least less what the tolerance may
+// take, for epsilon that sum over the data rows' |y|.
+double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
+                       const ColumnGenerationOptions& options) {
+  double value = least;
+  double norm = 0.0;
+  for (size_t r = 0; r < rhs.size(); ++r) {
+    value += rhs[r] * y[r];
+    if (r > 0) norm += std::fabs(y[r]);
+  }
+  if (options.sense == AtomSense::kEpsilon) {
+    return norm > 0 ? value / norm : -HUGE_VAL;
+  }
+  return value - options.tolerance * norm;
+}
+
+// The largest bits such that every sum of rounded duals fits in int64.
+int32_t DualBits(const RealVector& y) {
+  double total = 1.0;
+  for (double v : y) total += std::fabs(v);
+  const int32_t magnitude = static_cast<int32_t>(std::ceil(std::log2(total)));
+  return std::max(0, std::min(50, 60 - magnitude));
+}
+
+}  // namespace
+
+double AtomCost(AtomMask atom, AtomSense sense) {
+  if (atom == 0 || sense == AtomSense::kEpsilon) return 0.0;
+  return sense == AtomSense::kUpper ? -1.0 : 1.0;
+}
+
+SubsetIndex::SubsetIndex(const std::vector<AtomMask>& masks) : masks_(masks) {
+  index_.reserve(masks.size());
+  for (size_t u = 0; u < masks.size(); ++u) {
+    index_.emplace(masks[u], static_cast<int32_t>(u));
+    maxSize_ = std::max(maxSize_, std::popcount(masks[u]));
+  }
+}
+
+bool SubsetIndex::ScanIsCheaper(int32_t atomSize) const {
+  double count = 0.0;
+  double binomial = 1.0;
+  for (int32_t j = 1; j <= std::min(atomSize, maxSize_); ++j) {
+    binomial = binomial * (atomSize - j + 1) / j;
+    count += binomial;
+  }
+  return 4 * count > static_cast<double>(masks_.size());
+}
+
+struct AtomMaster::Impl {
+  ClpSimplex model;
+};
+
+AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
+                       AtomSense sense, double tolerance)
+    : subsets_(subsets), sense_(sense), impl_(std::make_unique<Impl>()) {
+  ClpSimplex& model = impl_->model;
+  const int32_t rows = static_cast<int32_t>(rhs.size());
+  dataRows_ = rows;
+  model.setLogLevel(0);
+  // Tight tolerances: the certificate is valid whatever they are, but the
+  // closer the duals are to optimal, the closer the certified bound.
+  model.setPrimalTolerance(1e-10);
+  model.setDualTolerance(1e-10);
+  if (sense == AtomSense::kEpsilon) {
+    // Row r: atoms + d_r = b_r; rows +-d_r - T <= 0; T is the last column
+    // before the atoms.
+    model.resize(rows + 2 * (rows - 1), 0);
+    model.setRowBounds(0, rhs[0], rhs[0]);
+    for (int32_t r = 1; r < rows; ++r) {
+      model.setRowBounds(r, rhs[r], rhs[r]);
+      const int32_t plus = rows + 2 * (r - 1);
+      model.setRowBounds(plus, -COIN_DBL_MAX, 0.0);
+      model.setRowBounds(plus + 1, -COIN_DBL_MAX, 0.0);
+      const int32_t in[] = {r, plus, plus + 1};
+      const double values[] = {1.0, 1.0, -1.0};
+      model.addColumn(3, in, values, -COIN_DBL_MAX, COIN_DBL_MAX, 0.0);
+    }
+    std::vector<int32_t> in;
+    for (int32_t r = rows; r < rows + 2 * (rows - 1); ++r) in.push_back(r);
+    const std::vector<double> minusOnes(in.size(), -1.0);
+    model.addColumn(static_cast<int32_t>(in.size()), in.data(),
+                    minusOnes.data(), 0.0, COIN_DBL_MAX, 1.0);
+  } else {
+    model.resize(rows, 0);
+    model.setRowBounds(0, rhs[0], rhs[0]);
+    for (int32_t r = 1; r < rows; ++r) {
+      model.setRowBounds(r, rhs[r] - tolerance, rhs[r] + tolerance);
+    }
+    for (int32_t r = 0; r < rows; ++r) {
+      for (double sign : {1.0, -1.0}) {
+        model.addColumn(1, &r, &sign, 0.0, COIN_DBL_MAX, kArtificialCost);
+      }
+    }
+  }
+  firstAtomColumn_ = model.numberColumns();
+}
+
+AtomMaster::~AtomMaster() = default;
+
+// CLP copies its matrix on every addition, so all new atoms go in at once.
+void AtomMaster::AddAtoms(const std::vector<AtomMask>& candidates) {
+  std::vector<CoinBigIndex> starts{0};
+  std::vector<int32_t> rows;
+  std::vector<double> costs;
+  for (Mask atom : candidates) {
+    const auto it = std::lower_bound(present_.begin(), present_.end(), atom);
+    if (it != present_.end() && *it == atom) continue;
+    present_.insert(it, atom);
+    rows.push_back(0);
+    const size_t first = rows.size();
+    subsets_.ForEachInside(atom, [&rows](size_t u) {
+      rows.push_back(static_cast<int32_t>(u + 1));
+    });
+    std::sort(rows.begin() + first, rows.end());
+    starts.push_back(static_cast<CoinBigIndex>(rows.size()));
+    costs.push_back(AtomCost(atom, sense_));
+    atoms_.push_back(atom);
+  }
+  const int32_t added = static_cast<int32_t>(costs.size());
+  if (added == 0) return;
+  const std::vector<double> ones(rows.size(), 1.0);
+  const std::vector<double> lower(added, 0.0);
+  const std::vector<double> upper(added, COIN_DBL_MAX);
+  impl_->model.addColumns(added, lower.data(), upper.data(), costs.data(),
+                          starts.data(), rows.data(), ones.data());
+}
+
+// From the previous basis, which new columns leave primal feasible: the
+// primal simplex method. The dual one could stall for minutes after columns
+// from full pricing were added. The rows never change, so the factorization
+// and work areas of the last solve are kept for the next (factoring the
+// dense-ish basis afresh was the largest part of a solve).
+void AtomMaster::Solve(double seconds) {
+  ClpSimplex& model = impl_->model;
+  if (seconds > 0) model.setMaximumWallSeconds(seconds);
+  constexpr int kKeepWorkAreas = 1;
+  constexpr int kReuseFactorization = 2;
+  model.primal(1,
+               solved_ ? kKeepWorkAreas | kReuseFactorization : kKeepWorkAreas);
+  solved_ = true;
+}
+
+double AtomMaster::Objective() const { return impl_->model.objectiveValue(); }
+
+RealVector AtomMaster::Duals() const {
+  const double* y = impl_->model.dualRowSolution();
+  return RealVector(y, y + dataRows_);
+}
+
+std::vector<AtomMask> AtomMaster::Support() const {
+  const double* x = impl_->model.primalColumnSolution() + firstAtomColumn_;
+  std::vector<Mask> support;
+  for (size_t i = 0; i < atoms_.size(); ++i) {
+    if (x[i] > 1e-12) support.push_back(atoms_[i]);
+  }
+  return support;
+}
+
+RealVector AtomMaster::SupportProbabilities() const {
+  const double* x = impl_->model.primalColumnSolution() + firstAtomColumn_;
+  RealVector probabilities;
+  for (size_t i = 0; i < atoms_.size(); ++i) {
+    if (x[i] > 1e-12) probabilities.push_back(x[i]);
+  }
+  return probabilities;
+}
+
+RealVector MasterRhs(const ExactData& data, size_t count) {
+  RealVector rhs{1.0};
+  for (size_t u = 0; u < count; ++u) {
+    rhs.push_back(RoundNearest(ValueOf(data, u)));
+  }
+  return rhs;
+}
+
+double SecondsSince(AtomClock::time_point start) {
+  return std::chrono::duration<double>(AtomClock::now() - start).count();
+}
+
+double SecondsLeft(double limit, AtomClock::time_point start, double floor) {
+  if (limit <= 0) return 0.0;
+  return std::max(floor, limit - SecondsSince(start));
+}
+
+ColumnGenerationResult GenerateColumns(AtomMaster* master,
+                                       const SubsetIndex& index,
+                                       const RealVector& rhs, int32_t n,
+                                       const ColumnGenerationOptions& options,
+                                       const RealVector& start,
+                                       double startValue) {
+  const auto began = AtomClock::now();
+  const std::vector<Mask>& masks = index.Masks();
+  const AtomSense sense = options.sense;
+  ColumnGenerationResult result;
+  result.bestY = start;
+  double bestValue = start.empty() ? -HUGE_VAL : startValue;
+  for (result.rounds = 1; result.rounds <= options.maxRounds; ++result.rounds) {
+    master->Solve(SecondsLeft(options.seconds, began, 1e-3));
+    result.y = master->Duals();
+    if (options.progress) {
+      options.progress(result.rounds, master->AtomCount());
+    }
+    // Local search finds varied atoms cheaply where n is small; beyond
+    // enumeration it found one atom a round where the search finds many.
+    std::vector<Mask> found;
+    if (n <= kFloatEnumerationLimit) {
+      found =
+          PriceByLocalSearch(index, result.y, n, sense, Starts(*master, masks));
+    }
+    if (found.empty()) {
+      double least = 0.0;
+      bool complete = true;
+      if (n <= kFloatEnumerationLimit) {
+        found = PriceAllAtoms(masks, result.y, n, sense, &least);
+      } else {
+        found = PriceBySearch(masks, result.y, n, sense,
+                              SecondsLeft(options.seconds, began, 1e-3), &least,
+                              &complete);
+      }
+      if (complete) {
+        const double value = LagrangianValue(rhs, result.y, least, options);
+        if (value > bestValue) {
+          bestValue = value;
+          result.bestY = result.y;
+        }
+      }
+      if (found.empty()) {
+        result.converged = complete;
+        break;
+      }
+    }
+    master->AddAtoms(found);
+    if (options.seconds > 0 && SecondsSince(began) > options.seconds) break;
+  }
+  return result;
+}
+
+ExactLagrangian CertifyDuals(const ExactData& data,
+                             const std::vector<AtomMask>& masks, int32_t n,
+                             AtomSense sense, const RealVector& y,
+                             double seconds) {
+  // Any duals give a valid bound; ones that are not finite or too large for
+  // 64-bit sums are replaced by 0.
+  RealVector usable = y;
+  double total = 0.0;
+  for (double v : usable) total += std::fabs(v);
+  if (!std::isfinite(total) || total > 0x1p59) {
+    usable.assign(y.size(), 0.0);
+  }
+  const int32_t bits = DualBits(usable);
+  const double unit = std::ldexp(1.0, bits);
+  // Y = y rounded to multiples of 2^-bits, as integers.
+  std::vector<int64_t> rounded(y.size());
+  for (size_t r = 0; r < y.size(); ++r) {
+    rounded[r] = static_cast<int64_t>(std::llround(usable[r] * unit));
+  }
+  const int64_t one = int64_t{1} << bits;
+  // The least reduced cost (in units of 2^-bits) over all atoms: exact by
+  // enumeration or by a complete search, else a lower bound from the nodes
+  // the search left open.
+  ExactLagrangian result;
+  int64_t least = 0;
+  const int64_t cost = static_cast<int64_t>(AtomCost(1, sense)) * one;
+  const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
+  if (n <= kExactPricingLimit) {
+    result.exactAtoms = true;
+    const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
+    least = -rounded[0] - f[0];
+    for (Mask a = 1; a < f.size(); ++a) {
+      least = std::min(least, cost - rounded[0] - f[a]);
+    }
+  } else {
+    // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
+    // above cost gives both.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> search =
+        MaximiseOverAtoms(masks, values, n, cost, options);
+    result.exactAtoms = search.complete;
+    least = cost - rounded[0] - search.bound;
+  }
+  // b . Y + Y0 + least and the sum of |Y_u|, exactly, with the data as
+  // typed.
+  mpz_class dot = 0;
+  mpz_class norm = 0;
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const mpz_class value(static_cast<long>(rounded[u + 1]));
+    dot += data.scaled[u] * value;
+    norm += abs(value);
+  }
+  const mpz_class denominator = mpz_class(1) << bits;
+  result.sum = Rational(dot, data.scale * denominator);
+  result.sum.canonicalize();
+  result.sum +=
+      Rational(static_cast<long>(rounded[0]) + least) / Rational(denominator);
+  result.norm = Rational(norm, denominator);
+  result.norm.canonicalize();
+  return result;
+}
+
+}  // namespace unionbound
