@@ -12,7 +12,14 @@ using Mask = AtomMask;
 
 constexpr double kArtificialCost = 1e4;  // keeps every master feasible
 constexpr double kPricingTolerance = 1e-9;
+// Columns a round adds from pricing every atom or from the search (the most
+// negative ones: many of them are alike, and more only cost pivots) and
+// from local search (one local minimum per start: varied, and the more
+// the fewer rounds; 40 from 64 starts took twice the rounds and a half
+// more time at n = 16, m = 3 than 320 from 512).
 constexpr size_t kColumnsPerRound = 40;
+constexpr size_t kLocalSearchColumns = 320;
+constexpr size_t kLocalSearchStarts = 512;
 constexpr int32_t kFloatEnumerationLimit = 20;
 
 // y . (column of atom) for the data subsets inside it, with the total.
@@ -94,7 +101,7 @@ std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
       rc = bestRc;
     }
     if (rc < -kPricingTolerance) found.push_back(atom);
-    if (found.size() >= kColumnsPerRound) break;
+    if (found.size() >= kLocalSearchColumns) break;
   }
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
@@ -105,7 +112,7 @@ std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
 // subsets, a bounded number of them.
 std::vector<Mask> Starts(const AtomMaster& master,
                          const std::vector<Mask>& masks) {
-  constexpr size_t kStarts = 64;
+  constexpr size_t kStarts = kLocalSearchStarts;
   const std::vector<Mask>& atoms = master.Atoms();
   std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), kStarts / 2),
                            atoms.end());
