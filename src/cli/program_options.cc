@@ -26,7 +26,7 @@ void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
   app->add_flag("--full", options->full,
                 "Also the full program over all 2^N atoms (every given "
                 "number on its own), by column generation; N <= 60, data as "
-                "typed");
+                "typed or within --tolerance");
   app->add_option("--time-limit", options->timeLimit,
                   "Stop the full program after about S seconds with the best "
                   "certified bounds so far (beyond 22 events 60 s unless "

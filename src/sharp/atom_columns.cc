@@ -12,14 +12,18 @@ using Mask = AtomMask;
 
 constexpr double kArtificialCost = 1e4;  // keeps every master feasible
 constexpr double kPricingTolerance = 1e-9;
-// Columns a round adds from pricing every atom or from the search (the most
-// negative ones: many of them are alike, and more only cost pivots) and
-// from local search (one local minimum per start: varied, and the more
-// the fewer rounds; 40 from 64 starts took twice the rounds and a half
-// more time at n = 16, m = 3 than 320 from 512).
+// Columns a round adds from pricing every atom or from the search: the most
+// negative ones, many of them alike; more only cost pivots.
 constexpr size_t kColumnsPerRound = 40;
-constexpr size_t kLocalSearchColumns = 320;
-constexpr size_t kLocalSearchStarts = 512;
+// Local search finds one local minimum per start: varied columns, and the
+// more of them the fewer rounds where the master is large (n = 16, m = 3:
+// 320 columns from 512 starts took half the rounds of 40 from 64 and 2/3
+// of the time), while a small master re-solves faster than the search
+// runs. So the starts grow with the rows (3/4 of them, from 64 to 512),
+// and a round adds up to 5/8 as many columns.
+size_t LocalSearchStarts(size_t rows) {
+  return std::clamp<size_t>(rows * 3 / 4, 64, 512);
+}
 constexpr int32_t kFloatEnumerationLimit = 20;
 
 // y . (column of atom) for the data subsets inside it, with the total.
@@ -101,7 +105,7 @@ std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
       rc = bestRc;
     }
     if (rc < -kPricingTolerance) found.push_back(atom);
-    if (found.size() >= kLocalSearchColumns) break;
+    if (found.size() >= starts.size() * 5 / 8) break;
   }
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
@@ -112,11 +116,11 @@ std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
 // subsets, a bounded number of them.
 std::vector<Mask> Starts(const AtomMaster& master,
                          const std::vector<Mask>& masks) {
-  constexpr size_t kStarts = kLocalSearchStarts;
+  const size_t half = LocalSearchStarts(masks.size() + 1) / 2;
   const std::vector<Mask>& atoms = master.Atoms();
-  std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), kStarts / 2),
+  std::vector<Mask> starts(atoms.end() - std::min(atoms.size(), half),
                            atoms.end());
-  const size_t step = std::max<size_t>(1, masks.size() / (kStarts / 2));
+  const size_t step = std::max<size_t>(1, masks.size() / half);
   for (size_t u = 0; u < masks.size(); u += step) starts.push_back(masks[u]);
   return starts;
 }
