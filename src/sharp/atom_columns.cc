@@ -269,6 +269,13 @@ void AtomMaster::Solve(double seconds) {
   solved_ = true;
 }
 
+void AtomMaster::AddStartingAtoms(int32_t n) {
+  std::vector<Mask> starting{0, (Mask{1} << n) - 1};
+  const std::vector<Mask>& masks = subsets_.Masks();
+  starting.insert(starting.end(), masks.begin(), masks.end());
+  AddAtoms(starting);
+}
+
 double AtomMaster::Objective() const { return impl_->model.objectiveValue(); }
 
 RealVector AtomMaster::Duals() const {
@@ -309,6 +316,10 @@ double SecondsSince(AtomClock::time_point start) {
 double SecondsLeft(double limit, AtomClock::time_point start, double floor) {
   if (limit <= 0) return 0.0;
   return std::max(floor, limit - SecondsSince(start));
+}
+
+double ColumnGenerationSeconds(double limit, int32_t n) {
+  return n > kExactPricingLimit ? limit * 0.75 : limit;
 }
 
 ColumnGenerationResult GenerateColumns(AtomMaster* master,

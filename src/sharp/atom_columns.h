@@ -95,6 +95,9 @@ class AtomMaster {
 
   // Adds the atoms not in the master yet, all in one step.
   void AddAtoms(const std::vector<AtomMask>& candidates);
+  // The atoms every master starts from: none of the n events, all of them,
+  // and each data subset's events alone.
+  void AddStartingAtoms(int32_t n);
   // Re-solves from the last basis; `seconds` (0: none) caps the solve.
   void Solve(double seconds);
 
@@ -129,6 +132,10 @@ using AtomClock = std::chrono::steady_clock;
 double SecondsSince(AtomClock::time_point start);
 // What is left of a limit of `limit` seconds (0: none), at least `floor`.
 double SecondsLeft(double limit, AtomClock::time_point start, double floor);
+
+// The part of a limit that column generation may use: beyond enumeration
+// the certificate searches the atoms too and keeps a quarter.
+double ColumnGenerationSeconds(double limit, int32_t n);
 
 struct ColumnGenerationOptions {
   AtomSense sense = AtomSense::kLower;

@@ -47,20 +47,17 @@ FullEpsilon SolveFullEpsilon(
   const RealVector rhs = MasterRhs(data, masks.size());
   const SubsetIndex index(masks);
   AtomMaster master(index, rhs, AtomSense::kEpsilon, 0.0);
-  std::vector<AtomMask> initial{0, (AtomMask{1} << n) - 1};
-  initial.insert(initial.end(), masks.begin(), masks.end());
-  master.AddAtoms(initial);
+  master.AddStartingAtoms(n);
   ColumnGenerationOptions generation;
   generation.sense = AtomSense::kEpsilon;
-  // Beyond enumeration the certificate searches too: a quarter is kept.
-  generation.seconds = n > kExactPricingLimit ? seconds * 0.75 : seconds;
+  generation.seconds = ColumnGenerationSeconds(seconds, n);
   generation.progress = progress;
   const ColumnGenerationResult columns =
       GenerateColumns(&master, index, rhs, n, generation, {}, -HUGE_VAL);
   epsilon.rounds = columns.rounds;
   epsilon.atLeast = 0;
   for (const RealVector* y : {&columns.y, &columns.bestY}) {
-    if (y->empty()) continue;
+    if (y->empty() || (y == &columns.bestY && *y == columns.y)) continue;
     const ExactLagrangian lagrangian =
         CertifyDuals(data, masks, n, AtomSense::kEpsilon, *y,
                      SecondsLeft(seconds, start, 1.0) / 2);

@@ -77,9 +77,7 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   const RealVector rhs = MasterRhs(data, masks.size());
   const SubsetIndex index(masks);
   AtomMaster master(index, rhs, SenseOf(upper), tolerance);
-  std::vector<Mask> initial{0, (Mask{1} << n) - 1};
-  initial.insert(initial.end(), masks.begin(), masks.end());
-  master.AddAtoms(initial);
+  master.AddStartingAtoms(n);
   // The search starts from the lifted univariate duals as its best: where
   // the time limit stops the pricing early, the best duals usually certify
   // more than the last ones, and never less than the univariate program.
@@ -92,10 +90,7 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   ColumnGenerationOptions generation;
   generation.sense = SenseOf(upper);
   generation.tolerance = tolerance;
-  // The certificate beyond enumeration searches too; it keeps a quarter
-  // of the limit.
-  generation.seconds =
-      n > kFullExactPricingLimit ? timeLimit * 0.75 : timeLimit;
+  generation.seconds = ColumnGenerationSeconds(timeLimit, n);
   generation.maxRounds = options.maxRounds;
   if (options.progress) {
     generation.progress = [&options, upper](int32_t round, int32_t atoms) {
@@ -151,6 +146,12 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
 
 }  // namespace
 
+double FullTimeLimit(double given, int32_t n) {
+  return given > 0 || n <= kFullExactPricingLimit
+             ? given
+             : kFullDefaultLimitBeyondEnumeration;
+}
+
 std::vector<AtomMask> SubsetMasks(const SubsetList& subsets) {
   std::vector<AtomMask> masks(SubsetCount(subsets));
   for (size_t u = 0; u < masks.size(); ++u) {
@@ -182,11 +183,7 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   FullResult result;
   if (n < 1 || n > kFullMaxEvents) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
-  // Beyond enumeration the search may take exponential time, so it gets a
-  // limit of its own.
-  const double limit = options.timeLimit > 0 || n <= kFullExactPricingLimit
-                           ? options.timeLimit
-                           : kFullDefaultLimitBeyondEnumeration;
+  const double limit = FullTimeLimit(options.timeLimit, n);
   const double half = limit / 2;
   result.lower = SolveOneSide(data, subsets, masks, n, false, half, options);
   const double left =

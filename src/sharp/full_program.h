@@ -78,6 +78,11 @@ struct FullResult {
   double seconds = 0.0;
 };
 
+// The seconds the full program may take: the given limit (0: none), but
+// beyond enumeration, where the search may take exponential time, never
+// unlimited.
+double FullTimeLimit(double given, int32_t n);
+
 // The atom of each data subset: bit e - 1 set for every event e in it.
 std::vector<AtomMask> SubsetMasks(const SubsetList& subsets);
 

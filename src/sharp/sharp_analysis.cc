@@ -185,10 +185,7 @@ void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
 FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
                           const AnalysisOptions& options) {
   const int32_t n = analysis.n;
-  const double limit =
-      options.fullOptions.timeLimit > 0 || n <= kFullExactPricingLimit
-          ? options.fullOptions.timeLimit
-          : kFullDefaultLimitBeyondEnumeration;
+  const double limit = FullTimeLimit(options.fullOptions.timeLimit, n);
   std::function<void(int32_t, int32_t)> progress;
   if (options.fullOptions.progress) {
     progress = [&options](int32_t round, int32_t atoms) {
