@@ -276,6 +276,25 @@ void AtomMaster::AddStartingAtoms(int32_t n) {
   AddAtoms(starting);
 }
 
+void AtomMaster::RemoveAtoms(const std::vector<AtomMask>& atoms) {
+  std::vector<int> columns;
+  std::vector<Mask> kept;
+  for (size_t i = 0; i < atoms_.size(); ++i) {
+    if (std::find(atoms.begin(), atoms.end(), atoms_[i]) != atoms.end()) {
+      columns.push_back(firstAtomColumn_ + static_cast<int>(i));
+      const auto it =
+          std::lower_bound(present_.begin(), present_.end(), atoms_[i]);
+      present_.erase(it);
+    } else {
+      kept.push_back(atoms_[i]);
+    }
+  }
+  if (columns.empty()) return;
+  impl_->model.deleteColumns(static_cast<int>(columns.size()), columns.data());
+  atoms_ = std::move(kept);
+  solved_ = false;  // the basis lost columns: factor it afresh
+}
+
 double AtomMaster::Objective() const { return impl_->model.objectiveValue(); }
 
 RealVector AtomMaster::Duals() const {
@@ -290,6 +309,19 @@ std::vector<AtomMask> AtomMaster::Support() const {
     if (x[i] > 1e-12) support.push_back(atoms_[i]);
   }
   return support;
+}
+
+std::vector<AtomMask> AtomMaster::BasicAtoms() const {
+  const ClpSimplex& model = impl_->model;
+  const double* x = model.primalColumnSolution() + firstAtomColumn_;
+  std::vector<Mask> basic;
+  for (size_t i = 0; i < atoms_.size(); ++i) {
+    const int column = firstAtomColumn_ + static_cast<int>(i);
+    if (model.getColumnStatus(column) == ClpSimplex::basic || x[i] > 1e-12) {
+      basic.push_back(atoms_[i]);
+    }
+  }
+  return basic;
 }
 
 RealVector AtomMaster::SupportProbabilities() const {

@@ -98,6 +98,8 @@ class AtomMaster {
   // The atoms every master starts from: none of the n events, all of them,
   // and each data subset's events alone.
   void AddStartingAtoms(int32_t n);
+  // Takes atoms out of the master (they may come back by AddAtoms).
+  void RemoveAtoms(const std::vector<AtomMask>& atoms);
   // Re-solves from the last basis; `seconds` (0: none) caps the solve.
   void Solve(double seconds);
 
@@ -110,6 +112,10 @@ class AtomMaster {
   // probabilities.
   std::vector<AtomMask> Support() const;
   RealVector SupportProbabilities() const;
+  // The atoms of the last basis, and any others of positive probability:
+  // a degenerate optimum has basic atoms at probability 0 that the exact
+  // solve on the basis still needs.
+  std::vector<AtomMask> BasicAtoms() const;
 
  private:
   struct Impl;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "sharp/atom_columns.h"
@@ -16,6 +17,8 @@ using Mask = AtomMask;
 
 // The proof of optimality stops after this long without a time limit.
 constexpr double kProofSeconds = 30.0;
+// Times the proof may drop atoms its exact solve found negative and retry.
+constexpr int32_t kProofRepairs = 3;
 
 AtomSense SenseOf(bool upper) {
   return upper ? AtomSense::kUpper : AtomSense::kLower;
@@ -66,6 +69,33 @@ RealVector LiftedUnivariateDuals(const std::vector<Mask>& masks,
   }
   *value = model.objectiveValue();
   return y;
+}
+
+// The proof of the master's optimum. A floating optimum is feasible only
+// within the solver's tolerance, so the exact solution on its basis can come
+// out a hair negative for an atom; the master then drops those atoms,
+// re-solves to a neighbouring basis, and the proof tries again.
+// Where proven, *support and *duals are the basis and duals of the proof.
+FullOptimumProof ProveWithRepairs(const ExactData& data,
+                                  const std::vector<Mask>& masks, int32_t n,
+                                  bool upper, AtomMaster* master,
+                                  double seconds, std::vector<Mask>* support,
+                                  RealVector* duals) {
+  const auto start = AtomClock::now();
+  for (int32_t attempt = 0;; ++attempt) {
+    const std::vector<Mask> basis = master->BasicAtoms();
+    FullOptimumProof proof =
+        ProveFullOptimum(data, masks, n, upper, basis, *duals,
+                         SecondsLeft(seconds, start, 1e-3));
+    if (proof.proven) *support = basis;
+    if (proof.proven || proof.negativeAtoms.empty() ||
+        attempt == kProofRepairs || SecondsSince(start) > seconds) {
+      return proof;
+    }
+    master->RemoveAtoms(proof.negativeAtoms);
+    master->Solve(SecondsLeft(seconds, start, 1e-3));
+    *duals = master->Duals();
+  }
 }
 
 FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
@@ -130,12 +160,15 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   // exactly; with a tolerance the optimum may sit anywhere within it, so
   // widened bounds stay certified.
   if (bound.converged && bound.allAtomsPriced && !widened) {
-    const FullOptimumProof proof = ProveFullOptimum(
-        data, masks, n, upper, bound.support, y,
-        timeLimit > 0 ? SecondsLeft(timeLimit, start, 1.0) : kProofSeconds);
+    RealVector duals = y;
+    const FullOptimumProof proof = ProveWithRepairs(
+        data, masks, n, upper, &master,
+        timeLimit > 0 ? SecondsLeft(timeLimit, start, 1.0) : kProofSeconds,
+        &bound.support, &duals);
     if (proof.proven) {
       bound.sharp = true;
       bound.exact = proof.value;
+      bound.duals = duals;
     }
   }
   const double masterValue = upper ? -master.Objective() : master.Objective();
@@ -184,11 +217,13 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   if (n < 1 || n > kFullMaxEvents) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
   const double limit = FullTimeLimit(options.timeLimit, n);
-  const double half = limit / 2;
-  result.lower = SolveOneSide(data, subsets, masks, n, false, half, options);
-  const double left =
-      limit > 0 ? std::max(1e-3, limit - SecondsSince(start)) : 0.0;
-  result.upper = SolveOneSide(data, subsets, masks, n, true, left, options);
+  // The two sides share nothing but the data, so each runs on its own core
+  // and may take the whole time limit.
+  std::thread lowerSide([&] {
+    result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
+  });
+  result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
+  lowerSide.join();
   result.computed = true;
   result.seconds = SecondsSince(start);
   return result;

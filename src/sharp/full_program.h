@@ -41,7 +41,8 @@ inline constexpr int32_t kFullMaxEvents = 60;
 inline constexpr double kFullDefaultLimitBeyondEnumeration = 60.0;
 
 struct FullOptions {
-  double timeLimit = 0.0;  // seconds per bound; 0: none
+  double timeLimit = 0.0;  // seconds for both bounds, solved side by side
+                           // on two threads; 0: none
   // Every number may move by up to this much (0: the numbers as typed).
   Rational tolerance;
   int32_t maxRounds = 10000;
@@ -66,7 +67,8 @@ struct FullBound {
   double masterGap = 0.0;  // |master optimum - certified bound|, an estimate
   int32_t rounds = 0;
   int32_t atoms = 0;
-  // The last master's atoms of positive probability and its duals.
+  // The last master's atoms of positive probability and its duals; where
+  // sharp, the basis and duals of the proof.
   std::vector<uint64_t> support;
   RealVector duals;
 };
@@ -101,7 +103,8 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             const Rational& tolerance = Rational(0),
                             Rational* dualNorm = nullptr);
 
-// Both bounds; n <= kFullMaxEvents.
+// Both bounds, each on its own thread; n <= kFullMaxEvents. The progress
+// callback is called from both threads.
 FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
                             int32_t n, int32_t m, const FullOptions& options);
 

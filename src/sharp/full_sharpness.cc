@@ -93,7 +93,11 @@ class Prover {
     if (k == 0 || k > kFullMaxProvenSupport) return proof;
     rows_ = IndependentRows(masks_, support_);
     if (rows_.empty() || OutOfTime()) return proof;
-    if (!SolvePrimal() || !PrimalFeasible() || OutOfTime()) return proof;
+    if (!SolvePrimal()) return proof;
+    proof.negativeAtoms = NegativeAtoms();
+    if (!proof.negativeAtoms.empty() || !PrimalFeasible() || OutOfTime()) {
+      return proof;
+    }
     if (!SolveDual(y) || OutOfTime()) return proof;
     // c . x, the union probability of x.
     mpz_class mass = 0;
@@ -173,11 +177,16 @@ class Prover {
     return SolveChosen(rhs, false, &x_, &xDenominator_);
   }
 
-  // x >= 0 and every row, not only the chosen ones, holds exactly.
-  bool PrimalFeasible() const {
-    for (const mpz_class& v : x_) {
-      if (sgn(v) < 0) return false;
+  std::vector<AtomMask> NegativeAtoms() const {
+    std::vector<AtomMask> negative;
+    for (size_t s = 0; s < x_.size(); ++s) {
+      if (sgn(x_[s]) < 0) negative.push_back(support_[s]);
     }
+    return negative;
+  }
+
+  // Every row, not only the chosen ones, holds exactly.
+  bool PrimalFeasible() const {
     for (size_t r = 0; r <= masks_.size(); ++r) {
       const AtomMask set = RowMask(masks_, r);
       mpz_class sum = 0;

@@ -28,6 +28,10 @@ struct FullOptimumProof {
   Rational value;  // P(union) at the optimum
   // The optimal distribution: probabilities[i] of support atom i.
   RationalVector probabilities;
+  // Where the support's exact solution came out negative (a floating
+  // optimum feasible only within its tolerance): those atoms. A master that
+  // keeps them at 0 may find a basis the proof can close.
+  std::vector<AtomMask> negativeAtoms;
 };
 
 // masks[u]: the events of data value u. y: duals of the total (y[0]) and of

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -10,7 +11,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <string>
 #include <string_view>
 
 #include "cli/program_options.h"
@@ -258,33 +261,71 @@ ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
 }
 
 // A progress line on standard error, rewritten at most ten times a second.
+// The full program's two sides report from two threads, so the line shows
+// the last round of each.
 class ProgressLine {
  public:
   explicit ProgressLine(std::ostream& err) : err_(err) {}
   void Show(int32_t done, int32_t total) {
-    const auto now = std::chrono::steady_clock::now();
-    if (done < total && now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    err_ << "\rprograms solved: " << done << " of " << total << std::flush;
-    shown_ = true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (done < total && TooSoon()) return;
+    std::string line("programs solved: ");
+    line.append(std::to_string(done))
+        .append(" of ")
+        .append(std::to_string(total));
+    Write(line);
   }
   void ShowFull(const char* side, int32_t round, int32_t atoms) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < std::chrono::milliseconds(100)) return;
-    last_ = now;
-    const bool epsilon = std::string_view(side) == "epsilon";
-    err_ << "\rfull program, " << side << (epsilon ? "" : " bound")
-         << ": round " << round << ", " << atoms << " atoms   " << std::flush;
-    shown_ = true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string_view name(side);
+    std::string state = std::to_string(round);
+    state.append(" (").append(std::to_string(atoms)).append(" atoms)");
+    if (name == "epsilon") {
+      lower_ = "";
+      upper_ = "";
+      epsilon_ = state;
+    } else {
+      (name == "upper" ? upper_ : lower_) = state;
+    }
+    if (TooSoon()) return;
+    std::string line;
+    if (!epsilon_.empty()) {
+      line.append("full program, epsilon: round ").append(epsilon_);
+    } else {
+      line.append("full program:");
+      if (!lower_.empty()) line.append(" lower round ").append(lower_);
+      if (!lower_.empty() && !upper_.empty()) line.append(",");
+      if (!upper_.empty()) line.append(" upper round ").append(upper_);
+    }
+    Write(line);
   }
   void Clear() {
-    if (shown_) err_ << "\r" << std::string(60, ' ') << "\r" << std::flush;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (widest_ > 0) {
+      err_ << "\r" << std::string(widest_, ' ') << "\r" << std::flush;
+    }
   }
 
  private:
+  bool TooSoon() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return true;
+    last_ = now;
+    return false;
+  }
+  // Rewrites the line, padding over what a longer line left.
+  void Write(const std::string& line) {
+    err_ << "\r" << line;
+    if (line.size() < widest_) err_ << std::string(widest_ - line.size(), ' ');
+    err_ << std::flush;
+    widest_ = std::max(widest_, line.size());
+  }
+
   std::ostream& err_;
+  std::mutex mutex_;
   std::chrono::steady_clock::time_point last_{};
-  bool shown_ = false;
+  size_t widest_ = 0;
+  std::string lower_, upper_, epsilon_;
 };
 
 }  // namespace

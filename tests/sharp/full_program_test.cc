@@ -240,6 +240,21 @@ TEST(FullProgram, OptimaWithMoreSupportAtomsThanEliminationTakesAreProven) {
                         s.name);
 }
 
+TEST(FullProgram, ProofNamesTheAtomsItsExactSolveFindsNegative) {
+  // P(A1) = 0.4, P(A2) = 0.5 on the atoms {}, {1}, {1, 2}: the pair holds
+  // 0.5, so {1} alone would need -0.1.
+  const ExactData data = ExactDataFromDoubles({0.4, 0.5});
+  const std::vector<AtomMask> masks{0b01, 0b10};
+  const FullOptimumProof proof = ProveFullOptimum(
+      data, masks, 2, false, {0b00, 0b01, 0b11}, {0.0, 0.0, 0.0}, 0.0);
+  EXPECT_FALSE(proof.proven);
+  EXPECT_EQ(proof.negativeAtoms, std::vector<AtomMask>{0b01});
+  // On {}, {2}, {1, 2} every probability is positive: nothing to repair.
+  EXPECT_TRUE(ProveFullOptimum(data, masks, 2, false, {0b00, 0b10, 0b11},
+                               {0.0, 0.0, 0.0}, 0.0)
+                  .negativeAtoms.empty());
+}
+
 TEST(FullProgram, SharpBoundsAreTheOptimumOverAllAtoms) {
   int32_t sharp = 0;
   for (EventFamily family : AllFamilies()) {
