@@ -80,14 +80,22 @@ std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
   return found;
 }
 
+bool OutOfTime(double seconds, AtomClock::time_point began) {
+  return seconds > 0 && SecondsSince(began) > seconds;
+}
+
 // Local search: from each start, flip the bit that lowers the reduced cost
-// most until none does.
+// most until none does. No new start after `seconds` since `began` (0: no
+// limit): with many data subsets one start costs milliseconds.
 std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
                                      const RealVector& y, int32_t n,
                                      AtomSense sense,
-                                     const std::vector<Mask>& starts) {
+                                     const std::vector<Mask>& starts,
+                                     double seconds,
+                                     AtomClock::time_point began) {
   std::vector<Mask> found;
   for (Mask atom : starts) {
+    if (OutOfTime(seconds, began)) break;
     double rc = ReducedCost(masks, y, atom, sense);
     for (int32_t steps = 0; steps < 4 * n; ++steps) {
       Mask best = atom;
@@ -175,6 +183,39 @@ bool SubsetIndex::ScanIsCheaper(int32_t atomSize) const {
   return 4 * count > static_cast<double>(masks_.size());
 }
 
+namespace {
+
+// Columns gathered to go into the model at once: CLP copies every array of
+// the model on each addition, so adding tens of thousands of columns one by
+// one takes quadratic time. Upper bounds are infinite.
+class ColumnBatch {
+ public:
+  void Add(std::initializer_list<int32_t> rows,
+           std::initializer_list<double> values, double lower, double cost) {
+    rows_.insert(rows_.end(), rows);
+    values_.insert(values_.end(), values);
+    starts_.push_back(static_cast<CoinBigIndex>(rows_.size()));
+    lower_.push_back(lower);
+    costs_.push_back(cost);
+  }
+
+  void AddTo(ClpSimplex* model) const {
+    const std::vector<double> upper(costs_.size(), COIN_DBL_MAX);
+    model->addColumns(static_cast<int>(costs_.size()), lower_.data(),
+                      upper.data(), costs_.data(), starts_.data(), rows_.data(),
+                      values_.data());
+  }
+
+ private:
+  std::vector<CoinBigIndex> starts_{0};
+  std::vector<int32_t> rows_;
+  std::vector<double> values_;
+  std::vector<double> lower_;
+  std::vector<double> costs_;
+};
+
+}  // namespace
+
 struct AtomMaster::Impl {
   ClpSimplex model;
 };
@@ -195,15 +236,15 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
     // before the atoms.
     model.resize(rows + 2 * (rows - 1), 0);
     model.setRowBounds(0, rhs[0], rhs[0]);
+    ColumnBatch deviations;
     for (int32_t r = 1; r < rows; ++r) {
       model.setRowBounds(r, rhs[r], rhs[r]);
       const int32_t plus = rows + 2 * (r - 1);
       model.setRowBounds(plus, -COIN_DBL_MAX, 0.0);
       model.setRowBounds(plus + 1, -COIN_DBL_MAX, 0.0);
-      const int32_t in[] = {r, plus, plus + 1};
-      const double values[] = {1.0, 1.0, -1.0};
-      model.addColumn(3, in, values, -COIN_DBL_MAX, COIN_DBL_MAX, 0.0);
+      deviations.Add({r, plus, plus + 1}, {1.0, 1.0, -1.0}, -COIN_DBL_MAX, 0.0);
     }
+    deviations.AddTo(&model);
     std::vector<int32_t> in;
     for (int32_t r = rows; r < rows + 2 * (rows - 1); ++r) in.push_back(r);
     const std::vector<double> minusOnes(in.size(), -1.0);
@@ -215,11 +256,13 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
     for (int32_t r = 1; r < rows; ++r) {
       model.setRowBounds(r, rhs[r] - tolerance, rhs[r] + tolerance);
     }
+    ColumnBatch artificials;
     for (int32_t r = 0; r < rows; ++r) {
       for (double sign : {1.0, -1.0}) {
-        model.addColumn(1, &r, &sign, 0.0, COIN_DBL_MAX, kArtificialCost);
+        artificials.Add({r}, {sign}, 0.0, kArtificialCost);
       }
     }
+    artificials.AddTo(&model);
   }
   firstAtomColumn_ = model.numberColumns();
 }
@@ -372,12 +415,15 @@ ColumnGenerationResult GenerateColumns(AtomMaster* master,
     if (options.progress) {
       options.progress(result.rounds, master->AtomCount());
     }
+    // The caller certifies these duals whatever they are.
+    if (OutOfTime(options.seconds, began)) break;
     // Local search finds varied atoms cheaply where n is small; beyond
     // enumeration it found one atom a round where the search finds many.
     std::vector<Mask> found;
     if (n <= kFloatEnumerationLimit) {
       found =
-          PriceByLocalSearch(index, result.y, n, sense, Starts(*master, masks));
+          PriceByLocalSearch(index, result.y, n, sense, Starts(*master, masks),
+                             options.seconds, began);
     }
     if (found.empty()) {
       double least = 0.0;
@@ -402,7 +448,7 @@ ColumnGenerationResult GenerateColumns(AtomMaster* master,
       }
     }
     master->AddAtoms(found);
-    if (options.seconds > 0 && SecondsSince(began) > options.seconds) break;
+    if (OutOfTime(options.seconds, began)) break;
   }
   return result;
 }
