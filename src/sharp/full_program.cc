@@ -1,14 +1,13 @@
 #include "sharp/full_program.h"
 
-#include <ClpSimplex.hpp>
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <thread>
 #include <vector>
 
 #include "sharp/atom_columns.h"
 #include "sharp/full_sharpness.h"
+#include "sharp/lifted_duals.h"
 
 namespace unionbound {
 namespace {
@@ -22,53 +21,6 @@ constexpr int32_t kProofRepairs = 3;
 
 AtomSense SenseOf(bool upper) {
   return upper ? AtomSense::kUpper : AtomSense::kLower;
-}
-
-// Duals of the univariate moment program (rows S_0 .. S_m, one column per
-// number of events), lifted to the full program: every data subset of size
-// k gets the dual of S_k. An atom with c events then prices exactly as the
-// column c of the univariate program, so lifted optimal duals are feasible
-// and worth the univariate bound: a start no worse than the moments.
-// Empty when the floating-point solve fails. Sets *value to b . y.
-RealVector LiftedUnivariateDuals(const std::vector<Mask>& masks,
-                                 const RealVector& rhs, int32_t n, bool upper,
-                                 double* value) {
-  int32_t m = 0;
-  for (Mask a : masks) m = std::max(m, std::popcount(a));
-  RealVector moments(m + 1, 0.0);
-  moments[0] = rhs[0];
-  for (size_t u = 0; u < masks.size(); ++u) {
-    moments[std::popcount(masks[u])] += rhs[u + 1];
-  }
-  ClpSimplex model;
-  model.setLogLevel(0);
-  model.resize(m + 1, 0);
-  for (int32_t k = 0; k <= m; ++k) {
-    model.setRowBounds(k, moments[k], moments[k]);
-  }
-  for (int32_t c = 0; c <= n; ++c) {
-    std::vector<int32_t> rows;
-    std::vector<double> binomials;
-    double binomial = 1.0;
-    for (int32_t k = 0; k <= std::min(c, m); ++k) {
-      rows.push_back(k);
-      binomials.push_back(binomial);
-      binomial = binomial * (c - k) / (k + 1);
-    }
-    model.addColumn(static_cast<int32_t>(rows.size()), rows.data(),
-                    binomials.data(), 0.0, COIN_DBL_MAX,
-                    AtomCost(c == 0 ? 0 : 1, SenseOf(upper)));
-  }
-  model.dual();
-  if (!model.isProvenOptimal()) return {};
-  const double* z = model.dualRowSolution();
-  RealVector y(rhs.size());
-  y[0] = z[0];
-  for (size_t u = 0; u < masks.size(); ++u) {
-    y[u + 1] = z[std::popcount(masks[u])];
-  }
-  *value = model.objectiveValue();
-  return y;
 }
 
 // The proof of the master's optimum. A floating optimum is feasible only
@@ -108,15 +60,13 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   const SubsetIndex index(masks);
   AtomMaster master(index, rhs, SenseOf(upper), tolerance);
   master.AddStartingAtoms(n);
-  // The search starts from the lifted univariate duals as its best: where
-  // the time limit stops the pricing early, the best duals usually certify
-  // more than the last ones, and never less than the univariate program.
-  double startValue = -HUGE_VAL;
-  const RealVector lifted =
-      LiftedUnivariateDuals(masks, rhs, n, upper, &startValue);
-  for (size_t r = 1; r < lifted.size(); ++r) {
-    startValue -= tolerance * std::fabs(lifted[r]);
-  }
+  // The search starts from the best lifted moment duals: where the time
+  // limit stops the pricing early, the best duals usually certify more than
+  // the last ones, and never less than the univariate and bivariate
+  // programs.
+  const LiftedDuals lifted =
+      BestLiftedDuals(masks, rhs, n, SenseOf(upper), tolerance);
+  const double startValue = lifted.y.empty() ? -HUGE_VAL : lifted.value;
   ColumnGenerationOptions generation;
   generation.sense = SenseOf(upper);
   generation.tolerance = tolerance;
@@ -128,7 +78,7 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
     };
   }
   const ColumnGenerationResult columns =
-      GenerateColumns(&master, index, rhs, n, generation, lifted, startValue);
+      GenerateColumns(&master, index, rhs, n, generation, lifted.y, startValue);
   const RealVector& y = columns.y;
   FullBound bound;
   bound.rounds = std::min(columns.rounds, options.maxRounds);

@@ -190,14 +190,19 @@ TEST(FullProgram, TimeLimitGivesValidBounds) {
     ASSERT_TRUE(r.computed) << s.name;
     EXPECT_LE(Lower(r), s.unionProbability + kSlack) << s.name;
     EXPECT_GE(Upper(r), s.unionProbability - kSlack) << s.name;
-    // Stopped at once, it still certifies what the moments give.
-    const SharpAnalysis a = Analyse(s.p, s.n, s.m, false);
+    // Stopped at once, it still certifies what the moment programs give.
+    const SharpAnalysis a = Analyse(s.p, s.n, s.m, true);
     if (a.univariate.lower.status == SharpStatus::kSharp) {
       EXPECT_GE(Lower(r), a.univariate.lower.bound - kSlack) << s.name;
     }
     if (a.univariate.upper.status == SharpStatus::kSharp) {
       EXPECT_LE(Upper(r), a.univariate.upper.bound + kSlack) << s.name;
     }
+    ASSERT_GE(a.bestLower, 0) << s.name;
+    EXPECT_GE(Lower(r), a.bivariate[a.bestLower].interval.lower.bound - kSlack)
+        << s.name;
+    EXPECT_LE(Upper(r), a.bivariate[a.bestUpper].interval.upper.bound + kSlack)
+        << s.name;
   }
 }
 
