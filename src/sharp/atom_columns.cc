@@ -150,6 +150,81 @@ double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
   return value - options.tolerance * norm;
 }
 
+// Where every data subset's dual depends only on how many of its events
+// fall among the first `split` and how many among the rest (as for duals
+// lifted from a moment program), an atom's reduced cost depends only on
+// those two counts of its own: the least over all 2^n atoms is the least
+// over (split + 1) (n - split + 1) cells, exactly and at once for any n.
+// Each kind of subset must be present in full or not at all. False where
+// the rounded duals Y (Y[0] the total) are not of that form.
+bool LeastOverSplitCells(const std::vector<Mask>& masks,
+                         const std::vector<int64_t>& rounded, int32_t n,
+                         int32_t split, int64_t cost, int64_t* least) {
+  int32_t m = 0;
+  for (Mask a : masks) m = std::max(m, std::popcount(a));
+  const int32_t kinds = m + 1;
+  const Mask first = (Mask{1} << split) - 1;
+  std::vector<int64_t> dual(kinds * kinds, 0);
+  std::vector<int64_t> count(kinds * kinds, 0);
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const int32_t kind = std::popcount(masks[u] & first) * kinds +
+                         std::popcount(masks[u] & ~first);
+    if (count[kind]++ == 0) {
+      dual[kind] = rounded[u + 1];
+    } else if (dual[kind] != rounded[u + 1]) {
+      return false;
+    }
+  }
+  // C(c, k) for c <= 64, k <= m, each below 2^63.
+  std::vector<std::vector<int64_t>> binomial(n + 1,
+                                             std::vector<int64_t>(kinds, 0));
+  for (int32_t c = 0; c <= n; ++c) {
+    binomial[c][0] = 1;
+    for (int32_t k = 1; k <= std::min(c, m); ++k) {
+      binomial[c][k] =
+          binomial[c - 1][k - 1] + (k < c ? binomial[c - 1][k] : 0);
+    }
+  }
+  for (int32_t a = 0; a <= m; ++a) {
+    for (int32_t b = 0; b + a <= m; ++b) {
+      const int64_t kind = count[a * kinds + b];
+      if (kind != 0 && (a > split || b > n - split ||
+                        kind != binomial[split][a] * binomial[n - split][b])) {
+        return false;
+      }
+    }
+  }
+  // A cell's sum adds each present subset inside its atoms once, so every
+  // partial sum fits in int64 as every sum of rounded duals does; and
+  // C(i, a) C(j, b) <= C(i + j, a + b) < 2^63.
+  for (int32_t i = 0; i <= split; ++i) {
+    for (int32_t j = 0; j <= n - split; ++j) {
+      int64_t sum = 0;
+      for (int32_t a = 0; a <= std::min(i, m); ++a) {
+        for (int32_t b = 0; b <= std::min(j, m - a); ++b) {
+          const int64_t y = dual[a * kinds + b];
+          if (y != 0) sum += binomial[i][a] * binomial[j][b] * y;
+        }
+      }
+      const int64_t rc = (i + j == 0 ? 0 : cost) - rounded[0] - sum;
+      *least = i + j == 0 ? rc : std::min(*least, rc);
+    }
+  }
+  return true;
+}
+
+// The least reduced cost over all atoms by split cells, if some split fits.
+bool LeastBySomeSplit(const std::vector<Mask>& masks,
+                      const std::vector<int64_t>& rounded, int32_t n,
+                      int64_t cost, int64_t* least) {
+  for (int32_t split = 0; split < n; ++split) {
+    if (LeastOverSplitCells(masks, rounded, n, split, cost, least)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The largest bits such that every sum of rounded duals fits in int64.
 int32_t DualBits(const RealVector& y) {
   double total = 1.0;
@@ -480,7 +555,9 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   int64_t least = 0;
   const int64_t cost = static_cast<int64_t>(AtomCost(1, sense)) * one;
   const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
-  if (n <= kExactPricingLimit) {
+  if (LeastBySomeSplit(masks, rounded, n, cost, &least)) {
+    result.exactAtoms = true;
+  } else if (n <= kExactPricingLimit) {
     result.exactAtoms = true;
     const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
     least = -rounded[0] - f[0];

@@ -85,23 +85,25 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   bound.converged = columns.converged;
   bound.widened = widened;
   bound.atoms = master.AtomCount();
+  // The best duals of a complete pricing round, where they are not the
+  // last ones, are certified first: lifted moment duals take no search.
   const bool second =
       !bound.converged && !columns.bestY.empty() && columns.bestY != y;
-  Rational certified =
-      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced,
-                         SecondsLeft(timeLimit, start, 1.0) / (second ? 2 : 1),
-                         options.tolerance, &bound.dualNorm);
+  Rational best;
+  bool bestExact = false;
+  Rational bestNorm;
   if (second) {
-    bool exact = false;
-    Rational norm;
-    const Rational best = CertifiedFullBound(
-        data, subsets, n, upper, columns.bestY, &exact,
-        SecondsLeft(timeLimit, start, 1.0), options.tolerance, &norm);
-    if (upper ? best < certified : best > certified) {
-      certified = best;
-      bound.allAtomsPriced = exact;
-      bound.dualNorm = norm;
-    }
+    best = CertifiedFullBound(
+        data, subsets, n, upper, columns.bestY, &bestExact,
+        SecondsLeft(timeLimit, start, 1.0) / 2, options.tolerance, &bestNorm);
+  }
+  Rational certified = CertifiedFullBound(
+      data, subsets, n, upper, y, &bound.allAtomsPriced,
+      SecondsLeft(timeLimit, start, 1.0), options.tolerance, &bound.dualNorm);
+  if (second && (upper ? best < certified : best > certified)) {
+    certified = best;
+    bound.allAtomsPriced = bestExact;
+    bound.dualNorm = bestNorm;
   }
   bound.exact = certified;
   bound.support = master.Support();
