@@ -150,18 +150,33 @@ double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
   return value - options.tolerance * norm;
 }
 
+// C(c, k) for c <= n and k <= m (0 where k > c), each below 2^63 for
+// n <= 64.
+std::vector<std::vector<int64_t>> BinomialTable(int32_t n, int32_t m) {
+  std::vector<std::vector<int64_t>> binomial(n + 1,
+                                             std::vector<int64_t>(m + 1, 0));
+  for (int32_t c = 0; c <= n; ++c) {
+    binomial[c][0] = 1;
+    for (int32_t k = 1; k <= std::min(c, m); ++k) {
+      binomial[c][k] = binomial[c - 1][k - 1] + binomial[c - 1][k];
+    }
+  }
+  return binomial;
+}
+
 // Where every data subset's dual depends only on how many of its events
 // fall among the first `split` and how many among the rest (as for duals
 // lifted from a moment program), an atom's reduced cost depends only on
 // those two counts of its own: the least over all 2^n atoms is the least
 // over (split + 1) (n - split + 1) cells, exactly and at once for any n.
 // Each kind of subset must be present in full or not at all. False where
-// the rounded duals Y (Y[0] the total) are not of that form.
+// the rounded duals Y (Y[0] the total) are not of that form. m is the
+// largest data subset, `binomial` the table of BinomialTable(n, m).
 bool LeastOverSplitCells(const std::vector<Mask>& masks,
                          const std::vector<int64_t>& rounded, int32_t n,
+                         int32_t m,
+                         const std::vector<std::vector<int64_t>>& binomial,
                          int32_t split, int64_t cost, int64_t* least) {
-  int32_t m = 0;
-  for (Mask a : masks) m = std::max(m, std::popcount(a));
   const int32_t kinds = m + 1;
   const Mask first = (Mask{1} << split) - 1;
   std::vector<int64_t> dual(kinds * kinds, 0);
@@ -173,16 +188,6 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
       dual[kind] = rounded[u + 1];
     } else if (dual[kind] != rounded[u + 1]) {
       return false;
-    }
-  }
-  // C(c, k) for c <= 64, k <= m, each below 2^63.
-  std::vector<std::vector<int64_t>> binomial(n + 1,
-                                             std::vector<int64_t>(kinds, 0));
-  for (int32_t c = 0; c <= n; ++c) {
-    binomial[c][0] = 1;
-    for (int32_t k = 1; k <= std::min(c, m); ++k) {
-      binomial[c][k] =
-          binomial[c - 1][k - 1] + (k < c ? binomial[c - 1][k] : 0);
     }
   }
   for (int32_t a = 0; a <= m; ++a) {
@@ -217,8 +222,12 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
 bool LeastBySomeSplit(const std::vector<Mask>& masks,
                       const std::vector<int64_t>& rounded, int32_t n,
                       int64_t cost, int64_t* least) {
+  int32_t m = 0;
+  for (Mask a : masks) m = std::max(m, std::popcount(a));
+  const std::vector<std::vector<int64_t>> binomial = BinomialTable(n, m);
   for (int32_t split = 0; split < n; ++split) {
-    if (LeastOverSplitCells(masks, rounded, n, split, cost, least)) {
+    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost,
+                            least)) {
       return true;
     }
   }

@@ -10,8 +10,6 @@ namespace {
 
 // Row (a, b) of the moment program with a + b <= m, a <= l, b <= n - l.
 struct MomentRows {
-  int32_t first = 0;   // l
-  int32_t second = 0;  // n - l
   int32_t m = 0;
   std::vector<int32_t> index;  // (a, b) -> row, -1 where there is none
 
@@ -19,7 +17,7 @@ struct MomentRows {
 };
 
 MomentRows MakeRows(int32_t n, int32_t l, int32_t m) {
-  MomentRows rows{l, n - l, m, std::vector<int32_t>((m + 1) * (m + 1), -1)};
+  MomentRows rows{m, std::vector<int32_t>((m + 1) * (m + 1), -1)};
   int32_t next = 0;
   for (int32_t a = 0; a <= std::min(m, l); ++a) {
     for (int32_t b = 0; a + b <= m && b <= n - l; ++b) {
