@@ -138,7 +138,7 @@ struct SharpOptions {
   // then hold for every consistent assignment within T of every number.
   // toleranceText is a decimal ("1e-9") taken exactly; tolerance a double
   // taken as its exact binary value; the text wins when both are given.
-  // The full program takes neither.
+  // Every kind takes it, the full program included.
   std::string toleranceText;
   bool hasTolerance = false;
   double tolerance = 0.0;
@@ -184,7 +184,10 @@ struct SharpResult {
 // The sharp bounds of numbers in memory. Numbers in memory have no typed
 // text: the exact value of each is the binary value of its double (0.1 is
 // 0.1000000000000000055511151231257827...), so the guarantees hold for
-// those values. values holds at least ProbabilityCount(n, m) numbers.
+// those values. values holds at least ProbabilityCount(n, m) numbers. A
+// number that is not finite, or lies farther than 1 from [0, 1], is refused
+// (kStatusRefused, its position in the message) before any exact
+// arithmetic.
 SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
                         const SharpOptions& options);
 

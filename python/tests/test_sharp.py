@@ -5,6 +5,7 @@ without a tolerance, results that plot draws as bands."""
 import json
 import os
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -94,3 +95,29 @@ def test_plot_draws_sharp_results_as_bands_by_kind():
     band = ax.patches[1].get_path().vertices[:, 1]
     assert (band.min(), band.max()) == (bivariate.lower, bivariate.upper)
     assert len(unionbound.plot(result, sharp=univariate).axes[0].patches) == 1
+
+
+@needs_sharp
+def test_numbers_with_no_exact_value_raise_instead_of_killing_python():
+    # In a child interpreter: the crash these numbers caused took the
+    # interpreter down with it.
+    code = f"""
+import numpy as np, unionbound
+p = unionbound.read_prob({str(EXAMPLE)!r}, 12, 3)
+for bad in (float("nan"), float("inf"), -float("inf"),
+            1.7976931348623157e308, -3.0):
+    for kind in ("univariate", "bivariate", "full"):
+        q = p.copy()
+        q[5] = bad
+        try:
+            unionbound.sharp(q, 12, 3, kind=kind, tolerance="0.5")
+        except ValueError as error:
+            assert str(error).startswith("number 6 is "), error
+        else:
+            raise SystemExit(f"{{bad}} {{kind}}: no ValueError")
+print("refused")
+"""
+    run = subprocess.run([sys.executable, "-c", code], capture_output=True,
+                         text=True, timeout=300)
+    assert run.returncode == 0, (run.returncode, run.stderr)
+    assert run.stdout.strip() == "refused"

@@ -7,6 +7,7 @@
 #ifdef UNIONBOUND_HAS_SHARP
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,14 @@ namespace {
 // Significant digits of the bound texts, those of the CSV file.
 constexpr int kTextDigits = 17;
 
+// assign(1, c) rather than = "c": GCC 12 warns falsely (-Wrestrict) on the
+// assignment of a one-character literal.
 SharpResult Refuse(const std::string& message) {
   SharpResult result;
   result.status = kStatusRefused;
   result.messages.push_back(message);
-  result.lowerText = "0";
-  result.upperText = "1";
+  result.lowerText.assign(1, '0');
+  result.upperText.assign(1, '1');
   return result;
 }
 
@@ -73,6 +76,24 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
   return "";
 }
 
+// Why a number cannot enter the exact arithmetic, for the first such number
+// (counted from 1); empty when none. A number that is not finite has no
+// exact value, and one farther than 1 from [0, 1] is no probability within
+// any tolerance that leaves a bound to give; such numbers also overflow the
+// outward rounding of epsilon (the largest double does).
+std::string ValueProblem(const std::vector<double>& values, size_t count) {
+  for (size_t i = 0; i < count && i < values.size(); ++i) {
+    const double x = values[i];
+    if (std::isfinite(x) && x >= -1.0 && x <= 2.0) continue;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", x);
+    return "number " + std::to_string(i + 1) + " is " + text +
+           (std::isfinite(x) ? ", too far outside [0, 1] to be a probability"
+                             : ", not a finite number");
+  }
+  return "";
+}
+
 Rational Clipped(const Rational& q) {
   return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
 }
@@ -106,7 +127,7 @@ void SetSharpBound(const SharpBound& bound, bool lower, SharpResult* result) {
   if (IsUsable(bound)) {
     SetBound(bound.exact, lower, text, value);
   } else {
-    *text = lower ? "0" : "1";
+    text->assign(1, lower ? '0' : '1');
     *value = lower ? 0.0 : 1.0;
     result->messages.push_back(std::string(lower ? "lower" : "upper") +
                                " bound: the exact simplex method stopped at "
@@ -127,7 +148,7 @@ void SetFullBound(const FullResult& full, const FullBound& bound, bool lower,
     *status = FullStatus(bound);
     return;
   }
-  *text = lower ? "0" : "1";
+  text->assign(1, lower ? '0' : '1');
   *value = lower ? 0.0 : 1.0;
   *status = "failed";
   result->messages.push_back(std::string(lower ? "lower" : "upper") +
@@ -207,8 +228,8 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;
   result.kind = options.kind;
-  result.lowerText = "0";
-  result.upperText = "1";
+  result.lowerText.assign(1, '0');
+  result.upperText.assign(1, '1');
   TakeConsistency(analysis, &result);
   if (IsInconsistent(analysis)) {
     result.status = kStatusUntrustworthy;
@@ -234,6 +255,9 @@ SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
     return Refuse("expected " + std::to_string(count) + " numbers, got " +
                   std::to_string(values.size()));
   }
+  const std::string valueProblem =
+      ValueProblem(values, static_cast<size_t>(count));
+  if (!valueProblem.empty()) return Refuse(valueProblem);
   const RealVector p(values.begin(), values.begin() + count);
   return Analyse(p, ExactDataFromDoubles(p), n, m, options, tolerance);
 }
@@ -250,6 +274,9 @@ SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
     return Refuse(path + ": expected " + std::to_string(count) +
                   " numbers, read " + std::to_string(read.read));
   }
+  const std::string valueProblem =
+      ValueProblem(read.p, static_cast<size_t>(count));
+  if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
   return Analyse(read.p, ReadExactFile(path, read.p), n, m, options, tolerance);
 }
 

@@ -163,6 +163,57 @@ TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
   }
 }
 
+// Numbers with no exact value (NaN, infinities) or far outside [0, 1] (the
+// largest double overflowed the outward rounding of epsilon) are refused
+// before any exact arithmetic, naming the first one; the crash they caused
+// took down every program that linked the library.
+TEST(SharpBounds, RefuseNumbersWithNoExactValueOrFarFromProbabilities) {
+  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+  for (const double bad : {std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::max(), 1e300, -2.5}) {
+    for (const SharpKind kind :
+         {SharpKind::kUnivariate, SharpKind::kBivariate, SharpKind::kFull}) {
+      std::vector<double> values = p.values;
+      values[4] = bad;
+      values[200] = bad;
+      SharpOptions options;
+      options.kind = kind;
+      options.toleranceText = "0.5";
+      const SharpResult r = SharpBounds(values, 12, 3, options);
+      EXPECT_FALSE(r.computed) << bad;
+      EXPECT_EQ(r.status, kStatusRefused) << bad;
+      ASSERT_EQ(r.messages.size(), 1u);
+      EXPECT_EQ(r.messages[0].rfind("number 5 is ", 0), 0u) << r.messages[0];
+    }
+  }
+  // Within 1 of [0, 1] the data check still speaks: epsilon, not a refusal.
+  std::vector<double> values = p.values;
+  values[4] = 1.75;
+  const SharpResult near = SharpBounds(values, 12, 3, SharpOptions());
+  EXPECT_EQ(near.status, kStatusUntrustworthy);
+  EXPECT_FALSE(near.consistent);
+}
+
+TEST(SharpBounds, RefuseAFileNumberFarFromProbabilities) {
+  const fs::path file =
+      fs::temp_directory_path() /
+      ("unionbound_api_huge_" + std::to_string(::getpid()) + ".txt");
+  {
+    std::ifstream in(kExample);
+    std::ofstream out(file);
+    std::string token;
+    for (int i = 0; in >> token; ++i) out << (i == 6 ? "-3" : token) << "\n";
+  }
+  const SharpResult r = SharpBoundsOfFile(file.string(), 12, 3, SharpOptions());
+  fs::remove(file);
+  EXPECT_EQ(r.status, kStatusRefused);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_NE(r.messages[0].find("number 7 is"), std::string::npos)
+      << r.messages[0];
+}
+
 }  // namespace
 }  // namespace unionbound::api
 
