@@ -98,13 +98,25 @@ def intersection_probabilities(data, m, weights=None):
             raise ValueError(
                 f"weights must hold one number per row ({table.shape[0]}), "
                 f"got shape {w.shape}")
-        if not (_np.isfinite(w).all() and (w >= 0).all() and w.sum() > 0):
+        with _np.errstate(over="ignore"):
+            positive = w.sum() > 0
+            # The total as the library adds it, in row order.
+            total = _np.cumsum(w)[-1]
+        if not (_np.isfinite(w).all() and (w >= 0).all() and positive):
             raise ValueError("weights must be finite, nonnegative and not all 0")
+        if not _np.isfinite(total):
+            raise ValueError(
+                "the weights add up to more than the largest double: divide "
+                "them by a common factor (e.g. their largest)")
+    n = table.shape[1]
+    if _core.probability_count(n, m) < 0:
+        raise ValueError(
+            f"{n} events up to order {m} are too many: the number of "
+            "intersections (the sum of C(n, k) for k = 1 .. m), and k times "
+            "C(n, k) for each k, must stay below 2^31 = 2147483648")
     p = _core.intersection_probabilities(table.astype(_np.uint8), m, w)
     if p.size == 0:
-        raise ValueError(
-            f"{table.shape[1]} events up to order {m} need more numbers than "
-            "32-bit counts hold")
+        raise ValueError("the library computed no probabilities from the table")
     return p
 
 
