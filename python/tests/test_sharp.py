@@ -91,7 +91,7 @@ def test_plot_draws_sharp_results_as_bands_by_kind():
                              for kind in KINDS[:2])
     ax = unionbound.plot(result, sharp=[univariate, bivariate]).axes[0]
     labels = [t.get_text() for t in ax.get_legend().get_texts()]
-    assert labels[2:] == ["univariate sharp", "bivariate sharp"]
+    assert labels[2:] == ["univariate: sharp", "bivariate (best l): sharp"]
     band = ax.patches[1].get_path().vertices[:, 1]
     assert (band.min(), band.max()) == (bivariate.lower, bivariate.upper)
     assert len(unionbound.plot(result, sharp=univariate).axes[0].patches) == 1

@@ -46,7 +46,7 @@ class DataWarning(UserWarning):
     """What unionbound says about numbers it computes on anyway."""
 
 
-@_dataclass(frozen=True)
+@_dataclass(frozen=True, repr=False)
 class BoundsResult:
     """The bounds of a run, as the unionbound program computes them.
 
@@ -70,6 +70,15 @@ class BoundsResult:
     summary: str
     messages: tuple
     trustworthy: bool
+
+    def __repr__(self):
+        # The best bounds alone: the arrays and the report would fill a
+        # notebook cell.
+        return (f"BoundsResult(n={self.n}, m={self.m}, lower={self.lower!r}, "
+                f"lower_l={self.lower_l}, upper={self.upper!r}, "
+                f"upper_l={self.upper_l}, trustworthy={self.trustworthy}"
+                + (f", messages={len(self.messages)}" if self.messages
+                   else "") + ")")
 
 
 def intersection_probabilities(data, m, weights=None):
@@ -165,7 +174,7 @@ def bounds(p, n, m, name="p"):
         trustworthy=run["status"] == _core.STATUS_SOUND)
 
 
-@_dataclass(frozen=True)
+@_dataclass(frozen=True, repr=False)
 class SharpResult:
     """A pair of sharp bounds, as unionbound-sharp proves them.
 
@@ -173,8 +182,8 @@ class SharpResult:
     rounded outward from the exact optimum (lower down, upper up) through
     lower_text and upper_text, their 17-digit decimals. lower_l, upper_l:
     the l of each bivariate bound, None for the other kinds. lower_status,
-    upper_status: "sharp" (the exact optimum), "widened" (the exact optimum
-    with the tolerance), "certified" or "partial" (full program: proven
+    upper_status: "sharp" (the exact optimum), "widened" (univariate and
+    bivariate: the exact optimum with the tolerance), "certified" or "partial" (full program: proven
     valid, every atom priced exactly or not), "failed" (no bound found; the
     trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
     least change of every number that makes the data consistent (rounded
@@ -194,6 +203,16 @@ class SharpResult:
     epsilon: object
     lower_text: str
     upper_text: str
+
+    def __repr__(self):
+        status = (self.lower_status if self.lower_status == self.upper_status
+                  else f"{self.lower_status}/{self.upper_status}")
+        return (f"SharpResult(kind={self.kind!r}, n={self.n}, m={self.m}, "
+                f"lower={self.lower!r}, upper={self.upper!r}, "
+                f"status={status!r}"
+                + (", widened=True" if self.widened else "")
+                + (f", epsilon={self.epsilon!r}" if self.epsilon is not None
+                   else "") + ")")
 
 
 _SHARP_KINDS = ("univariate", "bivariate", "full")
@@ -266,13 +285,16 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
 
 
 def plot(result, sharp=None, truth=None, ax=None):
-    """Draws the lower and upper bound of every l; returns the figure.
+    """Draws unionbound's lower and upper bound of every l; returns the
+    figure.
 
-    sharp: optional sharp bounds drawn as bands across all l: a
-    SharpResult or a list of them (labelled by kind), a (lower, upper)
-    pair, or a sequence of (label, lower, upper); truth: the
-    probability of the union, drawn as a line. ax: the axes to draw on.
-    matplotlib is imported here only.
+    sharp: optional sharp bounds drawn as hatched bands across all l: a
+    SharpResult or a list of them (labelled by kind and status), a
+    (lower, upper) pair, or a sequence of (label, lower, upper); truth: the
+    probability of the union, drawn as a line. ax: the axes to draw on,
+    with the legend inside them; without it the figure is new and the
+    legend lies below the axes, inside the figure, so that
+    figure.savefig(path) keeps it. matplotlib is imported here only.
     """
     from ._plot import plot_bounds
 
