@@ -74,6 +74,8 @@ def test_inconsistent_data_need_a_tolerance():
     widened = unionbound.sharp(p, 12, 3, kind="bivariate", tolerance="0.2")
     assert widened.widened and widened.epsilon >= 0.0625
     assert widened.lower_status == widened.upper_status == "widened"
+    assert repr(widened).startswith("SharpResult(kind='bivariate', n=12, ")
+    assert "status='widened', widened=True, epsilon=" in repr(widened)
     assert 0.0 <= widened.lower <= widened.upper <= 1.0
     # Every number within the tolerance of its own: never looser than the
     # moments within the same tolerance.

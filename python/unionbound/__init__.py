@@ -183,9 +183,9 @@ class SharpResult:
     lower_text and upper_text, their 17-digit decimals. lower_l, upper_l:
     the l of each bivariate bound, None for the other kinds. lower_status,
     upper_status: "sharp" (the exact optimum), "widened" (univariate and
-    bivariate: the exact optimum with the tolerance), "certified" or "partial" (full program: proven
-    valid, every atom priced exactly or not), "failed" (no bound found; the
-    trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
+    bivariate: the exact optimum with the tolerance), "certified" or
+    "partial" (full program: proven valid, every atom priced exactly or
+    not), "failed" (no bound found; the trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
     least change of every number that makes the data consistent (rounded
     up), None when they are consistent as given.
     """
