@@ -17,8 +17,9 @@ namespace unionbound {
 // The values up to the first failed extraction from `in`, 0.0 for the rest,
 // and why the first failure happened as the stream state tells it.
 inline ProbabilityRead ExtractOneByOne(std::istream& in, int32_t count) {
-  ProbabilityRead result{
-      {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete};
+  ProbabilityRead result;
+  result.expected = count < 0 ? 0 : count;
+  result.opened = true;
   for (int32_t i = 0; i < result.expected; ++i) {
     // Whether a token follows: only then can the reading stop at a token.
     in >> std::ws;
