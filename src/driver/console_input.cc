@@ -15,6 +15,8 @@ namespace {
 
 // Tokens longer than this are shown cut short in a refusal.
 constexpr size_t kShownTokenLength = 40;
+// Tokens are read up to this length at most.
+constexpr size_t kMaxTokenLength = 4096;
 
 bool IsConsoleSpace(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
@@ -54,8 +56,14 @@ Token ReadToken(std::istream& in) {
     in.get();
     c = in.peek();
   }
-  while (c != Traits::eof() && !IsConsoleSpace(c)) {
+  for (size_t length = 0; c != Traits::eof() && !IsConsoleSpace(c); ++length) {
     token.found = true;
+    if (length == kMaxTokenLength) {
+      // No size is this long: the rest, which may never end (a device, a
+      // binary file), is not read.
+      token.cut = token.valueCut = true;
+      break;
+    }
     if (token.text.size() < kShownTokenLength) {
       token.text += static_cast<char>(c);
     } else {

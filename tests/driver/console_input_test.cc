@@ -75,6 +75,12 @@ TEST(SizeDialogue, ARefusalNamesTheSizeAndWhatWasTyped) {
   EXPECT_EQ(zeros.sizes.n, 12);
   EXPECT_EQ(zeros.sizes.m, -3);
   EXPECT_NE(zeros.err.find("m must be at least 1"), std::string::npos);
+  // A token without end is refused without being read to its end.
+  const Dialogue endless = Talk(std::string(100000, '7'));
+  EXPECT_FALSE(endless.sizes.ok);
+  EXPECT_NE(endless.err.find("got \"" + std::string(40, '7') + "...\""),
+            std::string::npos);
+  EXPECT_GT(endless.unread.size(), 90000u);
   const Dialogue tab = Talk("7\n\t\x7f\n");
   EXPECT_NE(tab.err.find("got \"\\x7F\""), std::string::npos) << tab.err;
 }
