@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -53,9 +54,11 @@ bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 void WaitForReturn() {
   std::cout << "Press RETURN to continue";
   std::cout.flush();
-  std::string ignored;
-  std::getline(std::cin, ignored);
-  std::getline(std::cin, ignored);
+  // Two lines (the rest of m's and the RETURN), kept nowhere: a line that
+  // never ends must not fill memory.
+  for (int line = 0; line < 2; ++line) {
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
 }
 
 // The passes for l = m .. n - m, each written to the report as it is done.
