@@ -46,7 +46,12 @@ struct Probabilities {
 
 // Reads the numbers of n events up to order m from a text file of
 // whitespace-separated decimal numbers; numbers after the last needed one
-// are ignored.
+// are ignored. error names the first number that gives no bounds: a token
+// that is not a number as a whole ("0.25abc"), a file too short for n and
+// m, or a value that is no probability (outside [0, 1] beyond rounding, or
+// not finite; where every value lies in [0, 100] it asks whether they are
+// percentages). Data that are probabilities but inconsistent are for
+// RunOnValues to flag.
 Probabilities ReadProbabilityFile(const std::string& path, int32_t n,
                                   int32_t m);
 
@@ -63,8 +68,8 @@ struct PassBounds {
 };
 
 // One entry for every l from m to n - m, in that order. Empty when
-// SizeProblem(n, m) is not empty or values does not hold
-// ProbabilityCount(n, m) numbers.
+// SizeProblem(n, m) is not empty, values does not hold
+// ProbabilityCount(n, m) numbers, or one of them is no probability.
 std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
                                       int32_t n, int32_t m);
 
@@ -82,7 +87,11 @@ BestBounds BestOf(const std::vector<PassBounds>& passes);
 // The exit statuses of unionbound, which a RunResult carries.
 inline constexpr int kStatusSound = 0;          // the bounds can be used
 inline constexpr int kStatusRefused = 1;        // nothing was computed
-inline constexpr int kStatusUntrustworthy = 2;  // computed, not to be trusted
+inline constexpr int kStatusUntrustworthy = 2;  // no bounds from these
+                                                // numbers, or computed but
+                                                // not to be trusted
+inline constexpr int kStatusOutOfMemory = 3;    // the program's memory ran
+                                                // out (the program only)
 
 // A whole run of unionbound on numbers held in memory: the size rules, the
 // data check, every pass, the report and the summary, with the messages the
@@ -98,8 +107,10 @@ struct RunResult {
 
 // Runs on values as if they were read from a file called `name`: sizes that
 // unionbound refuses, or fewer values than ProbabilityCount(n, m), give
-// kStatusRefused and nothing computed; values beyond the count are left out
-// with a warning, as unionbound leaves out the rest of a file.
+// kStatusRefused and nothing computed; values that are no probabilities
+// give kStatusUntrustworthy, one message and nothing computed (best.any is
+// false); values beyond the count are left out with a warning, as
+// unionbound leaves out the rest of a file.
 RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
                       const std::string& name);
 

@@ -65,6 +65,13 @@ def test_golden_case_gives_the_programs_bounds_and_report(case, program,
     if int(expected(case, "expected_status.txt")) == 1:
         pytest.skip("sizes the program refuses: see the refusal test")
     values, complete = complete_values(case, n, m)
+    if expected(case, "expected_result.txt") is None:
+        # The program gives no bounds from the file; nor does the module
+        # from its numbers, when they are no probabilities.
+        if complete:
+            with pytest.raises(ValueError, match="is not a probability"):
+                unionbound.bounds(values, n, m)
+        return
     result = quiet_bounds(values, n, m)
 
     # The program takes missing numbers as 0, as read_probabilities does.
@@ -122,6 +129,19 @@ def test_refused_sizes_raise_the_programs_message():
         with pytest.raises(ValueError) as error:
             unionbound.bounds(np.zeros(200), n, m)
         assert str(error.value) == message
+
+
+def test_numbers_that_are_no_probabilities_give_no_bounds():
+    p = unionbound.intersection_probabilities(
+        np.random.default_rng(3).random((400, 7)) < 0.3, 3)
+    with pytest.raises(ValueError, match=r"are they percentages\?"):
+        unionbound.bounds(p * 100, 7, 3)
+    for bad in (np.nan, np.inf, -0.25, 1.5):
+        q = p.copy()
+        q[4] = bad
+        with pytest.raises(ValueError,
+                           match=r"^unionbound: p: number 5: P\{5\} = "):
+            unionbound.bounds(q, 7, 3)
 
 
 def test_data_problems_warn_and_mark_the_result_untrustworthy():

@@ -99,7 +99,8 @@ def test_written_numbers_read_back_as_the_same_doubles(tmp_path):
 def test_read_prob_refuses_short_files_and_bad_sizes(tmp_path):
     path = tmp_path / "prob.txt"
     unionbound.write_prob(path, [0.1] * 10)
-    with pytest.raises(ValueError, match="expected 92 numbers, read 10"):
+    with pytest.raises(ValueError, match="need 92 numbers, but the input ends "
+                                         "after 10"):
         unionbound.read_prob(path, 8, 3)
     with pytest.raises(ValueError, match="m must be an odd number"):
         unionbound.read_prob(path, 8, 2)

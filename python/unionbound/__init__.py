@@ -153,13 +153,15 @@ def bounds(p, n, m, name="p"):
 
     p holds the probabilities of all intersections of 1 .. m of the events in
     file order. The size rules, the data check and the messages are the
-    program's: sizes it refuses, or too few numbers, raise ValueError;
-    numbers that no events can have give a DataWarning per message and a
-    result with trustworthy=False. name stands for the file in messages.
+    program's: sizes it refuses, too few numbers, or numbers that cannot
+    be probabilities (outside [0, 1], not finite) raise ValueError;
+    probabilities that no events can have together give a DataWarning per
+    message and a result with trustworthy=False. name stands for the file
+    in messages.
     """
     values = _np.asarray(p, dtype=_np.float64).ravel()
     run = _core.run_on_values(values, int(n), int(m), str(name))
-    if run["status"] == _core.STATUS_REFUSED:
+    if run["status"] == _core.STATUS_REFUSED or not run["any"]:
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
         _warnings.warn(message, DataWarning, stacklevel=2)

@@ -59,9 +59,12 @@ Probabilities ReadProbabilityFile(const std::string& path, int32_t n,
   result.read = read.read;
   if (!read.opened) {
     result.error = path + ": cannot be opened";
-  } else if (read.read != count) {
-    result.error = path + ": expected " + std::to_string(count) +
-                   " numbers, read " + std::to_string(read.read);
+  } else {
+    // The numbers that cannot be probabilities are refused here, as
+    // unionbound refuses them: no bound is computed from them.
+    const std::string why =
+        WhyNoBounds(read, FindNonProbabilities(read.p), n, m);
+    if (!why.empty()) result.error = path + ": " + why;
   }
   return result;
 }
@@ -74,6 +77,7 @@ std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
     return passes;
   }
   const RealVector p(values.begin(), values.end());
+  if (FindNonProbabilities(p).count > 0) return passes;
   MomentBatch moments;
   const int32_t lastL = n - m;
   for (int32_t l = m; l <= lastL; ++l) {
@@ -134,6 +138,17 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
     return run;
   }
   const RealVector p(values.begin(), values.begin() + count);
+  const NonProbabilities non = FindNonProbabilities(p);
+  if (non.count > 0) {
+    // No bounds from numbers that cannot be probabilities.
+    const ProbabilityRead read{p, count, count, true, ReadStop::kComplete,
+                               0, false, {}};
+    run.status = kStatusUntrustworthy;
+    run.messages.push_back("unionbound: " + name + ": " +
+                           WhyNoBounds(read, non, n, m) +
+                           "; nothing was computed");
+    return run;
+  }
   const DataCheck check = CheckProbabilities(p, n, m, kProblemsShown);
   WriteDataProblems(check, name, err);
   if (check.problems > 0) run.status = kStatusUntrustworthy;
