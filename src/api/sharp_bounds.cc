@@ -13,15 +13,39 @@
 #include "input/probability_input.h"
 #include "numeric/subset_order.h"
 #include "problem/power_moments.h"
-#include "sharp/exact_data.h"
-#include "sharp/full_program.h"
-#include "sharp/outward_format.h"
-#include "sharp/sharp_analysis.h"
-#include "sharp/sharp_json.h"
-#include "sharp/sharp_report.h"
+#include "sharp/analysis/analysis.h"
+#include "sharp/app/json.h"
+#include "sharp/app/report.h"
+#include "sharp/atoms/full_program.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
 namespace {
+
+// The companion's analysis, under the names it had in this file.
+using sharp::AnalysisOptions;
+using sharp::Consistency;
+using sharp::EpsilonText;
+using sharp::ExactData;
+using sharp::ExactDataFromDoubles;
+using sharp::FormatOutward;
+using sharp::FullBound;
+using sharp::FullBoundsCross;
+using sharp::FullEpsilonAdvice;
+using sharp::FullResult;
+using sharp::FullStatus;
+using sharp::IsInconsistent;
+using sharp::IsUsable;
+using sharp::kFullMaxEvents;
+using sharp::OutwardDouble;
+using sharp::ParseExactDecimal;
+using sharp::Rational;
+using sharp::ReadExactFile;
+using sharp::Rounding;
+using sharp::SharpAnalysis;
+using sharp::SharpBound;
+using sharp::SharpStatus;
 
 // Significant digits of the bound texts, those of the CSV file.
 constexpr int kTextDigits = 17;

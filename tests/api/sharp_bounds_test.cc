@@ -20,12 +20,14 @@
 #include <vector>
 
 #include "../sharp/output_checks.h"
-#include "sharp/exact_data.h"
+#include "sharp/data/exact_data.h"
 
 namespace unionbound::api {
 namespace {
 
 namespace fs = std::filesystem;
+using sharp::ExpectOutwardDouble;
+using sharp::SplitCsvRow;
 
 const std::string kExample =
     std::string(UNIONBOUND_SOURCE_DIR) + "/examples/prob.txt";
