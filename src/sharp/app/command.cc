@@ -578,10 +578,11 @@ int Refuse(const SharpOptions& o, int status, std::ostringstream* notes,
 // The JSON document to standard output or to its file; false when it could
 // not be written.
 bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
+                       const std::vector<BoundRow>& rows,
                        const SharpJsonRun& run, ReplacedFile* file,
                        std::ostream& standardOutput) {
   std::ostringstream document;
-  WriteSharpJson(analysis, run, document);
+  WriteSharpJson(analysis, rows, run, document);
   if (o.json == kStandardStream) {
     standardOutput << document.str();
     standardOutput.flush();
@@ -642,8 +643,8 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   options.full = o.full;
   options.fullOptions.timeLimit = o.timeLimit;
   ProgressLine progress(err);
-  // The progress line is written while unionbound's procedures have standard
-  // output redirected on another thread; a tied stream would flush it.
+  // The progress line is written from the computing threads; a tied stream
+  // would flush standard output from there.
   std::ostream* const tied = err.tie(nullptr);
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
@@ -658,6 +659,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
       read.p, [&] { return ReadExactFile(path, read.p); }, o.n, o.m, options);
   progress.Clear();
   err.tie(tied);
+  const std::vector<BoundRow> rows = BoundRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
@@ -679,12 +681,12 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     PassOn(&notes, err, &run.messages);
     run.status = kExitInconsistent;
     if (!o.json.empty() &&
-        !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+        !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
       err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     }
     return kExitInconsistent;
   }
-  WriteBoundTables(analysis, o.perL, out);
+  WriteBoundTables(analysis, rows, o.perL, out);
   if (!analysis.method.messageLs.empty()) {
     notes << kProgram
           << ": note: unionbound's procedures wrote numeric-library "
@@ -710,15 +712,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return kExitWriteFailed;
   }
   if (!o.csvFile.empty()) {
-    std::ostringstream rows;
-    WriteCsv(analysis, o.file, rows);
-    if (!csv.Replace(rows.str())) {
+    std::ostringstream text;
+    WriteCsv(analysis, rows, o.file, text);
+    if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
       return kExitWriteFailed;
     }
   }
   if (!o.json.empty() &&
-      !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+      !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     return kExitWriteFailed;
   }
