@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "cli/program_options.h"
 #include "cli/refused_run_json.h"
+#include "cli/report_file.h"
 #include "input/extract_doubles.h"
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
@@ -87,49 +89,38 @@ std::string TokenAfter(const std::string& path, int32_t numbersRead) {
   return token;
 }
 
-// An output file (the CSV or the JSON file), opened for appending before
-// anything is read or computed, so that a path that cannot be written costs
-// nothing, and emptied only when the bounds are written: a run that ends early
-// leaves an earlier file as it was and removes a file it created.
+// An output file (the CSV or the JSON file), complete or absent: opened
+// before anything is read or computed, so that a path that cannot be written
+// costs nothing, as a temporary file beside it that is renamed over it only
+// once everything is written (cli/report_file.h). A run that ends early, or
+// is interrupted while writing, leaves an earlier file as it was.
 class ReplacedFile {
  public:
-  ReplacedFile() = default;
-  ReplacedFile(const ReplacedFile&) = delete;
-  ReplacedFile& operator=(const ReplacedFile&) = delete;
-  ~ReplacedFile() {
-    if (file_ == nullptr) return;
-    std::fclose(file_);
-    if (!existed_) std::remove(path_.c_str());
-  }
-
   // False, with errno set, when the file cannot be opened for writing.
   bool Open(const std::string& path) {
-    path_ = path;
-    std::error_code ignored;
-    existed_ = std::filesystem::exists(path, ignored);
-    file_ = std::fopen(path.c_str(), "a");
-    return file_ != nullptr;
+    std::ostringstream quiet;  // this program words its own messages
+    file_ = std::make_unique<ReportFile>(path, quiet);
+    if (file_->opened()) return true;
+    const int reason = errno;
+    file_.reset();
+    errno = reason;
+    return false;
   }
 
   bool opened() const { return file_ != nullptr; }
 
-  // Replaces what the file held by text and closes it; false when any step
-  // fails. Only a regular file is emptied first (a device cannot be).
+  // Writes text and puts the file in place; false when any step fails, and
+  // then an earlier file is left as it was.
   bool Replace(const std::string& text) {
-    std::FILE* const file = file_;
-    file_ = nullptr;
-    struct stat status;
-    const int fd = fileno(file);
-    bool ok = fstat(fd, &status) == 0 &&
-              (!S_ISREG(status.st_mode) || ftruncate(fd, 0) == 0);
-    ok = ok && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
+    file_->stream() << text;
+    std::ostringstream quiet;
+    const bool done = file_->Commit(quiet);
+    file_.reset();
+    return done;
   }
 
  private:
-  std::string path_;
-  bool existed_ = false;
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<ReportFile> file_;
 };
 
 // Standard input copied whole to a temporary file, removed again at the end.
