@@ -221,7 +221,10 @@ TokenRun ScanTokens(const std::string& text, size_t begin, size_t end,
 }  // namespace
 
 ExactData ReadExactData(std::istream& in, const RealVector& doubles) {
-  const std::string text = WholeText(in);
+  return ReadExactText(WholeText(in), doubles);
+}
+
+ExactData ReadExactText(const std::string& text, const RealVector& doubles) {
   // Large files are scanned in two halves at once, split at white space.
   size_t split = text.size();
   if (text.size() >= kParallelBytes) {

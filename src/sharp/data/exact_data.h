@@ -28,6 +28,8 @@ struct ExactData {
 // The exact values of the numbers in `in`, one per entry of `doubles` (the
 // same numbers as read by formatted extraction).
 ExactData ReadExactData(std::istream& in, const RealVector& doubles);
+// The same from the input's whole text, already read.
+ExactData ReadExactText(const std::string& text, const RealVector& doubles);
 ExactData ReadExactFile(const std::string& path, const RealVector& doubles);
 
 // The data from values already exact (each a double's exact value): used for
