@@ -79,7 +79,7 @@ def sharp_flags():
 
 def sharp_sources():
     return [str(p.relative_to(ROOT))
-            for p in sorted((ROOT / "src" / "sharp").glob("*.cc"))
+            for p in sorted((ROOT / "src" / "sharp").rglob("*.cc"))
             if p.name != "main.cc"]
 
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "sharp/sharp_command.h"
+#include "sharp/app/command.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return unionbound::RunSharpCommand(args, std::cout, std::cerr,
-                                     isatty(STDERR_FILENO) == 1);
+  return unionbound::sharp::RunSharpCommand(args, std::cout, std::cerr,
+                                            isatty(STDERR_FILENO) == 1);
 }

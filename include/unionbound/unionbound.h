@@ -16,7 +16,8 @@
 // event numbers within one size) is described in the README. The sharp
 // bounds of unionbound-sharp are at the end, in a library built with it.
 // Everything
-// here is plain C++20 with no exceptions; one call may run in each thread.
+// here is plain C++20 with no exceptions. Thread safety: any call may run on
+// several threads at once; none changes process-wide state.
 #ifndef UNIONBOUND_UNIONBOUND_H_
 #define UNIONBOUND_UNIONBOUND_H_
 
@@ -199,6 +200,9 @@ struct SharpResult {
 // number that is not finite, or lies farther than 1 from [0, 1], is refused
 // (kStatusRefused, its position in the message) before any exact
 // arithmetic.
+// Thread safety: safe on several threads at once; unionbound's messages
+// during its passes are kept from standard output (so a host printing there
+// on another thread loses nothing).
 SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
                         const SharpOptions& options);
 

@@ -16,6 +16,7 @@
 
 #include "bounds/pass.h"
 #include "cli/program_options.h"
+#include "cli/report_file.h"
 #include "cli/same_file.h"
 #include "driver/bound_checks.h"
 #include "driver/bound_summary.h"
@@ -24,7 +25,6 @@
 #include "driver/json_report.h"
 #include "driver/message_log.h"
 #include "driver/progress_line.h"
-#include "driver/report_file.h"
 #include "driver/result_report.h"
 #include "input/data_check.h"
 #include "input/entries_left.h"

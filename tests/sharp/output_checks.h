@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "sharp/exact_arithmetic.h"
-#include "sharp/exact_data.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/exact/rational.h"
 
-namespace unionbound {
+namespace unionbound::sharp {
 
 // The cells of one CSV row (no quoting); a trailing comma ends an empty
 // cell.
@@ -44,6 +44,6 @@ inline void ExpectOutwardDouble(double x, const std::string& decimal, bool up) {
   }
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::sharp
 
 #endif  // UNIONBOUND_TESTS_SHARP_OUTPUT_CHECKS_H_

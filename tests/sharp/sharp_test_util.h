@@ -9,12 +9,12 @@
 #include "events/event_systems.h"
 #include "numeric/subset_order.h"
 #include "numeric/vectors.h"
-#include "sharp/exact_data.h"
-#include "sharp/moment_programs.h"
-#include "sharp/sharp_analysis.h"
-#include "sharp/sharp_bound.h"
+#include "sharp/analysis/analysis.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/moments/moment_programs.h"
+#include "sharp/moments/sharp_bound.h"
 
-namespace unionbound {
+namespace unionbound::sharp {
 
 struct GeneratedSystem {
   std::string name;
@@ -71,6 +71,6 @@ inline SharpInterval SolveProgram(const GeneratedSystem& s, int32_t l) {
                               l, &warm);
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::sharp
 
 #endif  // UNIONBOUND_TESTS_SHARP_SHARP_TEST_UTIL_H_

@@ -10,7 +10,7 @@
 
 #include "numeric/vectors.h"
 
-namespace unionbound {
+namespace unionbound::sharp {
 
 // Rows: the total 1 and one per subset, p[u] give or take tolerance; one
 // column per atom with the given costs of the empty and the other atoms.
@@ -80,6 +80,6 @@ inline double DenseAtomEpsilon(const IndexMatrix& subsets, const RealVector& p,
   return model.objectiveValue();
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::sharp
 
 #endif  // UNIONBOUND_TESTS_SHARP_REFERENCE_DENSE_ATOM_PROGRAM_H_

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "numeric/vectors.h"
-#include "sharp/exact_arithmetic.h"
+#include "sharp/exact/rational.h"
 
-namespace unionbound {
+namespace unionbound::sharp {
 
 struct DenseProgram {
   std::vector<RationalVector> rows;  // [row][column]
@@ -123,6 +123,6 @@ inline DenseOptimum SolveByVertices(const DenseProgram& d) {
   }
 }
 
-}  // namespace unionbound
+}  // namespace unionbound::sharp
 
 #endif  // UNIONBOUND_TESTS_SHARP_REFERENCE_DENSE_MOMENT_PROGRAM_H_

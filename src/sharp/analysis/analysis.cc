@@ -1,0 +1,320 @@
+#include "sharp/analysis/analysis.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "optim/sense.h"
+#include "sharp/moments/moment_programs.h"
+
+namespace unionbound::sharp {
+namespace {
+
+// Counts finished programs across threads and hands the count on.
+class ProgressCounter {
+ public:
+  ProgressCounter(int32_t total, std::function<void(int32_t, int32_t)> report)
+      : total_(total), report_(std::move(report)) {}
+  void Step() {
+    const int32_t done = ++done_;
+    if (!report_) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    report_(done, total_);
+  }
+
+ private:
+  std::atomic<int32_t> done_{0};
+  const int32_t total_;
+  std::function<void(int32_t, int32_t)> report_;
+  std::mutex mutex_;
+};
+
+// Solves the programs of the splits first .. last in order, each starting
+// from the bases of its neighbour.
+void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
+                 BivariateResult* out, ProgressCounter* progress) {
+  WarmStart warm;
+  for (int32_t l = first; l <= last; ++l) {
+    out[l - first] = {l, ComputeSharpInterval(data, l, &warm)};
+    progress->Step();
+  }
+}
+
+// Every split of the range, in contiguous chunks on `threads` threads.
+std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
+                                            int32_t from, int32_t to,
+                                            int32_t threads,
+                                            ProgressCounter* progress) {
+  const int32_t count = to >= from ? to - from + 1 : 0;
+  std::vector<BivariateResult> results(static_cast<size_t>(count));
+  if (count == 0) return results;
+  const int32_t chunks = std::max(1, std::min(threads, count));
+  std::vector<std::thread> workers;
+  for (int32_t c = 1; c < chunks; ++c) {
+    const int32_t first = from + count * c / chunks;
+    const int32_t last = from + count * (c + 1) / chunks - 1;
+    workers.emplace_back(SolveSplits, std::cref(data), first, last,
+                         results.data() + (first - from), progress);
+  }
+  SolveSplits(data, from, from + count / chunks - 1, results.data(), progress);
+  for (std::thread& w : workers) w.join();
+  return results;
+}
+
+void PickBestBivariate(SharpAnalysis* analysis) {
+  analysis->bestLower = -1;
+  analysis->bestUpper = -1;
+  for (size_t i = 0; i < analysis->bivariate.size(); ++i) {
+    const SharpInterval& interval = analysis->bivariate[i].interval;
+    const int32_t index = static_cast<int32_t>(i);
+    if (IsUsable(interval.lower) &&
+        (analysis->bestLower < 0 ||
+         interval.lower.bound >
+             analysis->bivariate[analysis->bestLower].interval.lower.bound)) {
+      analysis->bestLower = index;
+    }
+    if (IsUsable(interval.upper) &&
+        (analysis->bestUpper < 0 ||
+         interval.upper.bound <
+             analysis->bivariate[analysis->bestUpper].interval.upper.bound)) {
+      analysis->bestUpper = index;
+    }
+  }
+}
+
+bool IsInfeasible(const SharpInterval& interval) {
+  return interval.lower.status == SharpStatus::kInfeasible ||
+         interval.upper.status == SharpStatus::kInfeasible;
+}
+
+// The least T that makes the program of split l feasible.
+Rational ProgramEpsilon(const ProgramData& data, int32_t l) {
+  SimplexState state;
+  const SimplexResult r = SolveExact(PerturbationProgram(data, l), &state);
+  return r.status == SimplexStatus::kOptimal ? r.value : Rational(-1);
+}
+
+// unionbound's bounds of the chosen range of l only, with the best ones
+// chosen again as the main run chooses them.
+MethodBounds RestrictToRange(MethodBounds all, int32_t from, int32_t to) {
+  MethodBounds kept;
+  kept.messageLs = all.messageLs;
+  for (const MethodBound& row : all.perL) {
+    if (row.l < from || row.l > to) continue;
+    const int32_t index = static_cast<int32_t>(kept.perL.size());
+    kept.perL.push_back(row);
+    kept.seconds += row.seconds;
+    if (index == 0 || row.lower > kept.perL[kept.bestLower].lower) {
+      kept.bestLower = index;
+    }
+    if (index == 0 || row.upper < kept.perL[kept.bestUpper].upper) {
+      kept.bestUpper = index;
+    }
+  }
+  return kept;
+}
+
+struct ProgramRun {
+  SharpInterval univariate;
+  std::vector<BivariateResult> bivariate;
+  double bivariateSeconds = 0.0;
+};
+
+ProgramRun SolveEveryProgram(const ProgramData& data, int32_t from, int32_t to,
+                             const AnalysisOptions& options) {
+  ProgressCounter progress((to >= from ? to - from + 1 : 0) + 1,
+                           options.progress);
+  ProgramRun run;
+  WarmStart warm;
+  run.univariate = ComputeSharpInterval(data, kUnivariate, &warm);
+  progress.Step();
+  const auto start = std::chrono::steady_clock::now();
+  run.bivariate = SolveAllSplits(data, from, to, options.threads, &progress);
+  const std::chrono::duration<double> spent =
+      std::chrono::steady_clock::now() - start;
+  run.bivariateSeconds = spent.count();
+  return run;
+}
+
+Consistency CheckConsistency(const ProgramData& typed, const ProgramRun& run,
+                             const DataCheck& check) {
+  Consistency c;
+  c.dataEpsilon = DataCheckEpsilon(check);
+  std::vector<int32_t> infeasible;
+  if (IsInfeasible(run.univariate)) infeasible.push_back(kUnivariate);
+  for (const BivariateResult& row : run.bivariate) {
+    if (IsInfeasible(row.interval)) infeasible.push_back(row.l);
+  }
+  c.infeasiblePrograms = static_cast<int32_t>(infeasible.size());
+  for (int32_t l : infeasible) {
+    // Each from a fresh basis: the column of T holds the group sizes of its
+    // own l, so no other program's inverse fits it.
+    const Rational e = ProgramEpsilon(typed, l);
+    if (e > c.programEpsilon || (e < 0 && c.programEpsilon >= 0)) {
+      c.programEpsilon = e;
+      c.worstL = l;
+    }
+  }
+  c.consistent = !HasDataError(check) && infeasible.empty();
+  c.epsilon = std::max(c.dataEpsilon, c.programEpsilon);
+  return c;
+}
+
+bool AnyInfeasible(const ProgramRun& run) {
+  if (IsInfeasible(run.univariate)) return true;
+  for (const BivariateResult& row : run.bivariate) {
+    if (IsInfeasible(row.interval)) return true;
+  }
+  return false;
+}
+
+void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
+  analysis->univariate = run.univariate;
+  analysis->bivariate = std::move(run.bivariate);
+  analysis->bivariateSeconds = run.bivariateSeconds;
+  PickBestBivariate(analysis);
+}
+
+// The full program's epsilon where its bounds crossed: its own program,
+// and no less than what the crossing itself proves. Each certified bound
+// moves by its dual norm per unit of tolerance, so they cross for every
+// tolerance below T + (lower - upper) / (both norms); nor can the atoms fit
+// where the moments do not.
+FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
+                          const AnalysisOptions& options) {
+  const int32_t n = analysis.n;
+  const double limit = FullTimeLimit(options.fullOptions.timeLimit, n);
+  std::function<void(int32_t, int32_t)> progress;
+  if (options.fullOptions.progress) {
+    progress = [&options](int32_t round, int32_t atoms) {
+      options.fullOptions.progress("epsilon", round, atoms);
+    };
+  }
+  FullEpsilon epsilon =
+      SolveFullEpsilon(exact, analysis.subsets, n, limit, progress);
+  const FullResult& f = analysis.full;
+  const Rational norms = f.lower.dualNorm + f.upper.dualNorm;
+  if (norms > 0) {
+    const Rational crossing =
+        (analysis.widened ? analysis.tolerance : Rational(0)) +
+        (f.lower.exact - f.upper.exact) / norms;
+    epsilon.atLeast = std::max(epsilon.atLeast, crossing);
+  }
+  epsilon.atLeast = std::max(epsilon.atLeast, analysis.consistency.epsilon);
+  return epsilon;
+}
+
+}  // namespace
+
+SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options) {
+  return AnalyseProbabilities(
+      p, [&exact] { return exact; }, n, m, options);
+}
+
+SharpAnalysis AnalyseProbabilities(const RealVector& p,
+                                   const std::function<ExactData()>& readExact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options) {
+  // unionbound's own bounds come from the doubles and run beside the rest.
+  MethodBounds method;
+  std::thread methodThread(
+      [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
+  SharpAnalysis analysis;
+  std::thread subsetThread(
+      [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
+  const ExactData exact = readExact();
+  subsetThread.join();
+  analysis.n = n;
+  analysis.m = m;
+  analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
+  analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
+  analysis.typedNumbers = exact.typed;
+  std::thread checkThread([&analysis, &exact, &p, n] {
+    analysis.check = CheckData(exact, p, analysis.subsets, n);
+  });
+  const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
+  ProgramRun run =
+      SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
+  checkThread.join();
+  analysis.consistency = CheckConsistency(typed, run, analysis.check);
+  const Consistency& c = analysis.consistency;
+  if (options.hasTolerance && c.programEpsilon >= 0 &&
+      options.tolerance >= c.epsilon) {
+    const ProgramData widened =
+        WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
+    run = SolveEveryProgram(widened, analysis.lFrom, analysis.lTo, options);
+    analysis.widened = true;
+    analysis.tolerance = options.tolerance;
+    analysis.boundsComputed = !AnyInfeasible(run);
+  } else {
+    analysis.boundsComputed = c.consistent && !options.hasTolerance;
+  }
+  StoreRun(std::move(run), &analysis);
+  if (c.consistent && !analysis.widened) {
+    analysis.classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+  }
+  if (options.full && n <= kFullMaxEvents && analysis.boundsComputed) {
+    FullOptions full = options.fullOptions;
+    if (analysis.widened) full.tolerance = analysis.tolerance;
+    analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
+    if (FullBoundsCross(analysis)) {
+      analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
+    }
+  }
+  methodThread.join();
+  analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
+  return analysis;
+}
+
+bool FullBoundsCross(const SharpAnalysis& analysis) {
+  const FullResult& f = analysis.full;
+  return f.computed && f.lower.computed && f.upper.computed &&
+         f.lower.exact > f.upper.exact;
+}
+
+bool IsInconsistent(const SharpAnalysis& analysis) {
+  return !analysis.boundsComputed;
+}
+
+bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower) {
+  if (IsSentinel(lower) || !analysis.boundsComputed) return false;
+  bool contradicts = false;
+  if (IsUsable(analysis.univariate.upper)) {
+    contradicts |= lower > analysis.univariate.upper.bound;
+  }
+  if (analysis.bestUpper >= 0) {
+    contradicts |=
+        lower > analysis.bivariate[analysis.bestUpper].interval.upper.bound;
+  }
+  return contradicts;
+}
+
+bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper) {
+  if (IsSentinel(upper) || !analysis.boundsComputed) return false;
+  bool contradicts = false;
+  if (IsUsable(analysis.univariate.lower)) {
+    contradicts |= upper < analysis.univariate.lower.bound;
+  }
+  if (analysis.bestLower >= 0) {
+    contradicts |=
+        upper < analysis.bivariate[analysis.bestLower].interval.lower.bound;
+  }
+  return contradicts;
+}
+
+IndexVector ContradictedMethodLs(const SharpAnalysis& analysis) {
+  IndexVector ls;
+  for (const MethodBound& row : analysis.method.perL) {
+    if (MethodLowerContradicts(analysis, row.lower) ||
+        MethodUpperContradicts(analysis, row.upper)) {
+      ls.push_back(row.l);
+    }
+  }
+  return ls;
+}
+
+}  // namespace unionbound::sharp

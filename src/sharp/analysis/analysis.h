@@ -1,0 +1,115 @@
+// Everything unionbound-sharp computes for one data set: the data check,
+// the consistency of the numbers as typed (and the least change that makes
+// them consistent), the univariate and bivariate sharp bounds, and
+// unionbound's own bounds.
+#ifndef UNIONBOUND_SHARP_ANALYSIS_ANALYSIS_H_
+#define UNIONBOUND_SHARP_ANALYSIS_ANALYSIS_H_
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "numeric/vectors.h"
+#include "sharp/analysis/classical_bounds.h"
+#include "sharp/analysis/method_bounds.h"
+#include "sharp/atoms/full_epsilon.h"
+#include "sharp/atoms/full_program.h"
+#include "sharp/data/data_check.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/data/subset_list.h"
+#include "sharp/exact/rational.h"
+#include "sharp/moments/sharp_bound.h"
+
+namespace unionbound::sharp {
+
+struct BivariateResult {
+  int32_t l;
+  SharpInterval interval;
+};
+
+struct AnalysisOptions {
+  int32_t lFrom = -1;  // the range of l; -1: from m, to n - m
+  int32_t lTo = -1;
+  bool hasTolerance = false;
+  Rational tolerance;  // T: bounds hold for all data within T of the typed
+  int32_t threads = 2;
+  // Called from the computing threads with the programs done and the total.
+  std::function<void(int32_t, int32_t)> progress;
+  bool full = false;  // also the full program over atoms
+  FullOptions fullOptions;
+};
+
+// Whether the numbers as typed pass every check, and the least uniform
+// change epsilon (the largest change of any one number) that makes them
+// pass: the data check's and every program's.
+struct Consistency {
+  bool consistent = true;
+  Rational epsilon;         // 0 when consistent
+  Rational dataEpsilon;     // from values outside [0, 1] and the order
+  Rational programEpsilon;  // the largest over the programs
+  int32_t infeasiblePrograms = 0;
+  int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+};
+
+struct SharpAnalysis {
+  int32_t n = 0;
+  int32_t m = 0;
+  int32_t lFrom = 0;
+  int32_t lTo = -1;
+  SubsetList subsets;
+  int32_t typedNumbers = 0;  // numbers taken exactly as typed
+  DataCheck check;
+  Consistency consistency;
+  bool widened = false;  // the bounds allow the tolerance
+  Rational tolerance;
+  bool boundsComputed = false;  // false when the data are not consistent
+                                // and no sufficient tolerance was given
+  SharpInterval univariate{};
+  std::vector<BivariateResult> bivariate;  // l = lFrom .. lTo
+  int32_t bestLower = -1;  // index into bivariate of the best lower and
+  int32_t bestUpper = -1;  // upper bound; the earlier l wins ties
+  double bivariateSeconds = 0.0;
+  MethodBounds method;
+  ClassicalBounds classical;  // only for data consistent as typed
+  FullResult full;  // with options.full, where the bounds were computed
+  // Where the full program's bounds cross: how far the numbers are from
+  // fitting any distribution over the atoms.
+  FullEpsilon fullEpsilon;
+};
+
+// p holds exactly ProbabilityCount(n, m) values, as read; exact holds the
+// same numbers as typed.
+SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options);
+
+// The same, with the numbers as typed read by readExact while unionbound's
+// own bounds are computed from p.
+SharpAnalysis AnalyseProbabilities(const RealVector& p,
+                                   const std::function<ExactData()>& readExact,
+                                   int32_t n, int32_t m,
+                                   const AnalysisOptions& options);
+
+// The numbers need a change to be consistent and the bounds were not
+// computed (no tolerance, or one below epsilon).
+bool IsInconsistent(const SharpAnalysis& analysis);
+
+// The full program's certified lower bound lies above its certified upper
+// bound: then no distribution over the atoms fits the numbers as typed (or
+// within the tolerance), and every bound of an empty set holds, so none
+// says anything, although the moment programs found none wrong.
+bool FullBoundsCross(const SharpAnalysis& analysis);
+
+// The l whose unionbound lower bound lies above the best certified upper
+// bound, or whose upper bound lies below the best certified lower bound:
+// there unionbound's numbers are provably not bounds (its method is meant
+// for odd m).
+IndexVector ContradictedMethodLs(const SharpAnalysis& analysis);
+
+// Whether one unionbound bound contradicts the certified ones.
+bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower);
+bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper);
+
+}  // namespace unionbound::sharp
+
+#endif  // UNIONBOUND_SHARP_ANALYSIS_ANALYSIS_H_

@@ -1,0 +1,757 @@
+#include "sharp/app/command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+#include "cli/program_options.h"
+#include "cli/refused_run_json.h"
+#include "cli/report_file.h"
+#include "input/entries_left.h"
+#include "input/extract_doubles.h"
+#include "input/probability_input.h"
+#include "problem/power_moments.h"
+#include "sharp/analysis/analysis.h"
+#include "sharp/app/json.h"
+#include "sharp/app/report.h"
+#include "sharp/atoms/full_program.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/exact/outward_format.h"
+
+namespace unionbound::sharp {
+namespace {
+
+constexpr const char* kProgram = "unionbound-sharp";
+
+// A whole argument read as a decimal int; false for anything else.
+bool ParseInt(const std::string& text, int32_t* value) {
+  if (text.empty()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool sign = i == 0 && (text[i] == '+' || text[i] == '-');
+    if (!sign && (text[i] < '0' || text[i] > '9')) return false;
+  }
+  errno = 0;
+  const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
+  if (errno != 0 || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  *value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+// The command line refused with one line; what was read of it is kept for
+// the JSON document of the refusal.
+ParsedCommandLine Fail(ParsedCommandLine parsed, const std::string& error) {
+  parsed.ok = false;
+  parsed.error = error;
+  return parsed;
+}
+
+ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (o.n < 1) return Fail(parsed, "N must be at least 1");
+  if (o.m < 1) return Fail(parsed, "M must be at least 1");
+  if (o.m > kMaxIntersectionOrder) {
+    return Fail(parsed,
+                "M must be at most " + std::to_string(kMaxIntersectionOrder));
+  }
+  if (!ProbabilityCountFits(o.n, o.m)) {
+    return Fail(parsed, "N=" + std::to_string(o.n) +
+                            ", M=" + std::to_string(o.m) +
+                            " needs more probabilities than this tool handles");
+  }
+  return parsed;
+}
+
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+
+// A string read as a stream without a copy, seekable as a file is (the
+// reader of doubles hands back what it read ahead by seeking).
+class TextStreamBuffer : public std::streambuf {
+ public:
+  explicit TextStreamBuffer(const std::string& text) {
+    char* const begin = const_cast<char*>(text.data());
+    setg(begin, begin, begin + text.size());
+  }
+
+ protected:
+  pos_type seekoff(off_type offset, std::ios_base::seekdir from,
+                   std::ios_base::openmode which) override {
+    if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+    const off_type size = egptr() - eback();
+    const off_type base = from == std::ios_base::beg   ? 0
+                          : from == std::ios_base::cur ? gptr() - eback()
+                                                       : size;
+    const off_type target = base + offset;
+    if (target < 0 || target > size) return pos_type(off_type(-1));
+    setg(eback(), eback() + target, egptr());
+    return pos_type(target);
+  }
+
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
+    return seekoff(off_type(position), std::ios_base::beg, which);
+  }
+};
+
+// The input, read once and whole: the file, or standard input. Both the
+// doubles and the numbers as typed are taken from this text.
+struct InputText {
+  bool opened = false;
+  bool failed = false;  // a read error (a folder, say) ended it early
+  std::string text;
+};
+
+InputText ReadInputText(const std::string& file) {
+  InputText input;
+  char buffer[1 << 16];
+  if (file == kStandardStream) {
+    input.opened = true;
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+      input.text.append(buffer, got);
+    }
+    input.failed = std::ferror(stdin) != 0;
+    return input;
+  }
+  std::ifstream in(file, std::ios::binary);
+  input.opened = in.is_open();
+  std::error_code ignored;
+  const auto size = std::filesystem::file_size(file, ignored);
+  if (!ignored) input.text.reserve(static_cast<size_t>(size));
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    input.text.append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  // A folder opens and then reads as an empty stream; name it for what it
+  // is.
+  input.failed = in.bad() || std::filesystem::is_directory(file, ignored);
+  return input;
+}
+
+// The doubles of the input as unionbound reads them.
+ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
+  TextStreamBuffer buffer(input.text);
+  std::istream in(&buffer);
+  ProbabilityRead read = ReadProbabilitiesFrom(in, count);
+  if (read.stop == ReadStop::kComplete) read.entriesLeft = CountEntriesLeft(in);
+  if (input.failed && read.stop == ReadStop::kEndOfInput) {
+    read.stop = ReadStop::kReadError;
+  }
+  read.opened = input.opened;
+  if (!read.opened && read.expected > 0) read.stop = ReadStop::kCannotOpen;
+  return read;
+}
+
+// The text where the reading stopped after `numbersRead` numbers: the rest
+// of the token that is no number, shortened when it is long.
+std::string TokenAfter(const InputText& input, int32_t numbersRead) {
+  TextStreamBuffer buffer(input.text);
+  std::istream in(&buffer);
+  RealVector skipped;
+  ExtractDoubles(in, numbersRead, &skipped);
+  in.clear();
+  std::string token;
+  in >> token;
+  constexpr size_t kShown = 40;
+  if (token.size() > kShown) token = token.substr(0, kShown) + "...";
+  return token;
+}
+
+// An output file (the CSV or the JSON file), complete or absent: opened
+// before anything is read or computed, so that a path that cannot be written
+// costs nothing, as a temporary file beside it that is renamed over it only
+// once everything is written (cli/report_file.h). A run that ends early, or
+// is interrupted while writing, leaves an earlier file as it was.
+class ReplacedFile {
+ public:
+  // False, with errno set, when the file cannot be opened for writing.
+  bool Open(const std::string& path) {
+    std::ostringstream quiet;  // this program words its own messages
+    file_ = std::make_unique<ReportFile>(path, quiet);
+    if (file_->opened()) return true;
+    const int reason = errno;
+    file_.reset();
+    errno = reason;
+    return false;
+  }
+
+  bool opened() const { return file_ != nullptr; }
+
+  // Writes text and puts the file in place; false when any step fails, and
+  // then an earlier file is left as it was.
+  bool Replace(const std::string& text) {
+    file_->stream() << text;
+    std::ostringstream quiet;
+    const bool done = file_->Commit(quiet);
+    file_.reset();
+    return done;
+  }
+
+ private:
+  std::unique_ptr<ReportFile> file_;
+};
+
+// One line on err when the file cannot give the numbers n and m ask for;
+// false then.
+// input is the text read, o.file its name in messages.
+bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
+                           const InputText& input, std::ostream& err) {
+  if (!read.opened) {
+    err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
+    return false;
+  }
+  if (read.read == read.expected) return true;
+  const std::string need = "n=" + std::to_string(o.n) +
+                           ", m=" + std::to_string(o.m) + " need " +
+                           std::to_string(read.expected);
+  switch (read.stop) {
+    case ReadStop::kNotANumber:
+      err << kProgram << ": " << Quoted(o.file) << ": number " << read.read + 1
+          << " is not a number: " << Quoted(TokenAfter(input, read.read))
+          << " (" << need << " numbers)\n";
+      break;
+    case ReadStop::kReadError:
+      err << kProgram << ": cannot read " << Quoted(o.file) << "\n";
+      break;
+    default:
+      err << kProgram << ": " << Quoted(o.file) << " has " << read.read
+          << " readable numbers, " << need << "\n";
+      break;
+  }
+  return false;
+}
+
+// Entries beyond the numbers n and m ask for are not read; one warning, the
+// same as unionbound's.
+void WarnOfEntriesLeft(const ProbabilityRead& read, const SharpOptions& o,
+                       std::ostream& err) {
+  if (read.entriesLeft <= 0) return;
+  err << kProgram << ": " << o.file << ": warning: " << read.entriesLeft
+      << (read.entriesLeft == 1 ? " entry" : " entries") << " after the "
+      << read.expected << " numbers that n=" << o.n << ", m=" << o.m
+      << " ask for " << (read.entriesLeft == 1 ? "was" : "were")
+      << " not read; n and m decide which numbers are read\n";
+}
+
+// "LO..HI" or a single "L".
+bool ParseRange(const std::string& text, int32_t* from, int32_t* to) {
+  const size_t dots = text.find("..");
+  if (dots == std::string::npos) {
+    if (!ParseInt(text, from)) return false;
+    *to = *from;
+    return true;
+  }
+  return ParseInt(text.substr(0, dots), from) &&
+         ParseInt(text.substr(dots + 2), to);
+}
+
+ParsedCommandLine CheckRange(ParsedCommandLine parsed) {
+  SharpOptions& o = parsed.options;
+  if (o.lFrom < 0 && o.lTo < 0) return parsed;
+  if (o.lFrom < o.m || o.lTo > o.n - o.m || o.lFrom > o.lTo) {
+    return Fail(parsed, "--l needs " + std::to_string(o.m) +
+                            " <= LO <= HI <= " + std::to_string(o.n - o.m) +
+                            " (from M to N-M)");
+  }
+  return parsed;
+}
+
+ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (o.timeLimit > 0 && !o.full)
+    return Fail(parsed, "--time-limit needs --full");
+  if (!o.full) return parsed;
+  if (o.n > kFullMaxEvents) {
+    return Fail(parsed, "--full handles at most " +
+                            std::to_string(kFullMaxEvents) + " events");
+  }
+  return parsed;
+}
+
+ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (!o.hasTolerance) return parsed;
+  Rational t;
+  if (!ParseExactDecimal(o.tolerance, &t) || t < 0) {
+    return Fail(parsed, "--tolerance needs a decimal number >= 0, not " +
+                            Quoted(o.tolerance));
+  }
+  return parsed;
+}
+
+// A progress line on standard error, rewritten at most ten times a second.
+// The full program's two sides report from two threads, so the line shows
+// the last round of each.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::ostream& err) : err_(err) {}
+  void Show(int32_t done, int32_t total) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (done < total && TooSoon()) return;
+    std::string line("programs solved: ");
+    line.append(std::to_string(done))
+        .append(" of ")
+        .append(std::to_string(total));
+    Write(line);
+  }
+  void ShowFull(const char* side, int32_t round, int32_t atoms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string_view name(side);
+    std::string state = std::to_string(round);
+    state.append(" (").append(std::to_string(atoms)).append(" atoms)");
+    if (name == "epsilon") {
+      lower_ = "";
+      upper_ = "";
+      epsilon_ = state;
+    } else {
+      (name == "upper" ? upper_ : lower_) = state;
+    }
+    if (TooSoon()) return;
+    std::string line;
+    if (!epsilon_.empty()) {
+      line.append("full program, epsilon: round ").append(epsilon_);
+    } else {
+      line.append("full program:");
+      if (!lower_.empty()) line.append(" lower round ").append(lower_);
+      if (!lower_.empty() && !upper_.empty()) line.append(",");
+      if (!upper_.empty()) line.append(" upper round ").append(upper_);
+    }
+    Write(line);
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (widest_ > 0) {
+      err_ << "\r" << std::string(widest_, ' ') << "\r" << std::flush;
+    }
+  }
+
+ private:
+  bool TooSoon() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) return true;
+    last_ = now;
+    return false;
+  }
+  // Rewrites the line, padding over what a longer line left.
+  void Write(const std::string& line) {
+    err_ << "\r" << line;
+    if (line.size() < widest_) err_ << std::string(widest_ - line.size(), ' ');
+    err_ << std::flush;
+    widest_ = std::max(widest_, line.size());
+  }
+
+  std::ostream& err_;
+  std::mutex mutex_;
+  std::chrono::steady_clock::time_point last_{};
+  size_t widest_ = 0;
+  std::string lower_, upper_, epsilon_;
+};
+
+}  // namespace
+
+namespace {
+
+// The part of --help after the options: the terms of the report, the CSV
+// columns and the exit status.
+std::string SharpHelpFooter() {
+  return "Terms:\n"
+         "  as typed   every number is taken as the exact decimal written in "
+         "the file,\n             not as its nearest double; every guarantee "
+         "holds for these numbers.\n"
+         "  sharp      the exact optimum of the moment program: no bound "
+         "from the same\n             moments is better. Found by an exact "
+         "rational simplex method and\n             rounded outward (lower "
+         "bounds down, upper bounds up).\n"
+         "  certified  holds for every distribution with the given moments; "
+         "every sharp\n             bound is certified.\n"
+         "  epsilon    the least uniform change that makes the data "
+         "consistent: the\n             largest change of any one number "
+         "that each check needs (values\n             in [0, 1], no "
+         "intersection above a sub-intersection, and every\n             "
+         "program feasible on its own), the largest over the checks; "
+         "exact.\n"
+         "  (T)        a bound of the program widened by --tolerance T: "
+         "every moment may\n             move as far as its numbers moved "
+         "by up to T each (not clipped\n             to [0, 1], so the "
+         "bound holds for a little more than needed).\n"
+         "  invalid    a unionbound number that contradicts a sharp bound "
+         "(for even M,\n             for instance): it is no bound.\n"
+         "  valid      a closed-form bound from singles and pairs "
+         "(Hunter-Worsley,\n             de Caen, Kuai-Alajaji-Takahara), "
+         "computed exactly, rounded outward.\n"
+         "  certified  (full program) exact data times duals rounded to a "
+         "fixed\n             denominator, shifted by the least reduced cost "
+         "over all atoms\n             found exactly; partial: the pricing "
+         "had not converged (time\n             limit) or the atoms were "
+         "too many to enumerate, still valid. With\n             a tolerance "
+         "T: cert. (T), part. (T), for all numbers within T.\n"
+         "\n"
+         "CSV columns: n, m, file (the input), data_check (consistent or\n"
+         "inconsistent as typed), kind (unionbound, univariate, bivariate "
+         "for the\nbest bounds; hunter-worsley, de-caen, "
+         "kuai-alajaji-takahara, "
+         "full;\nunionbound_l, bivariate_l per l), l_lower, "
+         "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
+         "upper_widened, seconds. Bounds\nhave 17 significant digits, "
+         "rounded outward; status is sharp, infeasible,\nfailed, valid, "
+         "certified, partial, method "
+         "(unionbound's number), invalid or none (unionbound found no\n"
+         "bound); widened is \"tolerance\" for a bound of a widened program; "
+         "seconds is\nthe wall-clock time.\n"
+         "\n"
+         "On a terminal, standard error shows how many programs are "
+         "solved.\n\n"
+         "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
+         "input, 2\ninconsistent data (the message gives epsilon), a "
+         "tolerance below epsilon,\nor a failed write to standard output, "
+         "the CSV or the JSON file.\n";
+}
+
+int RunAnalysis(const SharpOptions& o, std::ostream& out,
+                std::ostream& standardOutput, std::ostream& err,
+                bool showProgress);
+
+void WriteRefusalJson(const std::string& jsonPath, const RefusedRun& run,
+                      ReplacedFile* file, std::ostream& standardOutput,
+                      std::ostream& err);
+
+OptionSet SharpOptionSet() {
+  OptionSet set{kProgram, "", "", false, true};
+  set.sharpOptions = true;
+  set.description =
+      "unionbound-sharp N M [FILE] [OPTIONS]\n"
+      "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n"
+      "\n"
+      "Bounds the probability that at least one of N events occurs, from "
+      "the\nprobabilities of all intersections of 1 to M of them in FILE "
+      "(default\nprob.txt, the same format and order as for unionbound). "
+      "Prints unionbound's\nbest bounds beside the sharpest bounds the "
+      "same data allow: the univariate\nmoment program (S1 .. SM) and, "
+      "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
+      "with the binomial moments unionbound uses.";
+  set.footer = SharpHelpFooter();
+  return set;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed{true, "", SharpOptions(), "", "", ""};
+  if (args.empty()) return Fail(parsed, "expected N and M (try --help)");
+  const ParsedOptions given = ParseProgramOptions(SharpOptionSet(), args);
+  const ProgramOptions& g = given.options;
+  SharpOptions& o = parsed.options;
+  o.json = g.json;
+  o.file = g.input;
+  parsed.nGiven = g.n;
+  parsed.mGiven = g.m;
+  if (!g.positional.empty()) {
+    parsed.nGiven = g.positional[0];
+    if (g.positional.size() > 1) parsed.mGiven = g.positional[1];
+    if (g.positional.size() > 2) o.file = g.positional[2];
+  }
+  if (given.action == OptionAction::kRefuse) {
+    // One line without the program name, which the caller puts in front.
+    std::string line = given.text.substr(0, given.text.find('\n'));
+    const std::string prefix = std::string(kProgram) + ": ";
+    if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
+    return Fail(parsed, line);
+  }
+  if (given.action == OptionAction::kPrintText) {
+    parsed.options.help = true;
+    parsed.printText = given.text;
+    return parsed;
+  }
+  if (!g.positional.empty()) {
+    if (g.positional.size() < 2) {
+      return Fail(parsed, "expected N and M (try --help)");
+    }
+    if (g.positional.size() > 3) {
+      return Fail(parsed, "unexpected argument " + Quoted(g.positional[3]));
+    }
+  }
+  if (!ParseInt(parsed.nGiven, &o.n)) {
+    return Fail(parsed,
+                "N must be a whole number, not " + Quoted(parsed.nGiven));
+  }
+  if (!ParseInt(parsed.mGiven, &o.m)) {
+    return Fail(parsed,
+                "M must be a whole number, not " + Quoted(parsed.mGiven));
+  }
+  o.perL = g.perL;
+  o.csvFile = g.csv;
+  o.quiet = g.quiet;
+  o.verbose = g.verbose;
+  o.full = g.full;
+  if (g.hasTolerance) {
+    o.hasTolerance = true;
+    o.tolerance = g.tolerance;
+  }
+  if (g.hasTimeLimit) {
+    Rational seconds;
+    if (!ParseExactDecimal(g.timeLimit, &seconds) || seconds <= 0) {
+      return Fail(parsed, "--time-limit needs a number of seconds > 0, not " +
+                              Quoted(g.timeLimit));
+    }
+    o.timeLimit = seconds.get_d();
+  }
+  if (g.hasLRange && !ParseRange(g.lRange, &o.lFrom, &o.lTo)) {
+    return Fail(parsed, "--l needs LO..HI, not " + Quoted(g.lRange));
+  }
+  parsed = CheckSizes(parsed);
+  if (!parsed.ok) return parsed;
+  parsed = CheckRange(parsed);
+  if (!parsed.ok) return parsed;
+  parsed = CheckFull(parsed);
+  if (!parsed.ok) return parsed;
+  return CheckTolerance(parsed);
+}
+
+std::string UsageText() { return HelpText(SharpOptionSet()); }
+
+int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err, bool showProgress) {
+  const ParsedCommandLine parsed = ParseCommandLine(args);
+  if (!parsed.ok) {
+    const std::string line = std::string(kProgram) + ": " + parsed.error;
+    err << line << "\n";
+    if (!parsed.options.json.empty()) {
+      const RefusedRun run{kProgram,      parsed.nGiven,
+                           parsed.mGiven, parsed.options.file,
+                           kExitUsage,    {line}};
+      ReplacedFile json;
+      WriteRefusalJson(parsed.options.json, run, &json, out, err);
+    }
+    return kExitUsage;
+  }
+  const SharpOptions& o = parsed.options;
+  if (o.help) {
+    out << parsed.printText;
+    out.flush();
+    if (!out) {
+      err << kProgram << ": cannot write standard output\n";
+      return kExitWriteFailed;
+    }
+    return kExitOk;
+  }
+  if (o.quiet || o.json == kStandardStream) {
+    // The report is made as usual and dropped; errors still reach err, and
+    // the JSON document standard output.
+    std::ostringstream dropped;
+    return RunAnalysis(o, dropped, out, err, showProgress);
+  }
+  return RunAnalysis(o, out, out, err, showProgress);
+}
+
+namespace {
+
+// The lines in notes go to err and into *messages, for the JSON document.
+void PassOn(std::ostringstream* notes, std::ostream& err,
+            std::vector<std::string>* messages) {
+  std::istringstream lines(notes->str());
+  for (std::string line; std::getline(lines, line);) {
+    messages->push_back(line);
+  }
+  err << notes->str();
+  notes->str("");
+}
+
+// The document of a run refused before anything was computed, to standard
+// output or to its file, opened here unless it already is. A line on err
+// when it cannot be written; the status of the run stays that of the
+// refusal.
+void WriteRefusalJson(const std::string& jsonPath, const RefusedRun& run,
+                      ReplacedFile* file, std::ostream& standardOutput,
+                      std::ostream& err) {
+  const std::string document = RefusedRunJson(run);
+  if (jsonPath == kStandardStream) {
+    standardOutput << document;
+    standardOutput.flush();
+    if (!standardOutput) err << kProgram << ": cannot write standard output\n";
+    return;
+  }
+  if (!file->opened() && !file->Open(jsonPath)) {
+    err << kProgram << ": cannot write " << Quoted(jsonPath) << ": "
+        << std::strerror(errno) << "\n";
+    return;
+  }
+  if (!file->Replace(document)) {
+    err << kProgram << ": cannot write " << Quoted(jsonPath) << "\n";
+  }
+}
+
+// A run refused after the command line was understood: the notes go to err,
+// and the JSON document of the refusal is written when one was asked for.
+int Refuse(const SharpOptions& o, int status, std::ostringstream* notes,
+           ReplacedFile* json, std::ostream& standardOutput,
+           std::ostream& err) {
+  RefusedRun run{
+      kProgram, std::to_string(o.n), std::to_string(o.m), o.file, status, {}};
+  PassOn(notes, err, &run.messages);
+  if (!o.json.empty()) {
+    WriteRefusalJson(o.json, run, json, standardOutput, err);
+  }
+  return status;
+}
+
+// The JSON document to standard output or to its file; false when it could
+// not be written.
+bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
+                       const std::vector<BoundRow>& rows,
+                       const SharpJsonRun& run, ReplacedFile* file,
+                       std::ostream& standardOutput) {
+  std::ostringstream document;
+  WriteSharpJson(analysis, rows, run, document);
+  if (o.json == kStandardStream) {
+    standardOutput << document.str();
+    standardOutput.flush();
+    return static_cast<bool>(standardOutput);
+  }
+  return file->Replace(document.str());
+}
+
+// The run after the command line is understood: read, analyse, report (to
+// out), the JSON document to its file or standardOutput.
+int RunAnalysis(const SharpOptions& o, std::ostream& out,
+                std::ostream& standardOutput, std::ostream& err,
+                bool showProgress) {
+  // The JSON file first: when the CSV file cannot be written, the document
+  // still tells of the refusal.
+  ReplacedFile json;
+  const bool jsonToFile = !o.json.empty() && o.json != kStandardStream;
+  if (jsonToFile && !json.Open(o.json)) {
+    err << kProgram << ": cannot write " << Quoted(o.json) << ": "
+        << std::strerror(errno) << "; nothing computed\n";
+    return kExitWriteFailed;
+  }
+  std::ostringstream notes;
+  ReplacedFile csv;
+  if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
+    notes << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
+          << std::strerror(errno) << "; nothing computed\n";
+    return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
+  }
+  const int32_t count = ProbabilityCount(o.n, o.m);
+  // Read once: the doubles and the numbers as typed come from one text.
+  const InputText input = ReadInputText(o.file);
+  const ProbabilityRead read = ReadNumbers(input, count);
+  if (!ReportUnreadableInput(read, o, input, notes)) {
+    return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
+  }
+  SharpJsonRun run;
+  run.input = o.file;
+  run.numbersRead = read.read;
+  run.perL = o.perL;
+  WarnOfEntriesLeft(read, o, notes);
+  PassOn(&notes, err, &run.messages);
+  out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
+      << " probabilities from " << o.file << "\n\n";
+  AnalysisOptions options;
+  options.lFrom = o.lFrom;
+  options.lTo = o.lTo;
+  if (o.hasTolerance) {
+    options.hasTolerance = true;
+    ParseExactDecimal(o.tolerance, &options.tolerance);
+  }
+  options.full = o.full;
+  options.fullOptions.timeLimit = o.timeLimit;
+  ProgressLine progress(err);
+  // The progress line is written from the computing threads; a tied stream
+  // would flush standard output from there.
+  std::ostream* const tied = err.tie(nullptr);
+  if (showProgress) {
+    options.progress = [&progress](int32_t done, int32_t total) {
+      progress.Show(done, total);
+    };
+    options.fullOptions.progress = [&progress](const char* side, int32_t round,
+                                               int32_t atoms) {
+      progress.ShowFull(side, round, atoms);
+    };
+  }
+  const SharpAnalysis analysis = AnalyseProbabilities(
+      read.p, [&] { return ReadExactText(input.text, read.p); }, o.n, o.m,
+      options);
+  progress.Clear();
+  err.tie(tied);
+  const std::vector<BoundRow> rows = BoundRows(analysis);
+  WriteDataCheck(analysis, o.verbose, out);
+  out << "\n";
+  if (IsInconsistent(analysis)) {
+    WriteInconsistency(analysis, out);
+    out.flush();
+    const Consistency& c = analysis.consistency;
+    if (o.hasTolerance && options.tolerance < c.epsilon) {
+      notes << kProgram << ": --tolerance " << o.tolerance
+            << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
+    } else if (o.hasTolerance) {
+      notes << kProgram << ": some program has no distribution even within "
+            << "the tolerance\n";
+    } else {
+      notes << kProgram
+            << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
+            << "; use --tolerance T with T >= "
+            << "epsilon\n";
+    }
+    PassOn(&notes, err, &run.messages);
+    run.status = kExitInconsistent;
+    if (!o.json.empty() &&
+        !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
+      err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
+    }
+    return kExitInconsistent;
+  }
+  WriteBoundTables(analysis, rows, o.perL, out);
+  if (!analysis.method.messageLs.empty()) {
+    notes << kProgram
+          << ": note: unionbound's procedures wrote numeric-library "
+          << "messages (not shown) for l =";
+    for (int32_t l : analysis.method.messageLs) notes << " " << l;
+    notes << "\n";
+    PassOn(&notes, err, &run.messages);
+  }
+  const bool fullCross = FullBoundsCross(analysis);
+  if (fullCross) {
+    notes << kProgram
+          << ": the full program's certified lower bound lies above its "
+             "upper bound: no distribution over the atoms fits the numbers "
+          << (analysis.widened ? "within the tolerance" : "as typed")
+          << ", so no bound above says anything; "
+          << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
+    PassOn(&notes, err, &run.messages);
+    run.status = kExitInconsistent;
+  }
+  out.flush();
+  if (!out) {
+    err << kProgram << ": cannot write standard output\n";
+    return kExitWriteFailed;
+  }
+  if (!o.csvFile.empty()) {
+    std::ostringstream text;
+    WriteCsv(analysis, rows, o.file, text);
+    if (!csv.Replace(text.str())) {
+      err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
+      return kExitWriteFailed;
+    }
+  }
+  if (!o.json.empty() &&
+      !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
+    err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
+    return kExitWriteFailed;
+  }
+  return fullCross ? kExitInconsistent : kExitOk;
+}
+
+}  // namespace
+
+}  // namespace unionbound::sharp

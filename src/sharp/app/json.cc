@@ -1,0 +1,96 @@
+#include "sharp/app/json.h"
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/json_text.h"
+#include "cli/version.h"
+#include "sharp/app/report.h"
+#include "sharp/exact/outward_format.h"
+
+namespace unionbound::sharp {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json SideText(const PrintedBound& b) {
+  if (b.text.empty()) return nullptr;
+  return b.outward;
+}
+
+Json LOrNull(const PrintedBound& b) {
+  if (b.l < 0) return nullptr;
+  return b.l;
+}
+
+Json StatusOrNull(const PrintedBound& b) {
+  if (b.status.empty()) return nullptr;
+  return b.status;
+}
+
+// One row as an object: its bounds are the doubles just outside the texts
+// of the CSV file, its time the CSV file's microseconds.
+Json BoundObject(const BoundRow& r) {
+  Json row;
+  row["kind"] = KindName(r.kind);
+  row["lower"] = SideText(r.lower);
+  row["upper"] = SideText(r.upper);
+  row["l_lower"] = LOrNull(r.lower);
+  row["l_upper"] = LOrNull(r.upper);
+  row["lower_status"] = StatusOrNull(r.lower);
+  row["upper_status"] = StatusOrNull(r.upper);
+  row["lower_widened"] = r.lower.widened;
+  row["upper_widened"] = r.upper.widened;
+  row["seconds"] = std::stod(CsvSeconds(r.seconds));
+  return row;
+}
+
+Json DataCheckObject(const SharpAnalysis& analysis) {
+  const Consistency& c = analysis.consistency;
+  Json check;
+  check["consistent"] = c.consistent;
+  check["epsilon"] = OutwardDouble(c.epsilon, true);
+  check["infeasible_programs"] = c.infeasiblePrograms;
+  // Where the full program proved that no distribution over the atoms fits:
+  // its epsilon lies between these (null: not known).
+  const FullEpsilon& full = analysis.fullEpsilon;
+  if (full.computed) {
+    check["full_epsilon_at_least"] = OutwardDouble(full.atLeast, false);
+    check["full_epsilon_enough"] =
+        full.sufficesFound ? Json(OutwardDouble(full.suffices, true)) : Json();
+  }
+  return check;
+}
+
+}  // namespace
+
+void WriteSharpJson(const SharpAnalysis& analysis,
+                    const std::vector<BoundRow>& rows, const SharpJsonRun& run,
+                    std::ostream& out) {
+  Json doc;
+  doc["program"] = "unionbound-sharp";
+  doc["version"] = kVersion;
+  doc["n"] = analysis.n;
+  doc["m"] = analysis.m;
+  doc["input"] = run.input;
+  doc["numbers_read"] = run.numbersRead;
+  doc["data_check"] = DataCheckObject(analysis);
+  Json bounds = Json::array();
+  Json perL = Json::array();
+  if (!IsInconsistent(analysis)) {
+    for (const BoundRow& row : rows) {
+      if (!IsPerL(row.kind)) {
+        bounds.push_back(BoundObject(row));
+      } else if (run.perL) {
+        perL.push_back(BoundObject(row));
+      }
+    }
+  }
+  doc["bounds"] = bounds;
+  if (run.perL) doc["per_l"] = perL;
+  doc["status"] = run.status;
+  doc["messages"] = run.messages;
+  out << JsonText(doc, 2) << "\n";
+}
+
+}  // namespace unionbound::sharp

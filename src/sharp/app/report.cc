@@ -1,0 +1,349 @@
+#include "sharp/app/report.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <vector>
+
+#include "optim/sense.h"
+#include "sharp/exact/outward_format.h"
+#include "sharp/exact/rational.h"
+
+namespace unionbound::sharp {
+namespace {
+
+constexpr size_t kListed = 5;  // findings listed without --verbose
+
+std::string Printf(const char* format, double x) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, x);
+  return buffer;
+}
+
+std::string PadRight(std::string s, size_t width) {
+  if (s.size() < width) s.append(width - s.size(), ' ');
+  return s;
+}
+
+std::string SubsetText(const IndexVector& subset) {
+  std::string text = "{";
+  for (size_t i = 0; i < subset.size(); ++i) {
+    if (i > 0) text += ",";
+    text += std::to_string(subset[i]);
+  }
+  return text + "}";
+}
+
+std::string ProgramName(int32_t l) {
+  return l == kUnivariate ? "univariate" : "bivariate l=" + std::to_string(l);
+}
+
+// unionbound's number, or why it is not shown.
+std::string MethodText(const PrintedBound& b) {
+  if (b.status == "none" || b.status == "invalid") return b.status;
+  return b.Text(kTableDigits);
+}
+
+std::string StatusText(const PrintedBound& b) {
+  return b.status == "sharp" && b.widened ? "sharp (T)" : b.status;
+}
+
+// A moment program's bound and its status; "-" for a side without one.
+std::string SharpCell(const PrintedBound& b) {
+  if (!b.exists) return "-";
+  return PadRight(
+      PadRight(b.hasValue ? b.Text(kTableDigits) : "-", 18) + StatusText(b),
+      29);
+}
+
+std::string Seconds(double s) { return Printf("%.3f s", s); }
+
+void WriteNumberLine(const SharpAnalysis& analysis, std::ostream& out) {
+  const size_t count = SubsetCount(analysis.subsets);
+  if (static_cast<size_t>(analysis.typedNumbers) == count) {
+    out << "  numbers: all " << count << " taken exactly as typed\n";
+  } else {
+    out << "  numbers: " << analysis.typedNumbers << " of " << count
+        << " taken exactly as typed, the others as the nearest double "
+           "(their text is not a plain decimal)\n";
+  }
+}
+
+void WriteValueFindings(const SharpAnalysis& analysis, bool verbose,
+                        std::ostream& out) {
+  const DataCheck& check = analysis.check;
+  if (check.badValues.empty() && check.orderProblems.empty()) {
+    out << "  values: all in [0, 1], no intersection more probable than a "
+           "sub-intersection\n";
+    return;
+  }
+  if (!check.badValues.empty()) {
+    out << "  values: " << check.badValues.size()
+        << " outside [0, 1], by up to "
+        << EpsilonText(DataCheckEpsilon({check.badValues, {}})) << "\n";
+  }
+  const size_t listedValues = verbose ? check.badValues.size() : kListed;
+  for (size_t i = 0; i < check.badValues.size() && i < listedValues; ++i) {
+    const ValueProblem& bad = check.badValues[i];
+    out << "    P" << SubsetText(SubsetAt(analysis.subsets, bad.position))
+        << " = " << Printf("%.17g", bad.value) << " (number "
+        << bad.position + 1 << " in the file)\n";
+  }
+  if (!check.orderProblems.empty()) {
+    Rational largest = 0;
+    for (const OrderProblem& o : check.orderProblems) {
+      if (o.excess > largest) largest = o.excess;
+    }
+    out << "  order: " << check.orderProblems.size()
+        << " intersections more probable than a sub-intersection one size "
+           "down, by up to "
+        << EpsilonText(largest) << "\n";
+  }
+  if (!verbose) return;
+  for (const OrderProblem& o : check.orderProblems) {
+    out << "    P" << SubsetText(SubsetAt(analysis.subsets, o.position))
+        << " exceeds P" << SubsetText(SubsetAt(analysis.subsets, o.subPosition))
+        << " by " << EpsilonText(o.excess) << "\n";
+  }
+}
+
+int32_t ProgramCount(const SharpAnalysis& analysis) {
+  return 1 + static_cast<int32_t>(analysis.bivariate.size());
+}
+
+void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
+                          std::ostream& out) {
+  const Consistency& c = analysis.consistency;
+  const int32_t programs = ProgramCount(analysis);
+  if (c.infeasiblePrograms == 0) {
+    out << "  programs: all " << programs
+        << " feasible as typed (proven exactly)\n";
+  } else {
+    out << "  programs: " << c.infeasiblePrograms << " of " << programs
+        << " infeasible as typed (proven exactly); the "
+        << ProgramName(c.worstL) << " program needs a change of "
+        << EpsilonText(c.programEpsilon) << "\n";
+  }
+  if (c.consistent) {
+    out << "  consistent: the numbers as typed pass every check\n";
+  } else {
+    out << "  inconsistent as typed: the least uniform change that makes "
+           "every check pass is\n    epsilon = "
+        << EpsilonText(c.epsilon)
+        << " (the largest change of any one number)\n";
+  }
+  if (analysis.widened) {
+    out << "  tolerance: T = " << EpsilonText(analysis.tolerance)
+        << "; every bound holds for all numbers within T of the typed ones\n";
+  }
+  if (!verbose || !analysis.boundsComputed) return;
+  auto pivots = [](const SharpInterval& in) {
+    return in.lower.pivots + in.upper.pivots;
+  };
+  out << "    univariate: " << pivots(analysis.univariate) << " exact pivots\n";
+  for (const BivariateResult& row : analysis.bivariate) {
+    out << "    bivariate l=" << row.l << ": " << pivots(row.interval)
+        << " exact pivots\n";
+  }
+}
+
+void WriteSummaryRow(const std::string& name, const std::string& lower,
+                     const std::string& upper, const std::string& ls,
+                     const std::string& time, std::ostream& out) {
+  out << PadRight(name, 18) << PadRight(lower, 29) << PadRight(upper, 29)
+      << PadRight(ls, 10) << time << "\n";
+}
+
+std::string LPair(int32_t lower, int32_t upper) {
+  return (lower < 0 ? std::string("-") : std::to_string(lower)) + ", " +
+         (upper < 0 ? std::string("-") : std::to_string(upper));
+}
+
+std::string ClassicalCell(const PrintedBound& b) {
+  return PadRight(b.Text(kTableDigits), 18) + "valid";
+}
+
+// A widened bound's status is shortened to keep the columns apart.
+std::string FullCell(const PrintedBound& b) {
+  const std::string status =
+      b.widened ? b.status.substr(0, 4) + ". (T)" : b.status;
+  return PadRight(PadRight(b.Text(kTableDigits), 18) + status, 29);
+}
+
+void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
+  if (const BoundRow* f = FindRow(rows, RowKind::kFull)) {
+    WriteSummaryRow("full (atoms)", FullCell(f->lower), FullCell(f->upper), "-",
+                    Seconds(f->seconds), out);
+  }
+  const BoundRow* hw = FindRow(rows, RowKind::kHunterWorsley);
+  const BoundRow* dc = FindRow(rows, RowKind::kDeCaen);
+  const BoundRow* kat = FindRow(rows, RowKind::kKuaiAlajajiTakahara);
+  if (hw == nullptr || dc == nullptr || kat == nullptr) return;
+  WriteSummaryRow("Hunter-Worsley", "-", ClassicalCell(hw->upper), "-",
+                  Seconds(hw->seconds), out);
+  WriteSummaryRow("de Caen", ClassicalCell(dc->lower), "-", "-",
+                  Seconds(dc->seconds), out);
+  WriteSummaryRow("Kuai-Alajaji-T.", ClassicalCell(kat->lower), "-", "-",
+                  Seconds(kat->seconds), out);
+}
+
+void WriteSummaryTable(const SharpAnalysis& analysis,
+                       const std::vector<BoundRow>& rows, std::ostream& out) {
+  out << "Bounds on the probability of the union (n=" << analysis.n
+      << ", m=" << analysis.m << ")\n";
+  WriteSummaryRow("", "lower bound", "upper bound", "l", "time", out);
+  if (const BoundRow* u = FindRow(rows, RowKind::kUnionbound)) {
+    WriteSummaryRow("unionbound", MethodText(u->lower), MethodText(u->upper),
+                    LPair(u->lower.l, u->upper.l), Seconds(u->seconds), out);
+  } else {
+    WriteSummaryRow("unionbound", "-", "-", "-", "-", out);
+  }
+  const BoundRow* uni = FindRow(rows, RowKind::kUnivariate);
+  WriteSummaryRow("univariate sharp", SharpCell(uni->lower),
+                  SharpCell(uni->upper), "-", Seconds(uni->seconds), out);
+  if (analysis.bivariate.empty()) {
+    WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
+    WriteClassicalRows(rows, out);
+    out << "No subsequence length l in the range: no bivariate program and "
+           "no unionbound bound.\n";
+    return;
+  }
+  if (const BoundRow* bi = FindRow(rows, RowKind::kBivariate)) {
+    WriteSummaryRow("bivariate sharp", SharpCell(bi->lower),
+                    SharpCell(bi->upper), LPair(bi->lower.l, bi->upper.l),
+                    Seconds(bi->seconds), out);
+  } else {
+    WriteSummaryRow("bivariate sharp", "-", "-", LPair(-1, -1),
+                    Seconds(analysis.bivariateSeconds), out);
+  }
+  WriteClassicalRows(rows, out);
+}
+
+void WritePerLTable(const std::vector<BoundRow>& rows, std::ostream& out) {
+  out << "\nPer subsequence length l\n"
+      << "   l  " << PadRight("unionbound lower", 18)
+      << PadRight("unionbound upper", 18) << PadRight("sharp lower", 29)
+      << PadRight("sharp upper", 29) << "time\n";
+  std::vector<const BoundRow*> method;
+  for (const BoundRow& row : rows) {
+    if (row.kind == RowKind::kUnionboundL) method.push_back(&row);
+  }
+  size_t i = 0;
+  for (const BoundRow& row : rows) {
+    if (row.kind != RowKind::kBivariateL) continue;
+    std::string l = std::to_string(row.lower.l);
+    out << std::string(l.size() < 4 ? 4 - l.size() : 0, ' ') << l << "  ";
+    if (i < method.size()) {
+      out << PadRight(MethodText(method[i]->lower), 18)
+          << PadRight(MethodText(method[i]->upper), 18);
+    } else {
+      out << PadRight("-", 36);
+    }
+    ++i;
+    out << SharpCell(row.lower) << SharpCell(row.upper) << Seconds(row.seconds)
+        << "\n";
+  }
+}
+
+std::string CsvText(const std::string& s) {
+  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
+  std::string quoted = "\"";
+  for (char c : s) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// l,text,status,widened of one side.
+std::string CsvSide(const PrintedBound& b) {
+  return (b.l < 0 ? std::string() : std::to_string(b.l)) + "," + b.text + "," +
+         b.status + "," + (b.widened ? "tolerance" : "");
+}
+
+}  // namespace
+
+void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
+                    std::ostream& out) {
+  out << "Data check\n";
+  WriteNumberLine(analysis, out);
+  WriteValueFindings(analysis, verbose, out);
+  WriteProgramFindings(analysis, verbose, out);
+}
+
+void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out) {
+  const Consistency& c = analysis.consistency;
+  out << "Inconsistent data: no probability distribution has these "
+         "intersection\nprobabilities";
+  if (analysis.widened || !c.consistent) {
+    out << " (a change of every number by up to epsilon = "
+        << EpsilonText(c.epsilon) << " is needed).\n";
+  } else {
+    out << ".\n";
+  }
+  out << "Use --tolerance T with T >= epsilon for bounds that hold for every "
+         "consistent\nassignment within T of every number.\n";
+}
+
+void WriteBoundTables(const SharpAnalysis& analysis,
+                      const std::vector<BoundRow>& rows, bool perL,
+                      std::ostream& out) {
+  WriteSummaryTable(analysis, rows, out);
+  out << "\nsharp: the exact optimum of its moment program, proven in "
+         "rational arithmetic and\nrounded outward to "
+      << kTableDigits << " significant digits";
+  if (analysis.widened) {
+    out << "; (T): the program lets every number\nmove by up to the "
+           "tolerance T";
+  }
+  out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
+         "contradicted by a sharp bound.\n";
+  if (analysis.full.computed) {
+    out << "certified: the full program over atoms; exact data times duals "
+           "rounded to a fixed\ndenominator, shifted by the least reduced "
+           "cost over all atoms (exact); partial:\nvalid, but the pricing "
+           "stopped early or could not search every atom. A full\nbound "
+           "marked sharp is the program's optimum: an atom distribution and "
+           "duals of\nequal value, both verified in rational arithmetic.\n";
+    if (analysis.full.lower.widened) {
+      out << "cert. (T), part. (T): the same for the full program widened "
+             "by the tolerance T.\n";
+    }
+  }
+  if (analysis.classical.computed) {
+    out << "valid: a closed-form bound from the singles and pairs, computed "
+           "exactly and rounded\noutward; never tighter than the full "
+           "program over atoms.\n";
+  }
+  const IndexVector wrong = ContradictedMethodLs(analysis);
+  if (!wrong.empty()) {
+    out << "Note: unionbound's numbers contradict the sharp bounds for "
+        << wrong.size() << " of " << analysis.method.perL.size()
+        << " values of l (first l=" << wrong[0]
+        << "):\n      there they are not valid bounds";
+    if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
+    out << ".\n";
+  }
+  if (perL) WritePerLTable(rows, out);
+}
+
+std::string CsvHeader() {
+  return "n,m,file,data_check,kind,l_lower,lower,lower_status,lower_widened,"
+         "l_upper,upper,upper_status,upper_widened,seconds";
+}
+
+std::string CsvSeconds(double seconds) { return Printf("%.6f", seconds); }
+
+void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
+              const std::string& file, std::ostream& out) {
+  out << CsvHeader() << "\n";
+  const std::string prefix =
+      std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
+      CsvText(file) + "," +
+      (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+  for (const BoundRow& row : rows) {
+    out << prefix << KindName(row.kind) << "," << CsvSide(row.lower) << ","
+        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << "\n";
+  }
+}
+
+}  // namespace unionbound::sharp

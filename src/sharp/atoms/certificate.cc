@@ -1,0 +1,170 @@
+#include "sharp/atoms/certificate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace unionbound::sharp {
+namespace {
+
+using Mask = AtomMask;
+
+// C(c, k) for c <= n and k <= m (0 where k > c), each below 2^63 for
+// n <= 64.
+std::vector<std::vector<int64_t>> BinomialTable(int32_t n, int32_t m) {
+  std::vector<std::vector<int64_t>> binomial(n + 1,
+                                             std::vector<int64_t>(m + 1, 0));
+  for (int32_t c = 0; c <= n; ++c) {
+    binomial[c][0] = 1;
+    for (int32_t k = 1; k <= std::min(c, m); ++k) {
+      binomial[c][k] = binomial[c - 1][k - 1] + binomial[c - 1][k];
+    }
+  }
+  return binomial;
+}
+
+// Where every data subset's dual depends only on how many of its events
+// fall among the first `split` and how many among the rest (as for duals
+// lifted from a moment program), an atom's reduced cost depends only on
+// those two counts of its own: the least over all 2^n atoms is the least
+// over (split + 1) (n - split + 1) cells, exactly and at once for any n.
+// Each kind of subset must be present in full or not at all. False where
+// the rounded duals Y (Y[0] the total) are not of that form. m is the
+// largest data subset, `binomial` the table of BinomialTable(n, m).
+bool LeastOverSplitCells(const std::vector<Mask>& masks,
+                         const std::vector<int64_t>& rounded, int32_t n,
+                         int32_t m,
+                         const std::vector<std::vector<int64_t>>& binomial,
+                         int32_t split, int64_t cost, int64_t* least) {
+  const int32_t kinds = m + 1;
+  const Mask first = (Mask{1} << split) - 1;
+  std::vector<int64_t> dual(kinds * kinds, 0);
+  std::vector<int64_t> count(kinds * kinds, 0);
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const int32_t kind = std::popcount(masks[u] & first) * kinds +
+                         std::popcount(masks[u] & ~first);
+    if (count[kind]++ == 0) {
+      dual[kind] = rounded[u + 1];
+    } else if (dual[kind] != rounded[u + 1]) {
+      return false;
+    }
+  }
+  for (int32_t a = 0; a <= m; ++a) {
+    for (int32_t b = 0; b + a <= m; ++b) {
+      const int64_t kind = count[a * kinds + b];
+      if (kind != 0 && (a > split || b > n - split ||
+                        kind != binomial[split][a] * binomial[n - split][b])) {
+        return false;
+      }
+    }
+  }
+  // A cell's sum adds each present subset inside its atoms once, so every
+  // partial sum fits in int64 as every sum of rounded duals does; and
+  // C(i, a) C(j, b) <= C(i + j, a + b) < 2^63.
+  for (int32_t i = 0; i <= split; ++i) {
+    for (int32_t j = 0; j <= n - split; ++j) {
+      int64_t sum = 0;
+      for (int32_t a = 0; a <= std::min(i, m); ++a) {
+        for (int32_t b = 0; b <= std::min(j, m - a); ++b) {
+          const int64_t y = dual[a * kinds + b];
+          if (y != 0) sum += binomial[i][a] * binomial[j][b] * y;
+        }
+      }
+      const int64_t rc = (i + j == 0 ? 0 : cost) - rounded[0] - sum;
+      *least = i + j == 0 ? rc : std::min(*least, rc);
+    }
+  }
+  return true;
+}
+
+// The least reduced cost over all atoms by split cells, if some split fits.
+bool LeastBySomeSplit(const std::vector<Mask>& masks,
+                      const std::vector<int64_t>& rounded, int32_t n,
+                      int64_t cost, int64_t* least) {
+  int32_t m = 0;
+  for (Mask a : masks) m = std::max(m, std::popcount(a));
+  const std::vector<std::vector<int64_t>> binomial = BinomialTable(n, m);
+  for (int32_t split = 0; split < n; ++split) {
+    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost,
+                            least)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The largest bits such that every sum of rounded duals fits in int64.
+int32_t DualBits(const RealVector& y) {
+  double total = 1.0;
+  for (double v : y) total += std::fabs(v);
+  const int32_t magnitude = static_cast<int32_t>(std::ceil(std::log2(total)));
+  return std::max(0, std::min(50, 60 - magnitude));
+}
+
+}  // namespace
+
+ExactLagrangian CertifyDuals(const ExactData& data,
+                             const std::vector<AtomMask>& masks, int32_t n,
+                             AtomSense sense, const RealVector& y,
+                             double seconds) {
+  // Any duals give a valid bound; ones that are not finite or too large for
+  // 64-bit sums are replaced by 0.
+  RealVector usable = y;
+  double total = 0.0;
+  for (double v : usable) total += std::fabs(v);
+  if (!std::isfinite(total) || total > 0x1p59) {
+    usable.assign(y.size(), 0.0);
+  }
+  const int32_t bits = DualBits(usable);
+  const double unit = std::ldexp(1.0, bits);
+  // Y = y rounded to multiples of 2^-bits, as integers.
+  std::vector<int64_t> rounded(y.size());
+  for (size_t r = 0; r < y.size(); ++r) {
+    rounded[r] = static_cast<int64_t>(std::llround(usable[r] * unit));
+  }
+  const int64_t one = int64_t{1} << bits;
+  // The least reduced cost (in units of 2^-bits) over all atoms: exact by
+  // enumeration or by a complete search, else a lower bound from the nodes
+  // the search left open.
+  ExactLagrangian result;
+  int64_t least = 0;
+  const int64_t cost = static_cast<int64_t>(AtomCost(1, sense)) * one;
+  const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
+  if (LeastBySomeSplit(masks, rounded, n, cost, &least)) {
+    result.exactAtoms = true;
+  } else if (n <= kExactPricingLimit) {
+    result.exactAtoms = true;
+    const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
+    least = -rounded[0] - f[0];
+    for (Mask a = 1; a < f.size(); ++a) {
+      least = std::min(least, cost - rounded[0] - f[a]);
+    }
+  } else {
+    // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
+    // above cost gives both.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> search =
+        MaximiseOverAtoms(masks, values, n, cost, options);
+    result.exactAtoms = search.complete;
+    least = cost - rounded[0] - search.bound;
+  }
+  // b . Y + Y0 + least and the sum of |Y_u|, exactly, with the data as
+  // typed.
+  mpz_class dot = 0;
+  mpz_class norm = 0;
+  for (size_t u = 0; u < masks.size(); ++u) {
+    const mpz_class value(static_cast<long>(rounded[u + 1]));
+    dot += data.scaled[u] * value;
+    norm += abs(value);
+  }
+  const mpz_class denominator = mpz_class(1) << bits;
+  result.sum = Rational(dot, data.scale * denominator);
+  result.sum.canonicalize();
+  result.sum +=
+      Rational(static_cast<long>(rounded[0]) + least) / Rational(denominator);
+  result.norm = Rational(norm, denominator);
+  result.norm.canonicalize();
+  return result;
+}
+
+}  // namespace unionbound::sharp

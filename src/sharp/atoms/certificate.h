@@ -1,0 +1,37 @@
+// The exact value of the Lagrangian bound of any duals of the full program
+// over atoms, for the numbers as typed: it certifies whatever the floating
+// master found.
+#ifndef UNIONBOUND_SHARP_ATOMS_CERTIFICATE_H_
+#define UNIONBOUND_SHARP_ATOMS_CERTIFICATE_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "numeric/vectors.h"
+#include "sharp/atoms/atom_columns.h"
+#include "sharp/data/exact_data.h"
+#include "sharp/exact/rational.h"
+
+namespace unionbound::sharp {
+
+// The duals y (y[0] for the total, y[1 + u] for data value u) rounded to
+// multiples of 2^-bits, and what they prove exactly for the numbers as
+// typed: sum is b . Y + Y0 + the least reduced cost over all atoms (for the
+// sense's costs), norm is the sum of |Y_u| over the data rows. The least
+// reduced cost is exact by enumeration (n <= kExactPricingLimit) or a
+// complete search, else a lower bound from the nodes the search left open
+// after `seconds` (0: never stop); exactAtoms tells which.
+struct ExactLagrangian {
+  Rational sum;
+  Rational norm;
+  bool exactAtoms = false;
+};
+
+ExactLagrangian CertifyDuals(const ExactData& data,
+                             const std::vector<AtomMask>& masks, int32_t n,
+                             AtomSense sense, const RealVector& y,
+                             double seconds);
+
+}  // namespace unionbound::sharp
+
+#endif  // UNIONBOUND_SHARP_ATOMS_CERTIFICATE_H_
