@@ -1,5 +1,7 @@
 #include "bounds/pass.h"
 
+#include <cmath>
+#include <cstddef>
 #include <ctime>
 
 #include "optim/threshold_penalty.h"
@@ -20,7 +22,65 @@ double SecondsSince(int32_t start) {
   return elapsed * 0.001;
 }
 
+// Scales beyond this leave nothing of a finite optimum after the way back.
+constexpr int32_t kVanishingScale = 2200;
+
+// The exponent k that brings the first-order binomial moments of both
+// subsequences (the sum of all P(A_i)) to [1, 2); kVanishingScale when they
+// are all 0 and so are the other moments, then every optimum is its
+// constant exactly. 0 when scaling would not help or the data are no
+// probabilities.
+int32_t RescalingExponent(const RealVector& b, int32_t m) {
+  const std::size_t second = static_cast<std::size_t>(m) + 1;
+  if (b.size() <= second) return 0;
+  for (double x : b) {
+    if (!(x >= 0.0) || !std::isfinite(x)) return 0;
+  }
+  const double size = b[1] + b[second];
+  if (size == 0.0) {
+    for (std::size_t t = 1; t < b.size(); ++t) {
+      if (b[t] != 0.0) return 0;
+    }
+    return kVanishingScale;
+  }
+  const int32_t k = -std::ilogb(size);
+  return k > 0 ? k : 0;
+}
+
 }  // namespace
+
+PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
+                           const RealVector& b, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m) {
+  PassBound bound{};
+  const CheckedBound plain = CheckedBoundProcedure(
+      sense, supports, mu, maxOrders, variablePairs, m, 0);
+  bound.result = plain.result;
+  bound.accurate = plain.accurate;
+  if (plain.accurate) return bound;
+  const int32_t k = RescalingExponent(b, m);
+  if (k == 0) return bound;
+
+  // Exact: a power of 2 changes only the exponent, also of a subnormal.
+  RealVector scaled = b;
+  for (std::size_t t = 1; t < scaled.size(); ++t) {
+    scaled[t] = std::ldexp(scaled[t], k);
+  }
+  const RealVector scaledMu = MatrixVectorProduct(
+      PowerMomentMatrix(m, variablePairs, maxOrders), scaled);
+  const CheckedBound careful = CheckedBoundProcedure(
+      sense, supports, scaledMu, maxOrders, variablePairs, m, k);
+  const double change = std::fabs(careful.result.value - plain.result.value);
+  if (change <= kBoundTolerance * std::fabs(careful.result.value)) {
+    bound.accurate = careful.accurate;
+    return bound;
+  }
+  bound.result = careful.result;
+  bound.rescaled = true;
+  bound.accurate = careful.accurate;
+  return bound;
+}
 
 Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
                  int32_t lastL, MomentBatch* moments) {
@@ -35,14 +95,12 @@ Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
                                   pass.maxOrders, moments);
   pass.mu = MatrixVectorProduct(
       PowerMomentMatrix(m, pass.variablePairs, pass.maxOrders), pass.b);
-  pass.lower.result =
-      LowerBoundProcedure(ThresholdPenaltyScoring(), supports, pass.mu,
-                          pass.maxOrders, pass.variablePairs, m);
+  pass.lower = CheckedPassBound(Sense::kMinimise, supports, pass.b, pass.mu,
+                                pass.maxOrders, pass.variablePairs, m);
   pass.lower.seconds = SecondsSince(t0);
   const int32_t t1 = ClockMilliseconds();
-  pass.upper.result =
-      UpperBoundProcedure(ThresholdPenaltyScoring(), supports, pass.mu,
-                          pass.maxOrders, pass.variablePairs, m);
+  pass.upper = CheckedPassBound(Sense::kMaximise, supports, pass.b, pass.mu,
+                                pass.maxOrders, pass.variablePairs, m);
   pass.upper.seconds = SecondsSince(t1);
   return pass;
 }

@@ -20,6 +20,11 @@ namespace unionbound {
 struct PassBound {
   BoundResult result;
   double seconds;
+  // Whether the bound comes from moments scaled to a size near 1 because
+  // the plain evaluation lost digits to rounding (see
+  // CheckedBoundProcedure), and whether the error estimate vouches for it.
+  bool rescaled = false;
+  bool accurate = true;
 };
 
 struct Pass {
@@ -40,6 +45,15 @@ struct Pass {
 // lastL at a time; hand the same MomentBatch to the passes of one run.
 Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
                  int32_t lastL, MomentBatch* moments);
+
+// The bound of the sense for binomial moments b (power moments mu, support
+// rows supports): the plain evaluation, kept whenever its error estimate
+// vouches for it or the evaluation on rescaled moments agrees with it to
+// kBoundTolerance, and otherwise the rescaled one.
+PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
+                           const RealVector& b, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m);
 
 // pass.lower for Sense::kMinimise, pass.upper for Sense::kMaximise.
 const PassBound& BoundOfSense(const Pass& pass, Sense sense);

@@ -43,6 +43,39 @@ BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m);
+// The largest rounding error, relative to the bound, that a bound may carry
+// and still count as evaluated accurately.
+inline constexpr double kBoundTolerance = 1e-12;
+
+// A best candidate with the estimate of what rounding did to it.
+struct CheckedBound {
+  BoundResult result;
+  // The error estimate of every candidate keeps its value within
+  // kBoundTolerance of the candidate's exact optimum, or at least far
+  // enough from the best that it cannot have been better.
+  bool accurate = true;
+};
+
+// BoundProcedure with ThresholdPenalty, on power moments mu of binomial
+// moments b whose entries but b[0] = 1 were multiplied by 2^scale (exactly,
+// so without rounding). The optimum of a candidate is a constant plus a
+// linear function of those entries, and the constant is known: 0 when the
+// point (0, 0) is among the candidate's points and -1 when it is not (the
+// weights then sum to 1 over points that all score -1). Every candidate's
+// optimum is therefore taken back to the unscaled moments as that constant
+// plus 2^-scale times the rest, and the best is chosen among those values.
+// With moments scaled to a size near 1 the constant no longer swamps the
+// digits of rare events: 1 minus a weight near 1 becomes a difference of
+// numbers of similar size. scale = 0 gives BoundProcedure's result bit for
+// bit. The error estimate takes the sum of the magnitudes of the terms of a
+// candidate's optimum (see PreparedBlockBound::magnitude) times a margin
+// for the rounding inside the solves.
+CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
+                                   const RealVector& mu,
+                                   const IndexVector& maxOrders,
+                                   const IndexMatrix& variablePairs, int32_t m,
+                                   int32_t scale);
+
 BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,

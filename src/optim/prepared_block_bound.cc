@@ -1,6 +1,7 @@
 #include "optim/prepared_block_bound.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "numeric/lin_solve.h"
@@ -43,6 +44,7 @@ double SolveMaster(PreparedBlockBound* prepared, const RealMatrix& P,
   double* z = prepared->residual.data();
   if (pairs == 0) {
     std::copy(R.begin(), R.begin() + static_cast<std::ptrdiff_t>(leading), z);
+    prepared->magnitude = 0.0;
     return 0.0;
   }
   const std::size_t width = Size(prepared->maxPower) + 1;
@@ -84,8 +86,13 @@ double SolveMaster(PreparedBlockBound* prepared, const RealMatrix& P,
   for (int32_t k = 1; k <= prepared->orders[1]; ++k) residualOfRow(V, Size(k));
 
   double objective = 0.0;
+  double magnitude = 0.0;
   const double* D = prepared->differences.data();
-  for (std::size_t c = 0; c < pairs; ++c) objective = D[c] * w[c] + objective;
+  for (std::size_t c = 0; c < pairs; ++c) {
+    objective = D[c] * w[c] + objective;
+    magnitude = magnitude + std::fabs(D[c] * w[c]);
+  }
+  prepared->magnitude = magnitude;
   return objective;
 }
 
@@ -116,6 +123,7 @@ double SolveSubsequence(PreparedBlockBound* prepared, std::size_t k,
   double* c = prepared->memberCosts.data();
   double best = SentinelFor(prepared->sense);
   prepared->chosen[k] = nullptr;
+  prepared->memberMagnitude[k] = 0.0;
   for (const IndexVector& member : family) {
     for (std::size_t i = 0; i < a; ++i) {
       const double* rowPowers = powers + (i + 1) * (N + 1);
@@ -129,13 +137,45 @@ double SolveSubsequence(PreparedBlockBound* prepared, std::size_t k,
     std::copy(H, H + a, x);
     LinSolveInPlace(system, x, static_cast<int32_t>(a));
     double v = 0.0;
-    for (std::size_t i = 0; i < a; ++i) v = x[i] * c[i] + v;
+    double magnitude = 0.0;
+    for (std::size_t i = 0; i < a; ++i) {
+      v = x[i] * c[i] + v;
+      magnitude = magnitude + std::fabs(x[i] * c[i]);
+    }
     if (Improves(prepared->sense, v, best)) {
       best = v;
       prepared->chosen[k] = &member;
+      prepared->memberMagnitude[k] = magnitude;
     }
   }
   return best;
+}
+
+// Whether (0, 0) is the base point, a pair point or a point of a chosen
+// basis (the fixed points 1 .. m - 1 or the chosen member) of the candidate.
+bool HasOrigin(const PreparedBlockBound& prepared, const RealMatrix& P,
+               const RealVector& Q) {
+  auto origin = [](double x0, double x1) { return x0 == 0.0 && x1 == 0.0; };
+  if (origin(Q[0], Q[1])) return true;
+  for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+    if (origin(Q[0] + P[0][Size(prepared.pairFirst[c])],
+               Q[1] + P[1][Size(prepared.pairSecond[c])])) {
+      return true;
+    }
+  }
+  for (std::size_t k = 0; k < 2; ++k) {
+    // A point of subsequence k keeps the other coordinate at Q's.
+    if (Q[1 - k] != 0.0) continue;
+    const RealVector& row = P[k];
+    for (std::size_t e = 1; e < Size(prepared.m); ++e) {
+      if (Q[k] + row[e] == 0.0) return true;
+    }
+    if (prepared.chosen[k] == nullptr) continue;
+    for (int32_t b : *prepared.chosen[k]) {
+      if (Q[k] + row[Size(b)] == 0.0) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -219,6 +259,9 @@ double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
   double total = 0.0;
   total = total + values[0];
   total = total + values[1];
+  prepared->magnitude = prepared->magnitude + prepared->memberMagnitude[0] +
+                        prepared->memberMagnitude[1] + std::fabs(f0);
+  prepared->originIsPoint = HasOrigin(*prepared, P, Q);
   return (objective + total) + f0;
 }
 

@@ -47,6 +47,15 @@ struct PreparedBlockBound {
   // The basis each subsequence chose for the last candidate (a member of
   // one of its families), or nullptr when its family was empty.
   const IndexVector* chosen[2] = {nullptr, nullptr};
+  // Of the last candidate: the sum of the magnitudes of the terms its
+  // optimum adds up (pair weights times their differences, the chosen
+  // bases' weights times their costs, and f(Q)), which bounds the rounding
+  // error of the optimum in units of the double precision; and whether the
+  // point with every coordinate 0 is one of its points (the base point, a
+  // pair point or a point of a chosen basis).
+  double magnitude = 0.0;
+  bool originIsPoint = false;
+  double memberMagnitude[2] = {0.0, 0.0};  // of each chosen basis
 };
 
 // Whether the data have the shape of every bounding procedure of a run: two
