@@ -22,6 +22,10 @@ double SecondsSince(int32_t start) {
   return elapsed * 0.001;
 }
 
+// The scaled first-order moments lie in [2^kScaledExponent,
+// 2^(kScaledExponent+1)).
+constexpr int32_t kScaledExponent = 60;
+
 // Scales beyond this leave nothing of a finite optimum after the way back.
 constexpr int32_t kVanishingScale = 2200;
 
@@ -43,7 +47,7 @@ int32_t RescalingExponent(const RealVector& b, int32_t m) {
     }
     return kVanishingScale;
   }
-  const int32_t k = -std::ilogb(size);
+  const int32_t k = kScaledExponent - std::ilogb(size);
   return k > 0 ? k : 0;
 }
 
