@@ -22,18 +22,18 @@ double SecondsSince(int32_t start) {
   return elapsed * 0.001;
 }
 
-// The scaled first-order moments lie in [2^kScaledExponent,
-// 2^(kScaledExponent+1)).
+// Where rescaling puts the first-order moments (see RescalingExponent).
 constexpr int32_t kScaledExponent = 60;
 
 // Scales beyond this leave nothing of a finite optimum after the way back.
 constexpr int32_t kVanishingScale = 2200;
 
 // The exponent k that brings the first-order binomial moments of both
-// subsequences (the sum of all P(A_i)) to [1, 2); kVanishingScale when they
-// are all 0 and so are the other moments, then every optimum is its
-// constant exactly. 0 when scaling would not help or the data are no
-// probabilities.
+// subsequences (the sum of all P(A_i)) to [2^kScaledExponent,
+// 2^(kScaledExponent + 1)), far above the constant 1 of the moments;
+// kVanishingScale when they are all 0 and so are the other moments, then every
+// optimum is its constant exactly. 0 when scaling would not help or the data
+// are no probabilities.
 int32_t RescalingExponent(const RealVector& b, int32_t m) {
   const std::size_t second = static_cast<std::size_t>(m) + 1;
   if (b.size() <= second) return 0;
@@ -59,7 +59,7 @@ PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
                            const IndexMatrix& variablePairs, int32_t m) {
   PassBound bound{};
   const CheckedBound plain = CheckedBoundProcedure(
-      sense, supports, mu, maxOrders, variablePairs, m, 0);
+      sense, supports, mu, b, maxOrders, variablePairs, m, 0);
   bound.result = plain.result;
   bound.accurate = plain.accurate;
   if (plain.accurate) return bound;
@@ -74,7 +74,7 @@ PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
   const RealVector scaledMu = MatrixVectorProduct(
       PowerMomentMatrix(m, variablePairs, maxOrders), scaled);
   const CheckedBound careful = CheckedBoundProcedure(
-      sense, supports, scaledMu, maxOrders, variablePairs, m, k);
+      sense, supports, scaledMu, scaled, maxOrders, variablePairs, m, k);
   const double change = std::fabs(careful.result.value - plain.result.value);
   if (change <= kBoundTolerance * std::fabs(careful.result.value)) {
     bound.accurate = careful.accurate;

@@ -20,9 +20,9 @@ namespace unionbound {
 struct PassBound {
   BoundResult result;
   double seconds;
-  // Whether the bound comes from moments scaled to a size near 1 because
-  // the plain evaluation lost digits to rounding (see
-  // CheckedBoundProcedure), and whether the error estimate vouches for it.
+  // Whether the bound comes from rescaled moments because the plain
+  // evaluation lost digits to rounding (see CheckedBoundProcedure), and
+  // whether the error estimate vouches for it.
   bool rescaled = false;
   bool accurate = true;
 };

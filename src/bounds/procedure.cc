@@ -111,11 +111,12 @@ bool IsAccurate(Sense sense, double best, double bestError,
 // scaled by 2^scale and every optimum is taken back (CheckedBoundProcedure).
 BoundResult RunProcedure(Sense sense, Scoring scoring,
                          const RealMatrix& supports, const RealVector& mu,
-                         const IndexVector& maxOrders,
+                         const RealVector* b, const IndexVector& maxOrders,
                          const IndexMatrix& variablePairs, int32_t m,
                          int32_t scale, CheckedBound* checked) {
   BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
   double bestError = 0.0;
+  IndexVector bestQ;
   std::vector<Candidate> seen;
   const IndexVector sizes = SupportSizes(supports);
   const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
@@ -154,7 +155,23 @@ BoundResult RunProcedure(Sense sense, Scoring scoring,
       if (Improves(sense, v, best.value)) {
         best = BoundResult{v, ChosenBases(block), j, Vks};
         bestError = error;
+        bestQ = q;
       }
+    }
+  }
+  if (checked != nullptr && scale != 0 && b != nullptr &&
+      IsUsableProcedureValue(sense, best.value)) {
+    // The best candidate once more, its optimum now in extended precision
+    // (the choice among candidates stands: their values are close enough).
+    ReorderByVksInto(supports, best.Vks, bestQ, &reordered);
+    ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
+    EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, bestQ);
+    const long double precise =
+        PreciseOptimum(block, reordered.P, reordered.Q, *b);
+    if (std::isfinite(precise)) {
+      const long double constant = block.originIsPoint ? 0.0L : -1.0L;
+      best.value = static_cast<double>(constant +
+                                       std::ldexp(precise - constant, -scale));
     }
   }
   if (checked != nullptr) {
@@ -170,18 +187,19 @@ BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m) {
-  return RunProcedure(sense, scoring, supports, mu, maxOrders, variablePairs, m,
-                      0, nullptr);
+  return RunProcedure(sense, scoring, supports, mu, nullptr, maxOrders,
+                      variablePairs, m, 0, nullptr);
 }
 
 CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
-                                   const RealVector& mu,
+                                   const RealVector& mu, const RealVector& b,
                                    const IndexVector& maxOrders,
                                    const IndexMatrix& variablePairs, int32_t m,
                                    int32_t scale) {
   CheckedBound checked;
-  checked.result = RunProcedure(sense, ThresholdPenaltyScoring(), supports, mu,
-                                maxOrders, variablePairs, m, scale, &checked);
+  checked.result =
+      RunProcedure(sense, ThresholdPenaltyScoring(), supports, mu, &b,
+                   maxOrders, variablePairs, m, scale, &checked);
   return checked;
 }
 

@@ -56,22 +56,24 @@ struct CheckedBound {
   bool accurate = true;
 };
 
-// BoundProcedure with ThresholdPenalty, on power moments mu of binomial
-// moments b whose entries but b[0] = 1 were multiplied by 2^scale (exactly,
-// so without rounding). The optimum of a candidate is a constant plus a
+// BoundProcedure with ThresholdPenalty, on binomial moments b whose entries
+// but b[0] = 1 were multiplied by 2^scale (exactly, so without rounding) and
+// their power moments mu. The optimum of a candidate is a constant plus a
 // linear function of those entries, and the constant is known: 0 when the
 // point (0, 0) is among the candidate's points and -1 when it is not (the
 // weights then sum to 1 over points that all score -1). Every candidate's
 // optimum is therefore taken back to the unscaled moments as that constant
-// plus 2^-scale times the rest, and the best is chosen among those values.
-// With moments scaled to a size near 1 the constant no longer swamps the
-// digits of rare events: 1 minus a weight near 1 becomes a difference of
-// numbers of similar size. scale = 0 gives BoundProcedure's result bit for
-// bit. The error estimate takes the sum of the magnitudes of the terms of a
-// candidate's optimum (see PreparedBlockBound::magnitude) times a margin
-// for the rounding inside the solves.
+// plus 2^-scale times the rest, and the best is chosen among those values;
+// the best one's optimum is then worked out once more in extended precision
+// (PreciseOptimum). With moments scaled far above 1 the constant no longer
+// swamps the digits of rare events: 1 minus a weight near 1 becomes the
+// weights of the other points. scale = 0 gives BoundProcedure's result bit
+// for bit, and b is not used. The error estimate takes the sum of the
+// magnitudes of the terms of a candidate's optimum (see
+// PreparedBlockBound::magnitude) times a margin for the rounding inside the
+// solves.
 CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
-                                   const RealVector& mu,
+                                   const RealVector& mu, const RealVector& b,
                                    const IndexVector& maxOrders,
                                    const IndexMatrix& variablePairs, int32_t m,
                                    int32_t scale);

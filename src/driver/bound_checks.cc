@@ -43,8 +43,8 @@ bool ReportCarefulPasses(const CarefulPasses& careful, std::ostream& err) {
   if (!careful.rescaled.empty()) {
     err << "unionbound: the bounds of ";
     WriteLengths(careful.rescaled, err);
-    err << " were evaluated on moments scaled to a size near 1: the events "
-           "are so rare that double precision lost digits of them"
+    err << " were evaluated again on rescaled moments: the events are so "
+           "rare that double precision lost digits of them"
         << std::endl;
   }
   if (careful.unsure.empty()) return true;

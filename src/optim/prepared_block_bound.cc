@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "numeric/lin_solve.h"
+#include "numeric/precise_solve.h"
 #include "optim/basis_families.h"
 #include "optim/threshold_penalty.h"
 #include "problem/labels.h"
@@ -228,6 +229,67 @@ PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
   prepared.system.assign(maxOrder * maxOrder, 0.0);
   prepared.solution.assign(maxOrder, 0.0);
   return prepared;
+}
+
+namespace {
+
+// C(x, e) for a whole number x >= 0, exactly while it fits the mantissa.
+long double Binomial(double x, int32_t e) {
+  long double r = 1.0L;
+  for (int32_t i = 0; i < e; ++i) {
+    r = r * (static_cast<long double>(x) - i) / (i + 1);
+  }
+  return r;
+}
+
+}  // namespace
+
+long double PreciseOptimum(const PreparedBlockBound& prepared,
+                           const RealMatrix& P, const RealVector& Q,
+                           const RealVector& b) {
+  const long double nan = std::nanl("");
+  RealVector x0{Q[0]};
+  RealVector x1{Q[1]};
+  for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+    x0.push_back(Q[0] + P[0][Size(prepared.pairFirst[c])]);
+    x1.push_back(Q[1] + P[1][Size(prepared.pairSecond[c])]);
+  }
+  for (std::size_t k = 0; k < 2; ++k) {
+    if (prepared.chosen[k] == nullptr) return nan;
+    IndexVector columns;
+    for (int32_t e = 1; e < prepared.m; ++e) columns.push_back(e);
+    columns.insert(columns.end(), prepared.chosen[k]->begin(),
+                   prepared.chosen[k]->end());
+    for (int32_t e : columns) {
+      const double moved = P[k][Size(e)];
+      x0.push_back(k == 0 ? Q[0] + moved : Q[0]);
+      x1.push_back(k == 1 ? Q[1] + moved : Q[1]);
+    }
+  }
+  const std::size_t n = x0.size();
+  if (b.size() != n) return nan;
+  std::vector<long double> a(n * n);
+  std::vector<long double> weights(b.begin(), b.end());
+  for (std::size_t j = 0; j < n; ++j) {
+    std::size_t t = 0;
+    a[t++ * n + j] = 1.0L;
+    for (int32_t e = 1; e <= prepared.orders[0]; ++e) {
+      a[t++ * n + j] = Binomial(x0[j], e);
+    }
+    for (int32_t e = 1; e <= prepared.orders[1]; ++e) {
+      a[t++ * n + j] = Binomial(x1[j], e);
+    }
+    for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+      a[t++ * n + j] = Binomial(x0[j], prepared.pairFirst[c]) *
+                       Binomial(x1[j], prepared.pairSecond[c]);
+    }
+  }
+  if (!PreciseSolve(&a, &weights, static_cast<int32_t>(n))) return nan;
+  long double optimum = 0.0L;
+  for (std::size_t j = 0; j < n; ++j) {
+    optimum += weights[j] * ThresholdPenaltyOfPoint(x0[j], x1[j]);
+  }
+  return optimum;
 }
 
 double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,

@@ -79,6 +79,20 @@ double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
                                   const RealMatrix& P, const RealVector& Q,
                                   const RealVector& R, const IndexVector& q);
 
+// The optimum of the last candidate evaluated with *prepared (its points
+// are Q, the pair points and the points of the bases it chose), worked out
+// in extended precision without the shift: the weights of its points solve
+// the system of the binomial moments b (one per label, b[0] the total
+// weight), each row the binomial coefficients of a label at the points, by
+// elimination with partial pivoting; the optimum is the scores times the
+// weights. The same number as EvaluatePreparedBlockBound in exact
+// arithmetic, with far less rounding. NaN when a basis is missing or the
+// system is singular. Requires the threshold penalty as the scoring and P, Q
+// as handed to that evaluation.
+long double PreciseOptimum(const PreparedBlockBound& prepared,
+                           const RealMatrix& P, const RealVector& Q,
+                           const RealVector& b);
+
 }  // namespace unionbound
 
 #endif  // UNIONBOUND_OPTIM_PREPARED_BLOCK_BOUND_H_

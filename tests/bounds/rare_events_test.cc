@@ -12,7 +12,11 @@
 #include <vector>
 
 #include "bounds/pass.h"
+#include "bounds/procedure.h"
 #include "numeric/subset_order.h"
+#include "problem/binomial_moments.h"
+#include "problem/power_moments.h"
+#include "problem/support_rows.h"
 
 namespace unionbound {
 namespace {
@@ -89,6 +93,36 @@ TEST(RareEvents, SubnormalAndZeroProbabilitiesGiveExactBounds) {
   EXPECT_EQ(zero.lower, 0.0);
   EXPECT_EQ(zero.upper, 0.0);
   EXPECT_TRUE(zero.allAccurate);
+}
+
+// The rescaled evaluation is the same bound in exact arithmetic: on ordinary
+// data, where the plain evaluation keeps its digits, both agree for every
+// length and sense, whether or not (0, 0) is a point of the best candidate.
+TEST(RareEvents, RescalingChangesNoBoundOfOrdinaryData) {
+  const RealVector p = ScaledIndependent(0.01);
+  const IndexMatrix pairs = {{1, 2}};
+  const IndexVector orders = {kM, kM};
+  const RealMatrix conversion = PowerMomentMatrix(kM, pairs, orders);
+  for (int32_t l = kM; l <= kN - kM; ++l) {
+    const RealVector b = BinomialMoments(p, kN, l, kM, pairs, orders);
+    RealVector scaled = b;
+    for (std::size_t t = 1; t < b.size(); ++t) {
+      scaled[t] = std::ldexp(b[t], 40);
+    }
+    const RealMatrix supports = SupportRows(kN, l);
+    for (Sense sense : {Sense::kMinimise, Sense::kMaximise}) {
+      const CheckedBound plain = CheckedBoundProcedure(
+          sense, supports, MatrixVectorProduct(conversion, b), b, orders, pairs,
+          kM, 0);
+      const CheckedBound rescaled = CheckedBoundProcedure(
+          sense, supports, MatrixVectorProduct(conversion, scaled), scaled,
+          orders, pairs, kM, 40);
+      EXPECT_NEAR(rescaled.result.value, plain.result.value,
+                  1e-12 * std::fabs(plain.result.value))
+          << "l=" << l;
+      EXPECT_TRUE(plain.accurate);
+    }
+  }
 }
 
 TEST(RareEvents, OrdinaryDataAreNotRescaled) {

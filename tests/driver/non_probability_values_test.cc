@@ -151,7 +151,7 @@ void ExpectPrintedConsistently(const RealVector& p, const std::string& what,
     // Tiny probabilities may have their bounds evaluated on rescaled
     // moments, which the run says in one line.
     const bool rescaled =
-        run.err.find("were evaluated on moments scaled") != std::string::npos;
+        run.err.find("were evaluated again on rescaled moments") != std::string::npos;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'),
               rescaled ? 1 : 0)
         << run.err;

@@ -70,8 +70,7 @@ TEST(RareEventSweep, BestBoundsAreTheMethodsAndEveryBoundIsValid) {
         const api::SharpResult bi = api::SharpBounds(p, n, m, options);
         const double lowest = std::fmax(uni.lower, bi.lower);
         const double highest = std::fmin(uni.upper, bi.upper);
-        // The solves of the larger orders keep a few units of 1e-12.
-        const double slack = 1e-11;
+        const double slack = 1e-12;
         for (const api::PassBounds& pass : run.passes) {
           EXPECT_LE(pass.lower.value, highest * (1 + slack)) << pass.l;
           EXPECT_GE(pass.upper.value, lowest * (1 - slack)) << pass.l;
