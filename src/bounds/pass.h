@@ -47,9 +47,13 @@ Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
                  int32_t lastL, MomentBatch* moments);
 
 // The bound of the sense for binomial moments b (power moments mu, support
-// rows supports): the plain evaluation, kept whenever its error estimate
-// vouches for it or the evaluation on rescaled moments agrees with it to
-// kBoundTolerance, and otherwise the rescaled one.
+// rows supports). The plain evaluation, kept whenever the best candidate's
+// optimum worked out in extended precision agrees with it to
+// kBoundTolerance. Otherwise every candidate is evaluated again on rescaled
+// moments (CheckedBoundProcedure), and the bound is the extended-precision
+// optimum of the best of them; it counts as accurate when that candidate's
+// rescaled double value agrees with it closely enough that the choice among
+// candidates is sound.
 PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
                            const RealVector& b, const RealVector& mu,
                            const IndexVector& maxOrders,

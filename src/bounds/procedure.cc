@@ -74,55 +74,24 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
 
 namespace {
 
-// Rounding errors of the solves, as a multiple of the unit roundoff times
-// the magnitude of the terms of an optimum (measured on the generated
-// families with bench/rare_events.sh, with room to spare).
-constexpr double kSolveErrorFactor = 64.0;
-constexpr double kUnitRoundoff = 0x1p-53;
-
 bool IsUsableProcedureValue(Sense sense, double value) {
   return value != SentinelFor(sense) && std::isfinite(value);
 }
 
-struct Candidate {
-  double value;
-  double error;
-};
-
-// Whether the best candidate's value is within kBoundTolerance by its error
-// estimate, and no other candidate with a larger error could have beaten it.
-bool IsAccurate(Sense sense, double best, double bestError,
-                const std::vector<Candidate>& candidates) {
-  const auto loose = [](double value, double error) {
-    return error > kBoundTolerance * std::fabs(value);
-  };
-  if (loose(best, bestError)) return false;
-  for (const Candidate& c : candidates) {
-    if (!loose(c.value, c.error)) continue;
-    const bool couldBeat = sense == Sense::kMinimise
-                               ? c.value - c.error < best + bestError
-                               : c.value + c.error > best - bestError;
-    if (couldBeat) return false;
-  }
-  return true;
-}
-
-// The procedure of BoundProcedure; with checked != nullptr the moments are
-// scaled by 2^scale and every optimum is taken back (CheckedBoundProcedure).
+// The procedure of BoundProcedure; with checked != nullptr the moments may
+// be scaled by 2^scale, every optimum is taken back, and the best one is
+// also worked out in extended precision (CheckedBoundProcedure).
 BoundResult RunProcedure(Sense sense, Scoring scoring,
                          const RealMatrix& supports, const RealVector& mu,
                          const RealVector* b, const IndexVector& maxOrders,
                          const IndexMatrix& variablePairs, int32_t m,
                          int32_t scale, CheckedBound* checked) {
   BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
-  double bestError = 0.0;
   IndexVector bestQ;
-  std::vector<Candidate> seen;
   const IndexVector sizes = SupportSizes(supports);
   const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
   const ShiftPlan shift = PlanShift(L, maxOrders);
   if (!CanPrepareBlockBound(sizes, maxOrders, m, L) || !shift.usable) {
-    if (checked != nullptr) checked->accurate = false;
     return best;
   }
   PreparedBlockBound block =
@@ -142,27 +111,19 @@ BoundResult RunProcedure(Sense sense, Scoring scoring,
       ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
       double v =
           EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, q);
-      double error = 0.0;
-      if (checked != nullptr) {
-        error = kSolveErrorFactor * kUnitRoundoff * block.magnitude;
-        if (scale != 0) {
-          const double constant = block.originIsPoint ? 0.0 : -1.0;
-          v = constant + std::ldexp(v - constant, -scale);
-          error = std::ldexp(error, -scale);
-        }
-        seen.push_back(Candidate{v, error});
+      if (checked != nullptr && scale != 0) {
+        const double constant = block.originIsPoint ? 0.0 : -1.0;
+        v = constant + std::ldexp(v - constant, -scale);
       }
       if (Improves(sense, v, best.value)) {
         best = BoundResult{v, ChosenBases(block), j, Vks};
-        bestError = error;
         bestQ = q;
       }
     }
   }
-  if (checked != nullptr && scale != 0 && b != nullptr &&
+  if (checked != nullptr && b != nullptr &&
       IsUsableProcedureValue(sense, best.value)) {
-    // The best candidate once more, its optimum now in extended precision
-    // (the choice among candidates stands: their values are close enough).
+    // The best candidate once more, its optimum now in extended precision.
     ReorderByVksInto(supports, best.Vks, bestQ, &reordered);
     ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
     EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, bestQ);
@@ -170,13 +131,9 @@ BoundResult RunProcedure(Sense sense, Scoring scoring,
         PreciseOptimum(block, reordered.P, reordered.Q, *b);
     if (std::isfinite(precise)) {
       const long double constant = block.originIsPoint ? 0.0L : -1.0L;
-      best.value = static_cast<double>(constant +
-                                       std::ldexp(precise - constant, -scale));
+      checked->precise = static_cast<double>(
+          constant + std::ldexp(precise - constant, -scale));
     }
-  }
-  if (checked != nullptr) {
-    checked->accurate = IsUsableProcedureValue(sense, best.value) &&
-                        IsAccurate(sense, best.value, bestError, seen);
   }
   return best;
 }

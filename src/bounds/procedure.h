@@ -4,6 +4,7 @@
 #define UNIONBOUND_BOUNDS_PROCEDURE_H_
 
 #include <cstdint>
+#include <limits>
 
 #include "numeric/vectors.h"
 #include "optim/scoring.h"
@@ -47,13 +48,14 @@ BoundResult BoundProcedure(Sense sense, Scoring scoring,
 // and still count as evaluated accurately.
 inline constexpr double kBoundTolerance = 1e-12;
 
-// A best candidate with the estimate of what rounding did to it.
+// A best candidate and its optimum worked out once more in extended
+// precision, which tells what rounding did to the double value.
 struct CheckedBound {
   BoundResult result;
-  // The error estimate of every candidate keeps its value within
-  // kBoundTolerance of the candidate's exact optimum, or at least far
-  // enough from the best that it cannot have been better.
-  bool accurate = true;
+  // PreciseOptimum of the best candidate, taken back to the unscaled
+  // moments; NaN when the procedure kept no candidate or that system is
+  // singular.
+  double precise = std::numeric_limits<double>::quiet_NaN();
 };
 
 // BoundProcedure with ThresholdPenalty, on binomial moments b whose entries
@@ -63,15 +65,10 @@ struct CheckedBound {
 // point (0, 0) is among the candidate's points and -1 when it is not (the
 // weights then sum to 1 over points that all score -1). Every candidate's
 // optimum is therefore taken back to the unscaled moments as that constant
-// plus 2^-scale times the rest, and the best is chosen among those values;
-// the best one's optimum is then worked out once more in extended precision
-// (PreciseOptimum). With moments scaled far above 1 the constant no longer
-// swamps the digits of rare events: 1 minus a weight near 1 becomes the
-// weights of the other points. scale = 0 gives BoundProcedure's result bit
-// for bit, and b is not used. The error estimate takes the sum of the
-// magnitudes of the terms of a candidate's optimum (see
-// PreparedBlockBound::magnitude) times a margin for the rounding inside the
-// solves.
+// plus 2^-scale times the rest, and the best is chosen among those values.
+// With moments scaled far above 1 the constant no longer swamps the digits
+// of rare events: 1 minus a weight near 1 becomes the weights of the other
+// points. scale = 0 gives BoundProcedure's result bit for bit.
 CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
                                    const RealVector& mu, const RealVector& b,
                                    const IndexVector& maxOrders,

@@ -45,7 +45,6 @@ double SolveMaster(PreparedBlockBound* prepared, const RealMatrix& P,
   double* z = prepared->residual.data();
   if (pairs == 0) {
     std::copy(R.begin(), R.begin() + static_cast<std::ptrdiff_t>(leading), z);
-    prepared->magnitude = 0.0;
     return 0.0;
   }
   const std::size_t width = Size(prepared->maxPower) + 1;
@@ -87,13 +86,8 @@ double SolveMaster(PreparedBlockBound* prepared, const RealMatrix& P,
   for (int32_t k = 1; k <= prepared->orders[1]; ++k) residualOfRow(V, Size(k));
 
   double objective = 0.0;
-  double magnitude = 0.0;
   const double* D = prepared->differences.data();
-  for (std::size_t c = 0; c < pairs; ++c) {
-    objective = D[c] * w[c] + objective;
-    magnitude = magnitude + std::fabs(D[c] * w[c]);
-  }
-  prepared->magnitude = magnitude;
+  for (std::size_t c = 0; c < pairs; ++c) objective = D[c] * w[c] + objective;
   return objective;
 }
 
@@ -124,7 +118,6 @@ double SolveSubsequence(PreparedBlockBound* prepared, std::size_t k,
   double* c = prepared->memberCosts.data();
   double best = SentinelFor(prepared->sense);
   prepared->chosen[k] = nullptr;
-  prepared->memberMagnitude[k] = 0.0;
   for (const IndexVector& member : family) {
     for (std::size_t i = 0; i < a; ++i) {
       const double* rowPowers = powers + (i + 1) * (N + 1);
@@ -138,15 +131,10 @@ double SolveSubsequence(PreparedBlockBound* prepared, std::size_t k,
     std::copy(H, H + a, x);
     LinSolveInPlace(system, x, static_cast<int32_t>(a));
     double v = 0.0;
-    double magnitude = 0.0;
-    for (std::size_t i = 0; i < a; ++i) {
-      v = x[i] * c[i] + v;
-      magnitude = magnitude + std::fabs(x[i] * c[i]);
-    }
+    for (std::size_t i = 0; i < a; ++i) v = x[i] * c[i] + v;
     if (Improves(prepared->sense, v, best)) {
       best = v;
       prepared->chosen[k] = &member;
-      prepared->memberMagnitude[k] = magnitude;
     }
   }
   return best;
@@ -266,28 +254,47 @@ long double PreciseOptimum(const PreparedBlockBound& prepared,
       x1.push_back(k == 1 ? Q[1] + moved : Q[1]);
     }
   }
-  const std::size_t n = x0.size();
-  if (b.size() != n) return nan;
+  const std::size_t count = x0.size();
+  if (b.size() != count) return nan;
+  // With (0, 0) among the points its weight is all the first row holds:
+  // the other rows (labels of order 1 and more) vanish there. Solving them
+  // alone gives the other weights without 1 minus a weight near 1.
+  std::size_t origin = count;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (x0[j] == 0.0 && x1[j] == 0.0) origin = j;
+  }
+  const std::size_t first = origin < count ? 1 : 0;
+  const std::size_t n = count - first;
   std::vector<long double> a(n * n);
-  std::vector<long double> weights(b.begin(), b.end());
-  for (std::size_t j = 0; j < n; ++j) {
+  std::vector<long double> weights(
+      b.begin() + static_cast<std::ptrdiff_t>(first), b.end());
+  std::vector<long double> entries(count);  // one per label
+  std::size_t column = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (j == origin) continue;
     std::size_t t = 0;
-    a[t++ * n + j] = 1.0L;
+    entries[t++] = 1.0L;
     for (int32_t e = 1; e <= prepared.orders[0]; ++e) {
-      a[t++ * n + j] = Binomial(x0[j], e);
+      entries[t++] = Binomial(x0[j], e);
     }
     for (int32_t e = 1; e <= prepared.orders[1]; ++e) {
-      a[t++ * n + j] = Binomial(x1[j], e);
+      entries[t++] = Binomial(x1[j], e);
     }
     for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
-      a[t++ * n + j] = Binomial(x0[j], prepared.pairFirst[c]) *
-                       Binomial(x1[j], prepared.pairSecond[c]);
+      entries[t++] = Binomial(x0[j], prepared.pairFirst[c]) *
+                     Binomial(x1[j], prepared.pairSecond[c]);
     }
+    for (std::size_t row = 0; row < n; ++row) {
+      a[row * n + column] = entries[row + first];
+    }
+    ++column;
   }
   if (!PreciseSolve(&a, &weights, static_cast<int32_t>(n))) return nan;
   long double optimum = 0.0L;
-  for (std::size_t j = 0; j < n; ++j) {
-    optimum += weights[j] * ThresholdPenaltyOfPoint(x0[j], x1[j]);
+  column = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (j == origin) continue;
+    optimum += weights[column++] * ThresholdPenaltyOfPoint(x0[j], x1[j]);
   }
   return optimum;
 }
@@ -321,8 +328,6 @@ double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
   double total = 0.0;
   total = total + values[0];
   total = total + values[1];
-  prepared->magnitude = prepared->magnitude + prepared->memberMagnitude[0] +
-                        prepared->memberMagnitude[1] + std::fabs(f0);
   prepared->originIsPoint = HasOrigin(*prepared, P, Q);
   return (objective + total) + f0;
 }

@@ -47,15 +47,9 @@ struct PreparedBlockBound {
   // The basis each subsequence chose for the last candidate (a member of
   // one of its families), or nullptr when its family was empty.
   const IndexVector* chosen[2] = {nullptr, nullptr};
-  // Of the last candidate: the sum of the magnitudes of the terms its
-  // optimum adds up (pair weights times their differences, the chosen
-  // bases' weights times their costs, and f(Q)), which bounds the rounding
-  // error of the optimum in units of the double precision; and whether the
-  // point with every coordinate 0 is one of its points (the base point, a
+  // Whether (0, 0) is one of the last candidate's points (the base point, a
   // pair point or a point of a chosen basis).
-  double magnitude = 0.0;
   bool originIsPoint = false;
-  double memberMagnitude[2] = {0.0, 0.0};  // of each chosen basis
 };
 
 // Whether the data have the shape of every bounding procedure of a run: two
@@ -85,10 +79,12 @@ double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
 // the system of the binomial moments b (one per label, b[0] the total
 // weight), each row the binomial coefficients of a label at the points, by
 // elimination with partial pivoting; the optimum is the scores times the
-// weights. The same number as EvaluatePreparedBlockBound in exact
-// arithmetic, with far less rounding. NaN when a basis is missing or the
-// system is singular. Requires the threshold penalty as the scoring and P, Q
-// as handed to that evaluation.
+// weights. When (0, 0) is a point, its column and the row of b[0] are left
+// out (no other row has an entry there), so the optimum is the other
+// weights' sum and depends on b[1..] alone, linearly. The same number as
+// EvaluatePreparedBlockBound in exact arithmetic, with far less rounding.
+// NaN when a basis is missing or the system is singular. Requires the
+// threshold penalty as the scoring and P, Q as handed to that evaluation.
 long double PreciseOptimum(const PreparedBlockBound& prepared,
                            const RealMatrix& P, const RealVector& Q,
                            const RealVector& b);
