@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <vector>
 
 #include "bounds/candidates.h"
 #include "numeric/moment_shift.h"
