@@ -7,10 +7,12 @@
 // bound of every pass lies within the sharp univariate and bivariate bounds
 // of the same numbers.
 //
-//   rare_events [--quick]   (bench/rare_events.sh builds and runs it)
+//   rare_events [--quick | --largest N]   (bench/rare_events.sh builds and
+//                                          runs it; N caps n, default 40)
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -53,6 +55,9 @@ struct Row {
 
 int main(int argc, char** argv) {
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  const int32_t largest = argc > 2 && std::strcmp(argv[1], "--largest") == 0
+                              ? std::atoi(argv[2])
+                              : 40;
   const std::vector<int32_t> scales =
       quick
           ? std::vector<int32_t>{3, 8, 12, 300}
@@ -69,7 +74,7 @@ int main(int argc, char** argv) {
     if (m == 7)
       sizes = quick ? std::vector<int32_t>{14} : std::vector<int32_t>{14, 20};
     for (int32_t n : sizes) {
-      if (n < 2 * m) continue;
+      if (n < 2 * m || n > largest) continue;
       // Exact candidates of every length, once for all data.
       std::map<std::pair<int32_t, int>, em::Procedure> exact;
       for (int32_t l = m; l <= n - m; ++l) {
