@@ -179,3 +179,22 @@ def test_sound_data_give_ordered_bounds_around_the_truth():
     assert result.lower == max(result.lower_per_l)
     assert result.upper == min(result.upper_per_l)
     assert result.lower <= truth + 1e-12 and truth <= result.upper + 1e-12
+
+
+def test_rare_events_keep_their_digits_and_stay_trustworthy():
+    # Twenty independent tests at p = 2.5e-9 with m = 3: the union is
+    # 1 - (1 - p)^20 to 1e-16; a double evaluation
+    # that loses digits puts the lower bound above the upper one.
+    from itertools import combinations
+    from math import expm1, log1p
+    n, m, p = 20, 3, 2.5e-9
+    values = [p ** k for k in range(1, m + 1) for _ in combinations(range(n), k)]
+    union = -expm1(n * log1p(-p))
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        result = unionbound.bounds(values, n, m)
+    assert result.trustworthy
+    assert result.lower <= result.upper * (1 + 1e-12)
+    assert abs(result.lower - union) < 1e-9 * union
+    assert abs(result.upper - union) < 1e-9 * union
+    assert any("rescaled moments" in str(w.message) for w in caught)

@@ -159,9 +159,11 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
   unionbound::BestBounds best;
   MomentBatch moments;
   const int32_t lastL = n - m;
+  CarefulPasses careful;
   for (int32_t l = m; l <= lastL; ++l) {
     const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
     KeepBestBounds(pass, &best);
+    NoteCarefulPass(pass, &careful);
     WritePassReport(report, pass);
     run.passes.push_back(
         PassBounds{l, Bound{-pass.lower.result.value, pass.lower.seconds},
@@ -173,6 +175,7 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
       if (!lowerUsable || !upperUsable) run.status = kStatusUntrustworthy;
     }
   }
+  if (!ReportCarefulPasses(careful, err)) run.status = kStatusUntrustworthy;
   if (BoundsCross(best, err)) run.status = kStatusUntrustworthy;
   std::ostringstream summary;
   WriteBoundSummary(best, summary);

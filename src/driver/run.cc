@@ -71,9 +71,11 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
   const int32_t lastL = n - m_k;
   ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
                         lastL - m_k + 1);
+  CarefulPasses careful;
   for (int32_t l = m_k; l <= lastL; ++l) {
     const Pass pass = ComputePass(p, n, m, l, lastL, moments);
     KeepBestBounds(pass, best);
+    NoteCarefulPass(pass, &careful);
     if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
         !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
       progress.Clear();
@@ -85,6 +87,8 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
     if (json != nullptr) json->AddPass(pass);
     progress.Update(l - m_k + 1);
   }
+  progress.Clear();
+  if (!ReportCarefulPasses(careful, err)) usable = false;
   return usable;
 }
 
