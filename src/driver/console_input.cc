@@ -1,10 +1,10 @@
 #include "driver/console_input.h"
 
 #include <charconv>
-#include <cstdio>
 #include <limits>
 #include <string>
 
+#include "driver/data_messages.h"
 #include "input/probability_input.h"
 #include "numeric/subset_order.h"
 #include "problem/power_moments.h"
@@ -79,19 +79,7 @@ Token ReadToken(std::istream& in) {
 // The token as typed, in quotes; bytes that do not print are written as
 // \xNN.
 std::string Shown(const Token& token) {
-  std::string shown = "\"";
-  for (char c : token.text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      shown += c;
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    }
-  }
-  if (token.cut) shown += "...";
-  return shown + "\"";
+  return QuotedToken(token.text, token.cut);
 }
 
 enum class Answer { kGiven, kRefused, kEnded };
