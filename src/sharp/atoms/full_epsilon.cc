@@ -13,29 +13,28 @@ Rational LargestDeviation(const ExactData& data,
                           const std::vector<AtomMask>& masks,
                           const std::vector<AtomMask>& atoms,
                           const RealVector& probabilities) {
-  // Probabilities rounded to multiples of 2^-60 (any rounding will do: the
-  // distribution is normalised exactly afterwards).
+  // Each probability exactly as the double it is (rare events need every
+  // bit of their exponent); the distribution is normalised exactly.
+  std::vector<Rational> rows(masks.size(), Rational(0));
+  Rational total = 0;
   const SubsetIndex index(masks);
-  std::vector<mpz_class> rows(masks.size(), 0);
-  mpz_class total = 0;
   for (size_t i = 0; i < atoms.size(); ++i) {
     const double p = probabilities[i];
     if (!(p > 0) || !std::isfinite(p) || p > 2.0) continue;
-    const mpz_class weight(static_cast<long>(std::llround(std::ldexp(p, 60))));
+    const Rational weight = ExactValue(p);
     total += weight;
     index.ForEachInside(atoms[i], [&](size_t u) { rows[u] += weight; });
   }
   if (total == 0) return Rational(-1);
-  // |rows[u] / total - scaled[u] / scale| over the common denominator.
-  mpz_class largest = 0;
+  // |rows[u] / total - scaled[u] / scale|.
+  Rational largest = 0;
   for (size_t u = 0; u < masks.size(); ++u) {
-    const mpz_class difference =
-        abs(rows[u] * data.scale - data.scaled[u] * total);
+    Rational value(data.scaled[u], data.scale);
+    value.canonicalize();
+    const Rational difference = abs(rows[u] / total - value);
     if (difference > largest) largest = difference;
   }
-  Rational deviation(largest, data.scale * total);
-  deviation.canonicalize();
-  return deviation;
+  return largest;
 }
 
 FullEpsilon SolveFullEpsilon(

@@ -153,8 +153,8 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
                             bool* exactAtoms, double seconds,
                             const Rational& tolerance, Rational* dualNorm) {
-  const ExactLagrangian lagrangian =
-      CertifyDuals(data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds);
+  const ExactLagrangian lagrangian = CertifyDuals(
+      data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds, tolerance);
   *exactAtoms = lagrangian.exactAtoms;
   if (dualNorm != nullptr) *dualNorm = lagrangian.norm;
   // Within the tolerance each number may move against the duals.
