@@ -300,7 +300,10 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     if (analysis.widened) full.tolerance = analysis.tolerance;
     SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
-    if (FullBoundsCross(analysis)) {
+    // A sharp bound comes with a distribution that fits the numbers
+    // exactly; without one, whether any fits is proven where it can be.
+    const bool fits = analysis.full.lower.sharp || analysis.full.upper.sharp;
+    if (FullBoundsCross(analysis) || (!fits && n <= kFullRefinementLimit)) {
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
@@ -311,8 +314,11 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 
 bool FullBoundsCross(const SharpAnalysis& analysis) {
   const FullResult& f = analysis.full;
-  return f.computed && f.lower.computed && f.upper.computed &&
-         f.lower.exact > f.upper.exact;
+  if (!f.computed || !f.lower.computed || !f.upper.computed) return false;
+  if (f.lower.exact > f.upper.exact) return true;
+  const FullEpsilon& e = analysis.fullEpsilon;
+  return e.computed &&
+         e.atLeast > (analysis.widened ? analysis.tolerance : Rational(0));
 }
 
 bool IsInconsistent(const SharpAnalysis& analysis) {

@@ -108,7 +108,9 @@ TEST(FullScale, RareEventsScaleEveryBoundExactly) {
         const FullBound& b = upper ? a.full.upper : a.full.lower;
         const FullBound& b0 = upper ? base.full.upper : base.full.lower;
         EXPECT_EQ(Status(b), Status(b0)) << what << (upper ? " upper" : "");
-        if (b0.sharp && b.sharp) EXPECT_EQ(b.exact, b0.exact * f) << what;
+        if (b0.sharp && b.sharp) {
+          EXPECT_EQ(b.exact, b0.exact * f) << what;
+        }
         const Rational bivariate = BestBivariate(a, upper);
         if (upper) {
           EXPECT_LE(b.exact, bivariate) << what;
