@@ -301,9 +301,15 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
     // A sharp bound comes with a distribution that fits the numbers
-    // exactly; without one, whether any fits is proven where it can be.
-    const bool fits = analysis.full.lower.sharp || analysis.full.upper.sharp;
-    if (FullBoundsCross(analysis) || (!fits && n <= kFullRefinementLimit)) {
+    // exactly. Where both sides converged but neither is sharp, whether any
+    // distribution fits is proven where it can be; runs stopped by the time
+    // limit are not prolonged for it.
+    const FullResult& f = analysis.full;
+    const bool converged = f.lower.converged && f.lower.allAtomsPriced &&
+                           f.upper.converged && f.upper.allAtomsPriced;
+    const bool fits = f.lower.sharp || f.upper.sharp;
+    if (FullBoundsCross(analysis) ||
+        (converged && !fits && n <= kFullRefinementLimit)) {
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }

@@ -72,9 +72,9 @@ struct SharpAnalysis {
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
   FullResult full;  // with options.full, where the bounds were computed
-  // Where the full program's bounds cross or neither is sharp (n <=
-  // kFullRefinementLimit): how far the numbers are from fitting any
-  // distribution over the atoms.
+  // Where the full program's bounds cross, or both converged but neither is
+  // sharp (n <= kFullRefinementLimit): how far the numbers are from fitting
+  // any distribution over the atoms.
   FullEpsilon fullEpsilon;
 };
 
