@@ -196,7 +196,7 @@ FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
       SolveFullEpsilon(exact, analysis.subsets, n, limit, progress);
   const FullResult& f = analysis.full;
   const Rational norms = f.lower.dualNorm + f.upper.dualNorm;
-  if (norms > 0) {
+  if (norms > 0 && !f.lower.fromProvenBound && !f.upper.fromProvenBound) {
     const Rational crossing =
         (analysis.widened ? analysis.tolerance : Rational(0)) +
         (f.lower.exact - f.upper.exact) / norms;
@@ -204,6 +204,44 @@ FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
   }
   epsilon.atLeast = std::max(epsilon.atLeast, analysis.consistency.epsilon);
   return epsilon;
+}
+
+// The tightest bounds the moment programs and closed forms proved: the full
+// program never reports looser ones.
+void SetProvenBounds(const SharpAnalysis& analysis, FullOptions* full) {
+  const auto lower = [full](const SharpBound& b) {
+    if (!IsUsable(b)) return;
+    if (!full->hasProvenLower || b.exact > full->provenLower) {
+      full->provenLower = b.exact;
+    }
+    full->hasProvenLower = true;
+  };
+  const auto upper = [full](const SharpBound& b) {
+    if (!IsUsable(b)) return;
+    if (!full->hasProvenUpper || b.exact < full->provenUpper) {
+      full->provenUpper = b.exact;
+    }
+    full->hasProvenUpper = true;
+  };
+  lower(analysis.univariate.lower);
+  upper(analysis.univariate.upper);
+  for (const BivariateResult& row : analysis.bivariate) {
+    lower(row.interval.lower);
+    upper(row.interval.upper);
+  }
+  const ClassicalBounds& c = analysis.classical;
+  if (c.computed) {
+    for (const Rational* b : {&c.deCaen, &c.kuaiAlajajiTakahara}) {
+      if (!full->hasProvenLower || *b > full->provenLower) {
+        full->provenLower = *b;
+        full->hasProvenLower = true;
+      }
+    }
+    if (!full->hasProvenUpper || c.hunterWorsley < full->provenUpper) {
+      full->provenUpper = c.hunterWorsley;
+      full->hasProvenUpper = true;
+    }
+  }
 }
 
 }  // namespace
@@ -260,8 +298,18 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   if (options.full && n <= kFullMaxEvents && analysis.boundsComputed) {
     FullOptions full = options.fullOptions;
     if (analysis.widened) full.tolerance = analysis.tolerance;
+    SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
-    if (FullBoundsCross(analysis)) {
+    // A sharp bound comes with a distribution that fits the numbers
+    // exactly. Where both sides converged but neither is sharp, whether any
+    // distribution fits is proven where it can be; runs stopped by the time
+    // limit are not prolonged for it.
+    const FullResult& f = analysis.full;
+    const bool converged = f.lower.converged && f.lower.allAtomsPriced &&
+                           f.upper.converged && f.upper.allAtomsPriced;
+    const bool fits = f.lower.sharp || f.upper.sharp;
+    if (FullBoundsCross(analysis) ||
+        (converged && !fits && n <= kFullRefinementLimit)) {
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
@@ -272,8 +320,11 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 
 bool FullBoundsCross(const SharpAnalysis& analysis) {
   const FullResult& f = analysis.full;
-  return f.computed && f.lower.computed && f.upper.computed &&
-         f.lower.exact > f.upper.exact;
+  if (!f.computed || !f.lower.computed || !f.upper.computed) return false;
+  if (f.lower.exact > f.upper.exact) return true;
+  const FullEpsilon& e = analysis.fullEpsilon;
+  return e.computed &&
+         e.atLeast > (analysis.widened ? analysis.tolerance : Rational(0));
 }
 
 bool IsInconsistent(const SharpAnalysis& analysis) {

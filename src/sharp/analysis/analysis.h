@@ -72,8 +72,9 @@ struct SharpAnalysis {
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
   FullResult full;  // with options.full, where the bounds were computed
-  // Where the full program's bounds cross: how far the numbers are from
-  // fitting any distribution over the atoms.
+  // Where the full program's bounds cross, or both converged but neither is
+  // sharp (n <= kFullRefinementLimit): how far the numbers are from fitting
+  // any distribution over the atoms.
   FullEpsilon fullEpsilon;
 };
 
@@ -94,10 +95,12 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 // computed (no tolerance, or one below epsilon).
 bool IsInconsistent(const SharpAnalysis& analysis);
 
-// The full program's certified lower bound lies above its certified upper
-// bound: then no distribution over the atoms fits the numbers as typed (or
-// within the tolerance), and every bound of an empty set holds, so none
-// says anything, although the moment programs found none wrong.
+// No distribution over the atoms fits the numbers as typed (or within the
+// tolerance), proven: the full program's certified lower bound lies above
+// its certified upper bound, or an exact Farkas certificate gives the full
+// program an epsilon above the tolerance (0 without one). Every bound of an
+// empty set then holds, so none says anything, although the moment
+// programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
 // The l whose unionbound lower bound lies above the best certified upper

@@ -1,12 +1,26 @@
 #include "sharp/atoms/atom_columns.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace unionbound::sharp {
 
 double AtomCost(AtomMask atom, AtomSense sense) {
   if (atom == 0 || sense == AtomSense::kEpsilon) return 0.0;
   return sense == AtomSense::kUpper ? -1.0 : 1.0;
+}
+
+double DataRowScale(const std::vector<double>& rhs) {
+  double largest = 0.0;
+  for (size_t r = 1; r < rhs.size(); ++r) {
+    largest = std::max(largest, std::fabs(rhs[r]));
+  }
+  if (!(largest > 0) || !std::isfinite(largest) || largest >= 0.125) {
+    return 1.0;
+  }
+  // Subnormal numbers are scaled as 2^-1000 would be: 1 / scale stays
+  // finite.
+  return std::ldexp(1.0, std::max(-1000, std::ilogb(largest)));
 }
 
 SubsetIndex::SubsetIndex(const std::vector<AtomMask>& masks) : masks_(masks) {

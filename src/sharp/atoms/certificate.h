@@ -16,8 +16,14 @@ namespace unionbound::sharp {
 
 // The duals y (y[0] for the total, y[1 + u] for data value u) rounded to
 // multiples of 2^-bits, and what they prove exactly for the numbers as
-// typed: sum is b . Y + Y0 + the least reduced cost over all atoms (for the
-// sense's costs), norm is the sum of |Y_u| over the data rows. The least
+// typed: sum is the value of feasible duals made from Y and norm the sum of
+// their |Y_u| over the data rows, so that sum - T norm holds for every data
+// within T of the numbers. The duals are made feasible either by shifting
+// Y0 by the least reduced cost over all atoms (for the sense's costs), or,
+// for the bounds, by scaling Y (with Y0 no more than 0) until the nonempty
+// atoms price at 0 or above; whichever proves more at the given tolerance.
+// Scaling keeps the bound's relative precision where the numbers are tiny
+// next to the reduced costs' floating error. The least
 // reduced cost is exact by enumeration (n <= kExactPricingLimit) or a
 // complete search, else a lower bound from the nodes the search left open
 // after `seconds` (0: never stop); exactAtoms tells which.
@@ -30,7 +36,8 @@ struct ExactLagrangian {
 ExactLagrangian CertifyDuals(const ExactData& data,
                              const std::vector<AtomMask>& masks, int32_t n,
                              AtomSense sense, const RealVector& y,
-                             double seconds);
+                             double seconds,
+                             const Rational& tolerance = Rational(0));
 
 }  // namespace unionbound::sharp
 
