@@ -161,8 +161,8 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   }
   if (full && FullBoundsCross(analysis)) {
     result->messages.push_back(
-        "the full program's certified lower bound lies above its upper "
-        "bound: no distribution over the atoms fits the numbers; " +
+        "no distribution over the atoms fits the numbers (proven exactly: "
+        "crossing certified full bounds or a Farkas certificate); " +
         FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
     result->status = kStatusUntrustworthy;
   }

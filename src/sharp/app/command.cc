@@ -723,10 +723,10 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   const bool fullCross = FullBoundsCross(analysis);
   if (fullCross) {
     notes << kProgram
-          << ": the full program's certified lower bound lies above its "
-             "upper bound: no distribution over the atoms fits the numbers "
+          << ": no distribution over the atoms fits the numbers "
           << (analysis.widened ? "within the tolerance" : "as typed")
-          << ", so no bound above says anything; "
+          << " (proven exactly: crossing certified full bounds or a Farkas "
+             "certificate), so no bound above says anything; "
           << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
     PassOn(&notes, err, &run.messages);
     run.status = kExitInconsistent;
