@@ -239,7 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::to_string(n) + "\n" + std::to_string(m) + "\n\n";
   const CapturedRun run = RunWithConsole(input);
   if (n < 2 * m) {
-    Require(run.status == kExitBadConsoleInput, "sizes without a pass give 1");
+    Require(run.status == kExitRefused, "sizes without a pass give 1");
     std::string report;
     Require(!ReadFile("result.txt", &report), "a refusal writes no report");
     Require(AllLinesExplained(run.err) && !run.err.empty(),

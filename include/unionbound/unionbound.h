@@ -111,7 +111,9 @@ struct RunResult {
 // kStatusRefused and nothing computed; values that are no probabilities
 // give kStatusUntrustworthy, one message and nothing computed (best.any is
 // false); values beyond the count are left out with a warning, as
-// unionbound leaves out the rest of a file.
+// unionbound leaves out the rest of a file. The messages of the numeric
+// code (a singular matrix), which unionbound prints on standard output, come
+// last in messages; nothing is written to the host's streams.
 RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
                       const std::string& name);
 

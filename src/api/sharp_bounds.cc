@@ -18,6 +18,7 @@
 #include "sharp/analysis/bound_rows.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/data/input_text.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
@@ -35,13 +36,16 @@ using sharp::FindRow;
 using sharp::FormatOutward;
 using sharp::FullBoundsCross;
 using sharp::FullEpsilonAdvice;
+using sharp::InputText;
 using sharp::IsInconsistent;
 using sharp::kFullMaxEvents;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
 using sharp::PrintedBound;
 using sharp::Rational;
-using sharp::ReadExactFile;
+using sharp::ReadExactText;
+using sharp::ReadInputFile;
+using sharp::ReadNumbersOfText;
 using sharp::Rounding;
 using sharp::RowKind;
 using sharp::SharpAnalysis;
@@ -247,8 +251,11 @@ SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
   const int32_t count = unionbound::ProbabilityCount(n, m);
-  const ProbabilityRead read = unionbound::ReadProbabilityFile(path, count);
-  if (!read.opened) return Refuse(path + ": cannot be opened");
+  // One read of the file: the doubles and the numbers as typed both come
+  // from its text.
+  const InputText input = ReadInputFile(path);
+  if (!input.opened) return Refuse(path + ": cannot be opened");
+  const ProbabilityRead read = ReadNumbersOfText(input, count);
   if (read.read != count) {
     return Refuse(path + ": expected " + std::to_string(count) +
                   " numbers, read " + std::to_string(read.read));
@@ -256,7 +263,8 @@ SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string valueProblem =
       ValueProblem(read.p, static_cast<size_t>(count));
   if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
-  return Analyse(read.p, ReadExactFile(path, read.p), n, m, options, tolerance);
+  return Analyse(read.p, ReadExactText(input.text, read.p), n, m, options,
+                 tolerance);
 }
 
 }  // namespace unionbound::api

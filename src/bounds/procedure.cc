@@ -5,10 +5,10 @@
 #include <cstddef>
 
 #include "bounds/candidates.h"
+#include "numeric/labels.h"
 #include "numeric/moment_shift.h"
 #include "optim/prepared_block_bound.h"
 #include "optim/threshold_penalty.h"
-#include "problem/labels.h"
 
 namespace unionbound {
 

@@ -40,12 +40,11 @@ RunSizes CheckSizes(const std::string& n, const std::string& m,
 // options named one.
 int Refuse(const ProgramOptions& options, const MessageLog& err) {
   if (!options.json.empty()) {
-    const RefusedRun run{
-        "unionbound",         options.n,  options.m, options.input,
-        kExitBadConsoleInput, err.Lines()};
+    const RefusedRun run{"unionbound",  options.n,    options.m,
+                         options.input, kExitRefused, err.Lines()};
     WriteRefusedRunJson(run, options.json, std::cerr);
   }
-  return kExitBadConsoleInput;
+  return kExitRefused;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bounds/pass.h"
+#include "bounds/pass_loop.h"
 #include "cli/program_options.h"
 #include "cli/report_file.h"
 #include "cli/same_file.h"
@@ -24,6 +25,7 @@
 #include "driver/data_messages.h"
 #include "driver/json_report.h"
 #include "driver/message_log.h"
+#include "driver/moments_while_reading.h"
 #include "driver/progress_line.h"
 #include "driver/result_report.h"
 #include "input/data_check.h"
@@ -31,7 +33,6 @@
 #include "input/probability_input.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
-#include "problem/moments_while_reading.h"
 
 namespace unionbound {
 
@@ -67,14 +68,12 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
                 JsonReport* json, bool showProgress, BestBounds* best,
                 std::ostream& err, MomentBatch* moments) {
   bool usable = true;
-  const int32_t m_k = m;
-  const int32_t lastL = n - m_k;
+  PassLoop loop(p, n, m, moments);
   ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
-                        lastL - m_k + 1);
+                        loop.Count());
   CarefulPasses careful;
-  for (int32_t l = m_k; l <= lastL; ++l) {
-    const Pass pass = ComputePass(p, n, m, l, lastL, moments);
-    KeepBestBounds(pass, best);
+  while (!loop.Done()) {
+    const Pass& pass = loop.Next();
     NoteCarefulPass(pass, &careful);
     if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
         !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
@@ -85,8 +84,9 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
     }
     WritePassReport(report, pass);
     if (json != nullptr) json->AddPass(pass);
-    progress.Update(l - m_k + 1);
+    progress.Update(pass.l - m + 1);
   }
+  *best = loop.best();
   progress.Clear();
   if (!ReportCarefulPasses(careful, err)) usable = false;
   return usable;
@@ -169,7 +169,7 @@ bool RefuseSharedFiles(int32_t n, int32_t m, const RunOptions& options,
   // The document of the refusal goes only where it destroys nothing.
   const bool jsonShared =
       shared.first == &files[2] || shared.second == &files[2];
-  if (!jsonShared) EndWithoutBounds(n, m, options, kExitBadConsoleInput, err);
+  if (!jsonShared) EndWithoutBounds(n, m, options, kExitRefused, err);
   return true;
 }
 
@@ -188,7 +188,7 @@ int RunUnionBound(const RunOptions& options) {
   }
   const RunSizes sizes =
       ReadRunSizes(std::cin, std::cout, std::cerr, StdinIsTerminal());
-  if (!sizes.ok) return kExitBadConsoleInput;
+  if (!sizes.ok) return kExitRefused;
   return RunWithSizes(sizes.n, sizes.m, options);
 }
 
@@ -203,7 +203,7 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
   std::optional<JsonReport> json;
   if (!options.jsonFile.empty()) json.emplace(jsonText);
 
-  if (RefuseSharedFiles(n, m, options, err)) return kExitBadConsoleInput;
+  if (RefuseSharedFiles(n, m, options, err)) return kExitRefused;
   const std::string unreadable = fromStandardInput ? "" : WhyUnreadable(file);
   if (!unreadable.empty()) {
     err << "unionbound: cannot read " << file << " (" << unreadable << "); "

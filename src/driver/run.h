@@ -8,16 +8,10 @@
 #include <ostream>
 #include <string>
 
+#include "cli/exit_status.h"
 #include "cli/refused_run_json.h"
 
 namespace unionbound {
-
-// Exit statuses of a run.
-inline constexpr int kExitSound = 0;
-inline constexpr int kExitBadConsoleInput = 1;  // nothing was computed
-inline constexpr int kExitUntrustworthy = 2;    // the data, the bounds or the
-                                                // report cannot be trusted
-inline constexpr int kExitOutOfMemory = 3;      // the memory ran out
 
 // Where a run reads and writes, and whether it ends by waiting for RETURN.
 struct RunOptions {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numeric/labels.h"
 #include "numeric/lin_solve.h"
 #include "numeric/precise_solve.h"
 #include "optim/basis_families.h"
 #include "optim/threshold_penalty.h"
-#include "problem/labels.h"
 
 namespace unionbound {
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 #include "optim/scoring.h"
 #include "optim/sense.h"

@@ -21,9 +21,9 @@
 
 #include "bounds/candidates.h"
 #include "bounds/procedure.h"
+#include "numeric/labels.h"
 #include "optim/basis_families.h"
 #include "optim/sense.h"
-#include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
 #include "sharp/exact/rational.h"

@@ -1,4 +1,4 @@
-#include "problem/moments_while_reading.h"
+#include "driver/moments_while_reading.h"
 
 #include <atomic>
 #include <cstddef>
