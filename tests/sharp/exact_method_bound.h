@@ -26,7 +26,14 @@
 #include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
-#include "sharp/exact_arithmetic.h"
+#include "sharp/exact/rational.h"
+
+namespace unionbound {
+using sharp::ExactDot;
+using sharp::ExactValue;
+using sharp::ExactValues;
+using sharp::RationalVector;
+}  // namespace unionbound
 
 namespace unionbound::exact_method {
 
