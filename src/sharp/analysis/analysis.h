@@ -49,6 +49,13 @@ struct Consistency {
   Rational programEpsilon;  // the largest over the programs
   int32_t infeasiblePrograms = 0;
   int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+  // A proven lower bound (sharp or closed form) lies above a proven upper
+  // bound: no distribution has these numbers, although each program has
+  // one. epsilon then comes from the program over atoms where it could be
+  // computed (atomsEpsilonKnown).
+  bool boundsCross = false;
+  bool atomsEpsilonKnown = false;
+  Rational atomsEpsilonAtLeast;  // no smaller change fits any atoms
 };
 
 struct SharpAnalysis {
@@ -72,6 +79,8 @@ struct SharpAnalysis {
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
   FullResult full;  // with options.full, where the bounds were computed
+  // The full program's bounds and the other proven ones cross.
+  bool fullCrossesOthers = false;
   // Where the full program's bounds cross: how far the numbers are from
   // fitting any distribution over the atoms.
   FullEpsilon fullEpsilon;
@@ -95,9 +104,10 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 bool IsInconsistent(const SharpAnalysis& analysis);
 
 // The full program's certified lower bound lies above its certified upper
-// bound: then no distribution over the atoms fits the numbers as typed (or
-// within the tolerance), and every bound of an empty set holds, so none
-// says anything, although the moment programs found none wrong.
+// bound, or one of them lies across a sharp bound: then no distribution
+// over the atoms fits the numbers as typed (or within the tolerance), and
+// every bound of an empty set holds, so none says anything, although the
+// moment programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
 // The l whose unionbound lower bound lies above the best certified upper

@@ -291,7 +291,7 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   }
   EXPECT_EQ(perL, 4);  // l = 3 .. 6
   // Best rows, the three closed-form rows, then per l for both methods.
-  EXPECT_EQ(rows, 3 + 3 + 4 + 4);
+  EXPECT_EQ(rows, 3 + 3 + 1 + 4 + 4);
   fs::remove_all(dir);
 }
 
@@ -548,29 +548,31 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
 }
 
 // A equals B and A equals C, but B and C never meet: every check on the
-// numbers and both moment programs pass, yet no distribution over the atoms
-// exists, and the full program's certified bounds cross.
-TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
+// numbers and both moment programs pass, yet no distribution exists. The
+// closed forms cross the sharp bounds, with or without the full program,
+// and the least change comes from the program over atoms: 1/8.
+TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   const fs::path dir = TempDir("full_cross");
   WriteText(dir / "prob.txt", "0.5 0.5 0.5 0\n0.5 0.5 0 0 0 0\n");
-  const CommandRun run = RunBinary(dir, "4 2 --full --json j.json");
-  EXPECT_EQ(run.status, kExitInconsistent);
-  EXPECT_NE(run.err.find("no distribution over the atoms fits"),
-            std::string::npos)
-      << run.err;
-  // No change of the numbers by less than 1/8 lets a distribution fit
-  // them, and the proven ends meet there.
-  EXPECT_NE(run.err.find("needs epsilon >= 0.125"), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("use --tolerance T with T >= 0.126"),
-            std::string::npos)
-      << run.err;
-  {
+  for (const char* args : {"4 2 --json j.json", "4 2 --full --json j.json"}) {
+    SCOPED_TRACE(args);
+    const CommandRun run = RunBinary(dir, args);
+    EXPECT_EQ(run.status, kExitInconsistent);
+    EXPECT_NE(run.out.find("a proven lower bound lies above a proven upper"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("need a change of at least 0.125"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.126"),
+              std::string::npos)
+        << run.err;
     std::ifstream in(dir / "j.json");
     const nlohmann::json j = nlohmann::json::parse(in);
     EXPECT_EQ(j["status"], kExitInconsistent);
-    EXPECT_EQ(j["data_check"]["full_epsilon_at_least"], 0.125);
-    EXPECT_GE(j["data_check"]["full_epsilon_enough"], 0.125);
+    EXPECT_EQ(j["data_check"]["consistent"], false);
+    EXPECT_GE(j["data_check"]["epsilon"], 0.125);
+    EXPECT_TRUE(j["bounds"].empty());
   }
   // The advised tolerance gives bounds for every data within it; less than
   // the epsilon still leaves no distribution.
@@ -585,8 +587,7 @@ TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
   EXPECT_EQ(full[12], "tolerance");
   const CommandRun tooSmall = RunBinary(dir, "4 2 --full --tolerance 0.12");
   EXPECT_EQ(tooSmall.status, kExitInconsistent);
-  EXPECT_NE(tooSmall.err.find("fits the numbers within the tolerance"),
-            std::string::npos)
+  EXPECT_NE(tooSmall.err.find("below epsilon = 0.126"), std::string::npos)
       << tooSmall.err;
   fs::remove_all(dir);
 }
