@@ -592,6 +592,49 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   fs::remove_all(dir);
 }
 
+// A = B and A = C while B and C are disjoint: every program is feasible,
+// but the Hunter-Worsley upper bound 0.3 lies below the sharp lower bounds;
+// the least change that fits any distribution is 3/40.
+TEST(SharpProgram, CrossingClosedFormsAreAnInconsistency) {
+  const fs::path dir = TempDir("closed_cross");
+  WriteText(dir / "prob.txt", "0.3 0.3 0.3 0.3 0.3 0\n");
+  const CommandRun run = RunBinary(dir, "3 2");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.out.find("consistent: the numbers"), std::string::npos);
+  EXPECT_NE(run.out.find("need a change of at least 0.0750"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.07"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitInconsistent);
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitOk);
+  fs::remove_all(dir);
+}
+
+// Disjoint events typed exactly: the best upper bound is their union 0.55,
+// and unionbound's 0.54999999999999994 is marked as rounding.
+TEST(SharpProgram, BestRowAndRoundingInTheCsvFile) {
+  const fs::path dir = TempDir("best_row");
+  WriteText(dir / "prob.txt",
+            "0.01 0.02 0.03 0.04 0.05 0.06 0.07 0.08 0.09 0.1\n");
+  const CommandRun run = RunBinary(dir, "10 1 --csv b.csv");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("a distribution over\n    the atoms is not checked"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("best proven"), std::string::npos);
+  const std::vector<std::string> best = CsvRow(dir / "b.csv", "best");
+  ASSERT_EQ(best.size(), 14u);
+  EXPECT_EQ(best[10], "0.55000000000000000");
+  EXPECT_EQ(best[11], "univariate sharp");
+  EXPECT_EQ(best[7], "bivariate sharp");
+  const std::vector<std::string> method = CsvRow(dir / "b.csv", "unionbound");
+  ASSERT_EQ(method.size(), 14u);
+  EXPECT_EQ(method[10], "0.54999999999999994");
+  EXPECT_EQ(method[11], "rounding");
+  fs::remove_all(dir);
+}
+
 TEST(SharpProgram, FullProgramOptionsAreChecked) {
   const fs::path dir = ExampleDir("full_options");
   for (const char* args : {"12 3 --time-limit 5", "12 3 --full --time-limit 0",
