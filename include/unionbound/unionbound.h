@@ -144,6 +144,10 @@ enum class SharpKind {
   kBivariate,   // for every l from m to n - m, over (events among 1 .. l,
                 // events among l+1 .. n); the best bounds over l
   kFull,        // over the 2^n atoms (n <= 60); certified bounds
+  kBest,        // the largest proven lower and the smallest proven upper
+                // bound over the univariate and bivariate programs and the
+                // closed forms (m >= 2), compared exactly; statuses name
+                // the kind each came from ("bivariate sharp")
 };
 
 struct SharpOptions {
@@ -161,10 +165,11 @@ struct SharpOptions {
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower
-// bound down and the upper bound up, first to the 17 significant digits of
-// lowerText and upperText (as unionbound-sharp writes its CSV file), then
-// to the next double on the outer side, so that each still bounds the
-// probability of the union. Statuses: "sharp" (the exact optimum),
+// bound down and the upper bound up, to the 17 significant digits of
+// lowerText and upperText (as unionbound-sharp writes its CSV file) and,
+// on its own, to the tightest double on the outer side (the optimum itself
+// where it is a double), so that each still bounds the probability of the
+// union. Statuses: "sharp" (the exact optimum),
 // "widened" (the exact optimum of the program widened by the tolerance),
 // "certified" (full program: proven valid with every atom priced exactly),
 // "partial" (full program: valid, but the pricing stopped early or could
@@ -181,7 +186,8 @@ struct SharpResult {
   double upper = 1.0;
   std::string lowerText;  // "0" and "1" when not computed
   std::string upperText;
-  int32_t lowerL = 0;  // bivariate: the l of each bound; 0 otherwise
+  int32_t lowerL = 0;  // bivariate and best: the l of each bivariate
+                       // bound; 0 otherwise
   int32_t upperL = 0;
   std::string lowerStatus;
   std::string upperStatus;

@@ -180,9 +180,11 @@ def bounds(p, n, m, name="p"):
 class SharpResult:
     """A pair of sharp bounds, as unionbound-sharp proves them.
 
-    kind: "univariate", "bivariate" or "full". lower, upper: the bounds,
-    rounded outward from the exact optimum (lower down, upper up) through
-    lower_text and upper_text, their 17-digit decimals. lower_l, upper_l:
+    kind: "univariate", "bivariate", "full" or "best" (the tightest proven
+    bounds of the univariate and bivariate programs and the closed forms;
+    its statuses name the kind, as "bivariate sharp"). lower, upper: the
+    bounds, the tightest doubles outside the exact optimum (lower down,
+    upper up); lower_text and upper_text, its 17-digit decimals. lower_l, upper_l:
     the l of each bivariate bound, None for the other kinds. lower_status,
     upper_status: "sharp" (the exact optimum), "widened" (univariate and
     bivariate: the exact optimum with the tolerance), "certified" or
@@ -217,7 +219,7 @@ class SharpResult:
                    else "") + ")")
 
 
-_SHARP_KINDS = ("univariate", "bivariate", "full")
+_SHARP_KINDS = ("univariate", "bivariate", "full", "best")
 
 
 def _tolerance_arguments(tolerance):
@@ -243,7 +245,9 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
     the path of a probability file, whose numbers are taken exactly as
     typed. kind: "univariate" (over the number of occurring events),
     "bivariate" (the best over the splits l = m .. n - m) or "full" (over
-    all atoms, n <= 60; time_limit in seconds per bound, 0 for none).
+    all atoms, n <= 60; time_limit in seconds per bound, 0 for none) or
+    "best" (the tightest proven bounds of the first two and the closed
+    forms).
     tolerance: for data that are not consistent, bounds that hold for
     every consistent assignment within it of every number; a decimal
     string is exact, a float counts with its binary value.
@@ -274,12 +278,12 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
         _warnings.warn(message, DataWarning, stacklevel=2)
-    bivariate = kind == "bivariate"
+    bivariate = kind in ("bivariate", "best")
     return SharpResult(
         kind=kind, n=int(n), m=int(m),
         lower=run["lower"], upper=run["upper"],
-        lower_l=run["lower_l"] if bivariate else None,
-        upper_l=run["upper_l"] if bivariate else None,
+        lower_l=run["lower_l"] if bivariate and run["lower_l"] else None,
+        upper_l=run["upper_l"] if bivariate and run["upper_l"] else None,
         lower_status=run["lower_status"], upper_status=run["upper_status"],
         widened=run["widened"],
         epsilon=None if run["consistent"] else run["epsilon"],

@@ -49,6 +49,7 @@ using sharp::ReadNumbersOfText;
 using sharp::Rounding;
 using sharp::RowKind;
 using sharp::SharpAnalysis;
+using sharp::SourceStatus;
 
 // assign(1, c) rather than = "c": GCC 12 warns falsely (-Wrestrict) on the
 // assignment of a one-character literal.
@@ -150,8 +151,9 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   const bool full = result->kind == SharpKind::kFull;
   const RowKind kind = result->kind == SharpKind::kUnivariate
                            ? RowKind::kUnivariate
-                       : full ? RowKind::kFull
-                              : RowKind::kBivariate;
+                       : full                             ? RowKind::kFull
+                       : result->kind == SharpKind::kBest ? RowKind::kBest
+                                                          : RowKind::kBivariate;
   BoundRow missing{kind, PrintedBound(), PrintedBound(), 0.0};
   missing.upper.lower = false;
   missing.lower.status = missing.upper.status = "failed";
@@ -159,9 +161,13 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   const BoundRow& row = found != nullptr ? *found : missing;
   TakeSide(row.lower, full, result);
   TakeSide(row.upper, full, result);
-  if (kind == RowKind::kBivariate) {
-    result->lowerL = row.lower.exists ? row.lower.l : 0;
-    result->upperL = row.upper.exists ? row.upper.l : 0;
+  if (kind == RowKind::kBivariate || kind == RowKind::kBest) {
+    result->lowerL = row.lower.exists && row.lower.l > 0 ? row.lower.l : 0;
+    result->upperL = row.upper.exists && row.upper.l > 0 ? row.upper.l : 0;
+  }
+  if (kind == RowKind::kBest) {
+    if (row.lower.hasValue) result->lowerStatus = SourceStatus(row.lower);
+    if (row.upper.hasValue) result->upperStatus = SourceStatus(row.upper);
   }
   if (full && FullBoundsCross(analysis)) {
     result->messages.push_back(
@@ -178,7 +184,7 @@ void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
   result->typedNumbers = analysis.typedNumbers;
   if (c.consistent) return;
   result->epsilonText = EpsilonText(c.epsilon);
-  result->epsilon = OutwardDouble(result->epsilonText, true);
+  result->epsilon = OutwardDouble(c.epsilon, true);
 }
 
 // The message for bounds that were not computed, as unionbound-sharp words

@@ -69,16 +69,18 @@ void PickBestBivariate(SharpAnalysis* analysis) {
   for (size_t i = 0; i < analysis->bivariate.size(); ++i) {
     const SharpInterval& interval = analysis->bivariate[i].interval;
     const int32_t index = static_cast<int32_t>(i);
+    // Compared exactly: two optima one ulp apart may round outward to the
+    // same double, or the looser one to the tighter double.
     if (IsUsable(interval.lower) &&
         (analysis->bestLower < 0 ||
-         interval.lower.bound >
-             analysis->bivariate[analysis->bestLower].interval.lower.bound)) {
+         interval.lower.exact >
+             analysis->bivariate[analysis->bestLower].interval.lower.exact)) {
       analysis->bestLower = index;
     }
     if (IsUsable(interval.upper) &&
         (analysis->bestUpper < 0 ||
-         interval.upper.bound <
-             analysis->bivariate[analysis->bestUpper].interval.upper.bound)) {
+         interval.upper.exact <
+             analysis->bivariate[analysis->bestUpper].interval.upper.exact)) {
       analysis->bestUpper = index;
     }
   }
@@ -168,6 +170,63 @@ bool AnyInfeasible(const ProgramRun& run) {
     if (IsInfeasible(row.interval)) return true;
   }
   return false;
+}
+
+// The largest proven lower and the smallest proven upper bound, exactly.
+struct ProvenEnds {
+  bool hasLower = false;
+  bool hasUpper = false;
+  Rational lower;
+  Rational upper;
+
+  void Lower(const Rational& q) {
+    if (!hasLower || q > lower) lower = q;
+    hasLower = true;
+  }
+  void Upper(const Rational& q) {
+    if (!hasUpper || q < upper) upper = q;
+    hasUpper = true;
+  }
+  void Interval(const SharpInterval& in) {
+    if (IsUsable(in.lower)) Lower(in.lower.exact);
+    if (IsUsable(in.upper)) Upper(in.upper.exact);
+  }
+  bool Cross() const { return hasLower && hasUpper && lower > upper; }
+};
+
+ProvenEnds MomentEnds(const SharpInterval& univariate,
+                      const std::vector<BivariateResult>& bivariate) {
+  ProvenEnds ends;
+  ends.Interval(univariate);
+  for (const BivariateResult& row : bivariate) ends.Interval(row.interval);
+  return ends;
+}
+
+void AddClassical(const ClassicalBounds& c, ProvenEnds* ends) {
+  if (!c.computed) return;
+  ends->Upper(c.hunterWorsley);
+  ends->Lower(c.deCaen);
+  ends->Lower(c.kuaiAlajajiTakahara);
+}
+
+// Where the sharp and closed-form bounds of the numbers as typed cross, the
+// data are inconsistent although every program is feasible: the least
+// change is then the program over atoms' epsilon, found where n allows it
+// (the end that suffices, else the proven least).
+void MarkCrossing(const ExactData& exact, const SharpAnalysis& analysis,
+                  const AnalysisOptions& options, Consistency* c) {
+  c->boundsCross = true;
+  c->consistent = false;
+  if (analysis.n > kFullMaxEvents) return;
+  const FullEpsilon e = SolveFullEpsilon(
+      exact, analysis.subsets, analysis.n,
+      FullTimeLimit(options.fullOptions.timeLimit, analysis.n));
+  if (!e.computed) return;
+  c->atomsEpsilonKnown = true;
+  c->atomsEpsilonAtLeast = e.atLeast;
+  c->programEpsilon =
+      std::max(c->programEpsilon, e.sufficesFound ? e.suffices : e.atLeast);
+  c->epsilon = std::max(c->epsilon, c->programEpsilon);
 }
 
 void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
@@ -280,7 +339,18 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   checkThread.join();
   analysis.consistency = CheckConsistency(typed, run, analysis.check);
   const Consistency& c = analysis.consistency;
-  if (options.hasTolerance && c.programEpsilon >= 0 &&
+  ClassicalBounds classical;
+  if (c.consistent) {
+    classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+    ProvenEnds ends = MomentEnds(run.univariate, run.bivariate);
+    AddClassical(classical, &ends);
+    if (ends.Cross()) {
+      MarkCrossing(exact, analysis, options, &analysis.consistency);
+    }
+  }
+  // Bounds that cross with no epsilon known cannot be widened soundly.
+  const bool widenable = !c.boundsCross || c.atomsEpsilonKnown;
+  if (options.hasTolerance && widenable && c.programEpsilon >= 0 &&
       options.tolerance >= c.epsilon) {
     const ProgramData widened =
         WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
@@ -292,19 +362,22 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     analysis.boundsComputed = c.consistent && !options.hasTolerance;
   }
   StoreRun(std::move(run), &analysis);
-  if (c.consistent && !analysis.widened) {
-    analysis.classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
-  }
+  if (c.consistent && !analysis.widened) analysis.classical = classical;
   if (options.full && n <= kFullMaxEvents && analysis.boundsComputed) {
     FullOptions full = options.fullOptions;
     if (analysis.widened) full.tolerance = analysis.tolerance;
     SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
+    ProvenEnds ends = MomentEnds(analysis.univariate, analysis.bivariate);
+    AddClassical(analysis.classical, &ends);
+    const FullResult& f = analysis.full;
+    if (f.computed && f.lower.computed) ends.Lower(f.lower.exact);
+    if (f.computed && f.upper.computed) ends.Upper(f.upper.exact);
+    analysis.fullCrossesOthers = ends.Cross();
     // A sharp bound comes with a distribution that fits the numbers
     // exactly. Where both sides converged but neither is sharp, whether any
     // distribution fits is proven where it can be; runs stopped by the time
     // limit are not prolonged for it.
-    const FullResult& f = analysis.full;
     const bool converged = f.lower.converged && f.lower.allAtomsPriced &&
                            f.upper.converged && f.upper.allAtomsPriced;
     const bool fits = f.lower.sharp || f.upper.sharp;
@@ -320,6 +393,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 
 bool FullBoundsCross(const SharpAnalysis& analysis) {
   const FullResult& f = analysis.full;
+  if (analysis.fullCrossesOthers) return true;
   if (!f.computed || !f.lower.computed || !f.upper.computed) return false;
   if (f.lower.exact > f.upper.exact) return true;
   const FullEpsilon& e = analysis.fullEpsilon;

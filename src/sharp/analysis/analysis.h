@@ -49,6 +49,13 @@ struct Consistency {
   Rational programEpsilon;  // the largest over the programs
   int32_t infeasiblePrograms = 0;
   int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+  // A proven lower bound (sharp or closed form) lies above a proven upper
+  // bound: no distribution has these numbers, although each program has
+  // one. epsilon then comes from the program over atoms where it could be
+  // computed (atomsEpsilonKnown).
+  bool boundsCross = false;
+  bool atomsEpsilonKnown = false;
+  Rational atomsEpsilonAtLeast;  // no smaller change fits any atoms
 };
 
 struct SharpAnalysis {
@@ -72,6 +79,8 @@ struct SharpAnalysis {
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
   FullResult full;  // with options.full, where the bounds were computed
+  // The full program's bounds and the other proven ones cross.
+  bool fullCrossesOthers = false;
   // Where the full program's bounds cross, or both converged but neither is
   // sharp (n <= kFullRefinementLimit): how far the numbers are from fitting
   // any distribution over the atoms.
@@ -97,7 +106,8 @@ bool IsInconsistent(const SharpAnalysis& analysis);
 
 // No distribution over the atoms fits the numbers as typed (or within the
 // tolerance), proven: the full program's certified lower bound lies above
-// its certified upper bound, or an exact Farkas certificate gives the full
+// its certified upper bound, or one of them lies across another proven
+// bound, or an exact Farkas certificate gives the full
 // program an epsilon above the tolerance (0 without one). Every bound of an
 // empty set then holds, so none says anything, although the moment
 // programs found none wrong.

@@ -37,9 +37,11 @@ std::string ProgramName(int32_t l) {
   return l == kUnivariate ? "univariate" : "bivariate l=" + std::to_string(l);
 }
 
-// unionbound's number, or why it is not shown.
+// unionbound's number, or why it is not shown; (r) marks a number outside
+// the sharp interval of its l by no more than rounding.
 std::string MethodText(const PrintedBound& b) {
   if (b.status == "none" || b.status == "invalid") return b.status;
+  if (b.status == "rounding") return b.Text(kTableDigits) + " (r)";
   return b.Text(kTableDigits);
 }
 
@@ -123,8 +125,26 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
         << ProgramName(c.worstL) << " program needs a change of "
         << EpsilonText(c.programEpsilon) << "\n";
   }
+  if (c.boundsCross) {
+    out << "  bounds: a proven lower bound lies above a proven upper bound, so "
+           "no\n    distribution has these numbers";
+    if (c.atomsEpsilonKnown) {
+      out << "; over the atoms they need a change of at least "
+          << FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown);
+    }
+    out << "\n";
+  }
   if (c.consistent) {
-    out << "  consistent: the numbers as typed pass every check\n";
+    const FullResult& f = analysis.full;
+    // A sharp full bound comes with an exact distribution over the atoms.
+    const bool atoms =
+        f.computed && !analysis.widened && (f.lower.sharp || f.upper.sharp);
+    out << "  consistent: the numbers as typed pass every check"
+        << (atoms ? ", and a distribution\n    over the atoms has them "
+                    "(proven exactly)\n"
+            : f.computed
+                ? "; a distribution over\n    the atoms is not proven\n"
+                : "; a distribution over\n    the atoms is not checked\n");
   } else {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
@@ -186,6 +206,34 @@ void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
                   Seconds(kat->seconds), out);
 }
 
+// The kind a best bound came from, short enough for the status column.
+std::string SourceCell(const PrintedBound& b) {
+  if (!b.hasValue) return "-";
+  std::string source;
+  switch (b.source) {
+    case RowKind::kHunterWorsley:
+      source = "H-W";
+      break;
+    case RowKind::kDeCaen:
+      source = "de Caen";
+      break;
+    case RowKind::kKuaiAlajajiTakahara:
+      source = "K-A-T";
+      break;
+    default:
+      source = KindName(b.source);
+  }
+  return PadRight(PadRight(b.Text(kTableDigits), 18) + source, 29);
+}
+
+void WriteBestRow(const std::vector<BoundRow>& rows, std::ostream& out) {
+  const BoundRow* best = FindRow(rows, RowKind::kBest);
+  if (best == nullptr) return;
+  WriteSummaryRow("best proven", SourceCell(best->lower),
+                  SourceCell(best->upper), LPair(best->lower.l, best->upper.l),
+                  "-", out);
+}
+
 void WriteSummaryTable(const SharpAnalysis& analysis,
                        const std::vector<BoundRow>& rows, std::ostream& out) {
   out << "Bounds on the probability of the union (n=" << analysis.n
@@ -203,6 +251,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
     WriteClassicalRows(rows, out);
+    WriteBestRow(rows, out);
     out << "No subsequence length l in the range: no bivariate program and "
            "no unionbound bound.\n";
     return;
@@ -216,6 +265,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
                     Seconds(analysis.bivariateSeconds), out);
   }
   WriteClassicalRows(rows, out);
+  WriteBestRow(rows, out);
 }
 
 void WritePerLTable(const std::vector<BoundRow>& rows, std::ostream& out) {
@@ -254,10 +304,13 @@ std::string CsvText(const std::string& s) {
   return quoted + "\"";
 }
 
-// l,text,status,widened of one side.
-std::string CsvSide(const PrintedBound& b) {
+// l,text,status,widened of one side; the best row's status names the kind
+// it came from.
+std::string CsvSide(const BoundRow& row, const PrintedBound& b) {
+  const std::string status =
+      row.kind == RowKind::kBest ? SourceStatus(b) : b.status;
   return (b.l < 0 ? std::string() : std::to_string(b.l)) + "," + b.text + "," +
-         b.status + "," + (b.widened ? "tolerance" : "");
+         status + "," + (b.widened ? "tolerance" : "");
 }
 
 }  // namespace
@@ -296,7 +349,10 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "tolerance T";
   }
   out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
-         "contradicted by a sharp bound.\n";
+         "outside the sharp interval of its l, or across a\nproven bound; "
+         "(r): outside it by at most a relative 1e-12 (rounding). best\n"
+         "proven: the largest proven lower and the smallest proven upper bound "
+         "above,\ncompared exactly, with the row each came from.\n";
   if (analysis.full.computed) {
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
@@ -341,8 +397,8 @@ void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
       CsvText(file) + "," +
       (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
   for (const BoundRow& row : rows) {
-    out << prefix << KindName(row.kind) << "," << CsvSide(row.lower) << ","
-        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << "\n";
+    out << prefix << KindName(row.kind) << "," << CsvSide(row, row.lower) << ","
+        << CsvSide(row, row.upper) << "," << CsvSeconds(row.seconds) << "\n";
   }
 }
 

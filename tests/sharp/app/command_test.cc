@@ -291,7 +291,7 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   }
   EXPECT_EQ(perL, 4);  // l = 3 .. 6
   // Best rows, the three closed-form rows, then per l for both methods.
-  EXPECT_EQ(rows, 3 + 3 + 4 + 4);
+  EXPECT_EQ(rows, 3 + 3 + 1 + 4 + 4);
   fs::remove_all(dir);
 }
 
@@ -548,29 +548,31 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
 }
 
 // A equals B and A equals C, but B and C never meet: every check on the
-// numbers and both moment programs pass, yet no distribution over the atoms
-// exists, and the full program's certified bounds cross.
-TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
+// numbers and both moment programs pass, yet no distribution exists. The
+// closed forms cross the sharp bounds, with or without the full program,
+// and the least change comes from the program over atoms: 1/8.
+TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   const fs::path dir = TempDir("full_cross");
   WriteText(dir / "prob.txt", "0.5 0.5 0.5 0\n0.5 0.5 0 0 0 0\n");
-  const CommandRun run = RunBinary(dir, "4 2 --full --json j.json");
-  EXPECT_EQ(run.status, kExitInconsistent);
-  EXPECT_NE(run.err.find("no distribution over the atoms fits"),
-            std::string::npos)
-      << run.err;
-  // No change of the numbers by less than 1/8 lets a distribution fit
-  // them, and the proven ends meet there.
-  EXPECT_NE(run.err.find("needs epsilon >= 0.125"), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("use --tolerance T with T >= 0.126"),
-            std::string::npos)
-      << run.err;
-  {
+  for (const char* args : {"4 2 --json j.json", "4 2 --full --json j.json"}) {
+    SCOPED_TRACE(args);
+    const CommandRun run = RunBinary(dir, args);
+    EXPECT_EQ(run.status, kExitInconsistent);
+    EXPECT_NE(run.out.find("a proven lower bound lies above a proven upper"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("need a change of at least 0.125"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.126"),
+              std::string::npos)
+        << run.err;
     std::ifstream in(dir / "j.json");
     const nlohmann::json j = nlohmann::json::parse(in);
     EXPECT_EQ(j["status"], kExitInconsistent);
-    EXPECT_EQ(j["data_check"]["full_epsilon_at_least"], 0.125);
-    EXPECT_GE(j["data_check"]["full_epsilon_enough"], 0.125);
+    EXPECT_EQ(j["data_check"]["consistent"], false);
+    EXPECT_GE(j["data_check"]["epsilon"], 0.125);
+    EXPECT_TRUE(j["bounds"].empty());
   }
   // The advised tolerance gives bounds for every data within it; less than
   // the epsilon still leaves no distribution.
@@ -585,9 +587,51 @@ TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
   EXPECT_EQ(full[12], "tolerance");
   const CommandRun tooSmall = RunBinary(dir, "4 2 --full --tolerance 0.12");
   EXPECT_EQ(tooSmall.status, kExitInconsistent);
-  EXPECT_NE(tooSmall.err.find("fits the numbers within the tolerance"),
-            std::string::npos)
+  EXPECT_NE(tooSmall.err.find("below epsilon = 0.126"), std::string::npos)
       << tooSmall.err;
+  fs::remove_all(dir);
+}
+
+// A = B and A = C while B and C are disjoint: every program is feasible,
+// but the Hunter-Worsley upper bound 0.3 lies below the sharp lower bounds;
+// the least change that fits any distribution is 3/40.
+TEST(SharpProgram, CrossingClosedFormsAreAnInconsistency) {
+  const fs::path dir = TempDir("closed_cross");
+  WriteText(dir / "prob.txt", "0.3 0.3 0.3 0.3 0.3 0\n");
+  const CommandRun run = RunBinary(dir, "3 2");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.out.find("consistent: the numbers"), std::string::npos);
+  EXPECT_NE(run.out.find("need a change of at least 0.0750"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.07"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitInconsistent);
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitOk);
+  fs::remove_all(dir);
+}
+
+// Disjoint events typed exactly: the best upper bound is their union 0.55,
+// and unionbound's 0.54999999999999994 is marked as rounding.
+TEST(SharpProgram, BestRowAndRoundingInTheCsvFile) {
+  const fs::path dir = TempDir("best_row");
+  WriteText(dir / "prob.txt",
+            "0.01 0.02 0.03 0.04 0.05 0.06 0.07 0.08 0.09 0.1\n");
+  const CommandRun run = RunBinary(dir, "10 1 --csv b.csv");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("a distribution over\n    the atoms is not checked"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("best proven"), std::string::npos);
+  const std::vector<std::string> best = CsvRow(dir / "b.csv", "best");
+  ASSERT_EQ(best.size(), 14u);
+  EXPECT_EQ(best[10], "0.55000000000000000");
+  EXPECT_EQ(best[11], "univariate sharp");
+  EXPECT_EQ(best[7], "bivariate sharp");
+  const std::vector<std::string> method = CsvRow(dir / "b.csv", "unionbound");
+  ASSERT_EQ(method.size(), 14u);
+  EXPECT_EQ(method[10], "0.54999999999999994");
+  EXPECT_EQ(method[11], "rounding");
   fs::remove_all(dir);
 }
 
