@@ -53,13 +53,15 @@ void Add(std::vector<PartitionResult>* out, const char* rule,
 SharpInterval ComputePartitionInterval(const PartitionData& data) {
   const auto start = std::chrono::steady_clock::now();
   SharpInterval interval;
-  CountSimplexState state;
-  interval.lower = Solve(data, Sense::kMinimise, &state);
+  // Each sense from its own floating-point start: the optimum of one is
+  // a poor start for the other.
+  CountSimplexState lower;
+  interval.lower = Solve(data, Sense::kMinimise, &lower);
   if (interval.lower.status == SharpStatus::kInfeasible) {
     interval.upper = interval.lower;
   } else {
-    // A basis feasible for the lower program is feasible for the upper one.
-    interval.upper = Solve(data, Sense::kMaximise, &state);
+    CountSimplexState upper;
+    interval.upper = Solve(data, Sense::kMaximise, &upper);
   }
   const std::chrono::duration<double> spent =
       std::chrono::steady_clock::now() - start;

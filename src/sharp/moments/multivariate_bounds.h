@@ -54,18 +54,15 @@ struct MultivariateResult {
 // The partitions the rules choose for the data, with the refined and given
 // ones, each once (the first rule that found it names it). Every given
 // partition must be a partition of 1 .. n (see PartitionProblem).
-std::vector<PartitionResult> ChoosePartitions(const ExactData& data,
-                                              const SubsetList& subsets,
-                                              int32_t n,
-                                              const MultivariateOptions& options);
+std::vector<PartitionResult> ChoosePartitions(
+    const ExactData& data, const SubsetList& subsets, int32_t n,
+    const MultivariateOptions& options);
 
 // Solves every chosen partition, on options.threads threads. tolerance:
 // nullptr for the numbers as typed, else the programs are widened by it.
-MultivariateResult ComputeMultivariateBounds(const ExactData& data,
-                                             const SubsetList& subsets,
-                                             int32_t n, int32_t m,
-                                             const Rational* tolerance,
-                                             const MultivariateOptions& options);
+MultivariateResult ComputeMultivariateBounds(
+    const ExactData& data, const SubsetList& subsets, int32_t n, int32_t m,
+    const Rational* tolerance, const MultivariateOptions& options);
 
 }  // namespace unionbound::sharp
 

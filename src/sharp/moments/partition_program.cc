@@ -127,8 +127,8 @@ size_t CountPointCount(const IndexVector& sizes) {
 }
 
 PartitionData MakePartitionData(const ExactData& data,
-                                const SubsetList& subsets, int32_t n,
-                                int32_t m, const EventGroups& groups) {
+                                const SubsetList& subsets, int32_t n, int32_t m,
+                                const EventGroups& groups) {
   return BuildData(data, subsets, n, m, groups, data.scale);
 }
 
@@ -137,8 +137,7 @@ PartitionData WidenPartitionData(const ExactData& data,
                                  int32_t m, const EventGroups& groups,
                                  const Rational& tolerance) {
   mpz_class scale;
-  mpz_lcm(scale.get_mpz_t(), data.scale.get_mpz_t(),
-          tolerance.get_den_mpz_t());
+  mpz_lcm(scale.get_mpz_t(), data.scale.get_mpz_t(), tolerance.get_den_mpz_t());
   PartitionData p = BuildData(data, subsets, n, m, groups, scale);
   p.widened = true;
   p.tolerance = tolerance.get_num() * (scale / tolerance.get_den());

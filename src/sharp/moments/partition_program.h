@@ -70,8 +70,8 @@ struct PartitionData {
 
 // The moments of the numbers as typed; groups must be a partition of 1 .. n.
 PartitionData MakePartitionData(const ExactData& data,
-                                const SubsetList& subsets, int32_t n,
-                                int32_t m, const EventGroups& groups);
+                                const SubsetList& subsets, int32_t n, int32_t m,
+                                const EventGroups& groups);
 
 // The same, to be widened by tolerance >= 0.
 PartitionData WidenPartitionData(const ExactData& data,

@@ -150,8 +150,8 @@ EventGroups BalancedClusters(const EventStatistics& stats, int32_t t) {
       long target = -1;
       for (size_t h = 0; h < groups.size(); ++h) {
         if (h == g || groups[h].size() >= cap) continue;
-        if (target < 0 || Tie(stats, e, groups[h]) >
-                              Tie(stats, e, groups[target])) {
+        if (target < 0 ||
+            Tie(stats, e, groups[h]) > Tie(stats, e, groups[target])) {
           target = static_cast<long>(h);
         }
       }

@@ -36,15 +36,15 @@ SharpInterval SolvePartition(const GeneratedSystem& s,
 // min(p_ij, 1 - S1 + S2).
 TEST(PartitionProgram, ThreeSingletonGroupsGiveTheHandComputedOptima) {
   // p1, p2, p3, p12, p13, p23: S1 = 6/5, S2 = 2/5.
-  const RationalVector p = {Q("1/2"),  Q("2/5"),  Q("3/10"),
-                            Q("1/5"),  Q("1/10"), Q("1/10")};
+  const RationalVector p = {Q("1/2"), Q("2/5"),  Q("3/10"),
+                            Q("1/5"), Q("1/10"), Q("1/10")};
   const PartitionData data = MakePartitionData(
       ExactDataFromRationals(p), AllSubsets(3, 2), 3, 2, {{1}, {2}, {3}});
   EXPECT_EQ(data.orders.size(), 7u);  // the empty one, 3 singles, 3 pairs
   const SharpInterval in = ComputePartitionInterval(data);
   ASSERT_EQ(in.lower.status, SharpStatus::kSharp);
   ASSERT_EQ(in.upper.status, SharpStatus::kSharp);
-  EXPECT_EQ(in.lower.exact, Q("4/5"));  // q = 0
+  EXPECT_EQ(in.lower.exact, Q("4/5"));   // q = 0
   EXPECT_EQ(in.upper.exact, Q("9/10"));  // q = p13 = p23
   // Larger pairs force q >= p13 + p23 - p3 = 3/20 and cap it at p23 = 1/5:
   // S1 - S2 = 9/20.
@@ -55,8 +55,8 @@ TEST(PartitionProgram, ThreeSingletonGroupsGiveTheHandComputedOptima) {
   EXPECT_EQ(in2.lower.exact, Q("3/5"));
   EXPECT_EQ(in2.upper.exact, Q("13/20"));
   // P(A_1 A_3) above P(A_3): no distribution, and the program proves it.
-  const RationalVector broken = {Q("1/2"),  Q("2/5"),  Q("1/20"),
-                                 Q("1/5"),  Q("1/10"), Q("1/10")};
+  const RationalVector broken = {Q("1/2"), Q("2/5"),  Q("1/20"),
+                                 Q("1/5"), Q("1/10"), Q("1/10")};
   const SharpInterval in3 = ComputePartitionInterval(MakePartitionData(
       ExactDataFromRationals(broken), AllSubsets(3, 2), 3, 2, {{1}, {2}, {3}}));
   EXPECT_EQ(in3.lower.status, SharpStatus::kInfeasible);
@@ -116,8 +116,8 @@ TEST(PartitionRules, RenamedSubsetsGiveTheBivariateProgramOfTheOrder) {
   for (int32_t l : {3, 6}) {
     WarmStart warm;
     const SharpInterval grid = ComputeSharpInterval(renamed, l, &warm);
-    const SharpInterval count = ComputePartitionInterval(MakePartitionData(
-        exact, subsets, s.n, s.m, SplitGroups(order, l)));
+    const SharpInterval count = ComputePartitionInterval(
+        MakePartitionData(exact, subsets, s.n, s.m, SplitGroups(order, l)));
     ASSERT_TRUE(IsUsable(grid.lower) && IsUsable(count.lower));
     EXPECT_EQ(count.lower.exact, grid.lower.exact) << "l=" << l;
     EXPECT_EQ(count.upper.exact, grid.upper.exact) << "l=" << l;
@@ -139,8 +139,8 @@ TEST(MultivariateBounds, BetweenTheBestBivariateAndTheFullProgram) {
     options.refine = {SplitGroups(s.n, a.bivariate[a.bestLower].l),
                       SplitGroups(s.n, a.bivariate[a.bestUpper].l)};
     const Rational tolerance = RoundingTolerance();
-    const MultivariateResult mv =
-        ComputeMultivariateBounds(exact, subsets, s.n, s.m, &tolerance, options);
+    const MultivariateResult mv = ComputeMultivariateBounds(
+        exact, subsets, s.n, s.m, &tolerance, options);
     ASSERT_GE(mv.bestLower, 0);
     ASSERT_GE(mv.bestUpper, 0);
     EXPECT_FALSE(mv.anyInfeasible);
@@ -174,10 +174,9 @@ TEST(MultivariateBounds, ContainTheTruthOnGeneratedSystems) {
       const Rational tolerance = RoundingTolerance();
       MultivariateOptions options;
       options.groupCounts = {n == 40 ? 4 : 3};
-      const MultivariateResult mv =
-          ComputeMultivariateBounds(ExactDataFromDoubles(s.p),
-                                    AllSubsets(s.n, s.m), s.n, s.m, &tolerance,
-                                    options);
+      const MultivariateResult mv = ComputeMultivariateBounds(
+          ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n, s.m, &tolerance,
+          options);
       EXPECT_FALSE(mv.anyInfeasible);
       for (const PartitionResult& p : mv.partitions) {
         SCOPED_TRACE(p.rule);
@@ -217,8 +216,8 @@ GeneratedSystem PlantedShocks(int32_t n, int32_t m, EventGroups* planted) {
 TEST(PartitionRules, ClusteringFindsPlantedGroups) {
   EventGroups planted;
   const GeneratedSystem s = PlantedShocks(30, 3, &planted);
-  const EventStatistics stats = MakeEventStatistics(
-      ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n);
+  const EventStatistics stats =
+      MakeEventStatistics(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n);
   EXPECT_EQ(ClusteredOnDependence(stats, 3), planted);
   EXPECT_EQ(BalancedClusters(stats, 3), planted);
   // The planted partition beats every contiguous split on both sides.
@@ -238,8 +237,8 @@ TEST(PartitionRules, ClusteringFindsPlantedGroups) {
 
 TEST(PartitionRules, EveryRuleGivesTNonEmptyGroupsCoveringTheEvents) {
   const GeneratedSystem s = Generate(EventFamily::kIndependent, 13, 2, 3);
-  const EventStatistics stats = MakeEventStatistics(
-      ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n);
+  const EventStatistics stats =
+      MakeEventStatistics(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m), s.n);
   for (int32_t t : {1, 3, 4, 13}) {
     SCOPED_TRACE("t=" + std::to_string(t));
     for (const EventGroups& g :
