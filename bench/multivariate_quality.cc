@@ -3,12 +3,15 @@
 // on one generated system: one line per kind with its interval, width and
 // seconds, and one per partition tried.
 //
-//   multivariate_quality FAMILY N M SEED [FULL_SECONDS]
+//   multivariate_quality FAMILY N M SEED [FULL_SECONDS [T]]
 //
-// FULL_SECONDS > 0 also runs the full program (n <= 20) with that limit.
+// FULL_SECONDS > 0 also runs the full program (n <= 20) with that limit;
+// T = 3 or 4 tries only that many groups.
 // The numbers as typed are used; where some program finds them
 // inconsistent, every program is widened by 2^-53 (the rounding of the
 // generated probabilities to doubles).
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +31,14 @@ using namespace unionbound;
 using namespace unionbound::sharp;
 
 namespace {
+
+// Processor seconds of the whole process (every thread) so far: on a
+// shared machine a fairer measure than the wall clock.
+double Cpu() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
 
 double Since(std::chrono::steady_clock::time_point start) {
   const std::chrono::duration<double> d =
@@ -62,9 +73,11 @@ Best AllSplits(const ProgramData& data, int32_t n, int32_t m) {
 }
 
 void Line(const char* kind, const Rational& lower, const Rational& upper,
-          double seconds) {
-  std::printf("%-24s [%.6f, %.6f] width %.6f  %.3f s\n", kind, RoundDown(lower),
+          double seconds, double cpu = -1.0) {
+  std::printf("%-26s [%.6f, %.6f] width %.6f  %.3f s", kind, RoundDown(lower),
               RoundUp(upper), RoundUp(upper - lower), seconds);
+  if (cpu >= 0.0) std::printf("  (cpu %.3f s)", cpu);
+  std::printf("\n");
 }
 
 }  // namespace
@@ -85,6 +98,7 @@ int main(int argc, char** argv) {
   const int32_t m = std::atoi(argv[3]);
   const uint64_t seed = std::strtoull(argv[4], nullptr, 10);
   const double fullSeconds = argc > 5 ? std::atof(argv[5]) : 0.0;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as it comes
   const MixtureModel model = MakeEventSystem(family, n, seed);
   const RealVector p = IntersectionProbabilities(model, SubsetsBySize(n, m));
   const ExactData exact = ExactDataFromDoubles(p);
@@ -96,6 +110,7 @@ int main(int argc, char** argv) {
   const IndexVector order = MarginalOrder(stats);
   const SubsetList renamed = RenamedSubsets(subsets, order);
   bool widen = false;
+  double cpu = Cpu();
   auto start = std::chrono::steady_clock::now();
   Best bi = AllSplits(MakeProgramData(exact, subsets, n, m), n, m);
   if (bi.infeasible) {
@@ -104,22 +119,28 @@ int main(int argc, char** argv) {
     bi = AllSplits(WidenProgramData(exact, subsets, n, m, tolerance), n, m);
   }
   const double biSeconds = Since(start);
+  const double biCpu = Cpu() - cpu;
+  cpu = Cpu();
   start = std::chrono::steady_clock::now();
   const Best re =
       widen ? AllSplits(WidenProgramData(exact, renamed, n, m, tolerance), n, m)
             : AllSplits(MakeProgramData(exact, renamed, n, m), n, m);
   const double reSeconds = Since(start);
+  const double reCpu = Cpu() - cpu;
   if (widen) std::printf("(widened by 2^-53)\n");
-  Line("bivariate", bi.lower, bi.upper, biSeconds);
-  Line("bivariate renumbered", re.lower, re.upper, reSeconds);
+  Line("bivariate", bi.lower, bi.upper, biSeconds, biCpu);
+  Line("bivariate renumbered", re.lower, re.upper, reSeconds, reCpu);
   Line("bivariate best of both", std::max(bi.lower, re.lower),
-       std::min(bi.upper, re.upper), biSeconds + reSeconds);
+       std::min(bi.upper, re.upper), biSeconds + reSeconds, biCpu + reCpu);
+  const int32_t onlyT = argc > 6 ? std::atoi(argv[6]) : 0;
   for (int32_t t : {3, 4}) {
+    if (onlyT != 0 && t != onlyT) continue;
     MultivariateOptions options;
     options.groupCounts = {t};
     options.refine = {SplitGroups(n, bi.lowerL), SplitGroups(n, bi.upperL),
                       SplitGroups(order, re.lowerL),
                       SplitGroups(order, re.upperL)};
+    cpu = Cpu();
     const MultivariateResult mv = ComputeMultivariateBounds(
         exact, subsets, n, m, widen ? &tolerance : nullptr, options);
     for (const PartitionResult& r : mv.partitions) {
@@ -130,20 +151,17 @@ int main(int argc, char** argv) {
       const std::string name =
           "  t=" + std::to_string(t) + " " + r.rule + " " + sizes;
       if (!IsUsable(r.interval.lower) || !IsUsable(r.interval.upper)) {
-        std::printf("%-24s not solved\n", name.c_str());
+        std::printf("%-26s not solved\n", name.c_str());
         continue;
       }
       Line(name.c_str(), r.interval.lower.exact, r.interval.upper.exact,
            r.interval.seconds);
-      std::printf("%-24s pivots %d + %d\n", "", r.interval.lower.pivots,
-                  r.interval.upper.pivots);
     }
     if (mv.bestLower < 0 || mv.bestUpper < 0) continue;
+    const double mvCpu = Cpu() - cpu;
     const std::string name = "multivariate t=" + std::to_string(t);
-    Line(name.c_str(),
-         std::max(bi.lower, mv.partitions[mv.bestLower].interval.lower.exact),
-         std::min(bi.upper, mv.partitions[mv.bestUpper].interval.upper.exact),
-         mv.seconds);
+    Line(name.c_str(), mv.partitions[mv.bestLower].interval.lower.exact,
+         mv.partitions[mv.bestUpper].interval.upper.exact, mv.seconds, mvCpu);
   }
   if (fullSeconds > 0 && n <= 20) {
     FullOptions options;

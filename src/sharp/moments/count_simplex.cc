@@ -311,24 +311,52 @@ class FloatPresolve {
         best = {true, v, d, 0};
       }
     }
-    const int64_t enough = std::max<int64_t>(4096, scanner_.Points() / 8);
-    int64_t seen = 0;
+    // The pool of count vectors found by earlier passes first: a pass over
+    // all of them only when none of the pool improves, and that pass adds
+    // the most improving few to the pool.
+    for (size_t k = 0; k < pool_.size(); ++k) {
+      const std::vector<double>& a = poolColumns_[k];
+      double s = 0.0;
+      double magnitude = 0.0;
+      for (size_t t = 0; t < rows_; ++t) {
+        s += a[t] * y[t];
+        magnitude += std::fabs(a[t] * y[t]);
+      }
+      const double d =
+          (feasibility || pool_[k].index == 0 ? 0.0 : p_.pointCost) - s;
+      if (d < -kTolerance * (1.0 + magnitude) &&
+          (!best.found || d < best.score) && !IsBasic(pool_[k])) {
+        best = {true, pool_[k], d, 0};
+      }
+    }
+    if (best.found) return best;
+    const size_t keep = std::max<size_t>(16, 2 * rows_);
+    std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
     auto visit = [&](int64_t code, double s, double magnitude) {
-      ++seen;
       const double d = (feasibility || code == 0 ? 0.0 : p_.pointCost) - s;
       if (d < -kTolerance * (1.0 + magnitude) &&
-          (!best.found || d < best.score)) {
-        const CountVariable v{VariableKind::kPoint, code};
-        if (!IsBasic(v)) best = {true, v, d, 0};
+          (found.size() < keep || d < found.front().first)) {
+        if (IsBasic({VariableKind::kPoint, code})) return false;
+        found.emplace_back(d, code);
+        std::push_heap(found.begin(), found.end());
+        if (found.size() > keep) {
+          std::pop_heap(found.begin(), found.end());
+          found.pop_back();
+        }
       }
       return false;
     };
-    auto blockDone = [&](int64_t prefix) {
-      if (!best.found || seen < enough) return false;
-      start_ = (prefix + 1) % scanner_.Prefixes();
-      return true;
-    };
-    scanner_.Scan(y, start_, visit, blockDone);
+    scanner_.Scan(y, 0, visit, [](int64_t) { return false; });
+    if (pool_.size() + found.size() > kPoolPerRow * rows_) {
+      pool_.clear();
+      poolColumns_.clear();
+    }
+    for (const auto& [d, code] : found) {
+      const CountVariable v{VariableKind::kPoint, code};
+      pool_.push_back(v);
+      poolColumns_.push_back(scanner_.ColumnDouble(code));
+      if (!best.found || d < best.score) best = {true, v, d, 0};
+    }
     return best;
   }
 
@@ -417,6 +445,9 @@ class FloatPresolve {
   }
 
   static constexpr double kTolerance = 1e-9;
+  // The pool is priced at every pivot: at most this many columns per row
+  // keep that near the cost of the pivot itself.
+  static constexpr size_t kPoolPerRow = 20;
   const CountProgram& p_;
   const size_t rows_;
   const PointScanner& scanner_;
@@ -424,7 +455,8 @@ class FloatPresolve {
   std::vector<std::vector<double>> binv_;  // [position][row]
   std::vector<double> x_;
   std::vector<double> rhs_;
-  int64_t start_ = 0;
+  std::vector<CountVariable> pool_;
+  std::vector<std::vector<double>> poolColumns_;
 };
 
 class Solver {
@@ -534,7 +566,7 @@ class Solver {
           leave = static_cast<long>(b);
         }
       }
-      if (leave >= 0) Pivot(static_cast<size_t>(leave), v, d);
+      if (leave >= 0) Pivot(static_cast<size_t>(leave), v, d, false);
     }
     ComputeValues();
   }
@@ -797,14 +829,17 @@ class Solver {
   // d is the direction times the determinant. The new adjugate rows are
   // (row_b * d_p - d_b * row_p) / determinant, exact divisions, and the new
   // determinant is d_p.
+  // Without values, the basic values are left for ComputeValues.
   void Pivot(size_t leave, const CountVariable& enter,
-             const std::vector<mpz_class>& d) {
-    const Rational step = x_[leave] * determinant_ / d[leave];
-    for (size_t b = 0; b < rows_; ++b) {
-      if (b == leave || sgn(d[b]) == 0) continue;
-      x_[b] -= step * d[b] / determinant_;
+             const std::vector<mpz_class>& d, bool values = true) {
+    if (values) {
+      const Rational step = x_[leave] * determinant_ / d[leave];
+      for (size_t b = 0; b < rows_; ++b) {
+        if (b == leave || sgn(d[b]) == 0) continue;
+        x_[b] -= step * d[b] / determinant_;
+      }
+      x_[leave] = step;
     }
-    x_[leave] = step;
     const std::vector<mpz_class>& pivotRow = adjugate_[leave];
     mpz_class t1;
     for (size_t b = 0; b < rows_; ++b) {

@@ -168,7 +168,7 @@ TEST(MultivariateBounds, BetweenTheBestBivariateAndTheFullProgram) {
 
 TEST(MultivariateBounds, ContainTheTruthOnGeneratedSystems) {
   for (EventFamily family : AllFamilies()) {
-    for (int32_t n : {40, 70}) {
+    for (int32_t n : {40, 60}) {
       const GeneratedSystem s = Generate(family, n, 3, 500 + n);
       SCOPED_TRACE(s.name);
       const Rational tolerance = RoundingTolerance();
