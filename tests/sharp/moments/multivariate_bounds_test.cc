@@ -102,6 +102,42 @@ TEST(PartitionProgram, TwoContiguousGroupsAreTheBivariateProgram) {
   }
 }
 
+// One group is the univariate program; groups smaller than m leave out
+// the orders they cannot hold, and still refine the split they come from.
+TEST(PartitionProgram, OneGroupAndGroupsSmallerThanM) {
+  for (EventFamily family :
+       {EventFamily::kCommonShock, EventFamily::kGaussianThreshold}) {
+    const GeneratedSystem s = Generate(family, 10, 3, 21);
+    SCOPED_TRACE(s.name);
+    const ExactData exact = ExactDataFromDoubles(s.p);
+    const SubsetList subsets = AllSubsets(s.n, s.m);
+    const Rational tolerance = RoundingTolerance();
+    const ProgramData wide =
+        WidenProgramData(exact, subsets, s.n, s.m, tolerance);
+    WarmStart warm;
+    const SharpInterval uni = ComputeSharpInterval(wide, kUnivariate, &warm);
+    const SharpInterval one = ComputePartitionInterval(
+        WidenPartitionData(exact, subsets, s.n, s.m,
+                           {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, tolerance));
+    EXPECT_EQ(one.lower.exact, uni.lower.exact);
+    EXPECT_EQ(one.upper.exact, uni.upper.exact);
+    WarmStart warmSplit;
+    const SharpInterval split = ComputeSharpInterval(wide, 1, &warmSplit);
+    const PartitionData small =
+        WidenPartitionData(exact, subsets, s.n, s.m,
+                           {{1}, {2}, {3, 4, 5, 6, 7, 8, 9, 10}}, tolerance);
+    // Orders (a, b, c) with a, b <= 1 and a + b + c <= 3: 4 + 3 + 3 + 2 of
+    // the 20 with total at most 3.
+    EXPECT_EQ(small.orders.size(), 12u);
+    const SharpInterval refined = ComputePartitionInterval(small);
+    ASSERT_TRUE(IsUsable(refined.lower) && IsUsable(refined.upper));
+    EXPECT_GE(refined.lower.exact, split.lower.exact);
+    EXPECT_LE(refined.upper.exact, split.upper.exact);
+    EXPECT_LE(refined.lower.bound, s.unionProbability);
+    EXPECT_GE(refined.upper.bound, s.unionProbability);
+  }
+}
+
 // The bivariate program of the events renamed by marginal is the partition
 // program of the same two sets of events.
 TEST(PartitionRules, RenamedSubsetsGiveTheBivariateProgramOfTheOrder) {
