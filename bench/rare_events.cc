@@ -21,7 +21,7 @@
 
 #include "bounds/procedure.h"
 #include "events/event_systems.h"
-#include "exact_method_bound.h"
+#include "reference/exact_method_bound.h"
 #include "numeric/subset_order.h"
 #include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
@@ -37,7 +37,7 @@ namespace {
 // Digits of x that agree with the exact e, 0 .. 17.
 double DigitsRight(double x, const mpq_class& e) {
   if (e == 0) return x == 0.0 ? 17.0 : 0.0;
-  const mpq_class diff = ub::ExactValue(x) - e;
+  const mpq_class diff = ub::sharp::ExactValue(x) - e;
   const double relative = std::fabs(diff.get_d() / e.get_d());
   if (!(relative > 1e-17)) return 17.0;
   return std::fmax(0.0, -std::log10(relative));
