@@ -26,10 +26,14 @@
 #include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
-#include "sharp/exact_arithmetic.h"
+#include "sharp/exact/rational.h"
 
 namespace unionbound::exact_method {
 
+using sharp::ExactDot;
+using sharp::ExactValue;
+using sharp::ExactValues;
+using sharp::RationalVector;
 using Coefficients = std::vector<mpq_class>;
 
 // The points of a candidate (integer coordinates), in the order of the

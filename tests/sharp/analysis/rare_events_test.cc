@@ -12,13 +12,15 @@
 #include <utility>
 
 #include "events/event_systems.h"
-#include "exact_method_bound.h"
+#include "reference/exact_method_bound.h"
 #include "numeric/subset_order.h"
 #include "problem/binomial_moments.h"
 #include "unionbound/unionbound.h"
 
 namespace unionbound {
 namespace {
+
+using sharp::ExactValue;
 
 double RelativeError(double x, const mpq_class& exact) {
   if (exact == 0) return x == 0.0 ? 0.0 : 1.0;
