@@ -453,10 +453,12 @@ std::string SharpHelpFooter() {
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
-         "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
-         "input, 2\ninconsistent data (the message gives epsilon), a "
-         "tolerance below epsilon,\nor a failed write to standard output, "
-         "the CSV or the JSON file.\n";
+         "Exit status: 0 bounds printed; 1 bad arguments, or an output "
+         "file that is\nthe input or the other output; 2 no bounds (input "
+         "missing, unreadable,\nshort, a token that is no number, a number "
+         "that is no probability),\ninconsistent data (the message gives "
+         "epsilon), a tolerance below epsilon,\nor a failed write to "
+         "standard output, the CSV or the JSON file; 3 out of\nmemory.\n";
 }
 
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
