@@ -12,8 +12,9 @@ namespace {
 
 // unionbound-sharp's own options; their values are checked by it.
 void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
-  app->add_option("--csv", options->csv,
-                  "Also write all bounds to the CSV file OUT")
+  app->add_option(
+         "--csv", options->csv,
+         "Also write all bounds to the CSV file OUT; - is standard output")
       ->type_name("OUT");
   app->add_option("--tolerance", options->tolerance,
                   "Bounds for every consistent assignment within T of every "

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/data_reasons.h"
 #include "input/data_check.h"
 #include "input/probability_input.h"
 
@@ -31,21 +32,6 @@ std::string DescribeProblem(const DataProblem& problem);
 void WriteEntriesLeft(int64_t left, int32_t count, int32_t n, int32_t m,
                       const std::string& file, std::ostream& err,
                       bool atLeast = false);
-
-// Why no bound is computed from what was read for n and m: the input ended
-// early or could not be read, a token is no number, or a number is no
-// probability (`non`, of read.p). One clause naming the first offending
-// number ("number 3 is not a number: \"0.25abc\""), without the program
-// and file; empty when the numbers can be computed with.
-std::string WhyNoBounds(const ProbabilityRead& read,
-                        const NonProbabilities& non, int32_t n, int32_t m);
-
-// A token as typed, in double quotes, with bytes that do not print written
-// as \xNN and "..." where it was cut.
-std::string QuotedToken(const std::string& text, bool cut);
-
-// The shortest decimal text that reads back as x: 0.3, 1e-300, -inf, nan.
-std::string ShortestText(double x);
 
 }  // namespace unionbound
 

@@ -330,6 +330,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
+  analysis.typedDecimals = exact.typedDecimals;
   std::thread checkThread([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });

@@ -64,7 +64,8 @@ struct SharpAnalysis {
   int32_t lFrom = 0;
   int32_t lTo = -1;
   SubsetList subsets;
-  int32_t typedNumbers = 0;  // numbers taken exactly as typed
+  int32_t typedNumbers = 0;    // numbers taken exactly as typed
+  int32_t typedDecimals = -1;  // ExactData::typedDecimals
   DataCheck check;
   Consistency consistency;
   bool widened = false;  // the bounds allow the tolerance

@@ -62,6 +62,12 @@ Json DataCheckObject(const SharpAnalysis& analysis) {
   check["consistent"] = c.consistent;
   check["epsilon"] = OutwardDouble(c.epsilon, true);
   check["infeasible_programs"] = c.infeasiblePrograms;
+  // Every number typed with at most this many decimals (null: more, or not
+  // all plain decimals), and what that means for rounded data.
+  check["typed_decimals"] =
+      analysis.typedDecimals >= 0 ? Json(analysis.typedDecimals) : Json();
+  const std::string hint = RoundingHint(analysis);
+  check["rounding_hint"] = hint.empty() ? Json() : Json(hint);
   // Where the full program proved that no distribution over the atoms fits:
   // its epsilon lies between these (null: not known).
   const FullEpsilon& full = analysis.fullEpsilon;

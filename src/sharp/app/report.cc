@@ -59,10 +59,30 @@ std::string SharpCell(const PrintedBound& b) {
 
 std::string Seconds(double s) { return Printf("%.3f s", s); }
 
+}  // namespace
+
+std::string RoundingHint(const SharpAnalysis& analysis) {
+  const int32_t k = analysis.typedDecimals;
+  if (k < 1 || k > kMostHintedDecimals) return "";
+  const Rational half(1, 2);
+  Rational enough = half;
+  for (int32_t i = 0; i < k; ++i) enough /= 10;
+  if (analysis.widened && analysis.tolerance >= enough) return "";
+  const std::string places = std::to_string(k);
+  return "every number has at most " + places +
+         (k == 1 ? " decimal" : " decimals") +
+         "; if they were rounded, --tolerance 0.5e-" + places +
+         " gives bounds that hold for the unrounded values";
+}
+
+namespace {
+
 void WriteNumberLine(const SharpAnalysis& analysis, std::ostream& out) {
   const size_t count = SubsetCount(analysis.subsets);
   if (static_cast<size_t>(analysis.typedNumbers) == count) {
     out << "  numbers: all " << count << " taken exactly as typed\n";
+    const std::string hint = RoundingHint(analysis);
+    if (!hint.empty()) out << "  precision: " << hint << "\n";
   } else {
     out << "  numbers: " << analysis.typedNumbers << " of " << count
         << " taken exactly as typed, the others as the nearest double "
@@ -371,12 +391,14 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "program over atoms.\n";
   }
   const IndexVector wrong = ContradictedMethodLs(analysis);
-  if (!wrong.empty()) {
+  if (analysis.m % 2 == 0) {
+    out << "unionbound needs an odd m: its numbers are left out for m="
+        << analysis.m << ".\n";
+  } else if (!wrong.empty()) {
     out << "Note: unionbound's numbers contradict the sharp bounds for "
         << wrong.size() << " of " << analysis.method.perL.size()
         << " values of l (first l=" << wrong[0]
         << "):\n      there they are not valid bounds";
-    if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
     out << ".\n";
   }
   if (perL) WritePerLTable(rows, out);

@@ -261,13 +261,14 @@ TEST_P(SharpRefusedRunJson, HoldsTheSizesTheStatusAndTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryKindOfRefusal, SharpRefusedRunJson,
+    // Input that gives no bounds is status 2, as with unionbound.
     ::testing::Values(Refusal{"x 3 --json r.json", 1, nullptr, 3},
                       Refusal{"-n 12 -m 0 --json r.json", 1, 12, 0},
                       Refusal{"12 3 --time-limit 5 --json r.json", 1, 12, 3},
                       Refusal{"12 3 --json r.json --frobnicate", 1, 12, 3},
-                      Refusal{"12 3 missing.txt --json r.json", 1, 12, 3},
-                      Refusal{"-n 12 -m 3 -i short.txt --json -", 1, 12, 3},
-                      Refusal{"12 3 word.txt --json r.json", 1, 12, 3},
+                      Refusal{"12 3 missing.txt --json r.json", 2, 12, 3},
+                      Refusal{"-n 12 -m 3 -i short.txt --json -", 2, 12, 3},
+                      Refusal{"12 3 word.txt --json r.json", 2, 12, 3},
                       Refusal{"12 3 --csv no/such/folder/b.csv --json r.json",
                               2, 12, 3}));
 
