@@ -31,13 +31,33 @@ constexpr const char* kOutOfMemory =
   _exit(unionbound::sharp::kExitOutOfMemory);
 }
 
+// Anything else the system refused (a thread that cannot be started when
+// the process limit is reached, say) ends the run with one line and status
+// 2, never with an abort. The CSV and JSON files are put in place only once
+// complete, so none is left half-written.
+constexpr const char* kRunStopped = "unionbound-sharp: the run stopped: ";
+constexpr const char* kRunStoppedAdvice =
+    "; no bounds of this run can be used (try again when the system has "
+    "threads and memory to spare)\n";
+
+[[noreturn]] void EndStopped(const char* what) {
+  for (const char* part : {kRunStopped, what, kRunStoppedAdvice}) {
+    const ssize_t ignored = write(STDERR_FILENO, part, std::strlen(part));
+    (void)ignored;
+  }
+  _exit(unionbound::sharp::kExitNoBounds);
+}
+
 void EndOnTerminate() {
   if (const std::exception_ptr thrown = std::current_exception()) {
     try {
       std::rethrow_exception(thrown);
     } catch (const std::bad_alloc&) {
       EndOutOfMemory();
+    } catch (const std::exception& e) {
+      EndStopped(e.what());
     } catch (...) {
+      EndStopped("an unknown error");
     }
   }
   std::abort();
@@ -68,5 +88,9 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     std::cerr << kOutOfMemory;
     return unionbound::sharp::kExitOutOfMemory;
+  } catch (const std::exception& e) {
+    // Unwound to here: temporary output files are already removed.
+    std::cerr << kRunStopped << e.what() << kRunStoppedAdvice;
+    return unionbound::sharp::kExitNoBounds;
   }
 }

@@ -92,7 +92,8 @@ inline constexpr int kStatusUntrustworthy = 2;  // no bounds from these
                                                 // numbers, or computed but
                                                 // not to be trusted
 inline constexpr int kStatusOutOfMemory = 3;    // the program's memory ran
-                                                // out (the program only)
+                                                // out (the program, and the
+                                                // sharp bounds below)
 
 // A whole run of unionbound on numbers held in memory: the size rules, the
 // data check, every pass, the report and the summary, with the messages the
@@ -207,7 +208,10 @@ struct SharpResult {
 // those values. values holds at least ProbabilityCount(n, m) numbers. A
 // number that is not finite, or lies farther than 1 from [0, 1], is refused
 // (kStatusRefused, its position in the message) before any exact
-// arithmetic.
+// arithmetic. Never throws: where the memory runs out the status is
+// kStatusOutOfMemory, and where the system refuses something else (a thread,
+// when the process limit is reached) kStatusUntrustworthy, each with a
+// message and nothing computed.
 // Thread safety: safe on several threads at once; unionbound's messages
 // during its passes are kept from standard output (so a host printing there
 // on another thread loses nothing).

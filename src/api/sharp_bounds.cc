@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -232,10 +234,29 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   return result;
 }
 
-}  // namespace
+// What a call that threw gives its caller instead: the memory ran out, or
+// the system refused something else (a thread that cannot be started when
+// the process limit is reached, say). Nothing is computed.
+SharpResult Stopped(int status, const std::string& what) {
+  SharpResult result =
+      Refuse("the computation stopped: " + what + "; no bounds were given");
+  result.status = status;
+  return result;
+}
 
-SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
-                        const SharpOptions& options) {
+template <typename Call>
+SharpResult WithoutExceptions(const Call& call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return Stopped(kStatusOutOfMemory, "out of memory");
+  } catch (const std::exception& e) {
+    return Stopped(kStatusUntrustworthy, e.what());
+  }
+}
+
+SharpResult BoundsOfValues(const std::vector<double>& values, int32_t n,
+                           int32_t m, const SharpOptions& options) {
   Rational tolerance;
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
@@ -251,8 +272,8 @@ SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
   return Analyse(p, ExactDataFromDoubles(p), n, m, options, tolerance);
 }
 
-SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
-                              const SharpOptions& options) {
+SharpResult BoundsOfFile(const std::string& path, int32_t n, int32_t m,
+                         const SharpOptions& options) {
   Rational tolerance;
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
@@ -271,6 +292,19 @@ SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
   if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
   return Analyse(read.p, ReadExactText(input.text, read.p), n, m, options,
                  tolerance);
+}
+
+}  // namespace
+
+SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
+                        const SharpOptions& options) {
+  return WithoutExceptions(
+      [&] { return BoundsOfValues(values, n, m, options); });
+}
+
+SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
+                              const SharpOptions& options) {
+  return WithoutExceptions([&] { return BoundsOfFile(path, n, m, options); });
 }
 
 }  // namespace unionbound::api

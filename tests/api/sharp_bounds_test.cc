@@ -6,6 +6,7 @@
 
 #ifdef UNIONBOUND_HAS_SHARP
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -307,6 +308,37 @@ TEST(SharpBoundsThreads, CallsOnSeveralThreadsAgreeWithOneAlone) {
     EXPECT_EQ(r.upperL, alone.upperL);
     EXPECT_EQ(r.lowerStatus, alone.lowerStatus);
   }
+}
+
+// Threads that cannot start (a process limit, in a child that runs as
+// another user, whom the limit binds) stop the call with a status and a
+// message: no exception reaches the caller. Needs root to change user.
+TEST(SharpBoundsFailures, ThreadsThatCannotStartGiveAStatusNotAnException) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  SharpOptions options;
+  options.kind = SharpKind::kBivariate;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit one{1, 1};
+    if (setrlimit(RLIMIT_NPROC, &one) != 0 || setgid(65534) != 0 ||
+        setuid(65534) != 0) {
+      _exit(10);
+    }
+    try {
+      const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
+      const bool oneLine = r.messages.size() == 1 &&
+                           r.messages[0].find('\n') == std::string::npos;
+      _exit(r.status == kStatusUntrustworthy && !r.computed && oneLine ? 0
+                                                                       : 11);
+    } catch (...) {
+      _exit(12);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

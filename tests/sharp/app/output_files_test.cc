@@ -177,5 +177,35 @@ TEST(SharpOutputFiles, AFullDiskLeavesTheEarlierFileAndFailsInOneLine) {
   fs::remove_all(dir);
 }
 
+// A process limit that leaves no room for a thread: the analysis cannot
+// start its threads. The run ends with status 2 and one line, never with an
+// abort, and the earlier CSV file stays. Needs root, to run the program as
+// another user whom the limit binds (it does not bind root).
+TEST(SharpOutputFiles, ThreadsThatCannotStartEndTheRunInOneLine) {
+  if (geteuid() != 0 || !fs::exists("/usr/bin/setpriv")) {
+    GTEST_SKIP() << "needs root and setpriv to run under a process limit";
+  }
+  const fs::path dir = TempDir("no_threads");
+  fs::copy_file(fs::path(UNIONBOUND_SOURCE_DIR) / "examples" / "prob.txt",
+                dir / "prob.txt");
+  fs::permissions(dir, fs::perms::all);
+  for (const char* options : {"", "--full"}) {
+    SCOPED_TRACE(options);
+    const std::string earlier = "an earlier file\n";
+    WriteAll(dir / "bounds.csv", earlier);
+    const int status = Shell(
+        dir, std::string("setpriv --reuid=65534 --regid=65534 "
+                         "--clear-groups bash -c 'ulimit -u 1; exec ") +
+                 UNIONBOUND_SHARP_BINARY + " 12 3 prob.txt --csv bounds.csv " +
+                 options + "' > /dev/null 2> err.txt");
+    EXPECT_EQ(status, 2);
+    const std::string err = ReadAll(dir / "err.txt");
+    EXPECT_EQ(err.rfind("unionbound-sharp: the run stopped: ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_EQ(ReadAll(dir / "bounds.csv"), earlier);
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace unionbound::sharp
