@@ -57,9 +57,10 @@ OptionSet UnionBoundOptionSet() {
       "Without arguments it asks for n and m on the console, reads prob.txt, "
       "writes result.txt and waits for RETURN.\n"
       "Exit status: 0 the bounds can be used; 1 the options, n or m were "
-      "refused; 2 no bounds (the probability file is missing, short or holds "
-      "no probabilities) or bounds that cannot be trusted; 3 the memory ran "
-      "out.",
+      "refused; 2 no bounds (the probability file is missing, unreadable, "
+      "short or holds no probabilities), bounds that cannot be trusted, or "
+      "an output (the report, the JSON document, standard output) that could "
+      "not be written in full; 3 the memory ran out.",
       true, false};
   set.positionalSizes = true;
   return set;
