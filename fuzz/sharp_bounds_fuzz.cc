@@ -90,8 +90,9 @@ void RequireClose(const Rational& a, const Rational& b, const char* side) {
 }
 
 // Properties every result has; `noProbability` says that some number is no
-// probability at all (not finite, or outside [0, 1] with no tolerance).
-void CheckResult(const SharpResult& r, bool noProbability) {
+// probability at all (not finite, or outside [0, 1] with no tolerance), and
+// `tolerance` that one was asked for.
+void CheckResult(const SharpResult& r, bool noProbability, bool tolerance) {
   Require(r.status == api::kStatusSound || r.status == api::kStatusRefused ||
               r.status == api::kStatusUntrustworthy,
           "status is sound, refused or untrustworthy");
@@ -106,6 +107,16 @@ void CheckResult(const SharpResult& r, bool noProbability) {
     Require(!r.computed && r.status != api::kStatusSound,
             "no bounds from numbers that are no probabilities");
   }
+  for (const std::string* side : {&r.lowerStatus, &r.upperStatus}) {
+    if (side->find("failed") != std::string::npos) {
+      Require(r.status != api::kStatusSound, "a failed bound is not sound");
+    }
+    if (!tolerance) {
+      Require(side->find("widened") == std::string::npos,
+              "no widened bound without a tolerance");
+    }
+  }
+  if (!tolerance) Require(!r.widened, "nothing widened without a tolerance");
   Require(r.lowerText == "0" || r.computed, "no lower bound text uncomputed");
   Require(r.upperText == "1" || r.computed, "no upper bound text uncomputed");
   if (!r.computed) return;
@@ -288,14 +299,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<double> values(
         read.p.begin(),
         read.p.begin() + std::min<size_t>(read.p.size(), read.read));
-    CheckResult(r, NoProbability(values, count, hasTolerance));
+    CheckResult(r, NoProbability(values, count, hasTolerance), hasTolerance);
     return 0;
   }
   if (source == 1) {
     std::vector<double> values(restSize / sizeof(double));
     if (!values.empty()) std::memcpy(values.data(), rest, values.size() * 8);
     CheckResult(Call(&values, n, m, options),
-                NoProbability(values, count, hasTolerance));
+                NoProbability(values, count, hasTolerance), hasTolerance);
     return 0;
   }
   Rational truth;
@@ -305,7 +316,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "a genuine system gives every probability");
   if ((data[3] & 32) == 0) {
     const SharpResult r = Call(&values, n, m, options);
-    CheckResult(r, false);
+    CheckResult(r, false, hasTolerance);
     CheckTruth(r, truth);
     return 0;
   }
@@ -319,7 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   WriteScratch(text);
   const SharpResult fromFile = Call(nullptr, n, m, options);
-  CheckResult(fromFile, false);
+  CheckResult(fromFile, false, hasTolerance);
   CheckTruth(fromFile, truth);
   if (fromFile.status != api::kStatusRefused) {
     Require(fromFile.typedNumbers == count, "every decimal is taken as typed");
