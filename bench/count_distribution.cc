@@ -2,11 +2,14 @@
 // that occur, of one generated genuine system beside its truth, and the
 // time the whole distribution (every r = 1 .. n) takes per kind.
 //
-//   count_distribution FAMILY N M SEED [ROWS] [THREADS]
+//   count_distribution FAMILY N M SEED [ROWS] [THREADS] [full [SECONDS]]
 //
 // Prints, for r = 1 .. ROWS (default 5), the true P(X >= r) and the lower
 // and upper bounds of the univariate program and of the best bivariate
-// split, then the seconds of each kind's distribution for every r.
+// split (and with `full` of the full program over atoms, n <= 22, with a
+// time limit of SECONDS per r, default 60), then the seconds of each kind's
+// distribution for every r (the full program's for the rows printed).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 
 #include "events/event_systems.h"
 #include "numeric/subset_order.h"
+#include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/data/subset_list.h"
 #include "sharp/moments/distribution.h"
@@ -70,6 +74,8 @@ int main(int argc, char** argv) {
   const uint64_t seed = std::strtoull(argv[4], nullptr, 10);
   const int32_t rows = argc > 5 ? std::atoi(argv[5]) : 5;
   const int32_t threads = argc > 6 ? std::atoi(argv[6]) : 2;
+  const bool full = argc > 7 && std::string(argv[7]) == "full";
+  const double fullLimit = argc > 8 ? std::atof(argv[8]) : 60.0;
   if (n < 1 || m < 1 || m > n || n > 200) {
     std::fprintf(stderr, "count_distribution: need 1 <= M <= N <= 200\n");
     return 2;
@@ -88,23 +94,55 @@ int main(int argc, char** argv) {
       ComputeSplitDistributions(data, m, n - m, threads);
   const std::vector<BestCountRow> best = BestOverPrograms(splits);
   const double biSeconds = Seconds(start);
+  std::vector<FullResult> fulls;
+  start = std::chrono::steady_clock::now();
+  for (int32_t r = 1; full && r <= rows && r <= n; ++r) {
+    FullOptions options;
+    options.target = {r, false};
+    options.timeLimit = fullLimit;
+    fulls.push_back(SolveFullProgram(ExactDataFromDoubles(p), AllSubsets(n, m),
+                                     n, m, options));
+  }
+  const double fullSeconds = Seconds(start);
 
   std::printf("%s n=%d m=%d seed=%llu\n", argv[1], n, m,
               static_cast<unsigned long long>(seed));
-  std::printf("%3s %12s %12s %12s %12s %12s\n", "r", "truth", "uni lower",
+  std::printf("%3s %12s %12s %12s %12s %12s", "r", "truth", "uni lower",
               "uni upper", "bi lower", "bi upper");
+  if (full) std::printf(" %12s %12s", "full lower", "full upper");
+  std::printf("\n");
   for (int32_t r = 1; r <= rows && r <= n; ++r) {
     double atLeast = 0.0;
     for (int32_t k = n; k >= r; --k) atLeast += truth[k];
     const SharpInterval& u = uni.bounds[r - 1];
     const BestCountRow& b = best[r - 1];
-    std::printf("%3d %12.6g %12.6g %12.6g %12.6g %12.6g\n", r, atLeast,
+    std::printf("%3d %12.6g %12.6g %12.6g %12.6g %12.6g", r, atLeast,
                 u.lower.bound, u.upper.bound, b.lower.bound.bound,
                 b.upper.bound.bound);
+    if (full) {
+      const FullResult& f = fulls[r - 1];
+      if (f.computed) {
+        // Rounded outward and clipped to [0, 1], as printed bounds are.
+        std::printf(" %12.6g%s %12.6g%s",
+                    std::clamp(RoundDown(f.lower.exact), 0.0, 1.0),
+                    f.lower.sharp ? "*" : " ",
+                    std::clamp(RoundUp(f.upper.exact), 0.0, 1.0),
+                    f.upper.sharp ? "*" : " ");
+      } else {
+        std::printf(" %12s  %12s ", "-", "-");
+      }
+    }
+    std::printf("\n");
   }
   std::printf("univariate, every r: %.3f s\n", uniSeconds);
   std::printf("bivariate, every r of %zu splits on %d threads: %.3f s\n",
               splits.size(), threads, biSeconds);
+  if (full) {
+    std::printf(
+        "full program, r = 1 .. %d (* proven optimal, else certified; "
+        "limit %g s each): %.3f s\n",
+        rows, fullLimit, fullSeconds);
+  }
   const size_t faults =
       NonMonotoneRs(uni.bounds).size() + NonMonotoneRs(best).size();
   std::printf("bounds not monotone in r: %zu\n", faults);

@@ -1,6 +1,7 @@
 #include "sharp/atoms/certificate.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace unionbound::sharp {
@@ -34,7 +35,8 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
                          const std::vector<int64_t>& rounded, int32_t n,
                          int32_t m,
                          const std::vector<std::vector<int64_t>>& binomial,
-                         int32_t split, int64_t cost, int64_t* least) {
+                         int32_t split, int64_t cost, const CountTarget& target,
+                         int64_t* least) {
   const int32_t kinds = m + 1;
   const Mask first = (Mask{1} << split) - 1;
   std::vector<int64_t> dual(kinds * kinds, 0);
@@ -69,7 +71,7 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
           if (y != 0) sum += binomial[i][a] * binomial[j][b] * y;
         }
       }
-      const int64_t rc = (i + j == 0 ? 0 : cost) - rounded[0] - sum;
+      const int64_t rc = (Counts(target, i + j) ? cost : 0) - rounded[0] - sum;
       *least = i + j == 0 ? rc : std::min(*least, rc);
     }
   }
@@ -79,12 +81,12 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
 // The least reduced cost over all atoms by split cells, if some split fits.
 bool LeastBySomeSplit(const std::vector<Mask>& masks,
                       const std::vector<int64_t>& rounded, int32_t n,
-                      int64_t cost, int64_t* least) {
+                      int64_t cost, const CountTarget& target, int64_t* least) {
   int32_t m = 0;
   for (Mask a : masks) m = std::max(m, std::popcount(a));
   const std::vector<std::vector<int64_t>> binomial = BinomialTable(n, m);
   for (int32_t split = 0; split < n; ++split) {
-    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost,
+    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost, target,
                             least)) {
       return true;
     }
@@ -105,7 +107,7 @@ int32_t DualBits(const RealVector& y) {
 ExactLagrangian CertifyDuals(const ExactData& data,
                              const std::vector<AtomMask>& masks, int32_t n,
                              AtomSense sense, const RealVector& y,
-                             double seconds) {
+                             double seconds, const CountTarget& target) {
   // Any duals give a valid bound; ones that are not finite or too large for
   // 64-bit sums are replaced by 0.
   RealVector usable = y;
@@ -127,17 +129,31 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   // the search left open.
   ExactLagrangian result;
   int64_t least = 0;
-  const int64_t cost = static_cast<int64_t>(AtomCost(1, sense)) * one;
+  // The cost of an atom the target counts; the others cost 0.
+  const int64_t cost =
+      static_cast<int64_t>(CountCost(1, sense, CountTarget{})) * one;
   const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
-  if (LeastBySomeSplit(masks, rounded, n, cost, &least)) {
+  if (LeastBySomeSplit(masks, rounded, n, cost, target, &least)) {
     result.exactAtoms = true;
   } else if (n <= kExactPricingLimit) {
     result.exactAtoms = true;
     const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
     least = -rounded[0] - f[0];
     for (Mask a = 1; a < f.size(); ++a) {
-      least = std::min(least, cost - rounded[0] - f[a]);
+      const int64_t c = Counts(target, std::popcount(a)) ? cost : 0;
+      least = std::min(least, c - rounded[0] - f[a]);
     }
+  } else if (!IsUnion(target)) {
+    // Every atom costs at least min(0, cost) and F is at most the search's
+    // bound (at least 0, the empty atom's F): a lower bound whatever atoms
+    // the target counts.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> search =
+        MaximiseOverAtoms(masks, values, n, int64_t{0}, options);
+    result.exactAtoms = false;
+    least = std::min<int64_t>(0, cost) - rounded[0] -
+            std::max<int64_t>(0, search.bound);
   } else {
     // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
     // above cost gives both.

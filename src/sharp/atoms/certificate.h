@@ -17,10 +17,12 @@ namespace unionbound::sharp {
 // The duals y (y[0] for the total, y[1 + u] for data value u) rounded to
 // multiples of 2^-bits, and what they prove exactly for the numbers as
 // typed: sum is b . Y + Y0 + the least reduced cost over all atoms (for the
-// sense's costs), norm is the sum of |Y_u| over the data rows. The least
-// reduced cost is exact by enumeration (n <= kExactPricingLimit) or a
-// complete search, else a lower bound from the nodes the search left open
-// after `seconds` (0: never stop); exactAtoms tells which.
+// costs of the sense and target), norm is the sum of |Y_u| over the data
+// rows. The least reduced cost is exact by enumeration (n <=
+// kExactPricingLimit) or a complete search, else a lower bound from the
+// nodes the search left open after `seconds` (0: never stop); exactAtoms
+// tells which. Beyond enumeration a target other than the union gets a
+// looser lower bound that ignores which atoms it counts (never exact).
 struct ExactLagrangian {
   Rational sum;
   Rational norm;
@@ -30,7 +32,7 @@ struct ExactLagrangian {
 ExactLagrangian CertifyDuals(const ExactData& data,
                              const std::vector<AtomMask>& masks, int32_t n,
                              AtomSense sense, const RealVector& y,
-                             double seconds);
+                             double seconds, const CountTarget& target = {});
 
 }  // namespace unionbound::sharp
 

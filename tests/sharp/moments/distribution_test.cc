@@ -15,34 +15,6 @@
 namespace unionbound::sharp {
 namespace {
 
-// P(X = k) for k = 0 .. n of a mixture of independent events: a sum of
-// positive terms, accurate to a few units in the last place.
-RealVector CountDistribution(const MixtureModel& model, int32_t n) {
-  double total = 0.0;
-  for (double w : model.weights) total += w;
-  RealVector out(static_cast<size_t>(n) + 1, 0.0);
-  for (size_t c = 0; c < model.weights.size(); ++c) {
-    RealVector q{1.0};
-    for (int32_t i = 0; i < n; ++i) {
-      const double p = model.occurrence[c][i];
-      RealVector next(q.size() + 1, 0.0);
-      for (size_t k = 0; k < q.size(); ++k) {
-        next[k] += q[k] * (1.0 - p);
-        next[k + 1] += q[k] * p;
-      }
-      q = next;
-    }
-    for (int32_t k = 0; k <= n; ++k) out[k] += model.weights[c] / total * q[k];
-  }
-  return out;
-}
-
-double AtLeast(const RealVector& count, int32_t r) {
-  double s = 0.0;
-  for (size_t k = count.size(); k-- > static_cast<size_t>(r);) s += count[k];
-  return s;
-}
-
 RationalVector ExactValuesOf(const RealVector& p) {
   RationalVector q;
   for (double x : p) q.push_back(ExactValue(x));
