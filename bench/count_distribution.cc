@@ -55,6 +55,13 @@ double Seconds(std::chrono::steady_clock::time_point start) {
   return d.count();
 }
 
+// s: the optimum, proven; c: every atom priced, none improves; p: a valid
+// bound stopped by the time limit.
+const char* Mark(const FullBound& bound) {
+  if (bound.sharp) return "s";
+  return bound.converged && bound.allAtomsPriced ? "c" : "p";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,9 +132,8 @@ int main(int argc, char** argv) {
         // Rounded outward and clipped to [0, 1], as printed bounds are.
         std::printf(" %12.6g%s %12.6g%s",
                     std::clamp(RoundDown(f.lower.exact), 0.0, 1.0),
-                    f.lower.sharp ? "*" : " ",
-                    std::clamp(RoundUp(f.upper.exact), 0.0, 1.0),
-                    f.upper.sharp ? "*" : " ");
+                    Mark(f.lower), std::clamp(RoundUp(f.upper.exact), 0.0, 1.0),
+                    Mark(f.upper));
       } else {
         std::printf(" %12s  %12s ", "-", "-");
       }
@@ -139,7 +145,7 @@ int main(int argc, char** argv) {
               splits.size(), threads, biSeconds);
   if (full) {
     std::printf(
-        "full program, r = 1 .. %d (* proven optimal, else certified; "
+        "full program, r = 1 .. %d (s sharp, c certified, p partial; "
         "limit %g s each): %.3f s\n",
         rows, fullLimit, fullSeconds);
   }
