@@ -141,8 +141,15 @@ int main(int argc, char** argv) {
     std::printf("\n");
   }
   std::printf("univariate, every r: %.3f s\n", uniSeconds);
-  std::printf("bivariate, every r of %zu splits on %d threads: %.3f s\n",
-              splits.size(), threads, biSeconds);
+  long pivots = 0;
+  for (const SharpDistribution& d : splits) {
+    for (const SharpInterval& in : d.bounds) {
+      pivots += in.lower.pivots + in.upper.pivots;
+    }
+  }
+  std::printf(
+      "bivariate, every r of %zu splits on %d threads: %.3f s, %ld pivots\n",
+      splits.size(), threads, biSeconds, pivots);
   if (full) {
     std::printf(
         "full program, r = 1 .. %d (s sharp, c certified, p partial; "

@@ -26,8 +26,23 @@ SharpDistribution SolveEveryR(const ProgramData& data, int32_t l, bool exactly,
   WarmStart next;
   for (int32_t r = 1; r <= data.n; ++r) {
     WarmStart* state = r == 1 ? warm : &next;
-    out.bounds.push_back(
-        ComputeSharpInterval(data, l, state, CountTarget{r, exactly}));
+    const CountTarget target{r, exactly};
+    const SharpBound* previous = r > 1 ? &out.bounds.back().lower : nullptr;
+    if (!exactly && previous != nullptr && IsUsable(*previous) &&
+        sgn(previous->exact) == 0) {
+      // P(X >= r) can only drop as r grows and is never below 0: a lower
+      // optimum of exactly 0 stays 0 for every larger r.
+      const auto start = std::chrono::steady_clock::now();
+      SharpInterval in;
+      in.lower = *previous;
+      in.lower.pivots = 0;
+      in.upper =
+          ComputeSharpBound(data, l, Sense::kMaximise, target, &next.upper);
+      in.seconds = SecondsSince(start);
+      out.bounds.push_back(in);
+      continue;
+    }
+    out.bounds.push_back(ComputeSharpInterval(data, l, state, target));
     if (r == 1) {
       // Only the costs change from r to r + 1: the same constraints are
       // infeasible for every r.

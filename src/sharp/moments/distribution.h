@@ -2,7 +2,9 @@
 // the probability of X >= r (or X = r) for every r = 1 .. n from one moment
 // program, the univariate one or the bivariate one of a split. The programs
 // of consecutive r differ only in their costs, so each starts from the
-// optimal basis of the one before and usually needs a few pivots only.
+// optimal basis of the one before and usually needs a few pivots only; and
+// once the least P(X >= r) is exactly 0 it is 0 for every larger r, so only
+// the upper programs are solved from there.
 //
 // Every exact optimum of P(X >= r) is monotone in r: the cost of each point
 // can only drop as r grows, so a lower or upper bound of r + 1 above that

@@ -52,6 +52,11 @@ SharpInterval ComputeSharpInterval(const ProgramData& data, int32_t l,
   return interval;
 }
 
+SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
+                             const CountTarget& target, SimplexState* state) {
+  return Solve(data, l, sense, target, state);
+}
+
 bool IsUsable(const SharpBound& bound) {
   return bound.status == SharpStatus::kSharp;
 }

@@ -48,6 +48,11 @@ SharpInterval ComputeSharpInterval(const ProgramData& data, int32_t l,
                                    WarmStart* warm,
                                    const CountTarget& target = {});
 
+// One bound of split l (or kUnivariate): the lower one for kMinimise, the
+// upper one for kMaximise, from the basis in state.
+SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
+                             const CountTarget& target, SimplexState* state);
+
 bool IsUsable(const SharpBound& bound);
 
 }  // namespace unionbound::sharp
