@@ -125,6 +125,37 @@ TEST(CountBounds, ContainTheTruthOfGenuineSystemsForEveryR) {
   }
 }
 
+// Rare events put P(X >= r) near 1e-12 and below: every bound stays sharp
+// and contains the truth to its own relative precision.
+TEST(CountBounds, RareEventsStayValidAndSharpForEveryR) {
+  const int32_t n = 30;
+  const int32_t m = 4;
+  const MixtureModel model = MakeEventSystem(EventFamily::kRareEvents, n, 8);
+  const GeneratedSystem s = Generate(EventFamily::kRareEvents, n, m, 8);
+  const RealVector count = CountDistribution(model, n);
+  const ProgramData data = WidenedData(s);
+  std::vector<SharpDistribution> every{
+      ComputeSharpDistribution(data, kUnivariate)};
+  for (int32_t l : {4, 15, 26}) {
+    every.push_back(ComputeSharpDistribution(data, l));
+  }
+  for (const SharpDistribution& d : every) {
+    SCOPED_TRACE("l=" + std::to_string(d.l));
+    EXPECT_TRUE(NonMonotoneRs(d.bounds).empty());
+    for (int32_t r = 1; r <= n; ++r) {
+      const double truth = AtLeast(count, r);
+      const SharpInterval& in = d.bounds[r - 1];
+      ASSERT_EQ(in.lower.status, SharpStatus::kSharp) << r;
+      ASSERT_EQ(in.upper.status, SharpStatus::kSharp) << r;
+      EXPECT_LE(in.lower.bound, truth * (1 + 1e-9)) << r;
+      EXPECT_GE(in.upper.bound, truth * (1 - 1e-9)) << r;
+      if (r <= m) {
+        EXPECT_GT(in.upper.bound, 0.0) << r;
+      }
+    }
+  }
+}
+
 TEST(CountBounds, RIsOneGivesTheUnionBoundsBitForBit) {
   for (EventFamily family : AllFamilies()) {
     const GeneratedSystem s = Generate(family, 12, 3, 21);
