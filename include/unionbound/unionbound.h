@@ -16,7 +16,8 @@
 // event numbers within one size) is described in the README. The sharp
 // bounds of unionbound-sharp are at the end, in a library built with it.
 // Everything
-// here is plain C++20 with no exceptions; one call may run in each thread.
+// here is plain C++20 with no exceptions. Thread safety: any call may run on
+// several threads at once; none changes process-wide state.
 #ifndef UNIONBOUND_UNIONBOUND_H_
 #define UNIONBOUND_UNIONBOUND_H_
 
@@ -185,6 +186,9 @@ struct SharpResult {
 // text: the exact value of each is the binary value of its double (0.1 is
 // 0.1000000000000000055511151231257827...), so the guarantees hold for
 // those values. values holds at least ProbabilityCount(n, m) numbers.
+// Thread safety: safe on several threads at once; unionbound's messages
+// during its passes are kept from standard output (so a host printing there
+// on another thread loses nothing).
 SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
                         const SharpOptions& options);
 

@@ -1,6 +1,6 @@
 // The sharp bounds of include/unionbound/unionbound.h: the analysis of
-// unionbound-sharp on numbers in memory or in a file, with each bound
-// rounded outward as the program's CSV file and JSON document round it.
+// unionbound-sharp on numbers in memory or in a file, each bound read from
+// the rows the program's table, CSV file and JSON document read.
 // Compiled only into a library built with the companion.
 #include <unionbound/unionbound.h>
 
@@ -14,8 +14,7 @@
 #include "numeric/subset_order.h"
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
-#include "sharp/app/json.h"
-#include "sharp/app/report.h"
+#include "sharp/analysis/bound_rows.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/exact/outward_format.h"
@@ -25,30 +24,26 @@ namespace {
 
 // The companion's analysis, under the names it had in this file.
 using sharp::AnalysisOptions;
+using sharp::BoundRow;
+using sharp::BoundRows;
 using sharp::Consistency;
 using sharp::EpsilonText;
 using sharp::ExactData;
 using sharp::ExactDataFromDoubles;
+using sharp::FindRow;
 using sharp::FormatOutward;
-using sharp::FullBound;
 using sharp::FullBoundsCross;
 using sharp::FullEpsilonAdvice;
-using sharp::FullResult;
-using sharp::FullStatus;
 using sharp::IsInconsistent;
-using sharp::IsUsable;
 using sharp::kFullMaxEvents;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
+using sharp::PrintedBound;
 using sharp::Rational;
 using sharp::ReadExactFile;
 using sharp::Rounding;
+using sharp::RowKind;
 using sharp::SharpAnalysis;
-using sharp::SharpBound;
-using sharp::SharpStatus;
-
-// Significant digits of the bound texts, those of the CSV file.
-constexpr int kTextDigits = 17;
 
 SharpResult Refuse(const std::string& message) {
   SharpResult result;
@@ -97,98 +92,58 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
   return "";
 }
 
-Rational Clipped(const Rational& q) {
-  return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
-}
-
-// One bound rounded outward, as text and as the double outside the text.
-void SetBound(const Rational& exact, bool lower, std::string* text,
-              double* value) {
-  *text = FormatOutward(Clipped(exact), kTextDigits,
-                        lower ? Rounding::kDown : Rounding::kUp);
-  *value = OutwardDouble(*text, !lower);
-}
-
-std::string StatusOf(const SharpBound& bound) {
-  switch (bound.status) {
-    case SharpStatus::kSharp:
-      return bound.widened ? "widened" : "sharp";
-    case SharpStatus::kInfeasible:
-      return "infeasible";
-    case SharpStatus::kFailed:
-      return "failed";
-  }
-  return "failed";
-}
-
-// A bound of a moment program; a bound the method did not find is the
-// trivial 0 or 1, which always holds.
-void SetSharpBound(const SharpBound& bound, bool lower, SharpResult* result) {
-  std::string* text = lower ? &result->lowerText : &result->upperText;
-  double* value = lower ? &result->lower : &result->upper;
-  (lower ? result->lowerStatus : result->upperStatus) = StatusOf(bound);
-  if (IsUsable(bound)) {
-    SetBound(bound.exact, lower, text, value);
-  } else {
-    *text = lower ? "0" : "1";
-    *value = lower ? 0.0 : 1.0;
-    result->messages.push_back(std::string(lower ? "lower" : "upper") +
-                               " bound: the exact simplex method stopped at "
-                               "its pivot limit; the trivial bound is given");
-    result->status = kStatusUntrustworthy;
-  }
-}
-
-// A bound of the full program; one it did not compute is the trivial 0 or
-// 1.
-void SetFullBound(const FullResult& full, const FullBound& bound, bool lower,
-                  SharpResult* result) {
+// One side of a row as the library gives it: the row's text and the double
+// outside it. A bound that was not found is the trivial 0 or 1, which always
+// holds, and makes the result untrustworthy.
+void TakeSide(const PrintedBound& bound, bool full, SharpResult* result) {
+  const bool lower = bound.lower;
   std::string* text = lower ? &result->lowerText : &result->upperText;
   double* value = lower ? &result->lower : &result->upper;
   std::string* status = lower ? &result->lowerStatus : &result->upperStatus;
-  if (full.computed && bound.computed) {
-    SetBound(bound.exact, lower, text, value);
-    *status = FullStatus(bound);
+  if (bound.hasValue) {
+    *text = bound.text;
+    *value = bound.outward;
+    *status = !full && bound.status == "sharp" && bound.widened ? "widened"
+                                                                : bound.status;
     return;
   }
   *text = lower ? "0" : "1";
   *value = lower ? 0.0 : 1.0;
-  *status = "failed";
-  result->messages.push_back(std::string(lower ? "lower" : "upper") +
-                             " bound: the full program was not solved; the "
-                             "trivial bound is given");
+  *status = full ? "failed" : bound.status;
+  result->messages.push_back(
+      std::string(lower ? "lower" : "upper") +
+      (full ? " bound: the full program was not solved; the trivial bound is "
+              "given"
+            : " bound: the exact simplex method stopped at its pivot limit; "
+              "the trivial bound is given"));
   result->status = kStatusUntrustworthy;
 }
 
+// The row of the kind asked for; a side without a row is a bound not found.
 void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
-  switch (result->kind) {
-    case SharpKind::kUnivariate:
-      SetSharpBound(analysis.univariate.lower, true, result);
-      SetSharpBound(analysis.univariate.upper, false, result);
-      return;
-    case SharpKind::kBivariate: {
-      const SharpBound none;
-      const int32_t lo = analysis.bestLower;
-      const int32_t up = analysis.bestUpper;
-      SetSharpBound(lo >= 0 ? analysis.bivariate[lo].interval.lower : none,
-                    true, result);
-      SetSharpBound(up >= 0 ? analysis.bivariate[up].interval.upper : none,
-                    false, result);
-      result->lowerL = lo >= 0 ? analysis.bivariate[lo].l : 0;
-      result->upperL = up >= 0 ? analysis.bivariate[up].l : 0;
-      return;
-    }
-    case SharpKind::kFull:
-      SetFullBound(analysis.full, analysis.full.lower, true, result);
-      SetFullBound(analysis.full, analysis.full.upper, false, result);
-      if (FullBoundsCross(analysis)) {
-        result->messages.push_back(
-            "the full program's certified lower bound lies above its upper "
-            "bound: no distribution over the atoms fits the numbers; " +
-            FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
-        result->status = kStatusUntrustworthy;
-      }
-      return;
+  const std::vector<BoundRow> rows = BoundRows(analysis);
+  const bool full = result->kind == SharpKind::kFull;
+  const RowKind kind = result->kind == SharpKind::kUnivariate
+                           ? RowKind::kUnivariate
+                       : full ? RowKind::kFull
+                              : RowKind::kBivariate;
+  BoundRow missing{kind, PrintedBound(), PrintedBound(), 0.0};
+  missing.upper.lower = false;
+  missing.lower.status = missing.upper.status = "failed";
+  const BoundRow* found = FindRow(rows, kind);
+  const BoundRow& row = found != nullptr ? *found : missing;
+  TakeSide(row.lower, full, result);
+  TakeSide(row.upper, full, result);
+  if (kind == RowKind::kBivariate) {
+    result->lowerL = row.lower.exists ? row.lower.l : 0;
+    result->upperL = row.upper.exists ? row.upper.l : 0;
+  }
+  if (full && FullBoundsCross(analysis)) {
+    result->messages.push_back(
+        "the full program's certified lower bound lies above its upper "
+        "bound: no distribution over the atoms fits the numbers; " +
+        FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
+    result->status = kStatusUntrustworthy;
   }
 }
 

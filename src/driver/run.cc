@@ -14,6 +14,7 @@
 
 #include "bounds/pass.h"
 #include "cli/program_options.h"
+#include "cli/report_file.h"
 #include "driver/bound_checks.h"
 #include "driver/bound_summary.h"
 #include "driver/console_input.h"
@@ -21,7 +22,6 @@
 #include "driver/json_report.h"
 #include "driver/message_log.h"
 #include "driver/progress_line.h"
-#include "driver/report_file.h"
 #include "driver/result_report.h"
 #include "input/data_check.h"
 #include "input/entries_left.h"

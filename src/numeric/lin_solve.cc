@@ -1,8 +1,10 @@
 #include "numeric/lin_solve.h"
 
 #include <cstddef>
-#include <iostream>
+#include <ostream>
 #include <utility>
+
+#include "numeric/library_messages.h"
 
 namespace unionbound {
 
@@ -17,7 +19,7 @@ namespace {
   while (a[i * n + j] == 0.0) {
     ++i;
     if (i == n) {
-      std::cout << "(LinSolve) The matrix A is singular." << std::endl;
+      LibraryMessages() << "(LinSolve) The matrix A is singular." << std::endl;
       i = n - 1;
       a[i * n + j] = 1.0;
       break;

@@ -1,13 +1,15 @@
 #include "numeric/vectors.h"
 
 #include <cstddef>
-#include <iostream>
+#include <ostream>
+
+#include "numeric/library_messages.h"
 
 namespace unionbound {
 
 double ScalarProduct(const RealVector& a, const RealVector& b) {
   if (a.size() != b.size()) {
-    std::cout << "Scalar product: wrong sizes!";
+    LibraryMessages() << "Scalar product: wrong sizes!";
     return 0.0;
   }
   double s = 0.0;
@@ -17,7 +19,7 @@ double ScalarProduct(const RealVector& a, const RealVector& b) {
 
 int32_t ScalarProduct(const IndexVector& a, const IndexVector& b) {
   if (a.size() != b.size()) {
-    std::cout << "Scalar product: wrong sizes!";
+    LibraryMessages() << "Scalar product: wrong sizes!";
     return 0;
   }
   // Unsigned arithmetic wraps like a 32-bit register instead of overflowing
@@ -31,7 +33,7 @@ int32_t ScalarProduct(const IndexVector& a, const IndexVector& b) {
 
 RealVector CoordProduct(const RealVector& a, const RealVector& b) {
   if (a.size() != b.size()) {
-    std::cout << "Coord product: wrong sizes!";
+    LibraryMessages() << "Coord product: wrong sizes!";
     return RealVector();
   }
   RealVector c;
@@ -42,7 +44,7 @@ RealVector CoordProduct(const RealVector& a, const RealVector& b) {
 
 RealVector vectsum(const RealVector& a, const RealVector& b) {
   if (a.size() != b.size()) {
-    std::cout << "wrong sizes of the vectors in vectsum";
+    LibraryMessages() << "wrong sizes of the vectors in vectsum";
     return RealVector();
   }
   RealVector c;
@@ -67,11 +69,12 @@ RealVector DivideVector(double d, const RealVector& v) {
 
 double IntPower(double x, int32_t k) {
   if (k < 0) {
-    std::cout << "negative exponent does not yield integer" << std::endl;
+    LibraryMessages() << "negative exponent does not yield integer"
+                      << std::endl;
     return x;
   }
   if (k == 0 && x == 0.0) {
-    std::cout << "zero^zero is not defined" << std::endl;
+    LibraryMessages() << "zero^zero is not defined" << std::endl;
     return x;
   }
   // Repeated multiplication from the left fixes the rounding of the result.

@@ -1,7 +1,9 @@
 #include "optim/subset_enumeration.h"
 
 #include <cstddef>
-#include <iostream>
+#include <ostream>
+
+#include "numeric/library_messages.h"
 
 namespace unionbound {
 
@@ -29,7 +31,7 @@ IndexVector RangeFromOne(int32_t n) { return Range(1, n); }
 IndexMatrix KSubsets(const IndexVector& S, int32_t k) {
   IndexMatrix result;
   const int64_t size = static_cast<int64_t>(S.size());
-  if (k < 0) std::cout << "in KSubsets, k<0";
+  if (k < 0) LibraryMessages() << "in KSubsets, k<0";
   if (k == 1) {
     for (int32_t element : S) result.push_back(IndexVector{element});
   } else if (k == 0) {

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -17,9 +19,11 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../sharp/output_checks.h"
+#include "capture_stdout.h"
 #include "sharp/data/exact_data.h"
 
 namespace unionbound::api {
@@ -162,6 +166,58 @@ TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
     EXPECT_FALSE(r.computed);
     EXPECT_EQ(r.status, kStatusRefused);
     ASSERT_EQ(r.messages.size(), 1u);
+  }
+}
+
+// The library leaves standard output to the host program: every line that
+// another thread prints while the bounds are computed reaches it, however
+// many passes run meanwhile.
+TEST(SharpBoundsThreads, LinesPrintedOnAnotherThreadAllArrive) {
+  SharpOptions bivariate;
+  bivariate.kind = SharpKind::kBivariate;
+  int64_t printed = 0;
+  std::string text;
+  {
+    const CaptureStdout capture;
+    std::atomic<bool> done = false;
+    std::thread printer([&] {
+      while (!done) std::cout << "host line " << printed++ << '\n';
+    });
+    for (int call = 0; call < 3; ++call) {
+      EXPECT_TRUE(SharpBoundsOfFile(kExample, 12, 3, bivariate).computed);
+    }
+    done = true;
+    printer.join();
+    text = capture.Text();
+  }
+  ASSERT_GT(printed, 0);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), printed);
+  EXPECT_EQ(
+      text.rfind("host line " + std::to_string(printed - 1) + "\n"),
+      text.size() - ("host line " + std::to_string(printed - 1)).size() - 1);
+}
+
+// Calls on several threads at once give what one call alone gives.
+TEST(SharpBoundsThreads, CallsOnSeveralThreadsAgreeWithOneAlone) {
+  SharpOptions bivariate;
+  bivariate.kind = SharpKind::kBivariate;
+  const SharpResult alone = SharpBoundsOfFile(kExample, 12, 3, bivariate);
+  ASSERT_TRUE(alone.computed);
+  std::vector<SharpResult> results(4);
+  std::vector<std::thread> threads;
+  for (SharpResult& result : results) {
+    threads.emplace_back([&result, &bivariate] {
+      result = SharpBoundsOfFile(kExample, 12, 3, bivariate);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const SharpResult& r : results) {
+    EXPECT_EQ(r.status, alone.status);
+    EXPECT_EQ(r.lowerText, alone.lowerText);
+    EXPECT_EQ(r.upperText, alone.upperText);
+    EXPECT_EQ(r.lowerL, alone.lowerL);
+    EXPECT_EQ(r.upperL, alone.upperL);
+    EXPECT_EQ(r.lowerStatus, alone.lowerStatus);
   }
 }
 

@@ -1,10 +1,10 @@
 #include "sharp/analysis/method_bounds.h"
 
 #include <chrono>
-#include <iostream>
 #include <sstream>
 
 #include "bounds/pass.h"
+#include "numeric/library_messages.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
 
@@ -16,14 +16,17 @@ struct CapturedPass {
   bool wroteMessages;
 };
 
-// One pass with standard output sent to a buffer, so the numeric library's
-// messages stay out of the tables.
+// One pass with the numeric library's messages sent to a buffer of this
+// thread, so they stay out of the tables and out of anything another thread
+// prints.
 CapturedPass ComputeQuietPass(const RealVector& p, int32_t n, int32_t m,
                               int32_t l, MomentBatch* moments) {
   std::ostringstream messages;
-  std::streambuf* saved = std::cout.rdbuf(messages.rdbuf());
-  CapturedPass captured{ComputePass(p, n, m, l, n - m, moments), false};
-  std::cout.rdbuf(saved);
+  CapturedPass captured{Pass{}, false};
+  {
+    const MessageSink sink(messages);
+    captured.pass = ComputePass(p, n, m, l, n - m, moments);
+  }
   captured.wroteMessages = !messages.str().empty();
   return captured;
 }

@@ -26,7 +26,9 @@ struct MethodBounds {
   double seconds = 0.0;
 };
 
-// The procedures' messages to standard output are captured, not shown.
+// The procedures' messages are captured, not shown: they go to a sink of
+// the calling thread (numeric/library_messages.h), never to standard output.
+// Thread safety: safe to call from several threads at once.
 MethodBounds ComputeMethodBounds(const RealVector& p, int32_t n, int32_t m);
 
 }  // namespace unionbound::sharp

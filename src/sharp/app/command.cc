@@ -11,13 +11,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
 #include "cli/program_options.h"
 #include "cli/refused_run_json.h"
+#include "cli/report_file.h"
+#include "input/entries_left.h"
 #include "input/extract_doubles.h"
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
@@ -73,10 +77,87 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
-// The text where the reading of `path` stopped after `numbersRead` numbers:
-// the rest of the token that is no number, shortened when it is long.
-std::string TokenAfter(const std::string& path, int32_t numbersRead) {
-  std::ifstream in(path);
+// A string read as a stream without a copy, seekable as a file is (the
+// reader of doubles hands back what it read ahead by seeking).
+class TextStreamBuffer : public std::streambuf {
+ public:
+  explicit TextStreamBuffer(const std::string& text) {
+    char* const begin = const_cast<char*>(text.data());
+    setg(begin, begin, begin + text.size());
+  }
+
+ protected:
+  pos_type seekoff(off_type offset, std::ios_base::seekdir from,
+                   std::ios_base::openmode which) override {
+    if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
+    const off_type size = egptr() - eback();
+    const off_type base = from == std::ios_base::beg   ? 0
+                          : from == std::ios_base::cur ? gptr() - eback()
+                                                       : size;
+    const off_type target = base + offset;
+    if (target < 0 || target > size) return pos_type(off_type(-1));
+    setg(eback(), eback() + target, egptr());
+    return pos_type(target);
+  }
+
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
+    return seekoff(off_type(position), std::ios_base::beg, which);
+  }
+};
+
+// The input, read once and whole: the file, or standard input. Both the
+// doubles and the numbers as typed are taken from this text.
+struct InputText {
+  bool opened = false;
+  bool failed = false;  // a read error (a folder, say) ended it early
+  std::string text;
+};
+
+InputText ReadInputText(const std::string& file) {
+  InputText input;
+  char buffer[1 << 16];
+  if (file == kStandardStream) {
+    input.opened = true;
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+      input.text.append(buffer, got);
+    }
+    input.failed = std::ferror(stdin) != 0;
+    return input;
+  }
+  std::ifstream in(file, std::ios::binary);
+  input.opened = in.is_open();
+  std::error_code ignored;
+  const auto size = std::filesystem::file_size(file, ignored);
+  if (!ignored) input.text.reserve(static_cast<size_t>(size));
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    input.text.append(buffer, static_cast<size_t>(in.gcount()));
+  }
+  // A folder opens and then reads as an empty stream; name it for what it
+  // is.
+  input.failed = in.bad() || std::filesystem::is_directory(file, ignored);
+  return input;
+}
+
+// The doubles of the input as unionbound reads them.
+ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
+  TextStreamBuffer buffer(input.text);
+  std::istream in(&buffer);
+  ProbabilityRead read = ReadProbabilitiesFrom(in, count);
+  if (read.stop == ReadStop::kComplete) read.entriesLeft = CountEntriesLeft(in);
+  if (input.failed && read.stop == ReadStop::kEndOfInput) {
+    read.stop = ReadStop::kReadError;
+  }
+  read.opened = input.opened;
+  if (!read.opened && read.expected > 0) read.stop = ReadStop::kCannotOpen;
+  return read;
+}
+
+// The text where the reading stopped after `numbersRead` numbers: the rest
+// of the token that is no number, shortened when it is long.
+std::string TokenAfter(const InputText& input, int32_t numbersRead) {
+  TextStreamBuffer buffer(input.text);
+  std::istream in(&buffer);
   RealVector skipped;
   ExtractDoubles(in, numbersRead, &skipped);
   in.clear();
@@ -87,96 +168,45 @@ std::string TokenAfter(const std::string& path, int32_t numbersRead) {
   return token;
 }
 
-// An output file (the CSV or the JSON file), opened for appending before
-// anything is read or computed, so that a path that cannot be written costs
-// nothing, and emptied only when the bounds are written: a run that ends early
-// leaves an earlier file as it was and removes a file it created.
+// An output file (the CSV or the JSON file), complete or absent: opened
+// before anything is read or computed, so that a path that cannot be written
+// costs nothing, as a temporary file beside it that is renamed over it only
+// once everything is written (cli/report_file.h). A run that ends early, or
+// is interrupted while writing, leaves an earlier file as it was.
 class ReplacedFile {
  public:
-  ReplacedFile() = default;
-  ReplacedFile(const ReplacedFile&) = delete;
-  ReplacedFile& operator=(const ReplacedFile&) = delete;
-  ~ReplacedFile() {
-    if (file_ == nullptr) return;
-    std::fclose(file_);
-    if (!existed_) std::remove(path_.c_str());
-  }
-
   // False, with errno set, when the file cannot be opened for writing.
   bool Open(const std::string& path) {
-    path_ = path;
-    std::error_code ignored;
-    existed_ = std::filesystem::exists(path, ignored);
-    file_ = std::fopen(path.c_str(), "a");
-    return file_ != nullptr;
+    std::ostringstream quiet;  // this program words its own messages
+    file_ = std::make_unique<ReportFile>(path, quiet);
+    if (file_->opened()) return true;
+    const int reason = errno;
+    file_.reset();
+    errno = reason;
+    return false;
   }
 
   bool opened() const { return file_ != nullptr; }
 
-  // Replaces what the file held by text and closes it; false when any step
-  // fails. Only a regular file is emptied first (a device cannot be).
+  // Writes text and puts the file in place; false when any step fails, and
+  // then an earlier file is left as it was.
   bool Replace(const std::string& text) {
-    std::FILE* const file = file_;
-    file_ = nullptr;
-    struct stat status;
-    const int fd = fileno(file);
-    bool ok = fstat(fd, &status) == 0 &&
-              (!S_ISREG(status.st_mode) || ftruncate(fd, 0) == 0);
-    ok = ok && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
+    file_->stream() << text;
+    std::ostringstream quiet;
+    const bool done = file_->Commit(quiet);
+    file_.reset();
+    return done;
   }
 
  private:
-  std::string path_;
-  bool existed_ = false;
-  std::FILE* file_ = nullptr;
-};
-
-// Standard input copied whole to a temporary file, removed again at the end.
-class StandardInputCopy {
- public:
-  StandardInputCopy() = default;
-  StandardInputCopy(const StandardInputCopy&) = delete;
-  StandardInputCopy& operator=(const StandardInputCopy&) = delete;
-  ~StandardInputCopy() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-
-  bool Make() {
-    std::error_code error;
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path(error);
-    if (error) return false;
-    std::string name = (dir / "unionbound-sharp-XXXXXX").string();
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    path_ = name;
-    std::FILE* const file = fdopen(fd, "w");
-    if (file == nullptr) {
-      close(fd);
-      return false;
-    }
-    char buffer[1 << 16];
-    bool ok = true;
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
-      ok = ok && std::fwrite(buffer, 1, got, file) == got;
-    }
-    ok = ok && !std::ferror(stdin);
-    return std::fclose(file) == 0 && ok;
-  }
-
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
+  std::unique_ptr<ReportFile> file_;
 };
 
 // One line on err when the file cannot give the numbers n and m ask for;
 // false then.
-// path is the file read, o.file its name in messages.
+// input is the text read, o.file its name in messages.
 bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
-                           const std::string& path, std::ostream& err) {
+                           const InputText& input, std::ostream& err) {
   if (!read.opened) {
     err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
     return false;
@@ -188,8 +218,8 @@ bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
   switch (read.stop) {
     case ReadStop::kNotANumber:
       err << kProgram << ": " << Quoted(o.file) << ": number " << read.read + 1
-          << " is not a number: " << Quoted(TokenAfter(path, read.read)) << " ("
-          << need << " numbers)\n";
+          << " is not a number: " << Quoted(TokenAfter(input, read.read))
+          << " (" << need << " numbers)\n";
       break;
     case ReadStop::kReadError:
       err << kProgram << ": cannot read " << Quoted(o.file) << "\n";
@@ -578,10 +608,11 @@ int Refuse(const SharpOptions& o, int status, std::ostringstream* notes,
 // The JSON document to standard output or to its file; false when it could
 // not be written.
 bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
+                       const std::vector<BoundRow>& rows,
                        const SharpJsonRun& run, ReplacedFile* file,
                        std::ostream& standardOutput) {
   std::ostringstream document;
-  WriteSharpJson(analysis, run, document);
+  WriteSharpJson(analysis, rows, run, document);
   if (o.json == kStandardStream) {
     standardOutput << document.str();
     standardOutput.flush();
@@ -612,16 +643,10 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
-  // Standard input is read twice (as doubles, then as typed), so it is
-  // copied to a file first.
-  StandardInputCopy copy;
-  if (o.file == kStandardStream && !copy.Make()) {
-    notes << kProgram << ": cannot copy standard input to a temporary file\n";
-    return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
-  }
-  const std::string path = o.file == kStandardStream ? copy.path() : o.file;
-  const ProbabilityRead read = ReadProbabilityFile(path, count);
-  if (!ReportUnreadableInput(read, o, path, notes)) {
+  // Read once: the doubles and the numbers as typed come from one text.
+  const InputText input = ReadInputText(o.file);
+  const ProbabilityRead read = ReadNumbers(input, count);
+  if (!ReportUnreadableInput(read, o, input, notes)) {
     return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
   }
   SharpJsonRun run;
@@ -642,8 +667,8 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   options.full = o.full;
   options.fullOptions.timeLimit = o.timeLimit;
   ProgressLine progress(err);
-  // The progress line is written while unionbound's procedures have standard
-  // output redirected on another thread; a tied stream would flush it.
+  // The progress line is written from the computing threads; a tied stream
+  // would flush standard output from there.
   std::ostream* const tied = err.tie(nullptr);
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
@@ -655,9 +680,11 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     };
   }
   const SharpAnalysis analysis = AnalyseProbabilities(
-      read.p, [&] { return ReadExactFile(path, read.p); }, o.n, o.m, options);
+      read.p, [&] { return ReadExactText(input.text, read.p); }, o.n, o.m,
+      options);
   progress.Clear();
   err.tie(tied);
+  const std::vector<BoundRow> rows = BoundRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
@@ -679,12 +706,12 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     PassOn(&notes, err, &run.messages);
     run.status = kExitInconsistent;
     if (!o.json.empty() &&
-        !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+        !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
       err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     }
     return kExitInconsistent;
   }
-  WriteBoundTables(analysis, o.perL, out);
+  WriteBoundTables(analysis, rows, o.perL, out);
   if (!analysis.method.messageLs.empty()) {
     notes << kProgram
           << ": note: unionbound's procedures wrote numeric-library "
@@ -710,15 +737,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return kExitWriteFailed;
   }
   if (!o.csvFile.empty()) {
-    std::ostringstream rows;
-    WriteCsv(analysis, o.file, rows);
-    if (!csv.Replace(rows.str())) {
+    std::ostringstream text;
+    WriteCsv(analysis, rows, o.file, text);
+    if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
       return kExitWriteFailed;
     }
   }
   if (!o.json.empty() &&
-      !WriteJsonDocument(o, analysis, run, &json, standardOutput)) {
+      !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     return kExitWriteFailed;
   }

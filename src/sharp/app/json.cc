@@ -1,69 +1,48 @@
 #include "sharp/app/json.h"
 
-#include <cmath>
-#include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <string>
 
 #include "cli/json_text.h"
 #include "cli/version.h"
 #include "sharp/app/report.h"
-#include "sharp/data/exact_data.h"
+#include "sharp/exact/outward_format.h"
 
 namespace unionbound::sharp {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The CSV columns from data_check on; the file name before them may hold
-// commas, so a row is split from its end.
-constexpr size_t kTailColumns = 11;
-
-std::vector<std::string> TailColumns(const std::string& row) {
-  std::vector<std::string> columns(kTailColumns);
-  size_t end = row.size();
-  for (size_t i = kTailColumns; i-- > 0;) {
-    const size_t comma = row.rfind(',', end == 0 ? 0 : end - 1);
-    const size_t begin = comma == std::string::npos ? 0 : comma + 1;
-    columns[i] = row.substr(begin, end - begin);
-    end = comma == std::string::npos ? 0 : comma;
-  }
-  return columns;
+Json SideText(const PrintedBound& b) {
+  if (b.text.empty()) return nullptr;
+  return b.outward;
 }
 
-Json IntegerOrNull(const std::string& text) {
-  if (text.empty()) return nullptr;
-  return std::stoi(text);
+Json LOrNull(const PrintedBound& b) {
+  if (b.l < 0) return nullptr;
+  return b.l;
 }
 
-Json TextOrNull(const std::string& text) {
-  if (text.empty()) return nullptr;
-  return text;
+Json StatusOrNull(const PrintedBound& b) {
+  if (b.status.empty()) return nullptr;
+  return b.status;
 }
 
-Json BoundOrNull(const std::string& text, bool up) {
-  if (text.empty()) return nullptr;
-  return OutwardDouble(text, up);
-}
-
-// One CSV row as an object; columns as TailColumns gives them.
-Json BoundRow(const std::vector<std::string>& c) {
+// One row as an object: its bounds are the doubles just outside the texts
+// of the CSV file, its time the CSV file's microseconds.
+Json BoundObject(const BoundRow& r) {
   Json row;
-  row["kind"] = c[1];
-  row["lower"] = BoundOrNull(c[3], false);
-  row["upper"] = BoundOrNull(c[7], true);
-  row["l_lower"] = IntegerOrNull(c[2]);
-  row["l_upper"] = IntegerOrNull(c[6]);
-  row["lower_status"] = TextOrNull(c[4]);
-  row["upper_status"] = TextOrNull(c[8]);
-  row["lower_widened"] = c[5] == "tolerance";
-  row["upper_widened"] = c[9] == "tolerance";
-  row["seconds"] = std::stod(c[10]);
+  row["kind"] = KindName(r.kind);
+  row["lower"] = SideText(r.lower);
+  row["upper"] = SideText(r.upper);
+  row["l_lower"] = LOrNull(r.lower);
+  row["l_upper"] = LOrNull(r.upper);
+  row["lower_status"] = StatusOrNull(r.lower);
+  row["upper_status"] = StatusOrNull(r.upper);
+  row["lower_widened"] = r.lower.widened;
+  row["upper_widened"] = r.upper.widened;
+  row["seconds"] = std::stod(CsvSeconds(r.seconds));
   return row;
-}
-
-bool IsPerLKind(const std::string& kind) {
-  return kind == "unionbound_l" || kind == "bivariate_l";
 }
 
 Json DataCheckObject(const SharpAnalysis& analysis) {
@@ -85,27 +64,8 @@ Json DataCheckObject(const SharpAnalysis& analysis) {
 
 }  // namespace
 
-double OutwardDouble(const std::string& decimal, bool up) {
-  Rational exact;
-  if (!ParseExactDecimal(decimal, &exact)) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return OutwardDouble(exact, up);
-}
-
-double OutwardDouble(const Rational& exact, bool up) {
-  // get_d truncates towards zero; one step outward when it fell inside.
-  double x = exact.get_d();
-  const Rational back(x);
-  if (up && back < exact) {
-    x = std::nextafter(x, std::numeric_limits<double>::infinity());
-  } else if (!up && back > exact) {
-    x = std::nextafter(x, -std::numeric_limits<double>::infinity());
-  }
-  return x;
-}
-
-void WriteSharpJson(const SharpAnalysis& analysis, const SharpJsonRun& run,
+void WriteSharpJson(const SharpAnalysis& analysis,
+                    const std::vector<BoundRow>& rows, const SharpJsonRun& run,
                     std::ostream& out) {
   Json doc;
   doc["program"] = "unionbound-sharp";
@@ -118,17 +78,11 @@ void WriteSharpJson(const SharpAnalysis& analysis, const SharpJsonRun& run,
   Json bounds = Json::array();
   Json perL = Json::array();
   if (!IsInconsistent(analysis)) {
-    std::ostringstream csv;
-    WriteCsv(analysis, run.input, csv);
-    std::istringstream rows(csv.str());
-    std::string row;
-    std::getline(rows, row);  // the header
-    while (std::getline(rows, row)) {
-      const std::vector<std::string> columns = TailColumns(row);
-      if (!IsPerLKind(columns[1])) {
-        bounds.push_back(BoundRow(columns));
+    for (const BoundRow& row : rows) {
+      if (!IsPerL(row.kind)) {
+        bounds.push_back(BoundObject(row));
       } else if (run.perL) {
-        perL.push_back(BoundRow(columns));
+        perL.push_back(BoundObject(row));
       }
     }
   }

@@ -1,8 +1,8 @@
 // The JSON document of a unionbound-sharp run (--json FILE): the header of
-// the run, the data check, every bound pair of the CSV file and the exit
-// status with the messages. Bound values are doubles rounded outward from
-// the CSV file's decimals: lower bounds down, upper bounds up. Requires a
-// finished SharpAnalysis; written with nlohmann-json.
+// the run, the data check, every bound pair of the CSV file (from the same
+// rows) and the exit status with the messages. Bound values are doubles rounded
+// outward from the CSV file's decimals: lower bounds down, upper bounds up.
+// Requires a finished SharpAnalysis; written with nlohmann-json.
 #ifndef UNIONBOUND_SHARP_APP_JSON_H_
 #define UNIONBOUND_SHARP_APP_JSON_H_
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sharp/analysis/analysis.h"
+#include "sharp/analysis/bound_rows.h"
 
 namespace unionbound::sharp {
 
@@ -23,12 +24,9 @@ struct SharpJsonRun {
   std::vector<std::string> messages;  // the lines written to standard error
 };
 
-// The smallest double >= the decimal (up) or the largest double <= it
-// (down); text as the CSV file writes a bound.
-double OutwardDouble(const std::string& decimal, bool up);
-double OutwardDouble(const Rational& exact, bool up);
-
-void WriteSharpJson(const SharpAnalysis& analysis, const SharpJsonRun& run,
+// rows: BoundRows(analysis).
+void WriteSharpJson(const SharpAnalysis& analysis,
+                    const std::vector<BoundRow>& rows, const SharpJsonRun& run,
                     std::ostream& out);
 
 }  // namespace unionbound::sharp

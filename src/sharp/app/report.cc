@@ -11,9 +11,7 @@
 namespace unionbound::sharp {
 namespace {
 
-constexpr int kDigits = 10;     // significant digits in the tables
-constexpr int kCsvDigits = 17;  // significant digits in the CSV file
-constexpr size_t kListed = 5;   // findings listed without --verbose
+constexpr size_t kListed = 5;  // findings listed without --verbose
 
 std::string Printf(const char* format, double x) {
   char buffer[64];
@@ -40,45 +38,21 @@ std::string ProgramName(int32_t l) {
 }
 
 // unionbound's number, or why it is not shown.
-std::string MethodText(const SharpAnalysis& analysis, double bound,
-                       bool lower) {
-  if (IsSentinel(bound)) return "none";
-  if (lower ? MethodLowerContradicts(analysis, bound)
-            : MethodUpperContradicts(analysis, bound)) {
-    return "invalid";
-  }
-  return FormatOutward(bound, kDigits, lower ? Rounding::kDown : Rounding::kUp);
+std::string MethodText(const PrintedBound& b) {
+  if (b.status == "none" || b.status == "invalid") return b.status;
+  return b.Text(kTableDigits);
 }
 
-std::string StatusText(const SharpBound& bound) {
-  switch (bound.status) {
-    case SharpStatus::kSharp:
-      return bound.widened ? "sharp (T)" : "sharp";
-    case SharpStatus::kInfeasible:
-      return "infeasible";
-    case SharpStatus::kFailed:
-      return "failed";
-  }
-  return "";
+std::string StatusText(const PrintedBound& b) {
+  return b.status == "sharp" && b.widened ? "sharp (T)" : b.status;
 }
 
-// The exact optimum clipped to [0, 1]; rounding the exact value rather than
-// the double keeps exact decimals such as 0.866 exact.
-Rational ClippedExact(const SharpBound& bound) {
-  if (bound.exact < 0) return 0;
-  if (bound.exact > 1) return 1;
-  return bound.exact;
-}
-
-std::string BoundText(const SharpBound& bound, bool lower) {
-  if (!IsUsable(bound)) return "-";
-  return FormatOutward(ClippedExact(bound), kDigits,
-                       lower ? Rounding::kDown : Rounding::kUp);
-}
-
-std::string SharpCell(const SharpBound& bound, bool lower) {
-  return PadRight(PadRight(BoundText(bound, lower), 18) + StatusText(bound),
-                  29);
+// A moment program's bound and its status; "-" for a side without one.
+std::string SharpCell(const PrintedBound& b) {
+  if (!b.exists) return "-";
+  return PadRight(
+      PadRight(b.hasValue ? b.Text(kTableDigits) : "-", 18) + StatusText(b),
+      29);
 }
 
 std::string Seconds(double s) { return Printf("%.3f s", s); }
@@ -184,118 +158,89 @@ std::string LPair(int32_t lower, int32_t upper) {
          (upper < 0 ? std::string("-") : std::to_string(upper));
 }
 
-std::string ClassicalCell(const Rational& bound, bool lower) {
-  const Rational clipped = bound < 0   ? Rational(0)
-                           : bound > 1 ? Rational(1)
-                                       : bound;
-  return PadRight(FormatOutward(clipped, kDigits,
-                                lower ? Rounding::kDown : Rounding::kUp),
-                  18) +
-         "valid";
-}
-
-Rational ClipToUnit(const Rational& q) {
-  return q < 0 ? Rational(0) : q > 1 ? Rational(1) : q;
+std::string ClassicalCell(const PrintedBound& b) {
+  return PadRight(b.Text(kTableDigits), 18) + "valid";
 }
 
 // A widened bound's status is shortened to keep the columns apart.
-std::string FullCellStatus(const FullBound& bound) {
-  const std::string status = FullStatus(bound);
-  if (!bound.widened) return status;
-  return status.substr(0, 4) + ". (T)";
+std::string FullCell(const PrintedBound& b) {
+  const std::string status =
+      b.widened ? b.status.substr(0, 4) + ". (T)" : b.status;
+  return PadRight(PadRight(b.Text(kTableDigits), 18) + status, 29);
 }
 
-std::string FullCell(const FullBound& bound, bool lower) {
-  return PadRight(
-      PadRight(FormatOutward(ClipToUnit(bound.exact), kDigits,
-                             lower ? Rounding::kDown : Rounding::kUp),
-               18) +
-          FullCellStatus(bound),
-      29);
+void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
+  if (const BoundRow* f = FindRow(rows, RowKind::kFull)) {
+    WriteSummaryRow("full (atoms)", FullCell(f->lower), FullCell(f->upper), "-",
+                    Seconds(f->seconds), out);
+  }
+  const BoundRow* hw = FindRow(rows, RowKind::kHunterWorsley);
+  const BoundRow* dc = FindRow(rows, RowKind::kDeCaen);
+  const BoundRow* kat = FindRow(rows, RowKind::kKuaiAlajajiTakahara);
+  if (hw == nullptr || dc == nullptr || kat == nullptr) return;
+  WriteSummaryRow("Hunter-Worsley", "-", ClassicalCell(hw->upper), "-",
+                  Seconds(hw->seconds), out);
+  WriteSummaryRow("de Caen", ClassicalCell(dc->lower), "-", "-",
+                  Seconds(dc->seconds), out);
+  WriteSummaryRow("Kuai-Alajaji-T.", ClassicalCell(kat->lower), "-", "-",
+                  Seconds(kat->seconds), out);
 }
 
-void WriteFullRow(const SharpAnalysis& analysis, std::ostream& out) {
-  const FullResult& f = analysis.full;
-  if (!f.computed) return;
-  WriteSummaryRow("full (atoms)", FullCell(f.lower, true),
-                  FullCell(f.upper, false), "-", Seconds(f.seconds), out);
-}
-
-void WriteClassicalRows(const SharpAnalysis& analysis, std::ostream& out) {
-  WriteFullRow(analysis, out);
-  const ClassicalBounds& c = analysis.classical;
-  if (!c.computed) return;
-  const std::string time = Seconds(c.seconds);
-  WriteSummaryRow("Hunter-Worsley", "-", ClassicalCell(c.hunterWorsley, false),
-                  "-", time, out);
-  WriteSummaryRow("de Caen", ClassicalCell(c.deCaen, true), "-", "-", time,
-                  out);
-  WriteSummaryRow("Kuai-Alajaji-T.", ClassicalCell(c.kuaiAlajajiTakahara, true),
-                  "-", "-", time, out);
-}
-
-void WriteSummaryTable(const SharpAnalysis& analysis, std::ostream& out) {
+void WriteSummaryTable(const SharpAnalysis& analysis,
+                       const std::vector<BoundRow>& rows, std::ostream& out) {
   out << "Bounds on the probability of the union (n=" << analysis.n
       << ", m=" << analysis.m << ")\n";
   WriteSummaryRow("", "lower bound", "upper bound", "l", "time", out);
-  const MethodBounds& method = analysis.method;
-  if (method.perL.empty()) {
-    WriteSummaryRow("unionbound", "-", "-", "-", "-", out);
+  if (const BoundRow* u = FindRow(rows, RowKind::kUnionbound)) {
+    WriteSummaryRow("unionbound", MethodText(u->lower), MethodText(u->upper),
+                    LPair(u->lower.l, u->upper.l), Seconds(u->seconds), out);
   } else {
-    const MethodBound& lo = method.perL[method.bestLower];
-    const MethodBound& up = method.perL[method.bestUpper];
-    WriteSummaryRow("unionbound", MethodText(analysis, lo.lower, true),
-                    MethodText(analysis, up.upper, false), LPair(lo.l, up.l),
-                    Seconds(method.seconds), out);
+    WriteSummaryRow("unionbound", "-", "-", "-", "-", out);
   }
-  const SharpInterval& uni = analysis.univariate;
-  WriteSummaryRow("univariate sharp", SharpCell(uni.lower, true),
-                  SharpCell(uni.upper, false), "-", Seconds(uni.seconds), out);
+  const BoundRow* uni = FindRow(rows, RowKind::kUnivariate);
+  WriteSummaryRow("univariate sharp", SharpCell(uni->lower),
+                  SharpCell(uni->upper), "-", Seconds(uni->seconds), out);
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
-    WriteClassicalRows(analysis, out);
+    WriteClassicalRows(rows, out);
     out << "No subsequence length l in the range: no bivariate program and "
            "no unionbound bound.\n";
     return;
   }
-  std::string lower = "-";
-  std::string upper = "-";
-  int32_t lo = -1;
-  int32_t up = -1;
-  if (analysis.bestLower >= 0) {
-    const BivariateResult& row = analysis.bivariate[analysis.bestLower];
-    lower = SharpCell(row.interval.lower, true);
-    lo = row.l;
+  if (const BoundRow* bi = FindRow(rows, RowKind::kBivariate)) {
+    WriteSummaryRow("bivariate sharp", SharpCell(bi->lower),
+                    SharpCell(bi->upper), LPair(bi->lower.l, bi->upper.l),
+                    Seconds(bi->seconds), out);
+  } else {
+    WriteSummaryRow("bivariate sharp", "-", "-", LPair(-1, -1),
+                    Seconds(analysis.bivariateSeconds), out);
   }
-  if (analysis.bestUpper >= 0) {
-    const BivariateResult& row = analysis.bivariate[analysis.bestUpper];
-    upper = SharpCell(row.interval.upper, false);
-    up = row.l;
-  }
-  WriteSummaryRow("bivariate sharp", lower, upper, LPair(lo, up),
-                  Seconds(analysis.bivariateSeconds), out);
-  WriteClassicalRows(analysis, out);
+  WriteClassicalRows(rows, out);
 }
 
-void WritePerLTable(const SharpAnalysis& analysis, std::ostream& out) {
+void WritePerLTable(const std::vector<BoundRow>& rows, std::ostream& out) {
   out << "\nPer subsequence length l\n"
       << "   l  " << PadRight("unionbound lower", 18)
       << PadRight("unionbound upper", 18) << PadRight("sharp lower", 29)
       << PadRight("sharp upper", 29) << "time\n";
-  for (size_t i = 0; i < analysis.bivariate.size(); ++i) {
-    const BivariateResult& row = analysis.bivariate[i];
-    std::string l = std::to_string(row.l);
+  std::vector<const BoundRow*> method;
+  for (const BoundRow& row : rows) {
+    if (row.kind == RowKind::kUnionboundL) method.push_back(&row);
+  }
+  size_t i = 0;
+  for (const BoundRow& row : rows) {
+    if (row.kind != RowKind::kBivariateL) continue;
+    std::string l = std::to_string(row.lower.l);
     out << std::string(l.size() < 4 ? 4 - l.size() : 0, ' ') << l << "  ";
-    if (i < analysis.method.perL.size()) {
-      const MethodBound& method = analysis.method.perL[i];
-      out << PadRight(MethodText(analysis, method.lower, true), 18)
-          << PadRight(MethodText(analysis, method.upper, false), 18);
+    if (i < method.size()) {
+      out << PadRight(MethodText(method[i]->lower), 18)
+          << PadRight(MethodText(method[i]->upper), 18);
     } else {
       out << PadRight("-", 36);
     }
-    const SharpInterval& in = row.interval;
-    out << SharpCell(in.lower, true) << SharpCell(in.upper, false)
-        << Seconds(in.seconds) << "\n";
+    ++i;
+    out << SharpCell(row.lower) << SharpCell(row.upper) << Seconds(row.seconds)
+        << "\n";
   }
 }
 
@@ -309,68 +254,13 @@ std::string CsvText(const std::string& s) {
   return quoted + "\"";
 }
 
-std::string CsvStatus(const SharpBound& bound) {
-  switch (bound.status) {
-    case SharpStatus::kSharp:
-      return "sharp";
-    case SharpStatus::kInfeasible:
-      return "infeasible";
-    case SharpStatus::kFailed:
-      return "failed";
-  }
-  return "";
-}
-
-std::string CsvBound(const SharpBound& bound, bool lower) {
-  const std::string value =
-      IsUsable(bound) ? FormatOutward(ClippedExact(bound), kCsvDigits,
-                                      lower ? Rounding::kDown : Rounding::kUp)
-                      : "";
-  return value + "," + CsvStatus(bound) + "," +
-         (bound.widened ? "tolerance" : "");
-}
-
-std::string CsvMethod(const SharpAnalysis& analysis, double bound, bool lower) {
-  if (IsSentinel(bound)) return ",none,";
-  const bool invalid = lower ? MethodLowerContradicts(analysis, bound)
-                             : MethodUpperContradicts(analysis, bound);
-  return FormatOutward(bound, kCsvDigits,
-                       lower ? Rounding::kDown : Rounding::kUp) +
-         (invalid ? ",invalid," : ",method,");
-}
-
-// value,status,widened of a closed-form bound.
-std::string ClassicalCsv(const Rational& bound, bool lower) {
-  const Rational clipped = bound < 0   ? Rational(0)
-                           : bound > 1 ? Rational(1)
-                                       : bound;
-  return FormatOutward(clipped, kCsvDigits,
-                       lower ? Rounding::kDown : Rounding::kUp) +
-         ",valid,";
+// l,text,status,widened of one side.
+std::string CsvSide(const PrintedBound& b) {
+  return (b.l < 0 ? std::string() : std::to_string(b.l)) + "," + b.text + "," +
+         b.status + "," + (b.widened ? "tolerance" : "");
 }
 
 }  // namespace
-
-std::string FullStatus(const FullBound& bound) {
-  if (bound.sharp) return "sharp";
-  return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
-}
-
-std::string EpsilonText(const Rational& epsilon) {
-  return FormatOutward(epsilon, 3, Rounding::kUp);
-}
-
-std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
-                              const std::string& option) {
-  if (!epsilon.computed) return "check the data";
-  std::string advice = "the full program needs epsilon >= " +
-                       FormatOutward(epsilon.atLeast, 3, Rounding::kDown);
-  if (!epsilon.sufficesFound) return advice + "; check the data";
-  const std::string enough = EpsilonText(epsilon.suffices);
-  return advice + " (a change of every number by up to " + enough +
-         " fits a distribution over the atoms): use " + option +
-         " with T >= " + enough;
-}
 
 void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
                     std::ostream& out) {
@@ -394,12 +284,13 @@ void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out) {
          "consistent\nassignment within T of every number.\n";
 }
 
-void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
+void WriteBoundTables(const SharpAnalysis& analysis,
+                      const std::vector<BoundRow>& rows, bool perL,
                       std::ostream& out) {
-  WriteSummaryTable(analysis, out);
+  WriteSummaryTable(analysis, rows, out);
   out << "\nsharp: the exact optimum of its moment program, proven in "
          "rational arithmetic and\nrounded outward to "
-      << kDigits << " significant digits";
+      << kTableDigits << " significant digits";
   if (analysis.widened) {
     out << "; (T): the program lets every number\nmove by up to the "
            "tolerance T";
@@ -432,7 +323,7 @@ void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
     if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
     out << ".\n";
   }
-  if (perL) WritePerLTable(analysis, out);
+  if (perL) WritePerLTable(rows, out);
 }
 
 std::string CsvHeader() {
@@ -440,73 +331,18 @@ std::string CsvHeader() {
          "l_upper,upper,upper_status,upper_widened,seconds";
 }
 
-void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
-              std::ostream& out) {
+std::string CsvSeconds(double seconds) { return Printf("%.6f", seconds); }
+
+void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
+              const std::string& file, std::ostream& out) {
   out << CsvHeader() << "\n";
   const std::string prefix =
       std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
       CsvText(file) + "," +
       (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
-  auto seconds = [](double s) { return Printf("%.6f", s); };
-  auto methodRow = [&](const std::string& kind, const MethodBound& lo,
-                       const MethodBound& up, double s) {
-    out << prefix << kind << "," << lo.l << ","
-        << CsvMethod(analysis, lo.lower, true) << "," << up.l << ","
-        << CsvMethod(analysis, up.upper, false) << "," << seconds(s) << "\n";
-  };
-  auto sharpRow = [&](const std::string& kind, const std::string& lowL,
-                      const SharpBound& lower, const std::string& upL,
-                      const SharpBound& upper, double s) {
-    out << prefix << kind << "," << lowL << "," << CsvBound(lower, true) << ","
-        << upL << "," << CsvBound(upper, false) << "," << seconds(s) << "\n";
-  };
-  const MethodBounds& method = analysis.method;
-  if (!method.perL.empty()) {
-    methodRow("unionbound", method.perL[method.bestLower],
-              method.perL[method.bestUpper], method.seconds);
-  }
-  const SharpInterval& uni = analysis.univariate;
-  sharpRow("univariate", "", uni.lower, "", uni.upper, uni.seconds);
-  if (analysis.bestLower >= 0 || analysis.bestUpper >= 0) {
-    const SharpBound none;
-    const BivariateResult* lo = analysis.bestLower >= 0
-                                    ? &analysis.bivariate[analysis.bestLower]
-                                    : nullptr;
-    const BivariateResult* up = analysis.bestUpper >= 0
-                                    ? &analysis.bivariate[analysis.bestUpper]
-                                    : nullptr;
-    sharpRow("bivariate", lo ? std::to_string(lo->l) : "",
-             lo ? lo->interval.lower : none, up ? std::to_string(up->l) : "",
-             up ? up->interval.upper : none, analysis.bivariateSeconds);
-  }
-  const FullResult& f = analysis.full;
-  if (f.computed) {
-    out << prefix << "full,,"
-        << FormatOutward(ClipToUnit(f.lower.exact), kCsvDigits, Rounding::kDown)
-        << "," << FullStatus(f.lower) << ","
-        << (f.lower.widened ? "tolerance" : "") << ",,"
-        << FormatOutward(ClipToUnit(f.upper.exact), kCsvDigits, Rounding::kUp)
-        << "," << FullStatus(f.upper) << ","
-        << (f.upper.widened ? "tolerance" : "") << "," << seconds(f.seconds)
-        << "\n";
-  }
-  const ClassicalBounds& c = analysis.classical;
-  if (c.computed) {
-    const std::string s = seconds(c.seconds);
-    out << prefix << "hunter-worsley,,,,,,"
-        << ClassicalCsv(c.hunterWorsley, false) << "," << s << "\n";
-    out << prefix << "de-caen,," << ClassicalCsv(c.deCaen, true) << ",,,,," << s
-        << "\n";
-    out << prefix << "kuai-alajaji-takahara,,"
-        << ClassicalCsv(c.kuaiAlajajiTakahara, true) << ",,,,," << s << "\n";
-  }
-  for (const MethodBound& row : method.perL) {
-    methodRow("unionbound_l", row, row, row.seconds);
-  }
-  for (const BivariateResult& row : analysis.bivariate) {
-    const std::string l = std::to_string(row.l);
-    sharpRow("bivariate_l", l, row.interval.lower, l, row.interval.upper,
-             row.interval.seconds);
+  for (const BoundRow& row : rows) {
+    out << prefix << KindName(row.kind) << "," << CsvSide(row.lower) << ","
+        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << "\n";
   }
 }
 

@@ -6,8 +6,10 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "sharp/analysis/analysis.h"
+#include "sharp/analysis/bound_rows.h"
 
 namespace unionbound::sharp {
 
@@ -19,7 +21,9 @@ void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
 void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out);
 
 // The comparison table and its legend; with perL also one row per l.
-void WriteBoundTables(const SharpAnalysis& analysis, bool perL,
+// rows: BoundRows(analysis), as for every writer below.
+void WriteBoundTables(const SharpAnalysis& analysis,
+                      const std::vector<BoundRow>& rows, bool perL,
                       std::ostream& out);
 
 // The columns of the CSV file, in order.
@@ -28,23 +32,11 @@ std::string CsvHeader();
 // One row per bound pair: unionbound, univariate, bivariate (the best
 // ones), then unionbound_l and bivariate_l for every l. file is the input
 // file's name.
-void WriteCsv(const SharpAnalysis& analysis, const std::string& file,
-              std::ostream& out);
+void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
+              const std::string& file, std::ostream& out);
 
-// The status of a bound of the full program: sharp (the optimum, proven by
-// an exact distribution over atoms that attains it), certified (every atom
-// priced exactly and none improves) or partial (still a valid bound, but
-// stopped by the time limit or a search that could not finish).
-std::string FullStatus(const FullBound& bound);
-
-// epsilon rounded up to 3 significant digits, as the messages show it.
-std::string EpsilonText(const Rational& epsilon);
-
-// What the full program's epsilon says to do where its certified bounds
-// crossed: its proven ends, and `option` (how the tolerance is passed) set
-// to the end that is enough.
-std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
-                              const std::string& option);
+// A row's time as the CSV file gives it: seconds with 6 decimals.
+std::string CsvSeconds(double seconds);
 
 }  // namespace unionbound::sharp
 

@@ -14,31 +14,10 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/exact/decimal.h"
 #include "sharp/exact/rational.h"
 
 namespace unionbound::sharp {
-
-// A decimal number as typed: negative ? -1 : 1 times digits * 10^-places,
-// where digits is `word` when inWord (up to 18 digits) and `big` otherwise.
-struct DecimalToken {
-  bool negative = false;
-  bool inWord = true;
-  uint64_t word = 0;
-  mpz_class big;
-  int32_t places = 0;  // >= 0
-};
-
-mpz_class TokenDigits(const DecimalToken& token);
-
-// Reads a decimal number (optional sign, digits with an optional point, an
-// optional exponent) from the front of text; false when text does not begin
-// with one. *used is the number of characters consumed.
-bool ParseDecimalToken(const std::string& text, size_t start,
-                       DecimalToken* token, size_t* used);
-
-// The exact value of a whole string such as "0.3" or "-1.5e-7"; false
-// unless the whole string is one decimal number.
-bool ParseExactDecimal(const std::string& text, Rational* value);
 
 struct ExactData {
   std::vector<mpz_class> scaled;  // value u is scaled[u] / scale
@@ -49,6 +28,8 @@ struct ExactData {
 // The exact values of the numbers in `in`, one per entry of `doubles` (the
 // same numbers as read by formatted extraction).
 ExactData ReadExactData(std::istream& in, const RealVector& doubles);
+// The same from the input's whole text, already read.
+ExactData ReadExactText(const std::string& text, const RealVector& doubles);
 ExactData ReadExactFile(const std::string& path, const RealVector& doubles);
 
 // The data from values already exact (each a double's exact value): used for

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+
+#include "sharp/exact/decimal.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -71,6 +74,18 @@ std::string FormatOutward(double x, int digits, Rounding rounding) {
   if (std::isnan(x)) return "nan";
   if (std::isinf(x)) return x > 0 ? "inf" : "-inf";
   return FormatOutward(ExactValue(x), digits, rounding);
+}
+
+double OutwardDouble(const Rational& exact, bool up) {
+  return up ? RoundUp(exact) : RoundDown(exact);
+}
+
+double OutwardDouble(const std::string& decimal, bool up) {
+  Rational exact;
+  if (!ParseExactDecimal(decimal, &exact)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return OutwardDouble(exact, up);
 }
 
 }  // namespace unionbound::sharp

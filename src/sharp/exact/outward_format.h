@@ -18,6 +18,12 @@ enum class Rounding { kDown, kUp };
 std::string FormatOutward(const Rational& q, int digits, Rounding rounding);
 std::string FormatOutward(double x, int digits, Rounding rounding);
 
+// The smallest double >= exact (up) or the largest double <= it (down).
+double OutwardDouble(const Rational& exact, bool up);
+// The same for a decimal text such as FormatOutward writes; NaN when the
+// text is no decimal number.
+double OutwardDouble(const std::string& decimal, bool up);
+
 }  // namespace unionbound::sharp
 
 #endif  // UNIONBOUND_SHARP_EXACT_OUTWARD_FORMAT_H_

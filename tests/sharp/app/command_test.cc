@@ -631,5 +631,33 @@ TEST(SharpProgram, AnEarlierCsvFileStaysWhenNoBoundsAreWritten) {
   fs::remove_all(dir);
 }
 
+// The CSV file and the JSON document go to a temporary file that is renamed
+// over the old one when complete: a second name for the old file still
+// shows it whole, where a rewrite in place would have changed it too.
+TEST(SharpProgram, CsvAndJsonFilesAreReplacedWholeNeverRewrittenInPlace) {
+  const fs::path dir = TempDir("replaced_whole");
+  for (const char* name : {"bounds.csv", "run.json"}) {
+    { std::ofstream(dir / name) << "earlier\n"; }
+    fs::create_hard_link(dir / name, dir / (std::string("old-") + name));
+  }
+  WriteNumbers(dir / "prob.txt", {0.2, 0.2, 0.2, 0.2, 0, 0, 0, 0, 0, 0});
+  const CommandRun run = RunBinary(dir, "4 2 --csv bounds.csv --json run.json");
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  std::string line;
+  for (const char* name : {"bounds.csv", "run.json"}) {
+    std::ifstream old(dir / (std::string("old-") + name));
+    std::getline(old, line);
+    EXPECT_EQ(line, "earlier") << name;
+    std::ifstream replaced(dir / name);
+    std::getline(replaced, line);
+    EXPECT_NE(line, "earlier") << name;
+  }
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+        << entry.path();
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace unionbound::sharp

@@ -20,6 +20,7 @@
 #include "cli/program_options.h"
 #include "output_checks.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/exact/outward_format.h"
 
 namespace unionbound::sharp {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/report_file.h"
+#include "cli/report_file.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,11 +12,13 @@ namespace unionbound {
 
 namespace {
 
-// The temporary file that a termination signal must remove, kept where a
-// signal handler may read it: a fixed buffer and a flag, nothing that
-// allocates.
-char gTemporaryPath[4096];
-volatile sig_atomic_t gTemporaryArmed = 0;
+// The temporary files that a termination signal must remove (the report,
+// or a program's CSV file and JSON document at once), kept where a signal
+// handler may read them: fixed buffers and flags, nothing that allocates.
+constexpr int kSlots = 4;
+char gTemporaryPaths[kSlots][4096];
+volatile sig_atomic_t gTemporaryArmed[kSlots] = {};
+int gArmedCount = 0;
 
 constexpr int kCleanedSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,
                                    SIGPIPE, SIGXFSZ, SIGXCPU};
@@ -27,7 +29,9 @@ bool gHandlersInstalled[kSignalCount];
 // Only async-signal-safe calls: unlink, then the signal again with its
 // default action (SA_RESETHAND has restored it), delivered on return.
 extern "C" void RemoveTemporaryOnSignal(int signal) {
-  if (gTemporaryArmed) unlink(gTemporaryPath);
+  for (int slot = 0; slot < kSlots; ++slot) {
+    if (gTemporaryArmed[slot]) unlink(gTemporaryPaths[slot]);
+  }
   raise(signal);
 }
 
@@ -59,17 +63,24 @@ void RestorePreviousHandlers() {
   }
 }
 
-bool ArmCleanup(const std::string& path) {
-  if (path.size() >= sizeof gTemporaryPath) return false;
-  std::memcpy(gTemporaryPath, path.c_str(), path.size() + 1);
-  gTemporaryArmed = 1;
-  InstallCleanupHandlers();
-  return true;
+// The slot that now holds path, or -1 when none is free; the handlers are
+// installed with the first.
+int ArmCleanup(const std::string& path) {
+  if (path.size() >= sizeof gTemporaryPaths[0]) return -1;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    if (gTemporaryArmed[slot]) continue;
+    std::memcpy(gTemporaryPaths[slot], path.c_str(), path.size() + 1);
+    gTemporaryArmed[slot] = 1;
+    if (gArmedCount++ == 0) InstallCleanupHandlers();
+    return slot;
+  }
+  return -1;
 }
 
-void DisarmCleanup() {
-  gTemporaryArmed = 0;
-  RestorePreviousHandlers();
+void DisarmCleanup(int slot) {
+  if (slot < 0 || !gTemporaryArmed[slot]) return;
+  gTemporaryArmed[slot] = 0;
+  if (--gArmedCount == 0) RestorePreviousHandlers();
 }
 
 std::string FolderOf(const std::string& path) {
@@ -127,7 +138,8 @@ ReportFile::ReportFile(const std::string& name, std::ostream& err)
         FolderOf(target_) + "/." + BaseOf(target_) + ".tmp-XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd >= 0) {
-      if (ArmCleanup(pattern)) tempPath_ = pattern;
+      slot_ = ArmCleanup(pattern);
+      if (slot_ >= 0) tempPath_ = pattern;
       const bool prepared =
           !tempPath_.empty() && fchmod(fd, ReportMode(exists, target)) == 0;
       close(fd);
@@ -168,7 +180,8 @@ void ReportFile::OpenInPlace() {
 
 void ReportFile::RemoveTemporary() {
   unlink(tempPath_.c_str());
-  DisarmCleanup();
+  DisarmCleanup(slot_);
+  slot_ = -1;
   tempPath_.clear();
 }
 
@@ -195,7 +208,8 @@ bool ReportFile::Commit(std::ostream& err) {
         << " is left as it was" << std::endl;
     return false;
   }
-  DisarmCleanup();
+  DisarmCleanup(slot_);
+  slot_ = -1;
   tempPath_.clear();
   return true;
 }

@@ -9,9 +9,10 @@
 // While a temporary file exists, the usual termination signals remove it
 // before the program ends; a kill that cannot be caught leaves a hidden
 // file named .NAME.tmp-XXXXXX beside the target and the target untouched.
-// One report file at a time per process.
-#ifndef UNIONBOUND_DRIVER_REPORT_FILE_H_
-#define UNIONBOUND_DRIVER_REPORT_FILE_H_
+// Up to four such files at a time per process (the companion writes its CSV
+// file and JSON document together), opened and committed on one thread.
+#ifndef UNIONBOUND_CLI_REPORT_FILE_H_
+#define UNIONBOUND_CLI_REPORT_FILE_H_
 
 #include <fstream>
 #include <ostream>
@@ -48,6 +49,7 @@ class ReportFile {
   std::string name_;      // as the user knows it
   std::string target_;    // the name with symbolic links followed
   std::string tempPath_;  // empty when writing in place
+  int slot_ = -1;         // of the signal cleanup
   std::ofstream stream_;
 };
 
@@ -58,4 +60,4 @@ std::string FollowLinks(const std::string& name);
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_DRIVER_REPORT_FILE_H_
+#endif  // UNIONBOUND_CLI_REPORT_FILE_H_

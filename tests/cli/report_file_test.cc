@@ -1,7 +1,7 @@
 // The report file on its own: links followed to their end, an unfinished
 // report that never replaces the earlier one, and the permissions a
 // finished report gets.
-#include "driver/report_file.h"
+#include "cli/report_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

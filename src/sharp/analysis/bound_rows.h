@@ -1,0 +1,94 @@
+// Every bound unionbound-sharp reports, worked out once: the table, the CSV
+// file, the JSON document and the public library all read these rows. A
+// bound is the exact value clipped to [0, 1] (unionbound's own: the double
+// it computed), rounded outward to decimal text and from that text to the
+// double just outside it, with its status and its l.
+#ifndef UNIONBOUND_SHARP_ANALYSIS_BOUND_ROWS_H_
+#define UNIONBOUND_SHARP_ANALYSIS_BOUND_ROWS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sharp/analysis/analysis.h"
+
+namespace unionbound::sharp {
+
+// Significant digits of the bound texts of the CSV file, the JSON document
+// and the library, and of the tables.
+inline constexpr int kBoundDigits = 17;
+inline constexpr int kTableDigits = 10;
+
+// One side of a bound pair.
+struct PrintedBound {
+  bool exists = false;    // the program or method has this side at all
+  bool hasValue = false;  // a number is printed (a usable bound)
+  Rational value;         // the bound, clipped to [0, 1] where it is exact
+  std::string text;       // value, kBoundDigits, rounded outward; "" if none
+  double outward = 0.0;   // the double just outside text
+  // sharp, infeasible, failed (moment programs); sharp, certified, partial
+  // (full program); valid (closed forms); method, invalid, none
+  // (unionbound's); "" for a side that does not exist.
+  std::string status;
+  bool widened = false;  // the bound allows the tolerance
+  int32_t l = -1;        // the subsequence length; -1 when none
+  bool lower = true;
+  bool fromMethod = false;  // unionbound's: value is the double `method`
+  double method = 0.0;
+
+  // value with `digits` significant digits, rounded outward.
+  std::string Text(int digits) const;
+};
+
+enum class RowKind {
+  kUnionbound,  // unionbound's best over l
+  kUnivariate,
+  kBivariate,  // the best over l
+  kFull,
+  kHunterWorsley,
+  kDeCaen,
+  kKuaiAlajajiTakahara,
+  kUnionboundL,  // one per l
+  kBivariateL,   // one per l
+};
+
+struct BoundRow {
+  RowKind kind;
+  PrintedBound lower;
+  PrintedBound upper;
+  double seconds = 0.0;
+};
+
+// The CSV file's word for a kind of row.
+std::string KindName(RowKind kind);
+
+// Whether the row is one l's rather than a best or a closed form.
+bool IsPerL(RowKind kind);
+
+// The rows in the order the CSV file lists them: unionbound (when some l
+// exists), univariate, bivariate (when a best bound exists), full (when
+// computed), the closed forms (when computed), then unionbound_l and
+// bivariate_l for every l.
+std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis);
+
+// The row of one kind, or nullptr.
+const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind);
+
+// epsilon rounded up to 3 significant digits, as the messages show it.
+std::string EpsilonText(const Rational& epsilon);
+
+// The status of a bound of the full program: sharp (the optimum, proven by
+// an exact distribution over atoms that attains it), certified (every atom
+// priced exactly and none improves) or partial (still a valid bound, but
+// stopped by the time limit or a search that could not finish).
+std::string FullStatus(const FullBound& bound);
+
+// What the full program's epsilon says to do where its certified bounds
+// crossed: its proven ends, and `option` (how the tolerance is passed) set
+// to the end that is enough.
+std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
+                              const std::string& option);
+
+}  // namespace unionbound::sharp
+
+#endif  // UNIONBOUND_SHARP_ANALYSIS_BOUND_ROWS_H_
