@@ -279,6 +279,28 @@ ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
   return parsed;
 }
 
+ParsedCommandLine CheckTarget(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (o.atLeast != 0 && o.exactly != 0) {
+    return Fail(parsed, "give --at-least R or --exactly R, not both");
+  }
+  const int32_t r = o.atLeast != 0 ? o.atLeast : o.exactly;
+  const bool isUnion = o.exactly == 0 && r <= 1;
+  if (o.full && !isUnion && o.n > kExactPricingLimit) {
+    return Fail(parsed,
+                "--full bounds events other than the union only up "
+                "to " +
+                    std::to_string(kExactPricingLimit) +
+                    " events; drop --full or use --at-least 1");
+  }
+  return parsed;
+}
+
+// --at-least R or --exactly R: a whole number from 1 to N.
+bool ParseCount(const std::string& text, int32_t n, int32_t* r) {
+  return ParseInt(text, r) && *r >= 1 && *r <= n;
+}
+
 ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
   if (!o.hasTolerance) return parsed;
@@ -408,7 +430,10 @@ std::string SharpHelpFooter() {
          "certified, partial, method "
          "(unionbound's number), invalid or none (unionbound found no\n"
          "bound); widened is \"tolerance\" for a bound of a widened program; "
-         "seconds is\nthe wall-clock time.\n"
+         "seconds is\nthe wall-clock time. With --at-least R (R > 1), "
+         "--exactly R or --distribution\ntwo more columns: event (at_least "
+         "or exactly) and r; --distribution adds\nthe rows univariate_r and "
+         "bivariate_r (the best over l), one per r.\n"
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
@@ -439,7 +464,9 @@ OptionSet SharpOptionSet() {
       "Prints unionbound's\nbest bounds beside the sharpest bounds the "
       "same data allow: the univariate\nmoment program (S1 .. SM) and, "
       "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
-      "with the binomial moments unionbound uses.";
+      "with the binomial moments unionbound uses. --at-least R and "
+      "--exactly R\nbound the probability that at least (exactly) R of "
+      "them occur instead.";
   set.footer = SharpHelpFooter();
   return set;
 }
@@ -510,6 +537,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return Fail(parsed, "--l needs LO..HI, not " + Quoted(g.lRange));
   }
   parsed = CheckSizes(parsed);
+  if (!parsed.ok) return parsed;
+  o.distribution = g.distribution;
+  if (!g.atLeast.empty() && !ParseCount(g.atLeast, o.n, &o.atLeast)) {
+    return Fail(parsed, "--at-least needs a whole number from 1 to N=" +
+                            std::to_string(o.n) + ", not " + Quoted(g.atLeast));
+  }
+  if (!g.exactly.empty() && !ParseCount(g.exactly, o.n, &o.exactly)) {
+    return Fail(parsed, "--exactly needs a whole number from 1 to N=" +
+                            std::to_string(o.n) + ", not " + Quoted(g.exactly));
+  }
+  parsed = CheckTarget(parsed);
   if (!parsed.ok) return parsed;
   parsed = CheckRange(parsed);
   if (!parsed.ok) return parsed;
@@ -666,6 +704,12 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   options.full = o.full;
   options.fullOptions.timeLimit = o.timeLimit;
+  if (o.exactly != 0) {
+    options.target = {o.exactly, true};
+  } else if (o.atLeast != 0) {
+    options.target = {o.atLeast, false};
+  }
+  options.distribution = o.distribution;
   ProgressLine progress(err);
   // The progress line is written from the computing threads; a tied stream
   // would flush standard output from there.
@@ -712,6 +756,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return kExitInconsistent;
   }
   WriteBoundTables(analysis, rows, o.perL, out);
+  const std::vector<CountRow> countRows = DistributionRows(analysis);
+  WriteDistributionTable(analysis, countRows, out);
+  const CountDistributionResult& d = analysis.distribution;
+  if (!d.univariateRises.empty() || !d.bivariateRises.empty()) {
+    notes << kProgram
+          << ": the bounds of P(X >= r) are not monotone in r (a fault of "
+             "this program; see the table)\n";
+    PassOn(&notes, err, &run.messages);
+  }
   if (!analysis.method.messageLs.empty()) {
     notes << kProgram
           << ": note: unionbound's procedures wrote numeric-library "
@@ -738,7 +791,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   if (!o.csvFile.empty()) {
     std::ostringstream text;
-    WriteCsv(analysis, rows, o.file, text);
+    WriteCsv(analysis, rows, o.file, text, countRows);
     if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
       return kExitWriteFailed;

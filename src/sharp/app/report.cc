@@ -186,9 +186,16 @@ void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
                   Seconds(kat->seconds), out);
 }
 
+// What the table bounds.
+std::string TargetTitle(const CountTarget& target) {
+  if (IsUnion(target)) return "the probability of the union";
+  return std::string(target.exactly ? "P(exactly " : "P(at least ") +
+         std::to_string(target.r) + " of the n events)";
+}
+
 void WriteSummaryTable(const SharpAnalysis& analysis,
                        const std::vector<BoundRow>& rows, std::ostream& out) {
-  out << "Bounds on the probability of the union (n=" << analysis.n
+  out << "Bounds on " << TargetTitle(analysis.target) << " (n=" << analysis.n
       << ", m=" << analysis.m << ")\n";
   WriteSummaryRow("", "lower bound", "upper bound", "l", "time", out);
   if (const BoundRow* u = FindRow(rows, RowKind::kUnionbound)) {
@@ -203,8 +210,8 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
     WriteClassicalRows(rows, out);
-    out << "No subsequence length l in the range: no bivariate program and "
-           "no unionbound bound.\n";
+    out << "No subsequence length l in the range: no bivariate program";
+    out << (IsUnion(analysis.target) ? " and no unionbound bound.\n" : ".\n");
     return;
   }
   if (const BoundRow* bi = FindRow(rows, RowKind::kBivariate)) {
@@ -295,8 +302,12 @@ void WriteBoundTables(const SharpAnalysis& analysis,
     out << "; (T): the program lets every number\nmove by up to the "
            "tolerance T";
   }
-  out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
-         "contradicted by a sharp bound.\n";
+  out << ".";
+  if (IsUnion(analysis.target)) {
+    out << " unionbound's numbers are as computed,\nrounded outward; "
+           "invalid: contradicted by a sharp bound.";
+  }
+  out << "\n";
   if (analysis.full.computed) {
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
@@ -323,26 +334,89 @@ void WriteBoundTables(const SharpAnalysis& analysis,
     if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
     out << ".\n";
   }
+  if (!IsUnion(analysis.target)) {
+    out << "unionbound's method and the closed forms bound the union only: "
+           "left out here.\n";
+  }
+  if (analysis.fullNotCovered) {
+    out << "full program: beyond " << kExactPricingLimit
+        << " events it bounds the union only: not computed here.\n";
+  }
   if (perL) WritePerLTable(rows, out);
 }
 
-std::string CsvHeader() {
-  return "n,m,file,data_check,kind,l_lower,lower,lower_status,lower_widened,"
-         "l_upper,upper,upper_status,upper_widened,seconds";
+void WriteDistributionTable(const SharpAnalysis& analysis,
+                            const std::vector<CountRow>& countRows,
+                            std::ostream& out) {
+  const CountDistributionResult& d = analysis.distribution;
+  if (!d.computed) return;
+  std::vector<const CountRow*> uni;
+  std::vector<const CountRow*> bi;
+  for (const CountRow& row : countRows) {
+    (row.kind == RowKind::kUnivariate ? uni : bi).push_back(&row);
+  }
+  out << "\nBounds on P(X >= r), X the number of the " << analysis.n
+      << " events that occur\n"
+      << "   r  " << PadRight("univariate lower", 29)
+      << PadRight("univariate upper", 29) << PadRight("bivariate lower", 29)
+      << PadRight("bivariate upper", 29) << "l\n";
+  for (size_t k = 0; k < uni.size(); ++k) {
+    const std::string r = std::to_string(uni[k]->r);
+    out << std::string(r.size() < 4 ? 4 - r.size() : 0, ' ') << r << "  "
+        << SharpCell(uni[k]->lower) << SharpCell(uni[k]->upper);
+    if (k < bi.size()) {
+      out << SharpCell(bi[k]->lower) << SharpCell(bi[k]->upper)
+          << LPair(bi[k]->lower.l, bi[k]->upper.l);
+    } else {
+      out << PadRight("-", 29) << PadRight("-", 29) << "-";
+    }
+    out << "\n";
+  }
+  out << "time: univariate " << Seconds(d.univariateSeconds) << ", bivariate "
+      << Seconds(d.bivariateSeconds) << " (every r, every l)\n";
+  for (const auto* rises : {&d.univariateRises, &d.bivariateRises}) {
+    if (rises->empty()) continue;
+    out << "FAULT: the "
+        << (rises == &d.univariateRises ? "univariate" : "bivariate")
+        << " bounds rise from r=" << (*rises)[0] << " to r=" << (*rises)[0] + 1
+        << ", which sound bounds of P(X >= r) never do; please report it.\n";
+  }
+}
+
+std::string CsvHeader(bool withTarget) {
+  return std::string(
+             "n,m,file,data_check,kind,l_lower,lower,lower_status,"
+             "lower_widened,l_upper,upper,upper_status,upper_widened,"
+             "seconds") +
+         (withTarget ? ",event,r" : "");
 }
 
 std::string CsvSeconds(double seconds) { return Printf("%.6f", seconds); }
 
 void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
-              const std::string& file, std::ostream& out) {
-  out << CsvHeader() << "\n";
+              const std::string& file, std::ostream& out,
+              const std::vector<CountRow>& countRows) {
+  const bool withTarget =
+      !IsUnion(analysis.target) || analysis.distribution.computed;
+  out << CsvHeader(withTarget) << "\n";
   const std::string prefix =
       std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
       CsvText(file) + "," +
       (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+  std::string target;
+  if (withTarget) {
+    target.append(",").append(TargetEvent(analysis.target)).append(",");
+    target.append(std::to_string(analysis.target.r));
+  }
   for (const BoundRow& row : rows) {
     out << prefix << KindName(row.kind) << "," << CsvSide(row.lower) << ","
-        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << "\n";
+        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << target
+        << "\n";
+  }
+  for (const CountRow& row : countRows) {
+    out << prefix << KindName(row.kind) << "_r," << CsvSide(row.lower) << ","
+        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << ",at_least,"
+        << row.r << "\n";
   }
 }
 
