@@ -67,3 +67,24 @@ def plot_bounds(result, sharp=None, truth=None, ax=None):
     # Beside the axes, so that it hides no line.
     ax.legend(loc="center left", bbox_to_anchor=(1.01, 0.5), frameon=False)
     return figure
+
+
+def plot_count_bands(bands, truth=None, ax=None):
+    """bands: (kind, r, lower, upper) per kind; truth: P(X >= r) per r."""
+    if ax is None:
+        figure, ax = plt.subplots(figsize=(7, 4.2))
+    else:
+        figure = ax.figure
+    colours = ["tab:green", "tab:purple", "tab:orange", "tab:brown"]
+    for i, (kind, r, lower, upper) in enumerate(bands):
+        colour = colours[i % len(colours)]
+        ax.fill_between(r, lower, upper, step="mid",
+                        facecolor=to_rgba(colour, 0.15), edgecolor=colour,
+                        linewidth=1.2, label=_KIND_LABELS.get(kind, kind))
+    if truth is not None and bands:
+        ax.plot(bands[0][1], truth, "k.", label="P(X >= r)")
+    ax.set_xlabel("r")
+    ax.set_ylabel("P(at least r events occur)")
+    ax.xaxis.get_major_locator().set_params(integer=True)
+    ax.legend(loc="center left", bbox_to_anchor=(1.01, 0.5), frameon=False)
+    return figure
