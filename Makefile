@@ -1,11 +1,11 @@
-# Front door of the project: `make run` shows a whole run on the bundled
-# example, `make test` builds and runs every test.
+# Front door of the project: `make run` builds the program and shows a whole
+# run on the bundled example, `make test` builds and runs every test.
 BUILD_DIR ?= build/release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test sanitize-test fuzz clean format
+.PHONY: all deps configure build run test sanitize-test fuzz clean format
 
 all: build
 
@@ -17,12 +17,16 @@ all: build
 deps:
 	@bash tools/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Feeds n = 12, m = 3 and the final RETURN to the program in examples/.
-run: build
+# Builds the program alone (not the tests, the companion or the Python
+# module) and feeds n = 12, m = 3 and the final RETURN to it in examples/.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target unionbound
 	cd examples && printf '12\n3\n\n' | ../$(BUILD_DIR)/unionbound
 
 test: build

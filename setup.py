@@ -1,5 +1,6 @@
 """Builds the Python module unionbound from the C++ sources, offline, with
-Debian's packaged setuptools and pybind11:
+Debian's packaged setuptools and pybind11 (in a virtual environment made
+with --system-site-packages, which sees them):
 
     pip install --no-build-isolation .
 
@@ -15,8 +16,15 @@ import pathlib
 import re
 import shutil
 import subprocess
+import sys
 
-from pybind11.setup_helpers import ParallelCompile, Pybind11Extension
+try:
+    from pybind11.setup_helpers import ParallelCompile, Pybind11Extension
+except ModuleNotFoundError:
+    sys.exit("unionbound: building the Python module needs pybind11, which "
+             f"{sys.executable} cannot import: apt-get install "
+             "python3-pybind11 and make the virtual environment with "
+             "--system-site-packages (or pip install pybind11 when online)")
 from setuptools import setup
 
 ROOT = pathlib.Path(__file__).resolve().parent

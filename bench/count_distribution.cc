@@ -6,9 +6,11 @@
 //
 // Prints, for r = 1 .. ROWS (default 5), the true P(X >= r) and the lower
 // and upper bounds of the univariate program and of the best bivariate
-// split (and with `full` of the full program over atoms, n <= 22, with a
-// time limit of SECONDS per r, default 60), then the seconds of each kind's
-// distribution for every r (the full program's for the rows printed).
+// split, the best multivariate partition (t = 3 and 4 groups by the
+// rules, and the best bivariate splits of that r refined), and with `full`
+// of the full program over atoms (n <= 22, with a time limit of SECONDS per
+// r, default 60), then the seconds of each kind's distribution for every r
+// (the multivariate and full programs' for the rows printed).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +24,8 @@
 #include "sharp/data/subset_list.h"
 #include "sharp/moments/distribution.h"
 #include "sharp/moments/moment_programs.h"
+#include "sharp/moments/multivariate_bounds.h"
+#include "sharp/moments/partition_rules.h"
 
 namespace {
 
@@ -101,6 +105,19 @@ int main(int argc, char** argv) {
       ComputeSplitDistributions(data, m, n - m, threads);
   const std::vector<BestCountRow> best = BestOverPrograms(splits);
   const double biSeconds = Seconds(start);
+  std::vector<MultivariateResult> multis;
+  start = std::chrono::steady_clock::now();
+  for (int32_t r = 1; r <= rows && r <= n; ++r) {
+    MultivariateOptions options;
+    options.target = {r, false};
+    options.threads = threads;
+    for (int32_t l : {best[r - 1].lower.l, best[r - 1].upper.l}) {
+      if (l >= 1 && l < n) options.refine.push_back(SplitGroups(n, l));
+    }
+    multis.push_back(ComputeMultivariateBounds(
+        ExactDataFromDoubles(p), AllSubsets(n, m), n, m, nullptr, options));
+  }
+  const double multiSeconds = Seconds(start);
   std::vector<FullResult> fulls;
   start = std::chrono::steady_clock::now();
   for (int32_t r = 1; full && r <= rows && r <= n; ++r) {
@@ -116,6 +133,7 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(seed));
   std::printf("%3s %12s %12s %12s %12s %12s", "r", "truth", "uni lower",
               "uni upper", "bi lower", "bi upper");
+  std::printf(" %12s %12s", "multi lower", "multi upper");
   if (full) std::printf(" %12s %12s", "full lower", "full upper");
   std::printf("\n");
   for (int32_t r = 1; r <= rows && r <= n; ++r) {
@@ -126,6 +144,17 @@ int main(int argc, char** argv) {
     std::printf("%3d %12.6g %12.6g %12.6g %12.6g %12.6g", r, atLeast,
                 u.lower.bound, u.upper.bound, b.lower.bound.bound,
                 b.upper.bound.bound);
+    const MultivariateResult& mv = multis[r - 1];
+    if (mv.bestLower >= 0) {
+      std::printf(" %12.6g", mv.partitions[mv.bestLower].interval.lower.bound);
+    } else {
+      std::printf(" %12s", "-");
+    }
+    if (mv.bestUpper >= 0) {
+      std::printf(" %12.6g", mv.partitions[mv.bestUpper].interval.upper.bound);
+    } else {
+      std::printf(" %12s", "-");
+    }
     if (full) {
       const FullResult& f = fulls[r - 1];
       if (f.computed) {
@@ -150,6 +179,7 @@ int main(int argc, char** argv) {
   std::printf(
       "bivariate, every r of %zu splits on %d threads: %.3f s, %ld pivots\n",
       splits.size(), threads, biSeconds, pivots);
+  std::printf("multivariate, r = 1 .. %d: %.3f s\n", rows, multiSeconds);
   if (full) {
     std::printf(
         "full program, r = 1 .. %d (s sharp, c certified, p partial; "

@@ -57,7 +57,8 @@ for m in ${MS:-2 3}; do
     for family in independent shock gaussian rare atoms; do
       dir="$work/$family-$n-$m"
       mkdir -p "$dir"
-      truth="$("$generate" "$family" "$n" "$m" "$((1000 + n))" "$dir/prob.txt")"
+      truth="$("$generate" "$family" "$n" "$m" "$((1000 + n))" \
+        "$dir/prob.txt" | awk '{ print $NF }')"
       extra=""
       if [ -n "$base" ]; then
         mkdir -p "$dir/base"

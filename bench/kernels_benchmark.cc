@@ -10,13 +10,15 @@
 #include <random>
 
 #include "bounds/candidates.h"
+#include "bounds/pass.h"
 #include "bounds/procedure.h"
+#include "numeric/labels.h"
 #include "numeric/lin_solve.h"
 #include "numeric/moment_shift.h"
+#include "numeric/subset_order.h"
 #include "optim/prepared_block_bound.h"
 #include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
-#include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
 #include "reference/block_bound.h"
@@ -54,6 +56,7 @@ struct Candidate {
   IndexVector maxOrders;
   LabelList labels;
   RealMatrix supports;
+  RealVector b;
   RealVector mu;
   IndexMatrix Vks;
   IndexVector q;
@@ -69,8 +72,8 @@ Candidate MakeCandidate(int32_t m) {
   const int32_t n = 2 * m;
   c.supports = SupportRows(n, m);
   const RealVector p = SomeProbabilities(SubsetCount(n, m));
-  const RealVector b = BinomialMoments(p, n, m, m, kPair, c.maxOrders);
-  c.mu = MatrixVectorProduct(PowerMomentMatrix(m, kPair, c.maxOrders), b);
+  c.b = BinomialMoments(p, n, m, m, kPair, c.maxOrders);
+  c.mu = MatrixVectorProduct(PowerMomentMatrix(m, kPair, c.maxOrders), c.b);
   const CandidateSet set = LowerVks({m, n - m}, m, kPair, (m - 1) / 2);
   c.Vks = set.vksList[0];
   c.q = set.qList[0];
@@ -211,6 +214,36 @@ void BM_LowerBoundProcedure(benchmark::State& state) {
 BENCHMARK(BM_LowerBoundProcedure)
     ->Arg(5)
     ->Arg(11)
+    ->Unit(benchmark::kMillisecond);
+
+// The lower bound of a pass as a run computes it: the procedure with its
+// error estimate, and on rare events the rescaled evaluation after it.
+// Rare: independent events with P(A_i) = 1e-9 * i.
+void BM_CheckedPassBound(benchmark::State& state) {
+  const int32_t m = static_cast<int32_t>(state.range(0));
+  const bool rare = state.range(1) != 0;
+  Candidate c = MakeCandidate(m);
+  if (rare) {
+    const int32_t n = 2 * m;
+    RealVector p;
+    for (const IndexVector& subset : SubsetsBySize(n, m)) {
+      double product = 1.0;
+      for (int32_t i : subset) product *= 1e-9 * i;
+      p.push_back(product);
+    }
+    c.b = BinomialMoments(p, n, m, m, kPair, c.maxOrders);
+    c.mu = MatrixVectorProduct(PowerMomentMatrix(m, kPair, c.maxOrders), c.b);
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(CheckedPassBound(Sense::kMinimise, c.supports, c.b,
+                                              c.mu, c.maxOrders, kPair, c.m));
+  }
+}
+BENCHMARK(BM_CheckedPassBound)
+    ->Args({5, 0})
+    ->Args({11, 0})
+    ->Args({5, 1})
+    ->Args({11, 1})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

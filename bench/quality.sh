@@ -56,7 +56,8 @@ for family in independent shock gaussian rare atoms; do
     mkdir -p "$dir"
     seed=$((1000 + n))
     t0="$(now)"
-    truth="$("$generate" "$family" "$n" "$m" "$seed" "$dir/prob.txt")"
+    truth="$("$generate" "$family" "$n" "$m" "$seed" "$dir/prob.txt" |
+      awk '{ print $NF }')"
     cmds="unionbound-generate $family $n $m $seed prob.txt"
 
     # unionbound itself, through its console dialogue.

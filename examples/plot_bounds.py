@@ -12,11 +12,15 @@ exact double, so the numbers are exactly those of the sample.
 
     PYTHONPATH=build/release/python python3 examples/plot_bounds.py [PNG]
 
-writes docs/bounds.png by default.
+writes the picture to PNG, or without it to a new temporary file, and
+prints where. (docs/bounds.png, the README's picture, is this script's
+output: `... plot_bounds.py docs/bounds.png`.)
 """
 
+import os
 import pathlib
 import sys
+import tempfile
 
 import numpy as np
 
@@ -34,10 +38,18 @@ def common_shock_sample(rng):
     return rng.random((ROWS, EVENTS)) < chance
 
 
+def output_path(argv):
+    """The path given, or a new temporary file: never a tracked file by
+    default."""
+    if len(argv) > 1:
+        return pathlib.Path(argv[1])
+    handle, name = tempfile.mkstemp(prefix="unionbound-bounds-", suffix=".png")
+    os.close(handle)
+    return pathlib.Path(name)
+
+
 def main():
-    target = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else
-                          pathlib.Path(__file__).resolve().parents[1] /
-                          "docs" / "bounds.png")
+    target = output_path(sys.argv)
     sample = common_shock_sample(np.random.default_rng(2026))
     p = unionbound.intersection_probabilities(sample, ORDER)
     result = unionbound.bounds(p, EVENTS, ORDER)
@@ -57,7 +69,7 @@ def main():
         print("no sharp bounds: the module was built without unionbound-sharp")
 
     figure = unionbound.plot(result, sharp=sharp or None, truth=truth)
-    figure.savefig(target, dpi=110, bbox_inches="tight")
+    figure.savefig(target, dpi=110)
     print(f"wrote {target}")
 
 

@@ -23,9 +23,9 @@
 #include <streambuf>
 #include <string>
 
-#include "input/probability_input.h"
 #include "formatted_extraction.h"
 #include "fuzz_check.h"
+#include "input/probability_input.h"
 #include "trickle_buffer.h"
 
 namespace unionbound {
@@ -71,6 +71,8 @@ void CheckStringStream(const std::string& text, int32_t count) {
   const ProbabilityRead expected = ExtractOneByOne(reference, count);
   std::istringstream in(text);
   RequireSameRead(ReadProbabilitiesFrom(in, count), expected);
+  // A refused token is read to its end to be named, where >> stops in it.
+  if (expected.stop != ReadStop::kComplete) return;
   Require(in.rdstate() == reference.rdstate(), "stream state as after >>");
   Require(Rest(in) == Rest(reference), "stream position as after >>");
 }
@@ -81,6 +83,7 @@ void CheckTrickle(const std::string& text, int32_t count, size_t step) {
   TrickleBuffer buffer(text, step);
   std::istream in(&buffer);
   RequireSameRead(ReadProbabilitiesFrom(in, count), expected);
+  if (expected.stop != ReadStop::kComplete) return;
   Require(in.rdstate() == reference.rdstate(), "stream state as after >>");
 }
 

@@ -97,6 +97,7 @@ py::tuple ReadProbabilities(const std::string& path, int32_t n, int32_t m) {
 ub::SharpKind KindOf(const std::string& kind) {
   if (kind == "bivariate") return ub::SharpKind::kBivariate;
   if (kind == "full") return ub::SharpKind::kFull;
+  if (kind == "best") return ub::SharpKind::kBest;
   return ub::SharpKind::kUnivariate;
 }
 

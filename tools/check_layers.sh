@@ -15,12 +15,14 @@
 #   events          includes another
 #   cli             the command-line grammar, version and JSON text of both
 #                   programs
-#   bounds          bounding procedures, candidates, the pass computation
+#   bounds          bounding procedures, candidates, the pass computation,
+#                   the loop over the passes and the best bounds over l
 #   optim           inner optimisation, basis families, subset enumeration,
 #                   scoring
-#   problem         labels, binomial and power moments, support rows
+#   problem         binomial and power moments, support rows
 #   input           the reader of probability files
-#   numeric         value types, solver, moment shift, subset order
+#   numeric         value types, moment labels, solver, moment shift, subset
+#                   order
 #
 # The wings of sharp/ (the companion unionbound-sharp), top to bottom:
 #   app             its command line, the table, the CSV file, the JSON

@@ -47,7 +47,12 @@ struct Probabilities {
 
 // Reads the numbers of n events up to order m from a text file of
 // whitespace-separated decimal numbers; numbers after the last needed one
-// are ignored.
+// are ignored. error names the first number that gives no bounds: a token
+// that is not a number as a whole ("0.25abc"), a file too short for n and
+// m, or a value that is no probability (outside [0, 1] beyond rounding, or
+// not finite; where every value lies in [0, 100] it asks whether they are
+// percentages). Data that are probabilities but inconsistent are for
+// RunOnValues to flag.
 Probabilities ReadProbabilityFile(const std::string& path, int32_t n,
                                   int32_t m);
 
@@ -64,8 +69,8 @@ struct PassBounds {
 };
 
 // One entry for every l from m to n - m, in that order. Empty when
-// SizeProblem(n, m) is not empty or values does not hold
-// ProbabilityCount(n, m) numbers.
+// SizeProblem(n, m) is not empty, values does not hold
+// ProbabilityCount(n, m) numbers, or one of them is no probability.
 std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
                                       int32_t n, int32_t m);
 
@@ -83,7 +88,11 @@ BestBounds BestOf(const std::vector<PassBounds>& passes);
 // The exit statuses of unionbound, which a RunResult carries.
 inline constexpr int kStatusSound = 0;          // the bounds can be used
 inline constexpr int kStatusRefused = 1;        // nothing was computed
-inline constexpr int kStatusUntrustworthy = 2;  // computed, not to be trusted
+inline constexpr int kStatusUntrustworthy = 2;  // no bounds from these
+                                                // numbers, or computed but
+                                                // not to be trusted
+inline constexpr int kStatusOutOfMemory = 3;    // the program's memory ran
+                                                // out (the program only)
 
 // A whole run of unionbound on numbers held in memory: the size rules, the
 // data check, every pass, the report and the summary, with the messages the
@@ -99,8 +108,12 @@ struct RunResult {
 
 // Runs on values as if they were read from a file called `name`: sizes that
 // unionbound refuses, or fewer values than ProbabilityCount(n, m), give
-// kStatusRefused and nothing computed; values beyond the count are left out
-// with a warning, as unionbound leaves out the rest of a file.
+// kStatusRefused and nothing computed; values that are no probabilities
+// give kStatusUntrustworthy, one message and nothing computed (best.any is
+// false); values beyond the count are left out with a warning, as
+// unionbound leaves out the rest of a file. The messages of the numeric
+// code (a singular matrix), which unionbound prints on standard output, come
+// last in messages; nothing is written to the host's streams.
 RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
                       const std::string& name);
 
@@ -131,6 +144,10 @@ enum class SharpKind {
   kBivariate,   // for every l from m to n - m, over (events among 1 .. l,
                 // events among l+1 .. n); the best bounds over l
   kFull,        // over the 2^n atoms (n <= 60); certified bounds
+  kBest,        // the largest proven lower and the smallest proven upper
+                // bound over the univariate and bivariate programs and the
+                // closed forms (m >= 2), compared exactly; statuses name
+                // the kind each came from ("bivariate sharp")
 };
 
 struct SharpOptions {
@@ -139,7 +156,7 @@ struct SharpOptions {
   // then hold for every consistent assignment within T of every number.
   // toleranceText is a decimal ("1e-9") taken exactly; tolerance a double
   // taken as its exact binary value; the text wins when both are given.
-  // The full program takes neither.
+  // Every kind takes it, the full program included.
   std::string toleranceText;
   bool hasTolerance = false;
   double tolerance = 0.0;
@@ -154,10 +171,11 @@ struct SharpOptions {
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower
-// bound down and the upper bound up, first to the 17 significant digits of
-// lowerText and upperText (as unionbound-sharp writes its CSV file), then
-// to the next double on the outer side, so that each still bounds the
-// probability of the union. Statuses: "sharp" (the exact optimum),
+// bound down and the upper bound up, to the 17 significant digits of
+// lowerText and upperText (as unionbound-sharp writes its CSV file) and,
+// on its own, to the tightest double on the outer side (the optimum itself
+// where it is a double), so that each still bounds the probability of the
+// union. Statuses: "sharp" (the exact optimum),
 // "widened" (the exact optimum of the program widened by the tolerance),
 // "certified" (full program: proven valid with every atom priced exactly),
 // "partial" (full program: valid, but the pricing stopped early or could
@@ -174,7 +192,8 @@ struct SharpResult {
   double upper = 1.0;
   std::string lowerText;  // "0" and "1" when not computed
   std::string upperText;
-  int32_t lowerL = 0;  // bivariate: the l of each bound; 0 otherwise
+  int32_t lowerL = 0;  // bivariate and best: the l of each bivariate
+                       // bound; 0 otherwise
   int32_t upperL = 0;
   std::string lowerStatus;
   std::string upperStatus;
@@ -191,7 +210,10 @@ struct SharpResult {
 // The sharp bounds of numbers in memory. Numbers in memory have no typed
 // text: the exact value of each is the binary value of its double (0.1 is
 // 0.1000000000000000055511151231257827...), so the guarantees hold for
-// those values. values holds at least ProbabilityCount(n, m) numbers.
+// those values. values holds at least ProbabilityCount(n, m) numbers. A
+// number that is not finite, or lies farther than 1 from [0, 1], is refused
+// (kStatusRefused, its position in the message) before any exact
+// arithmetic.
 // Thread safety: safe on several threads at once; unionbound's messages
 // during its passes are kept from standard output (so a host printing there
 // on another thread loses nothing).

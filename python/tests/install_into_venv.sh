@@ -31,6 +31,25 @@ else
   rm -rf "$work/src/build"
 fi
 
+# A plain virtual environment sees no pybind11: the install stops with one
+# line that says how to get it, not a bare ModuleNotFoundError.
+if "$python" -m venv "$work/plain" >/dev/null 2>&1 &&
+  "$work/plain/bin/python" -c 'import setuptools' >/dev/null 2>&1 &&
+  ! "$work/plain/bin/python" -c 'import pybind11' >/dev/null 2>&1; then
+  if (cd "$work/src" &&
+    "$work/plain/bin/python" -m pip install --no-build-isolation \
+      --no-index . >"$work/plain.log" 2>&1); then
+    echo "install_into_venv: installed without pybind11?"
+    exit 1
+  fi
+  if ! grep -q "needs pybind11.*--system-site-packages" "$work/plain.log" ||
+    grep -q "ModuleNotFoundError" "$work/plain.log"; then
+    echo "install_into_venv: a missing pybind11 is not explained:"
+    cat "$work/plain.log"
+    exit 1
+  fi
+fi
+
 (cd "$work/src" &&
   "$work/venv/bin/python" -m pip install --no-build-isolation --no-index \
     --quiet .)

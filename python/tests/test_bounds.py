@@ -65,6 +65,13 @@ def test_golden_case_gives_the_programs_bounds_and_report(case, program,
     if int(expected(case, "expected_status.txt")) == 1:
         pytest.skip("sizes the program refuses: see the refusal test")
     values, complete = complete_values(case, n, m)
+    if expected(case, "expected_result.txt") is None:
+        # The program gives no bounds from the file; nor does the module
+        # from its numbers, when they are no probabilities.
+        if complete:
+            with pytest.raises(ValueError, match="is not a probability"):
+                unionbound.bounds(values, n, m)
+        return
     result = quiet_bounds(values, n, m)
 
     # The program takes missing numbers as 0, as read_probabilities does.
@@ -124,6 +131,19 @@ def test_refused_sizes_raise_the_programs_message():
         assert str(error.value) == message
 
 
+def test_numbers_that_are_no_probabilities_give_no_bounds():
+    p = unionbound.intersection_probabilities(
+        np.random.default_rng(3).random((400, 7)) < 0.3, 3)
+    with pytest.raises(ValueError, match=r"are they percentages\?"):
+        unionbound.bounds(p * 100, 7, 3)
+    for bad in (np.nan, np.inf, -0.25, 1.5):
+        q = p.copy()
+        q[4] = bad
+        with pytest.raises(ValueError,
+                           match=r"^unionbound: p: number 5: P\{5\} = "):
+            unionbound.bounds(q, 7, 3)
+
+
 def test_data_problems_warn_and_mark_the_result_untrustworthy():
     p = unionbound.intersection_probabilities(
         np.random.default_rng(3).random((400, 7)) < 0.3, 3)
@@ -159,3 +179,22 @@ def test_sound_data_give_ordered_bounds_around_the_truth():
     assert result.lower == max(result.lower_per_l)
     assert result.upper == min(result.upper_per_l)
     assert result.lower <= truth + 1e-12 and truth <= result.upper + 1e-12
+
+
+def test_rare_events_keep_their_digits_and_stay_trustworthy():
+    # Twenty independent tests at p = 2.5e-9 with m = 3: the union is
+    # 1 - (1 - p)^20 to 1e-16; a double evaluation
+    # that loses digits puts the lower bound above the upper one.
+    from itertools import combinations
+    from math import expm1, log1p
+    n, m, p = 20, 3, 2.5e-9
+    values = [p ** k for k in range(1, m + 1) for _ in combinations(range(n), k)]
+    union = -expm1(n * log1p(-p))
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        result = unionbound.bounds(values, n, m)
+    assert result.trustworthy
+    assert result.lower <= result.upper * (1 + 1e-12)
+    assert abs(result.lower - union) < 1e-9 * union
+    assert abs(result.upper - union) < 1e-9 * union
+    assert any("rescaled moments" in str(w.message) for w in caught)

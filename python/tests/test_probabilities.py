@@ -76,6 +76,10 @@ def test_sizes_above_n_contribute_nothing():
     (np.zeros((3, 2)), 1, [1.0, -1.0, 1.0], "nonnegative"),
     (np.zeros((3, 2)), 1, [0.0, 0.0, 0.0], "not all 0"),
     (np.zeros((0, 2)), 1, None, "at least one row"),
+    # A total beyond the largest double is the weights' fault, not the
+    # sizes'; sizes beyond the counts say which limit they cross.
+    (np.zeros((3, 2)), 1, [1e308, 1e308, 1e308], "add up to more than"),
+    (np.zeros((1, 70000)), 3, None, r"too many: .*C\(n, k\)"),
 ])
 def test_bad_tables_are_refused(data, m, weights, message):
     with pytest.raises(ValueError, match=message):
@@ -95,7 +99,8 @@ def test_written_numbers_read_back_as_the_same_doubles(tmp_path):
 def test_read_prob_refuses_short_files_and_bad_sizes(tmp_path):
     path = tmp_path / "prob.txt"
     unionbound.write_prob(path, [0.1] * 10)
-    with pytest.raises(ValueError, match="expected 92 numbers, read 10"):
+    with pytest.raises(ValueError, match="need 92 numbers, but the input ends "
+                                         "after 10"):
         unionbound.read_prob(path, 8, 3)
     with pytest.raises(ValueError, match="m must be an odd number"):
         unionbound.read_prob(path, 8, 2)

@@ -5,6 +5,7 @@ without a tolerance, results that plot draws as bands."""
 import json
 import os
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -73,6 +74,8 @@ def test_inconsistent_data_need_a_tolerance():
     widened = unionbound.sharp(p, 12, 3, kind="bivariate", tolerance="0.2")
     assert widened.widened and widened.epsilon >= 0.0625
     assert widened.lower_status == widened.upper_status == "widened"
+    assert repr(widened).startswith("SharpResult(kind='bivariate', n=12, ")
+    assert "status='widened', widened=True, epsilon=" in repr(widened)
     assert 0.0 <= widened.lower <= widened.upper <= 1.0
     # Every number within the tolerance of its own: never looser than the
     # moments within the same tolerance.
@@ -90,7 +93,7 @@ def test_plot_draws_sharp_results_as_bands_by_kind():
                              for kind in KINDS[:2])
     ax = unionbound.plot(result, sharp=[univariate, bivariate]).axes[0]
     labels = [t.get_text() for t in ax.get_legend().get_texts()]
-    assert labels[2:] == ["univariate sharp", "bivariate sharp"]
+    assert labels[2:] == ["univariate: sharp", "bivariate (best l): sharp"]
     band = ax.patches[1].get_path().vertices[:, 1]
     assert (band.min(), band.max()) == (bivariate.lower, bivariate.upper)
     assert len(unionbound.plot(result, sharp=univariate).axes[0].patches) == 1
@@ -128,4 +131,31 @@ def test_plot_distribution_draws_a_band_per_kind():
                                           truth=np.linspace(0.8, 0.0, 12))
     ax = figure.axes[0]
     labels = [t.get_text() for t in ax.get_legend().get_texts()]
-    assert labels == ["univariate sharp", "bivariate sharp", "P(X >= r)"]
+    assert labels == ["univariate: sharp", "bivariate (best l): sharp",
+                      "P(X >= r)"]
+
+
+@needs_sharp
+def test_numbers_with_no_exact_value_raise_instead_of_killing_python():
+    # In a child interpreter: the crash these numbers caused took the
+    # interpreter down with it.
+    code = f"""
+import numpy as np, unionbound
+p = unionbound.read_prob({str(EXAMPLE)!r}, 12, 3)
+for bad in (float("nan"), float("inf"), -float("inf"),
+            1.7976931348623157e308, -3.0):
+    for kind in ("univariate", "bivariate", "full"):
+        q = p.copy()
+        q[5] = bad
+        try:
+            unionbound.sharp(q, 12, 3, kind=kind, tolerance="0.5")
+        except ValueError as error:
+            assert str(error).startswith("number 6 is "), error
+        else:
+            raise SystemExit(f"{{bad}} {{kind}}: no ValueError")
+print("refused")
+"""
+    run = subprocess.run([sys.executable, "-c", code], capture_output=True,
+                         text=True, timeout=300)
+    assert run.returncode == 0, (run.returncode, run.stderr)
+    assert run.stdout.strip() == "refused"

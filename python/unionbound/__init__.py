@@ -48,7 +48,7 @@ class DataWarning(UserWarning):
     """What unionbound says about numbers it computes on anyway."""
 
 
-@_dataclass(frozen=True)
+@_dataclass(frozen=True, repr=False)
 class BoundsResult:
     """The bounds of a run, as the unionbound program computes them.
 
@@ -72,6 +72,15 @@ class BoundsResult:
     summary: str
     messages: tuple
     trustworthy: bool
+
+    def __repr__(self):
+        # The best bounds alone: the arrays and the report would fill a
+        # notebook cell.
+        return (f"BoundsResult(n={self.n}, m={self.m}, lower={self.lower!r}, "
+                f"lower_l={self.lower_l}, upper={self.upper!r}, "
+                f"upper_l={self.upper_l}, trustworthy={self.trustworthy}"
+                + (f", messages={len(self.messages)}" if self.messages
+                   else "") + ")")
 
 
 def intersection_probabilities(data, m, weights=None):
@@ -100,13 +109,25 @@ def intersection_probabilities(data, m, weights=None):
             raise ValueError(
                 f"weights must hold one number per row ({table.shape[0]}), "
                 f"got shape {w.shape}")
-        if not (_np.isfinite(w).all() and (w >= 0).all() and w.sum() > 0):
+        with _np.errstate(over="ignore"):
+            positive = w.sum() > 0
+            # The total as the library adds it, in row order.
+            total = _np.cumsum(w)[-1]
+        if not (_np.isfinite(w).all() and (w >= 0).all() and positive):
             raise ValueError("weights must be finite, nonnegative and not all 0")
+        if not _np.isfinite(total):
+            raise ValueError(
+                "the weights add up to more than the largest double: divide "
+                "them by a common factor (e.g. their largest)")
+    n = table.shape[1]
+    if _core.probability_count(n, m) < 0:
+        raise ValueError(
+            f"{n} events up to order {m} are too many: the number of "
+            "intersections (the sum of C(n, k) for k = 1 .. m), and k times "
+            "C(n, k) for each k, must stay below 2^31 = 2147483648")
     p = _core.intersection_probabilities(table.astype(_np.uint8), m, w)
     if p.size == 0:
-        raise ValueError(
-            f"{table.shape[1]} events up to order {m} need more numbers than "
-            "32-bit counts hold")
+        raise ValueError("the library computed no probabilities from the table")
     return p
 
 
@@ -134,13 +155,15 @@ def bounds(p, n, m, name="p"):
 
     p holds the probabilities of all intersections of 1 .. m of the events in
     file order. The size rules, the data check and the messages are the
-    program's: sizes it refuses, or too few numbers, raise ValueError;
-    numbers that no events can have give a DataWarning per message and a
-    result with trustworthy=False. name stands for the file in messages.
+    program's: sizes it refuses, too few numbers, or numbers that cannot
+    be probabilities (outside [0, 1], not finite) raise ValueError;
+    probabilities that no events can have together give a DataWarning per
+    message and a result with trustworthy=False. name stands for the file
+    in messages.
     """
     values = _np.asarray(p, dtype=_np.float64).ravel()
     run = _core.run_on_values(values, int(n), int(m), str(name))
-    if run["status"] == _core.STATUS_REFUSED:
+    if run["status"] == _core.STATUS_REFUSED or not run["any"]:
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
         _warnings.warn(message, DataWarning, stacklevel=2)
@@ -155,18 +178,20 @@ def bounds(p, n, m, name="p"):
         trustworthy=run["status"] == _core.STATUS_SOUND)
 
 
-@_dataclass(frozen=True)
+@_dataclass(frozen=True, repr=False)
 class SharpResult:
     """A pair of sharp bounds, as unionbound-sharp proves them.
 
-    kind: "univariate", "bivariate" or "full". lower, upper: the bounds,
-    rounded outward from the exact optimum (lower down, upper up) through
-    lower_text and upper_text, their 17-digit decimals. lower_l, upper_l:
+    kind: "univariate", "bivariate", "full" or "best" (the tightest proven
+    bounds of the univariate and bivariate programs and the closed forms;
+    its statuses name the kind, as "bivariate sharp"). lower, upper: the
+    bounds, the tightest doubles outside the exact optimum (lower down,
+    upper up); lower_text and upper_text, its 17-digit decimals. lower_l, upper_l:
     the l of each bivariate bound, None for the other kinds. lower_status,
-    upper_status: "sharp" (the exact optimum), "widened" (the exact optimum
-    with the tolerance), "certified" or "partial" (full program: proven
-    valid, every atom priced exactly or not), "failed" (no bound found; the
-    trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
+    upper_status: "sharp" (the exact optimum), "widened" (univariate and
+    bivariate: the exact optimum with the tolerance), "certified" or
+    "partial" (full program: proven valid, every atom priced exactly or
+    not), "failed" (no bound found; the trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
     least change of every number that makes the data consistent (rounded
     up), None when they are consistent as given.
     """
@@ -185,8 +210,18 @@ class SharpResult:
     lower_text: str
     upper_text: str
 
+    def __repr__(self):
+        status = (self.lower_status if self.lower_status == self.upper_status
+                  else f"{self.lower_status}/{self.upper_status}")
+        return (f"SharpResult(kind={self.kind!r}, n={self.n}, m={self.m}, "
+                f"lower={self.lower!r}, upper={self.upper!r}, "
+                f"status={status!r}"
+                + (", widened=True" if self.widened else "")
+                + (f", epsilon={self.epsilon!r}" if self.epsilon is not None
+                   else "") + ")")
 
-_SHARP_KINDS = ("univariate", "bivariate", "full")
+
+_SHARP_KINDS = ("univariate", "bivariate", "full", "best")
 
 
 def _tolerance_arguments(tolerance):
@@ -213,7 +248,9 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
     the path of a probability file, whose numbers are taken exactly as
     typed. kind: "univariate" (over the number of occurring events),
     "bivariate" (the best over the splits l = m .. n - m) or "full" (over
-    all atoms, n <= 60; time_limit in seconds per bound, 0 for none).
+    all atoms, n <= 60; time_limit in seconds per bound, 0 for none) or
+    "best" (the tightest proven bounds of the first two and the closed
+    forms).
     tolerance: for data that are not consistent, bounds that hold for
     every consistent assignment within it of every number; a decimal
     string is exact, a float counts with its binary value. at_least: bound
@@ -249,12 +286,12 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
         _warnings.warn(message, DataWarning, stacklevel=2)
-    bivariate = kind == "bivariate"
+    bivariate = kind in ("bivariate", "best")
     return SharpResult(
         kind=kind, n=int(n), m=int(m),
         lower=run["lower"], upper=run["upper"],
-        lower_l=run["lower_l"] if bivariate else None,
-        upper_l=run["upper_l"] if bivariate else None,
+        lower_l=run["lower_l"] if bivariate and run["lower_l"] else None,
+        upper_l=run["upper_l"] if bivariate and run["upper_l"] else None,
         lower_status=run["lower_status"], upper_status=run["upper_status"],
         widened=run["widened"],
         epsilon=None if run["consistent"] else run["epsilon"],
@@ -301,13 +338,16 @@ def plot_distribution(p, n, m, kinds=("univariate", "bivariate"),
 
 
 def plot(result, sharp=None, truth=None, ax=None):
-    """Draws the lower and upper bound of every l; returns the figure.
+    """Draws unionbound's lower and upper bound of every l; returns the
+    figure.
 
-    sharp: optional sharp bounds drawn as bands across all l: a
-    SharpResult or a list of them (labelled by kind), a (lower, upper)
-    pair, or a sequence of (label, lower, upper); truth: the
-    probability of the union, drawn as a line. ax: the axes to draw on.
-    matplotlib is imported here only.
+    sharp: optional sharp bounds drawn as hatched bands across all l: a
+    SharpResult or a list of them (labelled by kind and status), a
+    (lower, upper) pair, or a sequence of (label, lower, upper); truth: the
+    probability of the union, drawn as a line. ax: the axes to draw on,
+    with the legend inside them; without it the figure is new and the
+    legend lies below the axes, inside the figure, so that
+    figure.savefig(path) keeps it. matplotlib is imported here only.
     """
     from ._plot import plot_bounds
 

@@ -7,6 +7,8 @@
 
 #include "api/sample_probabilities.h"
 #include "bounds/pass.h"
+#include "bounds/pass_loop.h"
+#include "cli/exit_status.h"
 #include "cli/version.h"
 #include "driver/bound_checks.h"
 #include "driver/bound_summary.h"
@@ -15,12 +17,19 @@
 #include "driver/result_report.h"
 #include "input/data_check.h"
 #include "input/probability_input.h"
+#include "numeric/library_messages.h"
 #include "numeric/subset_order.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
 #include "problem/power_moments.h"
 
 namespace unionbound::api {
+
+// The statuses of the public header are the programs' exit statuses.
+static_assert(kStatusSound == unionbound::kExitSound);
+static_assert(kStatusRefused == unionbound::kExitRefused);
+static_assert(kStatusUntrustworthy == unionbound::kExitUntrustworthy);
+static_assert(kStatusOutOfMemory == unionbound::kExitOutOfMemory);
 
 const char* Version() { return kVersion; }
 
@@ -59,12 +68,24 @@ Probabilities ReadProbabilityFile(const std::string& path, int32_t n,
   result.read = read.read;
   if (!read.opened) {
     result.error = path + ": cannot be opened";
-  } else if (read.read != count) {
-    result.error = path + ": expected " + std::to_string(count) +
-                   " numbers, read " + std::to_string(read.read);
+  } else {
+    // The numbers that cannot be probabilities are refused here, as
+    // unionbound refuses them: no bound is computed from them.
+    const std::string why =
+        WhyNoBounds(read, FindNonProbabilities(read.p), n, m);
+    if (!why.empty()) result.error = path + ": " + why;
   }
   return result;
 }
+
+namespace {
+
+PassBounds Bounds(const Pass& pass) {
+  return PassBounds{pass.l, Bound{-pass.lower.result.value, pass.lower.seconds},
+                    Bound{-pass.upper.result.value, pass.upper.seconds}};
+}
+
+}  // namespace
 
 std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
                                       int32_t n, int32_t m) {
@@ -74,13 +95,13 @@ std::vector<PassBounds> ComputePasses(const std::vector<double>& values,
     return passes;
   }
   const RealVector p(values.begin(), values.end());
-  MomentBatch moments;
-  const int32_t lastL = n - m;
-  for (int32_t l = m; l <= lastL; ++l) {
-    const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
-    passes.push_back(
-        PassBounds{l, Bound{-pass.lower.result.value, pass.lower.seconds},
-                   Bound{-pass.upper.result.value, pass.upper.seconds}});
+  if (FindNonProbabilities(p).count > 0) return passes;
+  // The numeric code's messages have no place in the result; they must not
+  // reach the host's standard output either.
+  std::ostringstream messages;
+  const MessageSink sink(messages);
+  for (PassLoop loop(p, n, m, nullptr); !loop.Done();) {
+    passes.push_back(Bounds(loop.Next()));
   }
   return passes;
 }
@@ -89,12 +110,14 @@ BestBounds BestOf(const std::vector<PassBounds>& passes) {
   BestBounds best;
   for (const PassBounds& pass : passes) {
     // The procedures minimise and maximise the negated bound; a later l
-    // replaces the best only on strict improvement.
-    if (!best.any || -pass.lower.value < -best.lower) {
+    // replaces the best only on strict improvement, as in KeepBestBounds.
+    if (!best.any ||
+        Improves(Sense::kMinimise, -pass.lower.value, -best.lower)) {
       best.lower = pass.lower.value;
       best.lowerL = pass.l;
     }
-    if (!best.any || -pass.upper.value > -best.upper) {
+    if (!best.any ||
+        Improves(Sense::kMaximise, -pass.upper.value, -best.upper)) {
       best.upper = pass.upper.value;
       best.upperL = pass.l;
     }
@@ -134,6 +157,17 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
     return run;
   }
   const RealVector p(values.begin(), values.begin() + count);
+  const NonProbabilities non = FindNonProbabilities(p);
+  if (non.count > 0) {
+    // No bounds from numbers that cannot be probabilities.
+    const ProbabilityRead read{p, count, count, true, ReadStop::kComplete,
+                               0, false, {}};
+    run.status = kStatusUntrustworthy;
+    run.messages.push_back("unionbound: " + name + ": " +
+                           WhyNoBounds(read, non, n, m) +
+                           "; nothing was computed");
+    return run;
+  }
   const DataCheck check = CheckProbabilities(p, n, m, kProblemsShown);
   WriteDataProblems(check, name, err);
   if (check.problems > 0) run.status = kStatusUntrustworthy;
@@ -141,30 +175,36 @@ RunResult RunOnValues(const std::vector<double>& values, int32_t n, int32_t m,
 
   std::ostringstream report;
   WriteReportHeader(report, n, m, m);
-  unionbound::BestBounds best;
-  MomentBatch moments;
-  const int32_t lastL = n - m;
-  for (int32_t l = m; l <= lastL; ++l) {
-    const Pass pass = ComputePass(p, n, m, l, lastL, &moments);
-    KeepBestBounds(pass, &best);
-    WritePassReport(report, pass);
-    run.passes.push_back(
-        PassBounds{l, Bound{-pass.lower.result.value, pass.lower.seconds},
-                   Bound{-pass.upper.result.value, pass.upper.seconds}});
-    if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
-        !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
-      const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, err);
-      const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, err);
-      if (!lowerUsable || !upperUsable) run.status = kStatusUntrustworthy;
+  CarefulPasses careful;
+  std::ostringstream libraryMessages;
+  PassLoop loop(p, n, m, nullptr);
+  {
+    // The numeric code's messages join the run's messages below, never the
+    // host's standard output.
+    const MessageSink sink(libraryMessages);
+    while (!loop.Done()) {
+      const Pass& pass = loop.Next();
+      NoteCarefulPass(pass, &careful);
+      WritePassReport(report, pass);
+      run.passes.push_back(Bounds(pass));
+      if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
+          !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
+        const bool lowerUsable = IsUsableBound(Sense::kMinimise, pass, err);
+        const bool upperUsable = IsUsableBound(Sense::kMaximise, pass, err);
+        if (!lowerUsable || !upperUsable) run.status = kStatusUntrustworthy;
+      }
     }
   }
+  const unionbound::BestBounds& best = loop.best();
+  if (!ReportCarefulPasses(careful, err)) run.status = kStatusUntrustworthy;
   if (BoundsCross(best, err)) run.status = kStatusUntrustworthy;
   std::ostringstream summary;
   WriteBoundSummary(best, summary);
   run.report = report.str();
   run.summary = summary.str();
-  run.best = BestOf(run.passes);
-  run.messages = Lines(err.str());
+  run.best = BestBounds{best.anyPass, -best.lower.value, best.lower.l,
+                        -best.upper.value, best.upper.l};
+  run.messages = Lines(err.str() + libraryMessages.str());
   return run;
 }
 

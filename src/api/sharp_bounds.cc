@@ -7,6 +7,7 @@
 #ifdef UNIONBOUND_HAS_SHARP
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "sharp/analysis/bound_rows.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/data/input_text.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
@@ -34,23 +36,29 @@ using sharp::FindRow;
 using sharp::FormatOutward;
 using sharp::FullBoundsCross;
 using sharp::FullEpsilonAdvice;
+using sharp::InputText;
 using sharp::IsInconsistent;
 using sharp::kFullMaxEvents;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
 using sharp::PrintedBound;
 using sharp::Rational;
-using sharp::ReadExactFile;
+using sharp::ReadExactText;
+using sharp::ReadInputFile;
+using sharp::ReadNumbersOfText;
 using sharp::Rounding;
 using sharp::RowKind;
 using sharp::SharpAnalysis;
+using sharp::SourceStatus;
 
+// assign(1, c) rather than = "c": GCC 12 warns falsely (-Wrestrict) on the
+// assignment of a one-character literal.
 SharpResult Refuse(const std::string& message) {
   SharpResult result;
   result.status = kStatusRefused;
   result.messages.push_back(message);
-  result.lowerText = "0";
-  result.upperText = "1";
+  result.lowerText.assign(1, '0');
+  result.upperText.assign(1, '1');
   return result;
 }
 
@@ -102,6 +110,24 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
   return "";
 }
 
+// Why a number cannot enter the exact arithmetic, for the first such number
+// (counted from 1); empty when none. A number that is not finite has no
+// exact value, and one farther than 1 from [0, 1] is no probability within
+// any tolerance that leaves a bound to give; such numbers also overflow the
+// outward rounding of epsilon (the largest double does).
+std::string ValueProblem(const std::vector<double>& values, size_t count) {
+  for (size_t i = 0; i < count && i < values.size(); ++i) {
+    const double x = values[i];
+    if (std::isfinite(x) && x >= -1.0 && x <= 2.0) continue;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", x);
+    return "number " + std::to_string(i + 1) + " is " + text +
+           (std::isfinite(x) ? ", too far outside [0, 1] to be a probability"
+                             : ", not a finite number");
+  }
+  return "";
+}
+
 // One side of a row as the library gives it: the row's text and the double
 // outside it. A bound that was not found is the trivial 0 or 1, which always
 // holds, and makes the result untrustworthy.
@@ -117,7 +143,7 @@ void TakeSide(const PrintedBound& bound, bool full, SharpResult* result) {
                                                                 : bound.status;
     return;
   }
-  *text = lower ? "0" : "1";
+  text->assign(1, lower ? '0' : '1');
   *value = lower ? 0.0 : 1.0;
   *status = full ? "failed" : bound.status;
   result->messages.push_back(
@@ -135,8 +161,9 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   const bool full = result->kind == SharpKind::kFull;
   const RowKind kind = result->kind == SharpKind::kUnivariate
                            ? RowKind::kUnivariate
-                       : full ? RowKind::kFull
-                              : RowKind::kBivariate;
+                       : full                             ? RowKind::kFull
+                       : result->kind == SharpKind::kBest ? RowKind::kBest
+                                                          : RowKind::kBivariate;
   BoundRow missing{kind, PrintedBound(), PrintedBound(), 0.0};
   missing.upper.lower = false;
   missing.lower.status = missing.upper.status = "failed";
@@ -144,14 +171,18 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   const BoundRow& row = found != nullptr ? *found : missing;
   TakeSide(row.lower, full, result);
   TakeSide(row.upper, full, result);
-  if (kind == RowKind::kBivariate) {
-    result->lowerL = row.lower.exists ? row.lower.l : 0;
-    result->upperL = row.upper.exists ? row.upper.l : 0;
+  if (kind == RowKind::kBivariate || kind == RowKind::kBest) {
+    result->lowerL = row.lower.exists && row.lower.l > 0 ? row.lower.l : 0;
+    result->upperL = row.upper.exists && row.upper.l > 0 ? row.upper.l : 0;
+  }
+  if (kind == RowKind::kBest) {
+    if (row.lower.hasValue) result->lowerStatus = SourceStatus(row.lower);
+    if (row.upper.hasValue) result->upperStatus = SourceStatus(row.upper);
   }
   if (full && FullBoundsCross(analysis)) {
     result->messages.push_back(
-        "the full program's certified lower bound lies above its upper "
-        "bound: no distribution over the atoms fits the numbers; " +
+        "no distribution over the atoms fits the numbers (proven exactly: "
+        "crossing certified full bounds or a Farkas certificate); " +
         FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
     result->status = kStatusUntrustworthy;
   }
@@ -163,7 +194,7 @@ void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
   result->typedNumbers = analysis.typedNumbers;
   if (c.consistent) return;
   result->epsilonText = EpsilonText(c.epsilon);
-  result->epsilon = OutwardDouble(result->epsilonText, true);
+  result->epsilon = OutwardDouble(c.epsilon, true);
 }
 
 // The message for bounds that were not computed, as unionbound-sharp words
@@ -197,8 +228,8 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;
   result.kind = options.kind;
-  result.lowerText = "0";
-  result.upperText = "1";
+  result.lowerText.assign(1, '0');
+  result.upperText.assign(1, '1');
   TakeConsistency(analysis, &result);
   if (IsInconsistent(analysis)) {
     result.status = kStatusUntrustworthy;
@@ -224,6 +255,9 @@ SharpResult SharpBounds(const std::vector<double>& values, int32_t n, int32_t m,
     return Refuse("expected " + std::to_string(count) + " numbers, got " +
                   std::to_string(values.size()));
   }
+  const std::string valueProblem =
+      ValueProblem(values, static_cast<size_t>(count));
+  if (!valueProblem.empty()) return Refuse(valueProblem);
   const RealVector p(values.begin(), values.begin() + count);
   return Analyse(p, ExactDataFromDoubles(p), n, m, options, tolerance);
 }
@@ -234,13 +268,20 @@ SharpResult SharpBoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
   const int32_t count = unionbound::ProbabilityCount(n, m);
-  const ProbabilityRead read = unionbound::ReadProbabilityFile(path, count);
-  if (!read.opened) return Refuse(path + ": cannot be opened");
+  // One read of the file: the doubles and the numbers as typed both come
+  // from its text.
+  const InputText input = ReadInputFile(path);
+  if (!input.opened) return Refuse(path + ": cannot be opened");
+  const ProbabilityRead read = ReadNumbersOfText(input, count);
   if (read.read != count) {
     return Refuse(path + ": expected " + std::to_string(count) +
                   " numbers, read " + std::to_string(read.read));
   }
-  return Analyse(read.p, ReadExactFile(path, read.p), n, m, options, tolerance);
+  const std::string valueProblem =
+      ValueProblem(read.p, static_cast<size_t>(count));
+  if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
+  return Analyse(read.p, ReadExactText(input.text, read.p), n, m, options,
+                 tolerance);
 }
 
 }  // namespace unionbound::api

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound {

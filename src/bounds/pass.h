@@ -20,6 +20,11 @@ namespace unionbound {
 struct PassBound {
   BoundResult result;
   double seconds;
+  // Whether the bound comes from rescaled moments because the plain
+  // evaluation lost digits to rounding (see CheckedBoundProcedure), and
+  // whether the error estimate vouches for it.
+  bool rescaled = false;
+  bool accurate = true;
 };
 
 struct Pass {
@@ -40,6 +45,19 @@ struct Pass {
 // lastL at a time; hand the same MomentBatch to the passes of one run.
 Pass ComputePass(const RealVector& p, int32_t n, int32_t m, int32_t l,
                  int32_t lastL, MomentBatch* moments);
+
+// The bound of the sense for binomial moments b (power moments mu, support
+// rows supports). The plain evaluation, kept whenever the best candidate's
+// optimum worked out in extended precision agrees with it to
+// kBoundTolerance. Otherwise every candidate is evaluated again on rescaled
+// moments (CheckedBoundProcedure), and the bound is the extended-precision
+// optimum of the best of them; it counts as accurate when that candidate's
+// rescaled double value agrees with it closely enough that the choice among
+// candidates is sound.
+PassBound CheckedPassBound(Sense sense, const RealMatrix& supports,
+                           const RealVector& b, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m);
 
 // pass.lower for Sense::kMinimise, pass.upper for Sense::kMaximise.
 const PassBound& BoundOfSense(const Pass& pass, Sense sense);

@@ -1,12 +1,14 @@
 #include "bounds/procedure.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "bounds/candidates.h"
+#include "numeric/labels.h"
 #include "numeric/moment_shift.h"
 #include "optim/prepared_block_bound.h"
-#include "problem/labels.h"
+#include "optim/threshold_penalty.h"
 
 namespace unionbound {
 
@@ -69,11 +71,22 @@ ReorderedSupports ReorderByVks(const RealMatrix& Z, const IndexMatrix& Vks,
   return result;
 }
 
-BoundResult BoundProcedure(Sense sense, Scoring scoring,
-                           const RealMatrix& supports, const RealVector& mu,
-                           const IndexVector& maxOrders,
-                           const IndexMatrix& variablePairs, int32_t m) {
+namespace {
+
+bool IsUsableProcedureValue(Sense sense, double value) {
+  return value != SentinelFor(sense) && std::isfinite(value);
+}
+
+// The procedure of BoundProcedure; with checked != nullptr the moments may
+// be scaled by 2^scale, every optimum is taken back, and the best one is
+// also worked out in extended precision (CheckedBoundProcedure).
+BoundResult RunProcedure(Sense sense, Scoring scoring,
+                         const RealMatrix& supports, const RealVector& mu,
+                         const RealVector* b, const IndexVector& maxOrders,
+                         const IndexMatrix& variablePairs, int32_t m,
+                         int32_t scale, CheckedBound* checked) {
   BoundResult best{SentinelFor(sense), IndexMatrix{}, -1, IndexMatrix{}};
+  IndexVector bestQ;
   const IndexVector sizes = SupportSizes(supports);
   const LabelList L = VariableIndexList(m, variablePairs, maxOrders);
   const ShiftPlan shift = PlanShift(L, maxOrders);
@@ -95,14 +108,55 @@ BoundResult BoundProcedure(Sense sense, Scoring scoring,
       const IndexVector& q = candidates.qList[e];
       ReorderByVksInto(supports, Vks, q, &reordered);
       ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
-      const double v =
+      double v =
           EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, q);
+      if (checked != nullptr && scale != 0) {
+        const double constant = block.originIsPoint ? 0.0 : -1.0;
+        v = constant + std::ldexp(v - constant, -scale);
+      }
       if (Improves(sense, v, best.value)) {
         best = BoundResult{v, ChosenBases(block), j, Vks};
+        bestQ = q;
       }
     }
   }
+  if (checked != nullptr && b != nullptr &&
+      IsUsableProcedureValue(sense, best.value)) {
+    // The best candidate once more, its optimum now in extended precision.
+    ReorderByVksInto(supports, best.Vks, bestQ, &reordered);
+    ShiftMomentsByPlan(shift, mu, reordered.Q, &R);
+    EvaluatePreparedBlockBound(&block, reordered.P, reordered.Q, R, bestQ);
+    const long double precise =
+        PreciseOptimum(block, reordered.P, reordered.Q, *b);
+    if (std::isfinite(precise)) {
+      const long double constant = block.originIsPoint ? 0.0L : -1.0L;
+      checked->precise = static_cast<double>(
+          constant + std::ldexp(precise - constant, -scale));
+    }
+  }
   return best;
+}
+
+}  // namespace
+
+BoundResult BoundProcedure(Sense sense, Scoring scoring,
+                           const RealMatrix& supports, const RealVector& mu,
+                           const IndexVector& maxOrders,
+                           const IndexMatrix& variablePairs, int32_t m) {
+  return RunProcedure(sense, scoring, supports, mu, nullptr, maxOrders,
+                      variablePairs, m, 0, nullptr);
+}
+
+CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
+                                   const RealVector& mu, const RealVector& b,
+                                   const IndexVector& maxOrders,
+                                   const IndexMatrix& variablePairs, int32_t m,
+                                   int32_t scale) {
+  CheckedBound checked;
+  checked.result =
+      RunProcedure(sense, ThresholdPenaltyScoring(), supports, mu, &b,
+                   maxOrders, variablePairs, m, scale, &checked);
+  return checked;
 }
 
 BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,

@@ -4,6 +4,7 @@
 #define UNIONBOUND_BOUNDS_PROCEDURE_H_
 
 #include <cstdint>
+#include <limits>
 
 #include "numeric/vectors.h"
 #include "optim/scoring.h"
@@ -43,6 +44,37 @@ BoundResult BoundProcedure(Sense sense, Scoring scoring,
                            const RealMatrix& supports, const RealVector& mu,
                            const IndexVector& maxOrders,
                            const IndexMatrix& variablePairs, int32_t m);
+// The largest rounding error, relative to the bound, that a bound may carry
+// and still count as evaluated accurately.
+inline constexpr double kBoundTolerance = 1e-12;
+
+// A best candidate and its optimum worked out once more in extended
+// precision, which tells what rounding did to the double value.
+struct CheckedBound {
+  BoundResult result;
+  // PreciseOptimum of the best candidate, taken back to the unscaled
+  // moments; NaN when the procedure kept no candidate or that system is
+  // singular.
+  double precise = std::numeric_limits<double>::quiet_NaN();
+};
+
+// BoundProcedure with ThresholdPenalty, on binomial moments b whose entries
+// but b[0] = 1 were multiplied by 2^scale (exactly, so without rounding) and
+// their power moments mu. The optimum of a candidate is a constant plus a
+// linear function of those entries, and the constant is known: 0 when the
+// point (0, 0) is among the candidate's points and -1 when it is not (the
+// weights then sum to 1 over points that all score -1). Every candidate's
+// optimum is therefore taken back to the unscaled moments as that constant
+// plus 2^-scale times the rest, and the best is chosen among those values.
+// With moments scaled far above 1 the constant no longer swamps the digits
+// of rare events: 1 minus a weight near 1 becomes the weights of the other
+// points. scale = 0 gives BoundProcedure's result bit for bit.
+CheckedBound CheckedBoundProcedure(Sense sense, const RealMatrix& supports,
+                                   const RealVector& mu, const RealVector& b,
+                                   const IndexVector& maxOrders,
+                                   const IndexMatrix& variablePairs, int32_t m,
+                                   int32_t scale);
+
 BoundResult LowerBoundProcedure(Scoring scoring, const RealMatrix& supports,
                                 const RealVector& mu,
                                 const IndexVector& maxOrders,

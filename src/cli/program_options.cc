@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <utility>
 
 #include "cli/version.h"
 
@@ -11,8 +12,9 @@ namespace {
 
 // unionbound-sharp's own options; their values are checked by it.
 void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
-  app->add_option("--csv", options->csv,
-                  "Also write all bounds to the CSV file OUT")
+  app->add_option(
+         "--csv", options->csv,
+         "Also write all bounds to the CSV file OUT; - is standard output")
       ->type_name("OUT");
   app->add_option("--tolerance", options->tolerance,
                   "Bounds for every consistent assignment within T of every "
@@ -42,9 +44,29 @@ void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
   app->add_flag("--distribution", options->distribution,
                 "Also bound P(at least r occur) for every r = 1 .. N "
                 "(univariate and bivariate programs)");
+}
+
+void DefinePositionalSizes(CLI::App* app, ProgramOptions* options) {
   app->add_option("sizes", options->positional,
                   "N M [FILE]: the same as -n N -m M -i FILE")
       ->type_name("N M [FILE]");
+}
+
+// The file options that were given with an empty name, which names no file.
+std::string EmptyFileOption(const CLI::App& app, const ProgramOptions& o,
+                            const OptionSet& set) {
+  const std::pair<const char*, const std::string*> files[] = {
+      {"--input", &o.input},
+      {"--output", &o.report},
+      {"--json", &o.json},
+      {"--csv", &o.csv}};
+  for (const auto& [name, value] : files) {
+    const bool offered =
+        (std::string(name) != "--output" || set.reportOption) &&
+        (std::string(name) != "--csv" || set.sharpOptions);
+    if (offered && app.count(name) > 0 && value->empty()) return name;
+  }
+  return "";
 }
 
 // The options of the set, bound to *options. CLI11 reports its findings by
@@ -72,7 +94,8 @@ void DefineOptions(const OptionSet& set, CLI::App* app,
       ->type_name("FILE");
   if (set.reportOption) {
     app->add_option("-o,--output", options->report,
-                    "Report file (default result.txt)")
+                    "Report file (default result.txt, none with --json -); "
+                    "- writes the report alone to standard output")
         ->type_name("REPORT");
   }
   app->add_option("--json", options->json,
@@ -84,6 +107,9 @@ void DefineOptions(const OptionSet& set, CLI::App* app,
     app->add_flag("--per-l", options->perL, "Also give one row per l");
   }
   if (set.sharpOptions) DefineSharpOptions(app, options);
+  if (set.sharpOptions || set.positionalSizes) {
+    DefinePositionalSizes(app, options);
+  }
 }
 
 void Configure(const OptionSet& set, CLI::App* app) {
@@ -131,10 +157,21 @@ ParsedOptions ParseProgramOptions(const OptionSet& set,
     return parsed;
   }
   ProgramOptions& o = parsed.options;
-  if (set.sharpOptions) {
-    o.hasTolerance = app.count("--tolerance") > 0;
-    o.hasLRange = app.count("--l") > 0;
-    o.hasTimeLimit = app.count("--time-limit") > 0;
+  o.hasReport = set.reportOption && app.count("--output") > 0;
+  const std::string empty = EmptyFileOption(app, o, set);
+  if (!empty.empty()) {
+    parsed.action = OptionAction::kRefuse;
+    parsed.text = set.program + ": " + empty +
+                  " needs a file name (- for the standard stream) (see " +
+                  set.program + " --help)\n";
+    return parsed;
+  }
+  if (set.sharpOptions || set.positionalSizes) {
+    if (set.sharpOptions) {
+      o.hasTolerance = app.count("--tolerance") > 0;
+      o.hasLRange = app.count("--l") > 0;
+      o.hasTimeLimit = app.count("--time-limit") > 0;
+    }
     if (!o.positional.empty() && (app.count("-n") > 0 || app.count("-m") > 0 ||
                                   app.count("--input") > 0)) {
       parsed.action = OptionAction::kRefuse;
@@ -143,6 +180,30 @@ ParsedOptions ParseProgramOptions(const OptionSet& set,
                     "[-i FILE] (see " +
                     set.program + " --help)\n";
       return parsed;
+    }
+    if (!o.positional.empty() && !set.sharpOptions) {
+      if (o.positional.size() < 2 || o.positional.size() > 3) {
+        std::string given;
+        for (const std::string& argument : o.positional) {
+          given += (given.empty() ? "" : " ") + argument;
+        }
+        parsed.action = OptionAction::kRefuse;
+        parsed.text = set.program +
+                      ": expected N M [FILE] or -n N -m M, got \"" + given +
+                      "\" (see " + set.program + " --help)\n";
+        return parsed;
+      }
+      o.n = o.positional[0];
+      o.m = o.positional[1];
+      if (o.positional.size() == 3) o.input = o.positional[2];
+      if (o.input.empty()) {
+        parsed.action = OptionAction::kRefuse;
+        parsed.text = set.program +
+                      ": FILE needs a file name (- for the standard stream) "
+                      "(see " +
+                      set.program + " --help)\n";
+        return parsed;
+      }
     }
     if (!o.positional.empty()) {
       o.scripted = true;

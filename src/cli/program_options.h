@@ -24,6 +24,9 @@ struct OptionSet {
   // --full, --time-limit) and its positional form N M [FILE] in place of
   // -n and -m.
   bool sharpOptions = false;
+  // The positional form N M [FILE] in place of -n N -m M -i FILE, without
+  // the rest of unionbound-sharp's options.
+  bool positionalSizes = false;
 };
 
 inline constexpr const char* kStandardStream = "-";
@@ -34,13 +37,16 @@ struct ProgramOptions {
   std::string m;
   std::string input = "prob.txt";     // "-" is standard input
   std::string report = "result.txt";  // the report file of unionbound
+  bool hasReport = false;             // -o given
   std::string json;                   // empty: none; "-" is standard output
   bool quiet = false;                 // print errors only
   bool perL = false;
+  // With OptionSet::positionalSizes or sharpOptions: N M [FILE] as given.
+  // With positionalSizes the parser has moved them to n, m and input.
+  std::vector<std::string> positional;
   // With OptionSet::sharpOptions: the values as given, checked by the
   // program.
-  std::vector<std::string> positional;  // N M [FILE]
-  std::string csv;                      // empty: none
+  std::string csv;  // empty: none
   bool hasTolerance = false;
   std::string tolerance;
   bool hasLRange = false;
@@ -69,8 +75,9 @@ struct ParsedOptions {
 };
 
 // args without the program name. No arguments at all is a run that is not
-// scripted; any other option needs -n and -m (or, with sharpOptions, the
-// positional N M).
+// scripted; any other option needs -n and -m (or, with sharpOptions or
+// positionalSizes, the positional N M). A file option with an empty name
+// is refused ("-" names the standard stream).
 ParsedOptions ParseProgramOptions(const OptionSet& set,
                                   const std::vector<std::string>& args);
 

@@ -1,6 +1,7 @@
 #include "driver/bound_checks.h"
 
 #include <cmath>
+#include <cstddef>
 
 #include "driver/data_messages.h"
 #include "input/data_check.h"
@@ -13,7 +14,46 @@ const char* BoundName(Sense sense) {
   return sense == Sense::kMinimise ? "lower" : "upper";
 }
 
+// "l=3, 4 and 7".
+void WriteLengths(const IndexVector& ls, std::ostream& err) {
+  err << "l=";
+  for (std::size_t i = 0; i < ls.size(); ++i) {
+    if (i > 0) err << (i + 1 == ls.size() ? " and " : ", ");
+    err << ls[i];
+  }
+}
+
 }  // namespace
+
+void NoteCarefulPass(const Pass& pass, CarefulPasses* careful) {
+  if (pass.lower.rescaled || pass.upper.rescaled) {
+    careful->rescaled.push_back(pass.l);
+  }
+  // Bounds that are no finite optimum have their own message.
+  const bool lowerUnsure =
+      !pass.lower.accurate &&
+      IsUsableValue(Sense::kMinimise, pass.lower.result.value);
+  const bool upperUnsure =
+      !pass.upper.accurate &&
+      IsUsableValue(Sense::kMaximise, pass.upper.result.value);
+  if (lowerUnsure || upperUnsure) careful->unsure.push_back(pass.l);
+}
+
+bool ReportCarefulPasses(const CarefulPasses& careful, std::ostream& err) {
+  if (!careful.rescaled.empty()) {
+    err << "unionbound: the bounds of ";
+    WriteLengths(careful.rescaled, err);
+    err << " were evaluated again on rescaled moments: the events are so "
+           "rare that double precision lost digits of them"
+        << std::endl;
+  }
+  if (careful.unsure.empty()) return true;
+  err << "unionbound: rounding may have changed the bounds of ";
+  WriteLengths(careful.unsure, err);
+  err << " by more than their last digits; the bounds cannot be trusted"
+      << std::endl;
+  return false;
+}
 
 bool IsUsableValue(Sense sense, double value) {
   return value != SentinelFor(sense) && std::isfinite(value);

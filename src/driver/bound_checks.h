@@ -23,6 +23,20 @@ bool IsUsableBound(Sense sense, const Pass& pass, std::ostream& err);
 // rounding explains; says so on err.
 bool BoundsCross(const BestBounds& best, std::ostream& err);
 
+// The lengths l whose bounds were evaluated again on rescaled moments, and
+// those with a bound that no error estimate vouches for, over a run.
+struct CarefulPasses {
+  IndexVector rescaled;
+  IndexVector unsure;
+};
+
+// Adds the pass to *careful where it belongs.
+void NoteCarefulPass(const Pass& pass, CarefulPasses* careful);
+
+// Says once on err which passes were evaluated on rescaled moments and why,
+// and which bounds cannot be vouched for; false in the latter case.
+bool ReportCarefulPasses(const CarefulPasses& careful, std::ostream& err);
+
 }  // namespace unionbound
 
 #endif  // UNIONBOUND_DRIVER_BOUND_CHECKS_H_

@@ -1,26 +1,6 @@
 #include "driver/bound_summary.h"
 
-#include "optim/sense.h"
-
 namespace unionbound {
-
-namespace {
-
-void KeepIfBetter(Sense sense, const Pass& pass, bool first, BestBound* best) {
-  const PassBound& bound = BoundOfSense(pass, sense);
-  if (first || Improves(sense, bound.result.value, best->value)) {
-    *best = BestBound{bound.result.value, bound.seconds, pass.l};
-  }
-}
-
-}  // namespace
-
-void KeepBestBounds(const Pass& pass, BestBounds* best) {
-  const bool first = !best->anyPass;
-  KeepIfBetter(Sense::kMinimise, pass, first, &best->lower);
-  KeepIfBetter(Sense::kMaximise, pass, first, &best->upper);
-  best->anyPass = true;
-}
 
 void WriteBoundSummary(const BestBounds& best, std::ostream& out) {
   if (!best.anyPass) {

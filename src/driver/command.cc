@@ -26,9 +26,8 @@ RunSizes CheckSizes(const std::string& n, const std::string& m,
        {std::pair{&n, "n (the number of events)"},
         std::pair{&m, "m (the maximum order of the intersections)"}}) {
     if (!IsOneToken(*text)) {
-      err << "unionbound: expected a whole number in the 32-bit range "
-             "for "
-          << what << ", got \"" << *text << "\"" << std::endl;
+      err << "unionbound: expected a whole number for " << what << ", got \""
+          << *text << "\"" << std::endl;
       return RunSizes{false, 0, 0};
     }
   }
@@ -41,26 +40,29 @@ RunSizes CheckSizes(const std::string& n, const std::string& m,
 // options named one.
 int Refuse(const ProgramOptions& options, const MessageLog& err) {
   if (!options.json.empty()) {
-    const RefusedRun run{
-        "unionbound",         options.n,  options.m, options.input,
-        kExitBadConsoleInput, err.Lines()};
+    const RefusedRun run{"unionbound",  options.n,    options.m,
+                         options.input, kExitRefused, err.Lines()};
     WriteRefusedRunJson(run, options.json, std::cerr);
   }
-  return kExitBadConsoleInput;
+  return kExitRefused;
 }
 
 }  // namespace
 
 OptionSet UnionBoundOptionSet() {
-  return OptionSet{
+  OptionSet set{
       "unionbound",
       "Bounds the probability that at least one of n events occurs, from the "
       "probabilities of the intersections of up to m of them.",
       "Without arguments it asks for n and m on the console, reads prob.txt, "
       "writes result.txt and waits for RETURN.\n"
       "Exit status: 0 the bounds can be used; 1 the options, n or m were "
-      "refused; 2 the run finished but cannot be trusted.",
+      "refused; 2 no bounds (the probability file is missing, short or holds "
+      "no probabilities) or bounds that cannot be trusted; 3 the memory ran "
+      "out.",
       true, false};
+  set.positionalSizes = true;
+  return set;
 }
 
 int RunCommand(const std::vector<std::string>& args) {
@@ -80,11 +82,23 @@ int RunCommand(const std::vector<std::string>& args) {
   const ProgramOptions& options = parsed.options;
   if (!options.scripted) return RunUnionBound();
   MessageLog err(std::cerr);
+  if (options.report == kStandardStream && options.json == kStandardStream) {
+    err << "unionbound: -o - and --json - both name standard output; give "
+           "one of them a file"
+        << std::endl;
+    ProgramOptions withoutJson = options;
+    withoutJson.json.clear();
+    return Refuse(withoutJson, err);
+  }
   const RunSizes sizes = CheckSizes(options.n, options.m, err);
   if (!sizes.ok) return Refuse(options, err);
   RunOptions run;
   run.probabilityFile = options.input;
-  run.reportFile = options.report;
+  // Standard output carrying the JSON document, the report is written
+  // only where -o names it.
+  run.reportFile = options.json == kStandardStream && !options.hasReport
+                       ? ""
+                       : options.report;
   run.jsonFile = options.json;
   run.quiet = options.quiet;
   run.waitForReturn = false;

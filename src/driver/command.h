@@ -17,7 +17,7 @@ OptionSet UnionBoundOptionSet();
 
 // Runs what args (without the program name) ask for on standard input,
 // output and error; returns the exit status. Refused options exit with
-// kExitBadConsoleInput, like refused sizes.
+// kExitRefused, like refused sizes.
 int RunCommand(const std::vector<std::string>& args);
 
 }  // namespace unionbound

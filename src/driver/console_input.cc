@@ -1,10 +1,12 @@
 #include "driver/console_input.h"
 
 #include <charconv>
-#include <cstdio>
 #include <limits>
+#include <string>
 
+#include "driver/data_messages.h"
 #include "input/probability_input.h"
+#include "numeric/subset_order.h"
 #include "problem/power_moments.h"
 
 namespace unionbound {
@@ -13,6 +15,8 @@ namespace {
 
 // Tokens longer than this are shown cut short in a refusal.
 constexpr size_t kShownTokenLength = 40;
+// Tokens are read up to this length at most.
+constexpr size_t kMaxTokenLength = 4096;
 
 bool IsConsoleSpace(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
@@ -52,8 +56,14 @@ Token ReadToken(std::istream& in) {
     in.get();
     c = in.peek();
   }
-  while (c != Traits::eof() && !IsConsoleSpace(c)) {
+  for (size_t length = 0; c != Traits::eof() && !IsConsoleSpace(c); ++length) {
     token.found = true;
+    if (length == kMaxTokenLength) {
+      // No size is this long: the rest, which may never end (a device, a
+      // binary file), is not read.
+      token.cut = token.valueCut = true;
+      break;
+    }
     if (token.text.size() < kShownTokenLength) {
       token.text += static_cast<char>(c);
     } else {
@@ -69,39 +79,76 @@ Token ReadToken(std::istream& in) {
 // The token as typed, in quotes; bytes that do not print are written as
 // \xNN.
 std::string Shown(const Token& token) {
-  std::string shown = "\"";
-  for (char c : token.text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f) {
-      shown += c;
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    }
-  }
-  if (token.cut) shown += "...";
-  return shown + "\"";
+  return QuotedToken(token.text, token.cut);
 }
 
+enum class Answer { kGiven, kRefused, kEnded };
+
 // One size from its token; on failure explains what was expected.
-bool ReadSize(std::istream& in, std::ostream& err, const char* what,
-              int32_t* value) {
+Answer ReadSize(std::istream& in, std::ostream& err, const char* what,
+                int32_t* value) {
   const Token token = ReadToken(in);
   if (!token.found) {
     err << "unionbound: standard input ended before " << what << " was given"
         << std::endl;
-    return false;
+    return Answer::kEnded;
   }
   const std::optional<int32_t> parsed =
       token.valueCut ? std::nullopt : ParseSizeToken(token.value);
   if (!parsed) {
-    err << "unionbound: expected a whole number in the 32-bit range for "
-        << what << ", got " << Shown(token) << std::endl;
-    return false;
+    // A whole number so large that it has no place among the sizes.
+    const bool tooLarge =
+        token.value.find_first_not_of("+-0123456789") == std::string::npos &&
+        token.value.find_first_of("0123456789") != std::string::npos &&
+        token.value.find_first_of("+-", 1) == std::string::npos;
+    err << "unionbound: expected a whole number for " << what << ", got "
+        << Shown(token);
+    if (tooLarge) {
+      err << ", which is far too "
+          << (token.value[0] == '-' ? "small" : "large");
+    }
+    err << std::endl;
+    return Answer::kRefused;
   }
   *value = *parsed;
-  return true;
+  return Answer::kGiven;
+}
+
+// What a person at a terminal typed after a refused answer on the same
+// line is dropped: the prompt asks again for a fresh line.
+void DropRestOfLine(std::istream& in) {
+  using Traits = std::istream::traits_type;
+  for (int c = in.get(); c != Traits::eof() && c != '\n'; c = in.get()) {
+  }
+}
+
+// Which of the sums that ProbabilityCount keeps below 2^31 does not fit:
+// the count of intersections of one size, their total, or the number of
+// event indices the intersections of one size hold together (which the
+// moment conversion counts).
+std::string WhyCountDoesNotFit(int32_t n, int32_t m) {
+  constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+  int64_t total = 0;
+  for (int32_t i = 1; i <= m && i <= n; ++i) {
+    const int64_t c = Binomial(n, i);
+    if (c < 0) {
+      return "there are more than " + std::to_string(kLimit) +
+             " intersections of " + std::to_string(i) + " events";
+    }
+    if (i * c > kLimit) {
+      return "the " + std::to_string(c) + " intersections of " +
+             std::to_string(i) + " events list " + std::to_string(i * c) +
+             " events in all, more than the " + std::to_string(kLimit) +
+             " that can be indexed";
+    }
+    total += c;
+    if (total > kLimit) {
+      return "it needs " + std::to_string(total) +
+             " or more intersection probabilities, more than " +
+             std::to_string(kLimit);
+    }
+  }
+  return "it needs more numbers than can be counted";
 }
 
 bool CheckEventCount(int32_t n, std::ostream& err) {
@@ -142,9 +189,7 @@ bool CheckOrder(int32_t n, int32_t m, std::ostream& err) {
   }
   if (!ProbabilityCountFits(n, m)) {
     err << "unionbound: n=" << n << ", m=" << m
-        << " needs more intersection probabilities than the 32-bit limit "
-           "of 2147483647"
-        << std::endl;
+        << " is too large: " << WhyCountDoesNotFit(n, m) << std::endl;
     return false;
   }
   return true;
@@ -179,21 +224,30 @@ std::optional<int32_t> ParseSizeToken(const std::string& token) {
   return static_cast<int32_t>(signedValue);
 }
 
-RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err) {
+RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err,
+                      bool askAgain) {
   RunSizes sizes{false, 0, 0};
-  out << "Number of events. n=";
-  out.flush();
-  if (!ReadSize(in, err, "n (the number of events)", &sizes.n) ||
-      !CheckEventCount(sizes.n, err)) {
-    return sizes;
+  for (;;) {
+    out << "Number of events. n=";
+    out.flush();
+    const Answer answer =
+        ReadSize(in, err, "n (the number of events)", &sizes.n);
+    if (answer == Answer::kEnded) return sizes;
+    if (answer == Answer::kGiven && CheckEventCount(sizes.n, err)) break;
+    if (!askAgain) return sizes;
+    DropRestOfLine(in);
   }
-  out << "Maximum order of the intersections (must be an odd number). m=";
-  out.flush();
-  if (!ReadSize(in, err, "m (the maximum order of the intersections)",
-                &sizes.m)) {
-    return sizes;
+  for (;;) {
+    out << "Maximum order of the intersections (must be an odd number). m=";
+    out.flush();
+    const Answer answer = ReadSize(
+        in, err, "m (the maximum order of the intersections)", &sizes.m);
+    if (answer == Answer::kEnded) return sizes;
+    if (answer == Answer::kGiven && CheckOrder(sizes.n, sizes.m, err)) break;
+    if (!askAgain) return sizes;
+    DropRestOfLine(in);
   }
-  sizes.ok = CheckOrder(sizes.n, sizes.m, err);
+  sizes.ok = true;
   return sizes;
 }
 

@@ -23,9 +23,12 @@ struct RunSizes {
 // its prompt, naming the size and what was typed. Also refused: input that
 // ends, n below 2 or above kMaxEvents (before m is asked for), m < 1, an
 // even m, m above kMaxIntersectionOrder, n < 2m (no subsequence length
-// fits), and sizes whose probability count leaves the 32-bit range. Reads
-// nothing after the token of m.
-RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err);
+// fits), and sizes whose probability count or whose moment conversion
+// leaves the 32-bit range. Reads nothing after the token of m. With
+// `askAgain` (a person at a terminal), a refused answer is followed by its
+// prompt again; only the end of the input ends the dialogue.
+RunSizes ReadRunSizes(std::istream& in, std::ostream& out, std::ostream& err,
+                      bool askAgain = false);
 
 // The size rules of ReadRunSizes for sizes given in another way: true when
 // n and m can be run, otherwise false with the same one-line reason on err.

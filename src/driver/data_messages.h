@@ -9,7 +9,9 @@
 #include <ostream>
 #include <string>
 
+#include "cli/data_reasons.h"
 #include "input/data_check.h"
+#include "input/probability_input.h"
 
 namespace unionbound {
 
@@ -25,12 +27,11 @@ void WriteDataProblems(const DataCheck& check, const std::string& file,
 // 20)". Numbers in the file count from 1.
 std::string DescribeProblem(const DataProblem& problem);
 
-// The warning about `left` entries after the `count` numbers read.
+// The warning about `left` entries after the `count` numbers read; with
+// atLeast, the counting stopped before the end ("at least 4194304 entries").
 void WriteEntriesLeft(int64_t left, int32_t count, int32_t n, int32_t m,
-                      const std::string& file, std::ostream& err);
-
-// The shortest decimal text that reads back as x: 0.3, 1e-300, -inf, nan.
-std::string ShortestText(double x);
+                      const std::string& file, std::ostream& err,
+                      bool atLeast = false);
 
 }  // namespace unionbound
 

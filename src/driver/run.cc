@@ -8,19 +8,24 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "bounds/pass.h"
+#include "bounds/pass_loop.h"
 #include "cli/program_options.h"
 #include "cli/report_file.h"
+#include "cli/same_file.h"
 #include "driver/bound_checks.h"
 #include "driver/bound_summary.h"
 #include "driver/console_input.h"
 #include "driver/data_messages.h"
 #include "driver/json_report.h"
 #include "driver/message_log.h"
+#include "driver/moments_while_reading.h"
 #include "driver/progress_line.h"
 #include "driver/result_report.h"
 #include "input/data_check.h"
@@ -28,7 +33,6 @@
 #include "input/probability_input.h"
 #include "optim/sense.h"
 #include "problem/binomial_moments.h"
-#include "problem/moments_while_reading.h"
 
 namespace unionbound {
 
@@ -46,39 +50,16 @@ std::string WhyUnreadable(const std::string& path) {
   return "";
 }
 
-const char* DescribeStop(ReadStop stop) {
-  switch (stop) {
-    case ReadStop::kCannotOpen:
-      return "the file cannot be opened";
-    case ReadStop::kEndOfInput:
-      return "the file ends early";
-    case ReadStop::kNotANumber:
-      return "a token is not a number";
-    case ReadStop::kReadError:
-      return "the file cannot be read";
-    case ReadStop::kComplete:
-      break;
-  }
-  return "complete";
-}
-
-// Missing numbers are read as 0.0 and the run goes on, but it must not look
-// like a success.
-bool ReportShortRead(const ProbabilityRead& read, const std::string& file,
-                     std::ostream& err) {
-  if (read.read == read.expected) return true;
-  err << "unionbound: " << file << ": expected " << read.expected
-      << " numbers, read " << read.read << " (" << DescribeStop(read.stop)
-      << "); the missing ones were taken as 0" << std::endl;
-  return false;
-}
+bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 void WaitForReturn() {
   std::cout << "Press RETURN to continue";
   std::cout.flush();
-  std::string ignored;
-  std::getline(std::cin, ignored);
-  std::getline(std::cin, ignored);
+  // Two lines (the rest of m's and the RETURN), kept nowhere: a line that
+  // never ends must not fill memory.
+  for (int line = 0; line < 2; ++line) {
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
 }
 
 // The passes for l = m .. n - m, each written to the report as it is done.
@@ -87,13 +68,13 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
                 JsonReport* json, bool showProgress, BestBounds* best,
                 std::ostream& err, MomentBatch* moments) {
   bool usable = true;
-  const int32_t m_k = m;
-  const int32_t lastL = n - m_k;
+  PassLoop loop(p, n, m, moments);
   ProgressLine progress(std::cerr, showProgress && StderrIsTerminal(),
-                        lastL - m_k + 1);
-  for (int32_t l = m_k; l <= lastL; ++l) {
-    const Pass pass = ComputePass(p, n, m, l, lastL, moments);
-    KeepBestBounds(pass, best);
+                        loop.Count());
+  CarefulPasses careful;
+  while (!loop.Done()) {
+    const Pass& pass = loop.Next();
+    NoteCarefulPass(pass, &careful);
     if (!IsUsableValue(Sense::kMinimise, pass.lower.result.value) ||
         !IsUsableValue(Sense::kMaximise, pass.upper.result.value)) {
       progress.Clear();
@@ -103,8 +84,11 @@ bool MakePasses(const RealVector& p, int32_t n, int32_t m, std::ostream& report,
     }
     WritePassReport(report, pass);
     if (json != nullptr) json->AddPass(pass);
-    progress.Update(l - m_k + 1);
+    progress.Update(pass.l - m + 1);
   }
+  *best = loop.best();
+  progress.Clear();
+  if (!ReportCarefulPasses(careful, err)) usable = false;
   return usable;
 }
 
@@ -116,7 +100,9 @@ ProbabilityRead ReadInput(const std::string& file, int32_t count, int32_t n,
     return ReadProbabilitiesWithMoments(file, n, m, moments);
   }
   ProbabilityRead read = ReadProbabilitiesFrom(std::cin, count);
-  if (read.read == count) read.entriesLeft = CountEntriesLeft(std::cin);
+  if (read.read == count) {
+    read.entriesLeft = CountEntriesLeft(std::cin, &read.entriesLeftCut);
+  }
   return read;
 }
 
@@ -143,9 +129,66 @@ bool WriteRefusedRunJson(const RefusedRun& run, const std::string& file,
   return WriteJson(RefusedRunJson(run), file, err);
 }
 
+namespace {
+
+// What happened to the report of a run that computed nothing.
+std::string ReportLeft(const RunOptions& options) {
+  if (options.reportFile.empty() || options.reportFile == kStandardStream) {
+    return "nothing was computed";
+  }
+  return "nothing was computed and " + options.reportFile +
+         " was left as it was";
+}
+
+// Ends a run that computed nothing with the line on err and, when one was
+// asked for, the JSON document of the refusal.
+int EndWithoutBounds(int32_t n, int32_t m, const RunOptions& options,
+                     int status, MessageLog& err) {
+  if (!options.jsonFile.empty()) {
+    const RefusedRun refused{"unionbound",
+                             std::to_string(n),
+                             std::to_string(m),
+                             options.probabilityFile,
+                             status,
+                             err.Lines()};
+    WriteRefusedRunJson(refused, options.jsonFile, err);
+  }
+  return status;
+}
+
+// A report file that was named with the probability file or the JSON
+// document: refused before anything is read or written.
+bool RefuseSharedFiles(int32_t n, int32_t m, const RunOptions& options,
+                       MessageLog& err) {
+  const std::vector<FileOption> files{{"-i", options.probabilityFile, 0},
+                                      {"-o", options.reportFile, 1},
+                                      {"--json", options.jsonFile, 1}};
+  const SharedFile shared = FindSharedFile(files);
+  if (shared.first == nullptr) return false;
+  err << SharedFileMessage("unionbound", shared) << std::endl;
+  // The document of the refusal goes only where it destroys nothing.
+  const bool jsonShared =
+      shared.first == &files[2] || shared.second == &files[2];
+  if (!jsonShared) EndWithoutBounds(n, m, options, kExitRefused, err);
+  return true;
+}
+
+}  // namespace
+
 int RunUnionBound(const RunOptions& options) {
-  const RunSizes sizes = ReadRunSizes(std::cin, std::cout, std::cerr);
-  if (!sizes.ok) return kExitBadConsoleInput;
+  // A missing probability file is said before the questions, not after.
+  const std::string& file = options.probabilityFile;
+  const std::string unreadable =
+      file == kStandardStream ? "" : WhyUnreadable(file);
+  if (!unreadable.empty()) {
+    std::cerr << "unionbound: cannot read " << file << " (" << unreadable
+              << "); nothing was computed and " << options.reportFile
+              << " was left as it was" << std::endl;
+    return kExitUntrustworthy;
+  }
+  const RunSizes sizes =
+      ReadRunSizes(std::cin, std::cout, std::cerr, StdinIsTerminal());
+  if (!sizes.ok) return kExitRefused;
   return RunWithSizes(sizes.n, sizes.m, options);
 }
 
@@ -160,34 +203,46 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
   std::optional<JsonReport> json;
   if (!options.jsonFile.empty()) json.emplace(jsonText);
 
+  if (RefuseSharedFiles(n, m, options, err)) return kExitRefused;
   const std::string unreadable = fromStandardInput ? "" : WhyUnreadable(file);
   if (!unreadable.empty()) {
-    err << "unionbound: cannot read " << file << " (" << unreadable
-        << "); nothing was computed and " << options.reportFile
-        << " was left as it was" << std::endl;
-    if (!options.jsonFile.empty()) {
-      const RefusedRun refused{"unionbound",       std::to_string(n),
-                               std::to_string(m),  file,
-                               kExitUntrustworthy, err.Lines()};
-      WriteRefusedRunJson(refused, options.jsonFile, err);
-    }
-    return kExitUntrustworthy;
+    err << "unionbound: cannot read " << file << " (" << unreadable << "); "
+        << ReportLeft(options) << std::endl;
+    return EndWithoutBounds(n, m, options, kExitUntrustworthy, err);
   }
   const int32_t m_k = m;
   int status = kExitSound;
 
   MomentBatch moments;
   const ProbabilityRead read = ReadInput(file, count, n, m, &moments);
-  if (!ReportShortRead(read, file, err)) status = kExitUntrustworthy;
+  // Numbers that cannot be probabilities give no bounds at all.
+  const std::string noBounds =
+      WhyNoBounds(read, FindNonProbabilities(read.p), n, m);
+  if (!noBounds.empty()) {
+    err << "unionbound: " << file << ": " << noBounds << "; "
+        << ReportLeft(options) << std::endl;
+    return EndWithoutBounds(n, m, options, kExitUntrustworthy, err);
+  }
   const DataCheck check = CheckProbabilities(read.p, n, m, kProblemsShown);
   WriteDataProblems(check, file, err);
   if (check.problems > 0) status = kExitUntrustworthy;
-  WriteEntriesLeft(read.entriesLeft, count, n, m, file, err);
+  WriteEntriesLeft(read.entriesLeft, count, n, m, file, err,
+                   read.entriesLeftCut);
   header.numbersRead = read.read;
   if (json) json->Begin(header, check);
 
   BestBounds best;
-  {
+  const bool reportToStandardOutput = options.reportFile == kStandardStream;
+  if (options.reportFile.empty() || reportToStandardOutput) {
+    // No report, or the report on standard output as it is made.
+    std::ostream none(nullptr);
+    std::ostream& report = reportToStandardOutput ? std::cout : none;
+    WriteReportHeader(report, n, m, m_k);
+    if (!MakePasses(read.p, n, m, report, json ? &*json : nullptr,
+                    !options.quiet, &best, err, &moments)) {
+      status = kExitUntrustworthy;
+    }
+  } else {
     ReportFile report(options.reportFile, err);
     if (!report.opened()) status = kExitUntrustworthy;
     WriteReportHeader(report.stream(), n, m, m_k);
@@ -201,19 +256,17 @@ int RunWithSizes(int32_t n, int32_t m, const RunOptions& options) {
   }
 
   // Standard output carries the summary, unless it is quiet or carries the
-  // JSON document.
-  const bool summary = !options.quiet && options.jsonFile != kStandardStream;
+  // JSON document or the report.
+  const bool summary = !options.quiet && options.jsonFile != kStandardStream &&
+                       !reportToStandardOutput;
   if (summary) WriteBoundSummary(best, std::cout);
-  // After a short read the zeros taken for the missing numbers explain
-  // crossing bounds, and the run has already said so.
-  const bool complete = read.read == read.expected;
-  if (complete && BoundsCross(best, err)) status = kExitUntrustworthy;
+  if (BoundsCross(best, err)) status = kExitUntrustworthy;
   if (options.waitForReturn) WaitForReturn();
   // Scripts read the summary from standard output: losing it is a failure.
   if (!std::cout.flush()) {
-    err << "unionbound: writing to standard output failed; the summary "
-           "of the bounds was lost"
-        << std::endl;
+    err << "unionbound: writing to standard output failed; "
+        << (reportToStandardOutput ? "the report" : "the summary of the bounds")
+        << " was lost" << std::endl;
     status = kExitUntrustworthy;
   }
   if (json) {

@@ -364,6 +364,21 @@ class Checker {
 
 }  // namespace
 
+NonProbabilities FindNonProbabilities(const RealVector& p) {
+  NonProbabilities found;
+  const int64_t size = static_cast<int64_t>(p.size());
+  found.count = CountNotProbabilities(p.data(), size);
+  if (found.count == 0) return found;
+  bool percentRange = true;
+  for (int64_t t = 0; t < size; ++t) {
+    const double v = p[static_cast<size_t>(t)];
+    if (found.first < 0 && NotAProbability(v)) found.first = t;
+    percentRange = percentRange && v >= 0.0 && v <= 100.0;
+  }
+  found.percentages = percentRange;
+  return found;
+}
+
 DataCheck CheckProbabilities(const RealVector& p, int32_t n, int32_t m,
                              size_t keep) {
   // Beyond the 32-bit count the positions would not be exact.

@@ -48,6 +48,18 @@ struct DataCheck {
   std::vector<DataProblem> first;  // the first ones, in file order
 };
 
+// The numbers that cannot be probabilities at all: not finite, or outside
+// [0, 1] by more than rounding explains (the tolerances above). No bound
+// is computed from such numbers.
+struct NonProbabilities {
+  int64_t count = 0;   // how many numbers of p
+  int64_t first = -1;  // the position of the first, or -1
+  // Every number is finite and in [0, 100], and some exceed 1: the numbers
+  // look like percentages.
+  bool percentages = false;
+};
+NonProbabilities FindNonProbabilities(const RealVector& p);
+
 // Checks the numbers of n events up to order m, keeping the first `keep`
 // problems in full. A number can fail several checks; each counts.
 DataCheck CheckProbabilities(const RealVector& p, int32_t n, int32_t m,

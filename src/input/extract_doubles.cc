@@ -254,10 +254,12 @@ class ChunkedInput {
   // chunk, or into *carried when the number goes on beyond the chunk.
   // *decimal is filled by the scan of a number within the chunk. *atEnd
   // tells whether the input ended inside the number.
+  // *tooLong tells whether it was cut off at kMaxNumberLength.
   void TakeNumber(std::string* carried, const char** begin, const char** end,
-                  bool* atEnd, ScannedDecimal* decimal) {
+                  bool* atEnd, bool* tooLong, ScannedDecimal* decimal) {
     carried->clear();
     *atEnd = false;
+    *tooLong = false;
     size_t start = next_;
     *decimal = ScannedDecimal();
     const char* scanned = ScanNumber(chunk_.data() + next_, decimal);
@@ -277,6 +279,14 @@ class ChunkedInput {
       if (next_ < size_) break;
       carried->append(chunk_.data() + start, size_ - start);
       start = 0;
+      if (carried->size() > kMaxNumberLength) {
+        // Refused unread to its end: the rest may never end.
+        *tooLong = true;
+        next_ = size_;
+        *begin = carried->data();
+        *end = carried->data() + carried->size();
+        return;
+      }
       if (!Refill()) {
         *atEnd = true;
         break;
@@ -293,6 +303,20 @@ class ChunkedInput {
   }
 
   bool failedToRead() const { return failedToRead_; }
+
+  // Whether the character at the read position, within the chunk, is white
+  // space.
+  bool AtSpace() const { return next_ < size_ && IsSpace(chunk_[next_]); }
+
+  // Appends the token's characters from the read position on, up to white
+  // space or the end of the input, while *text is no longer than `limit`.
+  void TakeRestOfToken(std::string* text, size_t limit) {
+    while (text->size() <= limit) {
+      if (next_ >= size_ && !Refill()) return;
+      if (IsSpace(chunk_[next_])) return;
+      *text += chunk_[next_++];
+    }
+  }
 
   // Hands the characters read ahead back to the stream's buffer, where it
   // can seek.
@@ -377,13 +401,49 @@ void Report(const ReadProgress* progress, const RealVector& values, bool done) {
   progress->arrived(progress->context, values.data(), values.size(), done);
 }
 
+// Keeps the refused token that starts with `start` and goes on in `in`.
+void KeepBadToken(std::string start, bool tooLong, BadToken* bad) {
+  bad->found = true;
+  bad->tooLong = tooLong;
+  bad->cut = tooLong || start.size() > kShownTokenLength;
+  if (start.size() > kShownTokenLength) start.resize(kShownTokenLength);
+  bad->text = std::move(start);
+}
+
+// Streams this file does not scan itself are read with `>>`; a refused
+// token is named from its start where the stream can seek back to it, and
+// from where the extraction stopped otherwise.
 int32_t ExtractOneByOne(std::istream& in, int32_t count, RealVector* values,
-                        const ReadProgress* progress) {
+                        const ReadProgress* progress, BadToken* bad) {
+  using Traits = std::istream::traits_type;
   int32_t read = 0;
   for (; read < count; ++read) {
+    const std::streampos here = in.tellg();
     double value = 0.0;
-    if (!(in >> value)) break;
-    Append(value, progress, values);
+    if (in >> value) {
+      const int next = in.peek();
+      if (next == Traits::eof() || IsSpace(static_cast<char>(next))) {
+        Append(value, progress, values);
+        continue;
+      }
+    } else if (in.bad() || in.eof()) {
+      break;
+    }
+    in.clear();
+    if (here != std::streampos(-1)) {
+      in.seekg(here);
+      while (IsSpace(static_cast<char>(in.peek()))) in.get();
+    }
+    std::string token;
+    for (int c = in.peek();
+         c != Traits::eof() && !IsSpace(static_cast<char>(c)) &&
+         token.size() <= kShownTokenLength;
+         c = in.peek()) {
+      token += static_cast<char>(in.get());
+    }
+    KeepBadToken(std::move(token), false, bad);
+    in.setstate(std::ios_base::failbit);
+    break;
   }
   Report(progress, *values, true);
   return read;
@@ -397,13 +457,16 @@ bool ScansLikeExtraction(const std::istream& in) {
 }  // namespace
 
 int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values,
-                       const ReadProgress* progress) {
+                       const ReadProgress* progress, BadToken* bad) {
+  BadToken ignored;
+  if (bad == nullptr) bad = &ignored;
+  *bad = BadToken();
   if (count <= 0) {
     Report(progress, *values, true);
     return 0;
   }
   if (!ScansLikeExtraction(in)) {
-    return ExtractOneByOne(in, count, values, progress);
+    return ExtractOneByOne(in, count, values, progress, bad);
   }
   if (in.tie() != nullptr) in.tie()->flush();
   values->reserve(values->size() + RoomNeeded(in, count));
@@ -424,20 +487,30 @@ int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values,
     const char* begin = nullptr;
     const char* end = nullptr;
     bool atEnd = false;
+    bool tooLong = false;
     ScannedDecimal decimal;
-    input.TakeNumber(&carried, &begin, &end, &atEnd, &decimal);
+    input.TakeNumber(&carried, &begin, &end, &atEnd, &tooLong, &decimal);
     if (input.failedToRead()) {
       state = std::ios_base::badbit;
       break;
     }
     double value = 0.0;
-    const bool converted = ConvertScannedDecimal(decimal, &value) ||
-                           ConvertNumber(begin, end, &value);
-    if (atEnd) state |= std::ios_base::eofbit;
-    if (!converted) {
-      state |= std::ios_base::failbit;
+    const bool converted =
+        !tooLong && (ConvertScannedDecimal(decimal, &value) ||
+                     ConvertNumber(begin, end, &value));
+    // Only a whole token is a number: one that white space or the end of
+    // the input ends. A refused token is named from its first character.
+    if (!converted || !(atEnd || input.AtSpace())) {
+      std::string start(begin,
+                        std::min<size_t>(static_cast<size_t>(end - begin),
+                                         kShownTokenLength + 1));
+      if (!tooLong) input.TakeRestOfToken(&start, kShownTokenLength);
+      KeepBadToken(std::move(start), tooLong, bad);
+      state |=
+          input.failedToRead() ? std::ios_base::badbit : std::ios_base::failbit;
       break;
     }
+    if (atEnd) state |= std::ios_base::eofbit;
     Append(value, progress, values);
     ++read;
     if (read % kValuesPerProgress == 0) Report(progress, *values, false);

@@ -7,22 +7,42 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <string>
 
 #include "numeric/vectors.h"
 
 namespace unionbound {
 
+// The longest number taken, in characters: a longer token is refused
+// without being read to its end, so that an endless one (a device, a binary
+// file) cannot fill memory. Numbers of up to this length are always taken;
+// a little longer ones may be.
+inline constexpr size_t kMaxNumberLength = size_t{1} << 16;
+// How much of a refused token is kept to name it.
+inline constexpr size_t kShownTokenLength = 40;
+
+// A token that is no number, as far as it is kept.
+struct BadToken {
+  bool found = false;    // whether a token was refused
+  std::string text;      // its first kShownTokenLength characters at most
+  bool cut = false;      // whether the token goes on beyond text
+  bool tooLong = false;  // refused for going on beyond kMaxNumberLength
+};
+
 // Does what up to `count` extractions `in >> x` do, stopping at the first
-// one that fails, and appends the values of those that succeed to *values.
-// The values are the same bit for bit, the failing extraction is the same
-// one, and `in` is left in the state that extraction leaves (failbit,
-// eofbit, badbit). The characters are taken the way the standard library
-// takes them in the "C" locale: white space is skipped, then an optional
-// sign, digits with at most one decimal point, and an exponent only after
-// some digit; text that ends there without a number, and overflow, fail.
-// Where the stream's buffer can seek, the read position is left where the
-// extractions leave it; otherwise characters up to one chunk beyond the
-// last number may have been consumed. Streams with another locale or
+// one that fails, and appends the values of those that succeed to *values,
+// with one difference: a number must be the whole of its token, so a
+// number followed by anything but white space or the end of the input
+// ("0.25abc", "0x1p-3", "0,500") is refused as a whole. The values are the
+// same bit for bit, and `in` is left in the state a failed or last
+// extraction leaves (failbit, eofbit, badbit); with `bad`, the refused
+// token is kept there, whole and from its first character. The characters are
+// taken the way the standard library takes them in the "C" locale: white space
+// is skipped, then an optional sign, digits with at most one decimal point, and
+// an exponent only after some digit; text that ends there without a number, and
+// overflow, fail. Where the stream's buffer can seek, the read position is left
+// where the extractions leave it; otherwise characters up to one chunk beyond
+// the last number may have been consumed. Streams with another locale or
 // without skipws are read with `>>` itself. Memory beyond the values is one
 // chunk, plus the length of the longest number. Returns how many were read.
 //
@@ -30,7 +50,8 @@ namespace unionbound {
 // goes on (another thread may work on them): see ReadProgress.
 struct ReadProgress;
 int32_t ExtractDoubles(std::istream& in, int32_t count, RealVector* values,
-                       const ReadProgress* progress = nullptr);
+                       const ReadProgress* progress = nullptr,
+                       BadToken* bad = nullptr);
 
 // Hands the values read so far to another part of the program while the
 // reading goes on. Both functions are called on the reading thread.

@@ -22,11 +22,15 @@ ReadStop WhyExtractionFailed(const std::istream& in) {
 ProbabilityRead ReadProbabilitiesFrom(std::istream& in, int32_t count,
                                       const ReadProgress* progress) {
   ProbabilityRead result{
-      {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete};
-  result.read = ExtractDoubles(in, result.expected, &result.p, progress);
+      {}, count < 0 ? 0 : count, 0, true, ReadStop::kComplete, 0, false, {}};
+  result.read = ExtractDoubles(in, result.expected, &result.p, progress,
+                               &result.badToken);
   // The first failed extraction leaves the stream failed: every later one
   // would fail as well, so the reading ends there.
-  if (result.read < result.expected) result.stop = WhyExtractionFailed(in);
+  if (result.read < result.expected) {
+    result.stop = result.badToken.found && !in.bad() ? ReadStop::kNotANumber
+                                                     : WhyExtractionFailed(in);
+  }
   return result;
 }
 
@@ -35,7 +39,7 @@ ProbabilityRead ReadProbabilityFile(const std::string& path, int32_t count,
   std::ifstream file(path);
   ProbabilityRead result = ReadProbabilitiesFrom(file, count, progress);
   if (result.stop == ReadStop::kComplete) {
-    result.entriesLeft = CountEntriesLeft(file);
+    result.entriesLeft = CountEntriesLeft(file, &result.entriesLeftCut);
   }
   // A directory opens and then reads as an empty stream; name it for what
   // it is.

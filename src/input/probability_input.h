@@ -30,18 +30,22 @@ enum class ReadStop {
 };
 
 struct ProbabilityRead {
-  RealVector p;      // the `read` numbers extracted, in file order
-  int32_t expected;  // how many numbers were asked for
-  int32_t read;      // how many were extracted before the first failure
-  bool opened;       // whether the file could be opened
-  ReadStop stop;     // why the reading ended
+  RealVector p;          // the `read` numbers extracted, in file order
+  int32_t expected = 0;  // how many numbers were asked for
+  int32_t read = 0;      // how many were extracted before the first failure
+  bool opened = false;   // whether the file could be opened
+  ReadStop stop = ReadStop::kComplete;  // why the reading ended
   // ReadProbabilityFile, after a complete read: the entries the file holds
-  // beyond the numbers asked for, which were not read.
+  // beyond the numbers asked for, which were not read, counted as far as
+  // CountEntriesLeft counts them.
   int64_t entriesLeft = 0;
+  bool entriesLeftCut = false;  // there may be more than entriesLeft
+  // With kNotANumber: the token refused, number read + 1 of the input.
+  BadToken badToken;
 };
 
-// Extracts up to count doubles as formatted extraction does, one after the
-// other; the first failure ends the reading. p holds only the numbers read,
+// Extracts up to count doubles as ExtractDoubles does, each the whole of
+// its token; the first failure ends the reading. p holds only the numbers read,
 // so memory follows the input, not the count asked for: the positions from
 // `read` on stand for 0.0.
 // With `progress`, the numbers read so far are handed on as the reading goes

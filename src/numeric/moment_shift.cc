@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <map>
 
-#include "numeric/label_parts.h"
+#include "numeric/labels.h"
 #include "numeric/subset_order.h"
 
 namespace unionbound {

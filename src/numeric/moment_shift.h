@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound {

@@ -19,12 +19,6 @@ using RealMatrix = std::vector<RealVector>;
 // Rows may differ in length: subsequence pairs, index patterns, bases.
 using IndexMatrix = std::vector<IndexVector>;
 
-// A moment label: two rows, the subsequence numbers and their orders.
-// {{0},{0}} is the constant, {{d},{e}} a single-subsequence moment and
-// {{d1,d2},{e1,e2}} a mixed moment.
-using Label = IndexMatrix;
-using LabelList = std::vector<Label>;
-
 // The scoring function handed down to the inner optimisation: takes a point
 // (one coordinate per subsequence) and returns its score.
 using ScoringFunction = double (*)(RealVector);

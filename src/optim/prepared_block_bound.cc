@@ -1,12 +1,14 @@
 #include "optim/prepared_block_bound.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
+#include "numeric/labels.h"
 #include "numeric/lin_solve.h"
+#include "numeric/precise_solve.h"
 #include "optim/basis_families.h"
 #include "optim/threshold_penalty.h"
-#include "problem/labels.h"
 
 namespace unionbound {
 
@@ -138,6 +140,33 @@ double SolveSubsequence(PreparedBlockBound* prepared, std::size_t k,
   return best;
 }
 
+// Whether (0, 0) is the base point, a pair point or a point of a chosen
+// basis (the fixed points 1 .. m - 1 or the chosen member) of the candidate.
+bool HasOrigin(const PreparedBlockBound& prepared, const RealMatrix& P,
+               const RealVector& Q) {
+  auto origin = [](double x0, double x1) { return x0 == 0.0 && x1 == 0.0; };
+  if (origin(Q[0], Q[1])) return true;
+  for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+    if (origin(Q[0] + P[0][Size(prepared.pairFirst[c])],
+               Q[1] + P[1][Size(prepared.pairSecond[c])])) {
+      return true;
+    }
+  }
+  for (std::size_t k = 0; k < 2; ++k) {
+    // A point of subsequence k keeps the other coordinate at Q's.
+    if (Q[1 - k] != 0.0) continue;
+    const RealVector& row = P[k];
+    for (std::size_t e = 1; e < Size(prepared.m); ++e) {
+      if (Q[k] + row[e] == 0.0) return true;
+    }
+    if (prepared.chosen[k] == nullptr) continue;
+    for (int32_t b : *prepared.chosen[k]) {
+      if (Q[k] + row[Size(b)] == 0.0) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool CanPrepareBlockBound(const IndexVector& sizes, const IndexVector& C,
@@ -190,6 +219,86 @@ PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
   return prepared;
 }
 
+namespace {
+
+// C(x, e) for a whole number x >= 0, exactly while it fits the mantissa.
+long double Binomial(double x, int32_t e) {
+  long double r = 1.0L;
+  for (int32_t i = 0; i < e; ++i) {
+    r = r * (static_cast<long double>(x) - i) / (i + 1);
+  }
+  return r;
+}
+
+}  // namespace
+
+long double PreciseOptimum(const PreparedBlockBound& prepared,
+                           const RealMatrix& P, const RealVector& Q,
+                           const RealVector& b) {
+  const long double nan = std::nanl("");
+  RealVector x0{Q[0]};
+  RealVector x1{Q[1]};
+  for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+    x0.push_back(Q[0] + P[0][Size(prepared.pairFirst[c])]);
+    x1.push_back(Q[1] + P[1][Size(prepared.pairSecond[c])]);
+  }
+  for (std::size_t k = 0; k < 2; ++k) {
+    if (prepared.chosen[k] == nullptr) return nan;
+    IndexVector columns;
+    for (int32_t e = 1; e < prepared.m; ++e) columns.push_back(e);
+    columns.insert(columns.end(), prepared.chosen[k]->begin(),
+                   prepared.chosen[k]->end());
+    for (int32_t e : columns) {
+      const double moved = P[k][Size(e)];
+      x0.push_back(k == 0 ? Q[0] + moved : Q[0]);
+      x1.push_back(k == 1 ? Q[1] + moved : Q[1]);
+    }
+  }
+  const std::size_t count = x0.size();
+  if (b.size() != count) return nan;
+  // With (0, 0) among the points its weight is all the first row holds:
+  // the other rows (labels of order 1 and more) vanish there. Solving them
+  // alone gives the other weights without 1 minus a weight near 1.
+  std::size_t origin = count;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (x0[j] == 0.0 && x1[j] == 0.0) origin = j;
+  }
+  const std::size_t first = origin < count ? 1 : 0;
+  const std::size_t n = count - first;
+  std::vector<long double> a(n * n);
+  std::vector<long double> weights(
+      b.begin() + static_cast<std::ptrdiff_t>(first), b.end());
+  std::vector<long double> entries(count);  // one per label
+  std::size_t column = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (j == origin) continue;
+    std::size_t t = 0;
+    entries[t++] = 1.0L;
+    for (int32_t e = 1; e <= prepared.orders[0]; ++e) {
+      entries[t++] = Binomial(x0[j], e);
+    }
+    for (int32_t e = 1; e <= prepared.orders[1]; ++e) {
+      entries[t++] = Binomial(x1[j], e);
+    }
+    for (std::size_t c = 0; c < Size(prepared.pairCount); ++c) {
+      entries[t++] = Binomial(x0[j], prepared.pairFirst[c]) *
+                     Binomial(x1[j], prepared.pairSecond[c]);
+    }
+    for (std::size_t row = 0; row < n; ++row) {
+      a[row * n + column] = entries[row + first];
+    }
+    ++column;
+  }
+  if (!PreciseSolve(&a, &weights, static_cast<int32_t>(n))) return nan;
+  long double optimum = 0.0L;
+  column = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    if (j == origin) continue;
+    optimum += weights[column++] * ThresholdPenaltyOfPoint(x0[j], x1[j]);
+  }
+  return optimum;
+}
+
 double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
                                   const RealMatrix& P, const RealVector& Q,
                                   const RealVector& R, const IndexVector& q) {
@@ -219,6 +328,7 @@ double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
   double total = 0.0;
   total = total + values[0];
   total = total + values[1];
+  prepared->originIsPoint = HasOrigin(*prepared, P, Q);
   return (objective + total) + f0;
 }
 

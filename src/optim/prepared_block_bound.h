@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 #include "optim/scoring.h"
 #include "optim/sense.h"
@@ -47,6 +48,9 @@ struct PreparedBlockBound {
   // The basis each subsequence chose for the last candidate (a member of
   // one of its families), or nullptr when its family was empty.
   const IndexVector* chosen[2] = {nullptr, nullptr};
+  // Whether (0, 0) is one of the last candidate's points (the base point, a
+  // pair point or a point of a chosen basis).
+  bool originIsPoint = false;
 };
 
 // Whether the data have the shape of every bounding procedure of a run: two
@@ -69,6 +73,22 @@ PreparedBlockBound PrepareBlockBound(Sense sense, Scoring scoring,
 double EvaluatePreparedBlockBound(PreparedBlockBound* prepared,
                                   const RealMatrix& P, const RealVector& Q,
                                   const RealVector& R, const IndexVector& q);
+
+// The optimum of the last candidate evaluated with *prepared (its points
+// are Q, the pair points and the points of the bases it chose), worked out
+// in extended precision without the shift: the weights of its points solve
+// the system of the binomial moments b (one per label, b[0] the total
+// weight), each row the binomial coefficients of a label at the points, by
+// elimination with partial pivoting; the optimum is the scores times the
+// weights. When (0, 0) is a point, its column and the row of b[0] are left
+// out (no other row has an entry there), so the optimum is the other
+// weights' sum and depends on b[1..] alone, linearly. The same number as
+// EvaluatePreparedBlockBound in exact arithmetic, with far less rounding.
+// NaN when a basis is missing or the system is singular. Requires the
+// threshold penalty as the scoring and P, Q as handed to that evaluation.
+long double PreciseOptimum(const PreparedBlockBound& prepared,
+                           const RealMatrix& P, const RealVector& Q,
+                           const RealVector& b);
 
 }  // namespace unionbound
 

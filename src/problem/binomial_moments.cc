@@ -9,9 +9,8 @@
 #include <thread>
 #include <utility>
 
-#include "numeric/label_parts.h"
+#include "numeric/labels.h"
 #include "numeric/subset_order.h"
-#include "problem/labels.h"
 
 namespace unionbound {
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
-#include "problem/labels.h"
 
 namespace unionbound {
 

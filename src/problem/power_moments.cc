@@ -2,8 +2,7 @@
 
 #include <cstddef>
 
-#include "numeric/label_parts.h"
-#include "problem/labels.h"
+#include "numeric/labels.h"
 
 namespace unionbound {
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound {

@@ -5,8 +5,10 @@
 #include <unionbound/unionbound.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/running_times.h"
@@ -99,6 +101,60 @@ TEST(RunOnValues, LeavesOutValuesBeyondTheCountWithAWarning) {
                 "are read"});
   EXPECT_EQ(testing::MaskRunningTimes(longer.report),
             testing::MaskRunningTimes(run.report));
+}
+
+// The documented route ReadProbabilityFile -> ComputePasses -> BestOf gives
+// no bounds from numbers that cannot be probabilities, and neither does
+// RunOnValues.
+TEST(LibraryRoute, NumbersThatAreNoProbabilitiesGiveNoBounds) {
+  const std::string folder = ::testing::TempDir();
+  const auto fileOf = [&](const std::string& name, const std::string& text) {
+    const std::string path = folder + "/" + name;
+    std::ofstream(path) << text;
+    return path;
+  };
+  std::string percent;
+  std::string stray;
+  std::string comma;
+  for (int i = 0; i < 6 + 15 + 20; ++i) {
+    percent += i < 6 ? "50 " : i < 21 ? "25 " : "12.5 ";
+    stray += i == 40 ? "0.1x " : "0.1 ";
+    comma += i == 3 ? "0,5 " : "0.1 ";
+  }
+  for (const auto& [name, text, error] :
+       {std::tuple{"percent.txt", percent,
+                   "number 1: P{1} = 50 is not a probability in [0, 1] (nor "
+                   "are 40 more numbers); every number lies in [0, 100]: are "
+                   "they percentages? Divide them by 100"},
+        std::tuple{"stray.txt", stray, "number 41 is not a number: \"0.1x\""},
+        std::tuple{"comma.txt", comma, "number 4 is not a number: \"0,5\""},
+        std::tuple{"short.txt", std::string("0.1 0.1"),
+                   "n=6, m=3 need 41 numbers, but the input ends after 2"}}) {
+    SCOPED_TRACE(name);
+    const std::string path = fileOf(name, text);
+    const Probabilities p = ReadProbabilityFile(path, 6, 3);
+    EXPECT_EQ(p.error, path + ": " + error);
+    if (std::string(name) != "percent.txt") continue;
+    // The values themselves never give passes, however they came.
+    EXPECT_TRUE(ComputePasses(p.values, 6, 3).empty());
+    EXPECT_FALSE(BestOf(ComputePasses(p.values, 6, 3)).any);
+    const RunResult run = RunOnValues(p.values, 6, 3, "p");
+    EXPECT_EQ(run.status, kStatusUntrustworthy);
+    EXPECT_FALSE(run.best.any);
+    EXPECT_TRUE(run.passes.empty());
+    EXPECT_EQ(run.report, "");
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0], "unionbound: p: " + std::string(error) +
+                                   "; nothing was computed");
+  }
+  // Not finite values are no probabilities either.
+  std::vector<double> p(41, 0.1);
+  p[5] = std::numeric_limits<double>::infinity();
+  EXPECT_TRUE(ComputePasses(p, 6, 3).empty());
+  EXPECT_NE(RunOnValues(p, 6, 3, "p")
+                .messages[0]
+                .find("number 6: P{6} = inf is not a probability"),
+            std::string::npos);
 }
 
 }  // namespace

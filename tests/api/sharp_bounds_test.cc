@@ -20,11 +20,13 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "../sharp/output_checks.h"
 #include "capture_stdout.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
 namespace {
@@ -76,14 +78,45 @@ TEST(SharpBounds, OfTheExampleFileAreTheProgramsCsvValues) {
     EXPECT_EQ(r.typedNumbers, 298);
     EXPECT_EQ(r.lowerText, row[6]) << name;
     EXPECT_EQ(r.upperText, row[10]) << name;
-    ExpectOutwardDouble(r.lower, row[6], false);
-    ExpectOutwardDouble(r.upper, row[10], true);
+    // The tightest double outside the exact value, which the 17-digit text
+    // encloses: the text's outward double or one step inward.
+    for (const auto& [x, text, up] : {std::tuple{r.lower, row[6], false},
+                                      std::tuple{r.upper, row[10], true}}) {
+      const double outward = sharp::OutwardDouble(text, up);
+      EXPECT_TRUE(x == outward || x == std::nextafter(outward, up ? -1.0 : 2.0))
+          << name << " " << text;
+    }
     EXPECT_EQ(r.lowerStatus, row[7]) << name;
     EXPECT_EQ(r.upperStatus, row[11]) << name;
     EXPECT_EQ(r.lowerL, row[5].empty() ? 0 : std::stoi(row[5])) << name;
     EXPECT_EQ(r.upperL, row[9].empty() ? 0 : std::stoi(row[9])) << name;
     EXPECT_FALSE(r.widened);
   }
+}
+
+// The best kind: the tightest of the moment programs and the closed forms,
+// each side naming its source, exact optima that are doubles unchanged.
+TEST(SharpBounds, BestKindTakesTheTightestProvenBounds) {
+  SharpOptions options;
+  options.kind = SharpKind::kBest;
+  const SharpResult best = SharpBoundsOfFile(kExample, 12, 3, options);
+  options.kind = SharpKind::kBivariate;
+  const SharpResult bivariate = SharpBoundsOfFile(kExample, 12, 3, options);
+  options.kind = SharpKind::kUnivariate;
+  const SharpResult univariate = SharpBoundsOfFile(kExample, 12, 3, options);
+  ASSERT_TRUE(best.computed);
+  EXPECT_EQ(best.status, kStatusSound);
+  EXPECT_EQ(best.lower, std::max(bivariate.lower, univariate.lower));
+  EXPECT_EQ(best.upper, std::min(bivariate.upper, univariate.upper));
+  EXPECT_EQ(best.lowerStatus, "bivariate sharp");
+  EXPECT_EQ(best.lowerL, bivariate.lowerL);
+  const double half = 0.5 - std::ldexp(1.0, -20);
+  SharpOptions bestKind;
+  bestKind.kind = SharpKind::kBest;
+  const SharpResult exact = SharpBounds({0.5, half}, 2, 1, bestKind);
+  EXPECT_EQ(exact.upper, 1.0 - std::ldexp(1.0, -20));
+  EXPECT_EQ(exact.lower, 0.5);
+  EXPECT_EQ(exact.lowerStatus, "bivariate sharp");
 }
 
 TEST(SharpBounds, InMemoryTakeEachDoubleAsItsBinaryValue) {
@@ -109,7 +142,9 @@ TEST(SharpBounds, InconsistentDataNeedATolerance) {
   EXPECT_EQ(refused.status, kStatusUntrustworthy);
   EXPECT_FALSE(refused.consistent);
   EXPECT_GE(refused.epsilon, 0.0625);
-  ExpectOutwardDouble(refused.epsilon, refused.epsilonText, true);
+  // The tightest double above the exact epsilon, which its 3-digit text
+  // encloses.
+  EXPECT_LE(refused.epsilon, sharp::OutwardDouble(refused.epsilonText, true));
   ASSERT_EQ(refused.messages.size(), 1u);
   EXPECT_NE(refused.messages[0].find("tolerance"), std::string::npos);
   EXPECT_NE(refused.messages[0].find(refused.epsilonText), std::string::npos);
@@ -131,8 +166,9 @@ TEST(SharpBounds, InconsistentDataNeedATolerance) {
   EXPECT_LE(widened.lower, widened.upper);
 }
 
-// A equals B and A equals C, but B and C never meet: only the full program
-// finds that no distribution fits, and says which tolerance does.
+// A equals B and A equals C, but B and C never meet: the closed forms cross
+// the sharp bounds, so no distribution fits, and the program over atoms
+// says which tolerance does.
 TEST(SharpBounds, FullProgramTakesATolerance) {
   const RealVector p{0.5, 0.5, 0.5, 0.0, 0.5, 0.5, 0.0, 0.0, 0.0, 0.0};
   SharpOptions full;
@@ -140,8 +176,9 @@ TEST(SharpBounds, FullProgramTakesATolerance) {
   const SharpResult typed = SharpBounds(p, 4, 2, full);
   EXPECT_EQ(typed.status, kStatusUntrustworthy);
   ASSERT_FALSE(typed.messages.empty());
-  EXPECT_NE(typed.messages.back().find("use a tolerance T with T >= 0.126"),
-            std::string::npos)
+  EXPECT_FALSE(typed.consistent);
+  EXPECT_EQ(typed.epsilonText, "0.126");
+  EXPECT_NE(typed.messages.back().find("epsilon = 0.126"), std::string::npos)
       << typed.messages.back();
   full.toleranceText = "0.126";
   const SharpResult widened = SharpBounds(p, 4, 2, full);
@@ -191,6 +228,57 @@ TEST(SharpBounds, AtLeastAndExactlyAreTheProgramsBounds) {
   options.exactly = false;
   options.atLeast = 13;
   EXPECT_EQ(SharpBoundsOfFile(kExample, 12, 3, options).status, kStatusRefused);
+}
+
+// Numbers with no exact value (NaN, infinities) or far outside [0, 1] (the
+// largest double overflowed the outward rounding of epsilon) are refused
+// before any exact arithmetic, naming the first one; the crash they caused
+// took down every program that linked the library.
+TEST(SharpBounds, RefuseNumbersWithNoExactValueOrFarFromProbabilities) {
+  const Probabilities p = ReadProbabilityFile(kExample, 12, 3);
+  for (const double bad : {std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::max(), 1e300, -2.5}) {
+    for (const SharpKind kind :
+         {SharpKind::kUnivariate, SharpKind::kBivariate, SharpKind::kFull}) {
+      std::vector<double> values = p.values;
+      values[4] = bad;
+      values[200] = bad;
+      SharpOptions options;
+      options.kind = kind;
+      options.toleranceText = "0.5";
+      const SharpResult r = SharpBounds(values, 12, 3, options);
+      EXPECT_FALSE(r.computed) << bad;
+      EXPECT_EQ(r.status, kStatusRefused) << bad;
+      ASSERT_EQ(r.messages.size(), 1u);
+      EXPECT_EQ(r.messages[0].rfind("number 5 is ", 0), 0u) << r.messages[0];
+    }
+  }
+  // Within 1 of [0, 1] the data check still speaks: epsilon, not a refusal.
+  std::vector<double> values = p.values;
+  values[4] = 1.75;
+  const SharpResult near = SharpBounds(values, 12, 3, SharpOptions());
+  EXPECT_EQ(near.status, kStatusUntrustworthy);
+  EXPECT_FALSE(near.consistent);
+}
+
+TEST(SharpBounds, RefuseAFileNumberFarFromProbabilities) {
+  const fs::path file =
+      fs::temp_directory_path() /
+      ("unionbound_api_huge_" + std::to_string(::getpid()) + ".txt");
+  {
+    std::ifstream in(kExample);
+    std::ofstream out(file);
+    std::string token;
+    for (int i = 0; in >> token; ++i) out << (i == 6 ? "-3" : token) << "\n";
+  }
+  const SharpResult r = SharpBoundsOfFile(file.string(), 12, 3, SharpOptions());
+  fs::remove(file);
+  EXPECT_EQ(r.status, kStatusRefused);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_NE(r.messages[0].find("number 7 is"), std::string::npos)
+      << r.messages[0];
 }
 
 // The library leaves standard output to the host program: every line that

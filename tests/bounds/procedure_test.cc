@@ -9,12 +9,12 @@
 
 #include "bounds/candidates.h"
 #include "capture_stdout.h"
+#include "numeric/labels.h"
 #include "numeric/moment_shift.h"
 #include "numeric/subset_order.h"
 #include "optim/prepared_block_bound.h"
 #include "optim/threshold_penalty.h"
 #include "problem/binomial_moments.h"
-#include "problem/labels.h"
 #include "problem/power_moments.h"
 #include "problem/support_rows.h"
 #include "reference/procedure.h"

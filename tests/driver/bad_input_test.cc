@@ -33,8 +33,8 @@ TEST(ConsoleInput, EntriesThatAreNotIntegersOrMissingAreRefused) {
   const std::string both = kPromptN + kPromptM;
   ExpectRefused("", kPromptN, "standard input ended before n");
   ExpectRefused("abc\n3\n", kPromptN,
-                "expected a whole number in the 32-bit range for n (the "
-                "number of events), got \"abc\"");
+                "expected a whole number for n (the number of events), got "
+                "\"abc\"");
   ExpectRefused("99999999999\n3\n", kPromptN, "for n");
   ExpectRefused("7\n", both, "ended before m");
   ExpectRefused("7\nx\n", both,
@@ -85,7 +85,9 @@ TEST(ConsoleInput, SignedAndSpacedTokensAreTakenAsIntegers) {
   }
 }
 
-TEST(ProbabilityFile, MissingOrFaultyDataKeepTheOutputButFailTheRun) {
+// A missing, short or unreadable file gives no bounds: one line, nothing
+// on standard output after the prompts, no report, status 2.
+TEST(ProbabilityFile, MissingOrFaultyDataGiveNoBounds) {
   const std::string input = "7\n3\n\n";
   std::string zeros;
   for (int i = 0; i < 63; ++i) zeros += "0\n";
@@ -93,28 +95,48 @@ TEST(ProbabilityFile, MissingOrFaultyDataKeepTheOutputButFailTheRun) {
   ASSERT_EQ(reference.status, 0);
 
   {
-    TempFolder folder;  // no prob.txt at all: nothing is computed
+    // No prob.txt at all: said before the questions, which are not asked.
+    TempFolder folder;
     const ProgramRun missing = RunProgramIn(folder.path(), input);
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err,
               "unionbound: cannot read prob.txt (No such file or directory); "
               "nothing was computed and result.txt was left as it was\n");
-    EXPECT_EQ(missing.out, kPromptN + kPromptM);
+    EXPECT_EQ(missing.out, "");
     EXPECT_FALSE(missing.report.has_value());
   }
   const ProgramRun short_file = RunProgram("0 0 0\n", input);
   EXPECT_EQ(short_file.status, 2);
   EXPECT_EQ(short_file.err,
-            "unionbound: prob.txt: expected 63 numbers, read 3 (the file ends "
-            "early); the missing ones were taken as 0\n");
+            "unionbound: prob.txt: n=7, m=3 need 63 numbers, but the input "
+            "ends after 3; nothing was computed and result.txt was left as it "
+            "was\n");
+  EXPECT_EQ(short_file.out, kPromptN + kPromptM);
+  EXPECT_FALSE(short_file.report.has_value());
 
-  const ProgramRun bad_token = RunProgram("0 0 zero 0\n" + zeros, input);
-  EXPECT_EQ(bad_token.status, 2);
-  EXPECT_NE(bad_token.err.find("read 2 (a token is not a number)"),
+  // A token is named whole, with its own position.
+  for (const auto& [token, position] :
+       {std::pair{"zero", 3}, std::pair{"0.25abc", 3}, std::pair{"0x1p-3", 3},
+        std::pair{"0,500", 3}}) {
+    const ProgramRun bad_token =
+        RunProgram("0 0 " + std::string(token) + " 0\n" + zeros, input);
+    EXPECT_EQ(bad_token.status, 2);
+    EXPECT_EQ(bad_token.err, "unionbound: prob.txt: number " +
+                                 std::to_string(position) +
+                                 " is not a number: \"" + token +
+                                 "\"; nothing was computed and result.txt "
+                                 "was left as it was\n");
+    EXPECT_EQ(bad_token.out, kPromptN + kPromptM);
+    EXPECT_FALSE(bad_token.report.has_value());
+  }
+  // The last number half-read would leave one entry over and other bounds.
+  std::string last = zeros.substr(0, zeros.size() - 2);
+  const ProgramRun half = RunProgram(last + "0.001x5130911053113081\n", input);
+  EXPECT_EQ(half.status, 2);
+  EXPECT_NE(half.err.find("number 63 is not a number: "
+                          "\"0.001x5130911053113081\""),
             std::string::npos)
-      << bad_token.err;
-  // Entries that failed are 0.0, so the output equals the all-zero run.
-  EXPECT_EQ(bad_token.out.size(), reference.out.size());
+      << half.err;
 
   // Entries beyond the count are never read, but they are counted.
   const ProgramRun extra = RunProgram(zeros + "0.5 junk\n", input);

@@ -1,7 +1,9 @@
 // Whole runs on numbers that no events can have, and on files that hold more
-// numbers than n and m ask for: the run goes on as always, standard error
-// names the problems with their events, values and places in the file, and
-// the exit status is 2 only where the data or the bounds cannot be trusted.
+// numbers than n and m ask for. Numbers that are no probabilities give no
+// bounds; probabilities that no events can have together are computed as
+// always, standard error names the problems with their events, values and
+// places in the file, and the exit status is 2 only where the data or the
+// bounds cannot be trusted.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -62,52 +64,65 @@ TEST(DataCheckRun, GenuineDataRunSilently) {
   EXPECT_EQ(run.err, "");
 }
 
-TEST(DataCheckRun, AFileInPercentIsNamedValueByValue) {
+const std::string kPrompts =
+    "Number of events. n=Maximum order of the intersections (must be an odd "
+    "number). m=";
+
+// No bounds at all: one line on standard error, nothing on standard output
+// after the prompts, no report, status 2.
+void ExpectNoBounds(const ProgramRun& run, const std::string& line) {
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, line +
+                         "; nothing was computed and result.txt was left "
+                         "as it was\n");
+  EXPECT_EQ(run.out, kPrompts);
+  EXPECT_FALSE(run.report.has_value());
+}
+
+TEST(DataCheckRun, AFileInPercentGivesNoBoundsAndAsksAboutPercentages) {
   std::vector<std::string> numbers;
   for (const std::string& number :
        Numbers(IndependentProbText(kMarginals, 3))) {
     numbers.push_back(std::to_string(std::stod(number) * 100.0));
   }
   const ProgramRun run = RunProgram(Joined(numbers), "15\n3\n\n");
-  EXPECT_EQ(run.status, 2);
-  const std::vector<std::string> lines = SplitLines(run.err);
-  ASSERT_GE(lines.size(), 7u) << run.err;
-  EXPECT_EQ(lines[0].rfind(kHeading, 0), 0u) << lines[0];
-  EXPECT_EQ(lines[1],
-            "unionbound: prob.txt: number 1: P{1} = 12.5 is not a probability "
-            "in [0, 1]");
-  EXPECT_EQ(lines[2],
-            "unionbound: prob.txt: number 2: P{2} = 25 is not a probability "
-            "in [0, 1]");
-  EXPECT_EQ(lines[6].rfind("unionbound: prob.txt: and ", 0), 0u) << lines[6];
-  ExpectCompleteRun(run, 15, 3);
+  ExpectNoBounds(run,
+                 "unionbound: prob.txt: number 1: P{1} = 12.5 is not a "
+                 "probability in [0, 1] (nor are 224 more numbers); every "
+                 "number lies in [0, 100]: are they percentages? Divide them "
+                 "by 100");
 }
 
-TEST(DataCheckRun, OneValueOutsideZeroToOneFailsTheRun) {
-  {
-    const ProgramRun run = RunProgram(WithEntry(1, "1.5"), "15\n3\n\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind(kHeading, 0), 0u) << run.err;
-    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 2: P{2} = 1.5 is "
-                           "not a probability in [0, 1]\n"),
-              std::string::npos)
-        << run.err;
-    // Every pair with event 2 now lies below its floor P{2} + P{j} - 1.
-    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 16: P{1,2} = "
-                           "0.03125 is below P{1} + P{2} - 1 = 0.625\n"),
-              std::string::npos)
-        << run.err;
-    ExpectCompleteRun(run, 15, 3);
-  }
-  {
-    const ProgramRun run = RunProgram(WithEntry(2, "-0.5"), "15\n3\n\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 3: P{3} = -0.5 is "
-                           "not a probability in [0, 1]\n"),
-              std::string::npos)
-        << run.err;
-    ExpectCompleteRun(run, 15, 3);
-  }
+TEST(DataCheckRun, OneValueOutsideZeroToOneGivesNoBounds) {
+  ExpectNoBounds(RunProgram(WithEntry(2, "-0.5"), "15\n3\n\n"),
+                 "unionbound: prob.txt: number 3: P{3} = -0.5 is not a "
+                 "probability in [0, 1]");
+  ExpectNoBounds(RunProgram(WithEntry(20, "1e308"), "15\n3\n\n"),
+                 "unionbound: prob.txt: number 21: P{1,7} = 1e+308 is not a "
+                 "probability in [0, 1]");
+  // Beyond the tolerance, however little; within it, a probability.
+  ExpectNoBounds(RunProgram(WithEntry(1, "1.00000001"), "15\n3\n\n"),
+                 "unionbound: prob.txt: number 2: P{2} = 1.00000001 is not a "
+                 "probability in [0, 1]; every number lies in [0, 100]: are "
+                 "they percentages? Divide them by 100");
+  // (which the rest of the data check then compares as any other)
+  const ProgramRun within = RunProgram(WithEntry(0, "-1e-310"), "15\n3\n\n");
+  EXPECT_EQ(within.err.find("is not a probability"), std::string::npos)
+      << within.err;
+  ExpectCompleteRun(within, 15, 3);
+}
+
+TEST(DataCheckRun, InconsistentProbabilitiesAreComputedAndFlagged) {
+  // A probability of 1 puts every pair with event 2 below its floor
+  // P{2} + P{j} - 1: no events have these numbers, yet each is one.
+  const ProgramRun run = RunProgram(WithEntry(1, "1"), "15\n3\n\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind(kHeading, 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("\nunionbound: prob.txt: number 16: P{1,2} = "
+                         "0.03125 is below P{1} + P{2} - 1 = 0.125\n"),
+            std::string::npos)
+      << run.err;
+  ExpectCompleteRun(run, 15, 3);
 }
 
 TEST(DataCheckRun, AnIntersectionAboveItsPartIsNamedWithBoth) {

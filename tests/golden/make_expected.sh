@@ -6,10 +6,13 @@
 # (commit 108f89d), so the test that compares against them checks that the
 # output has not changed by one byte. Since then the program refuses sizes
 # without any pass (no_pass_5_3), computes nothing without a probability
-# file (missing_file_7_3) and names values that no events can have
-# (huge_values_7_3, not_a_number_8_3, odd_values_9_3): those outputs were
-# rewritten with this script; standard output and result.txt of every case
-# that makes a pass are still those of 108f89d.
+# file (missing_file_7_3, now said before the questions) and computes no
+# bounds from numbers that cannot be probabilities: a token that is no
+# number as a whole (hex_8_1, not_a_number_8_3, overflow_8_3), a file too
+# short (short_10_5, short_18_9, short_22_11) or values outside [0, 1]
+# (huge_values_7_3, odd_values_9_3). Those outputs were rewritten with this
+# script; standard output and result.txt of every case that makes a pass
+# are still those of 108f89d.
 #
 #   tests/golden/make_expected.sh PATH/TO/unionbound
 set -euo pipefail

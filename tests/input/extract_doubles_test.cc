@@ -1,11 +1,13 @@
 // The chunked reader against the standard stream: on generated and malformed
 // texts, ExtractDoubles must give what `in >> x` gives one extraction at a
-// time, value for value bit for bit, with the same failing extraction, the
-// same stream state and the same read position.
+// time when each number must be its whole token, value for value bit for
+// bit, with the same failing token; after a complete read, the same stream
+// state and read position. A refused token is named whole.
 #include "input/extract_doubles.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "input/entries_left.h"
 #include "input/probability_input.h"
 #include "trickle_buffer.h"
 
@@ -27,6 +30,7 @@ struct Extraction {
   int32_t read = 0;
   std::ios_base::iostate state = std::ios_base::goodbit;
   std::streampos position = -1;  // where the stream's buffer stands
+  bool failed = false;           // a token was refused or the input ended
 };
 
 Extraction AfterwardsOf(std::istream& in, RealVector values, int32_t read) {
@@ -39,22 +43,30 @@ Extraction AfterwardsOf(std::istream& in, RealVector values, int32_t read) {
   return result;
 }
 
-// `count` extractions with >>, stopping at the first that fails.
+// `count` extractions with >>, stopping at the first that fails or that
+// leaves its token unfinished (white space or the end must follow).
 Extraction ByOperator(std::istream& in, int32_t count) {
   RealVector values;
   int32_t read = 0;
   for (; read < count; ++read) {
     double value = 0.0;
     if (!(in >> value)) break;
+    // (peek at the end would set failbit)
+    const int next = in.eof() ? std::char_traits<char>::eof() : in.peek();
+    if (next != std::char_traits<char>::eof() && !std::isspace(next)) break;
     values.push_back(value);
   }
-  return AfterwardsOf(in, values, read);
+  Extraction result = AfterwardsOf(in, values, read);
+  result.failed = read < count;
+  return result;
 }
 
 Extraction ByChunks(std::istream& in, int32_t count) {
   RealVector values;
   const int32_t read = ExtractDoubles(in, count, &values);
-  return AfterwardsOf(in, values, read);
+  Extraction result = AfterwardsOf(in, values, read);
+  result.failed = read < count;
+  return result;
 }
 
 std::string Printable(const std::string& text) {
@@ -81,6 +93,10 @@ void ExpectSame(const Extraction& chunks, const Extraction& expected,
                           expected.values.size() * sizeof(double)),
               0);
   }
+  EXPECT_EQ(chunks.failed, expected.failed);
+  // A refused token is read to its end to be named, where `>>` stops
+  // inside it: state and position are the same only after complete reads.
+  if (expected.failed) return;
   EXPECT_EQ(chunks.state, expected.state);
   if (comparePosition) {
     EXPECT_EQ(chunks.position, expected.position);
@@ -91,6 +107,49 @@ void ExpectSameAsOperator(const std::string& text, int32_t count) {
   std::istringstream reference(text);
   std::istringstream in(text);
   ExpectSame(ByChunks(in, count), ByOperator(reference, count), text, true);
+}
+
+// The token a read of `count` numbers refuses, or "(none)".
+std::string Refused(const std::string& text, int32_t count,
+                    int32_t* read = nullptr) {
+  std::istringstream in(text);
+  RealVector values;
+  BadToken bad;
+  const int32_t got = ExtractDoubles(in, count, &values, nullptr, &bad);
+  if (read != nullptr) *read = got;
+  if (!bad.found) return "(none)";
+  return bad.text + (bad.cut ? "..." : "") + (bad.tooLong ? " (too long)" : "");
+}
+
+TEST(ExtractDoublesTest, ATokenIsReadWholeOrRefusedWhole) {
+  int32_t read = 0;
+  // Never the number a token starts with: the whole token, in its place.
+  EXPECT_EQ(Refused("0.1 0.001x5130911053113081", 2, &read),
+            "0.001x5130911053113081");
+  EXPECT_EQ(read, 1);
+  EXPECT_EQ(Refused("0.25abc 0.5", 2, &read), "0.25abc");
+  EXPECT_EQ(read, 0);
+  EXPECT_EQ(Refused("0x1p-3", 1), "0x1p-3");
+  EXPECT_EQ(Refused("0.1\n0,500 0.2", 3, &read), "0,500");
+  EXPECT_EQ(read, 1);
+  EXPECT_EQ(Refused("abc", 1), "abc");
+  EXPECT_EQ(Refused("1e999 0.5", 2), "1e999");
+  EXPECT_EQ(Refused("-inf", 1), "-inf");
+  EXPECT_EQ(Refused(std::string("0.5\0 1", 6), 2), std::string("0.5\0", 4));
+  // Whole numbers, white space of every kind, the end of the input.
+  EXPECT_EQ(Refused("0.5\t1e-3\r\n.25\v2.", 4, &read), "(none)");
+  EXPECT_EQ(read, 4);
+  EXPECT_EQ(Refused("0.5 ", 3, &read), "(none)");
+  EXPECT_EQ(read, 1);
+  // A long token is named by its start; one beyond the length cap is
+  // refused without being read to its end.
+  EXPECT_EQ(Refused(std::string(100, 'x'), 1),
+            std::string(kShownTokenLength, 'x') + "...");
+  EXPECT_EQ(Refused("0." + std::string(kMaxNumberLength + 100000, '1'), 1),
+            "0." + std::string(kShownTokenLength - 2, '1') + "... (too long)");
+  // A token across a chunk boundary is named whole all the same.
+  const std::string before(65530, ' ');
+  EXPECT_EQ(Refused(before + "0.123456789z 1", 2), "0.123456789z");
 }
 
 TEST(ExtractDoublesTest, MalformedAndUnusualNumbersEndWhereTheStreamEnds) {
@@ -293,6 +352,15 @@ TEST(ProbabilityReadTest, HoldsOnlyTheNumbersReadAndStopsAtTheFirstFailure) {
     EXPECT_EQ(read.read, 3);
     EXPECT_EQ(read.expected, 6);
     EXPECT_EQ(read.stop, ReadStop::kNotANumber);
+    EXPECT_EQ(read.badToken.text, "x");
+  }
+  {
+    // A bad last token is no number, not an early end of the input.
+    std::istringstream in("0.1 0.5x");
+    const ProbabilityRead read = ReadProbabilitiesFrom(in, 2);
+    EXPECT_EQ(read.read, 1);
+    EXPECT_EQ(read.stop, ReadStop::kNotANumber);
+    EXPECT_EQ(read.badToken.text, "0.5x");
   }
   {
     std::istringstream in("0.1 0.2 ");
@@ -317,6 +385,25 @@ TEST(ProbabilityReadTest, HoldsOnlyTheNumbersReadAndStopsAtTheFirstFailure) {
     double next = 0.0;
     in >> next;
     EXPECT_EQ(next, 0.3);
+  }
+}
+
+TEST(EntriesLeftTest, AnEndlessStreamIsCountedOnlyUpToItsCap) {
+  {
+    std::istringstream in(" a bb\tc\n");
+    bool more = true;
+    EXPECT_EQ(CountEntriesLeft(in, &more), 3);
+    EXPECT_FALSE(more);
+  }
+  {
+    // Twice the cap of "0.1\n", as from `yes 0.1`: counting stops at the
+    // cap and says there are more.
+    std::string lines;
+    for (int64_t i = 0; i < kEntriesLeftBytes / 2; ++i) lines += "0.1\n";
+    std::istringstream in(lines);
+    bool more = false;
+    EXPECT_EQ(CountEntriesLeft(in, &more), kEntriesLeftBytes / 4);
+    EXPECT_TRUE(more);
   }
 }
 

@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-for file in bin/unionbound share/man/man1/unionbound.1 \
+for file in bin/unionbound bin/unionbound-generate share/man/man1/unionbound.1 \
   share/doc/unionbound/README.md include/unionbound/unionbound.h \
   share/doc/unionbound/unionbound.schema.json; do
   [ -f "$work/prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }

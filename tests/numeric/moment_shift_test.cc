@@ -11,7 +11,7 @@
 
 #include "capture_stdout.h"
 #include "gtest/gtest.h"
-#include "problem/labels.h"
+#include "numeric/labels.h"
 #include "reference/moment_shift.h"
 
 namespace unionbound {

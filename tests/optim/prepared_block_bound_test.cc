@@ -8,8 +8,8 @@
 #include "bounds/candidates.h"
 #include "bounds/procedure.h"
 #include "capture_stdout.h"
+#include "numeric/labels.h"
 #include "optim/threshold_penalty.h"
-#include "problem/labels.h"
 #include "reference/block_bound.h"
 #include "reference/moment_shift.h"
 

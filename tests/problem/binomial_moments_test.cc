@@ -5,7 +5,7 @@
 #include <random>
 
 #include "gtest/gtest.h"
-#include "problem/labels.h"
+#include "numeric/labels.h"
 #include "reference/binomial_moments.h"
 
 namespace unionbound {

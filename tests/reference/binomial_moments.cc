@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
+#include "numeric/labels.h"
 #include "numeric/subset_order.h"
-#include "problem/labels.h"
 
 namespace unionbound::reference {
 

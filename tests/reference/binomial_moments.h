@@ -2,12 +2,13 @@
 // intersections whose events fall into the label's subsequences in exactly
 // the label's numbers, added in the order of the probability file. The single
 // walk of BinomialMomentsOfLengths must give the same sums bit for bit. Tests
-// and benchmarks only; needs numeric/subset_order and problem/labels.
+// and benchmarks only; needs numeric/subset_order and numeric/labels.
 #ifndef UNIONBOUND_TESTS_REFERENCE_BINOMIAL_MOMENTS_H_
 #define UNIONBOUND_TESTS_REFERENCE_BINOMIAL_MOMENTS_H_
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound::reference {

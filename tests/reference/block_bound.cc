@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "numeric/label_parts.h"
+#include "numeric/labels.h"
 #include "reference/master_solve.h"
 #include "reference/moment_matrix.h"
 #include "reference/subsequence_step.h"

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 #include "optim/sense.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "numeric/labels.h"
 #include "optim/threshold_penalty.h"
-#include "problem/labels.h"
 
 namespace unionbound::reference {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "numeric/label_parts.h"
+#include "numeric/labels.h"
 #include "numeric/subset_order.h"
 
 namespace unionbound::reference {

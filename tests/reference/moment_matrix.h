@@ -2,12 +2,13 @@
 // label, one column per pair label (a point that moves two subsequences at
 // once), built from whole vectors of point values raised to their powers.
 // The prepared block bound forms the same entries without the matrix. Tests
-// and benchmarks only; needs numeric/label_parts and numeric/subset_order.
+// and benchmarks only; needs numeric/labels and numeric/subset_order.
 #ifndef UNIONBOUND_TESTS_REFERENCE_MOMENT_MATRIX_H_
 #define UNIONBOUND_TESTS_REFERENCE_MOMENT_MATRIX_H_
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound::reference {

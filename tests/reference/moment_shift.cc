@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "numeric/label_parts.h"
+#include "numeric/labels.h"
 #include "numeric/subset_order.h"
 
 namespace unionbound::reference {

@@ -2,12 +2,13 @@
 // by its binomial expansion, each moment that enters a sum found by a search
 // of the label list and each power formed by IntPower. ShiftMomentsByPlan
 // must give the same numbers. Tests and benchmarks only; needs
-// numeric/label_parts and numeric/subset_order.
+// numeric/labels and numeric/subset_order.
 #ifndef UNIONBOUND_TESTS_REFERENCE_MOMENT_SHIFT_H_
 #define UNIONBOUND_TESTS_REFERENCE_MOMENT_SHIFT_H_
 
 #include <cstdint>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 
 namespace unionbound::reference {

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "bounds/candidates.h"
-#include "problem/labels.h"
+#include "numeric/labels.h"
 #include "reference/block_bound.h"
 #include "reference/moment_shift.h"
 

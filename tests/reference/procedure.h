@@ -3,7 +3,7 @@
 // bound evaluated from scratch, the best one kept. LowerBoundProcedure and
 // UpperBoundProcedure must give the same result and the same messages for
 // the data of every pass. Tests and benchmarks only; needs bounds/candidates,
-// bounds/procedure (the reordering), problem/labels, reference/moment_shift
+// bounds/procedure (the reordering), numeric/labels, reference/moment_shift
 // and reference/block_bound.
 #ifndef UNIONBOUND_TESTS_REFERENCE_PROCEDURE_H_
 #define UNIONBOUND_TESTS_REFERENCE_PROCEDURE_H_

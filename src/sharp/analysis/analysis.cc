@@ -73,16 +73,18 @@ void PickBestBivariate(SharpAnalysis* analysis) {
   for (size_t i = 0; i < analysis->bivariate.size(); ++i) {
     const SharpInterval& interval = analysis->bivariate[i].interval;
     const int32_t index = static_cast<int32_t>(i);
+    // Compared exactly: two optima one ulp apart may round outward to the
+    // same double, or the looser one to the tighter double.
     if (IsUsable(interval.lower) &&
         (analysis->bestLower < 0 ||
-         interval.lower.bound >
-             analysis->bivariate[analysis->bestLower].interval.lower.bound)) {
+         interval.lower.exact >
+             analysis->bivariate[analysis->bestLower].interval.lower.exact)) {
       analysis->bestLower = index;
     }
     if (IsUsable(interval.upper) &&
         (analysis->bestUpper < 0 ||
-         interval.upper.bound <
-             analysis->bivariate[analysis->bestUpper].interval.upper.bound)) {
+         interval.upper.exact <
+             analysis->bivariate[analysis->bestUpper].interval.upper.exact)) {
       analysis->bestUpper = index;
     }
   }
@@ -176,6 +178,63 @@ bool AnyInfeasible(const ProgramRun& run) {
   return false;
 }
 
+// The largest proven lower and the smallest proven upper bound, exactly.
+struct ProvenEnds {
+  bool hasLower = false;
+  bool hasUpper = false;
+  Rational lower;
+  Rational upper;
+
+  void Lower(const Rational& q) {
+    if (!hasLower || q > lower) lower = q;
+    hasLower = true;
+  }
+  void Upper(const Rational& q) {
+    if (!hasUpper || q < upper) upper = q;
+    hasUpper = true;
+  }
+  void Interval(const SharpInterval& in) {
+    if (IsUsable(in.lower)) Lower(in.lower.exact);
+    if (IsUsable(in.upper)) Upper(in.upper.exact);
+  }
+  bool Cross() const { return hasLower && hasUpper && lower > upper; }
+};
+
+ProvenEnds MomentEnds(const SharpInterval& univariate,
+                      const std::vector<BivariateResult>& bivariate) {
+  ProvenEnds ends;
+  ends.Interval(univariate);
+  for (const BivariateResult& row : bivariate) ends.Interval(row.interval);
+  return ends;
+}
+
+void AddClassical(const ClassicalBounds& c, ProvenEnds* ends) {
+  if (!c.computed) return;
+  ends->Upper(c.hunterWorsley);
+  ends->Lower(c.deCaen);
+  ends->Lower(c.kuaiAlajajiTakahara);
+}
+
+// Where the sharp and closed-form bounds of the numbers as typed cross, the
+// data are inconsistent although every program is feasible: the least
+// change is then the program over atoms' epsilon, found where n allows it
+// (the end that suffices, else the proven least).
+void MarkCrossing(const ExactData& exact, const SharpAnalysis& analysis,
+                  const AnalysisOptions& options, Consistency* c) {
+  c->boundsCross = true;
+  c->consistent = false;
+  if (analysis.n > kFullMaxEvents) return;
+  const FullEpsilon e = SolveFullEpsilon(
+      exact, analysis.subsets, analysis.n,
+      FullTimeLimit(options.fullOptions.timeLimit, analysis.n));
+  if (!e.computed) return;
+  c->atomsEpsilonKnown = true;
+  c->atomsEpsilonAtLeast = e.atLeast;
+  c->programEpsilon =
+      std::max(c->programEpsilon, e.sufficesFound ? e.suffices : e.atLeast);
+  c->epsilon = std::max(c->epsilon, c->programEpsilon);
+}
+
 void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
   analysis->univariate = run.univariate;
   analysis->bivariate = std::move(run.bivariate);
@@ -202,7 +261,7 @@ FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
       SolveFullEpsilon(exact, analysis.subsets, n, limit, progress);
   const FullResult& f = analysis.full;
   const Rational norms = f.lower.dualNorm + f.upper.dualNorm;
-  if (norms > 0) {
+  if (norms > 0 && !f.lower.fromProvenBound && !f.upper.fromProvenBound) {
     const Rational crossing =
         (analysis.widened ? analysis.tolerance : Rational(0)) +
         (f.lower.exact - f.upper.exact) / norms;
@@ -236,6 +295,44 @@ CountDistributionResult SolveDistribution(const ProgramData& data, int32_t from,
   return d;
 }
 
+// The tightest bounds the moment programs and closed forms proved: the full
+// program never reports looser ones.
+void SetProvenBounds(const SharpAnalysis& analysis, FullOptions* full) {
+  const auto lower = [full](const SharpBound& b) {
+    if (!IsUsable(b)) return;
+    if (!full->hasProvenLower || b.exact > full->provenLower) {
+      full->provenLower = b.exact;
+    }
+    full->hasProvenLower = true;
+  };
+  const auto upper = [full](const SharpBound& b) {
+    if (!IsUsable(b)) return;
+    if (!full->hasProvenUpper || b.exact < full->provenUpper) {
+      full->provenUpper = b.exact;
+    }
+    full->hasProvenUpper = true;
+  };
+  lower(analysis.univariate.lower);
+  upper(analysis.univariate.upper);
+  for (const BivariateResult& row : analysis.bivariate) {
+    lower(row.interval.lower);
+    upper(row.interval.upper);
+  }
+  const ClassicalBounds& c = analysis.classical;
+  if (c.computed) {
+    for (const Rational* b : {&c.deCaen, &c.kuaiAlajajiTakahara}) {
+      if (!full->hasProvenLower || *b > full->provenLower) {
+        full->provenLower = *b;
+        full->hasProvenLower = true;
+      }
+    }
+    if (!full->hasProvenUpper || c.hunterWorsley < full->provenUpper) {
+      full->provenUpper = c.hunterWorsley;
+      full->hasProvenUpper = true;
+    }
+  }
+}
+
 }  // namespace
 
 SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
@@ -267,6 +364,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
+  analysis.typedDecimals = exact.typedDecimals;
   std::thread checkThread([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
@@ -278,7 +376,21 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   checkThread.join();
   analysis.consistency = CheckConsistency(typed, run, analysis.check);
   const Consistency& c = analysis.consistency;
-  if (options.hasTolerance && c.programEpsilon >= 0 &&
+  ClassicalBounds classical;
+  if (c.consistent) {
+    classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+    // The closed forms bound the union: beside the programs' bounds only
+    // where those bound the union too, else on their own.
+    ProvenEnds ends = MomentEnds(run.univariate, run.bivariate);
+    ProvenEnds closed;
+    AddClassical(classical, isUnion ? &ends : &closed);
+    if (ends.Cross() || closed.Cross()) {
+      MarkCrossing(exact, analysis, options, &analysis.consistency);
+    }
+  }
+  // Bounds that cross with no epsilon known cannot be widened soundly.
+  const bool widenable = !c.boundsCross || c.atomsEpsilonKnown;
+  if (options.hasTolerance && widenable && c.programEpsilon >= 0 &&
       options.tolerance >= c.epsilon) {
     widened =
         WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
@@ -292,7 +404,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   }
   StoreRun(std::move(run), &analysis);
   if (c.consistent && !analysis.widened && isUnion) {
-    analysis.classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+    analysis.classical = classical;
   }
   if (options.distribution && analysis.boundsComputed) {
     analysis.distribution =
@@ -305,8 +417,23 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     FullOptions full = options.fullOptions;
     full.target = options.target;
     if (analysis.widened) full.tolerance = analysis.tolerance;
+    SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
-    if (FullBoundsCross(analysis)) {
+    ProvenEnds ends = MomentEnds(analysis.univariate, analysis.bivariate);
+    AddClassical(analysis.classical, &ends);
+    const FullResult& f = analysis.full;
+    if (f.computed && f.lower.computed) ends.Lower(f.lower.exact);
+    if (f.computed && f.upper.computed) ends.Upper(f.upper.exact);
+    analysis.fullCrossesOthers = ends.Cross();
+    // A sharp bound comes with a distribution that fits the numbers
+    // exactly. Where both sides converged but neither is sharp, whether any
+    // distribution fits is proven where it can be; runs stopped by the time
+    // limit are not prolonged for it.
+    const bool converged = f.lower.converged && f.lower.allAtomsPriced &&
+                           f.upper.converged && f.upper.allAtomsPriced;
+    const bool fits = f.lower.sharp || f.upper.sharp;
+    if (FullBoundsCross(analysis) ||
+        (converged && !fits && n <= kFullRefinementLimit)) {
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
@@ -317,8 +444,12 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 
 bool FullBoundsCross(const SharpAnalysis& analysis) {
   const FullResult& f = analysis.full;
-  return f.computed && f.lower.computed && f.upper.computed &&
-         f.lower.exact > f.upper.exact;
+  if (analysis.fullCrossesOthers) return true;
+  if (!f.computed || !f.lower.computed || !f.upper.computed) return false;
+  if (f.lower.exact > f.upper.exact) return true;
+  const FullEpsilon& e = analysis.fullEpsilon;
+  return e.computed &&
+         e.atLeast > (analysis.widened ? analysis.tolerance : Rational(0));
 }
 
 bool IsInconsistent(const SharpAnalysis& analysis) {

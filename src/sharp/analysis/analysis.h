@@ -72,6 +72,13 @@ struct Consistency {
   Rational programEpsilon;  // the largest over the programs
   int32_t infeasiblePrograms = 0;
   int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+  // A proven lower bound (sharp or closed form) lies above a proven upper
+  // bound: no distribution has these numbers, although each program has
+  // one. epsilon then comes from the program over atoms where it could be
+  // computed (atomsEpsilonKnown).
+  bool boundsCross = false;
+  bool atomsEpsilonKnown = false;
+  Rational atomsEpsilonAtLeast;  // no smaller change fits any atoms
 };
 
 struct SharpAnalysis {
@@ -80,7 +87,8 @@ struct SharpAnalysis {
   int32_t lFrom = 0;
   int32_t lTo = -1;
   SubsetList subsets;
-  int32_t typedNumbers = 0;  // numbers taken exactly as typed
+  int32_t typedNumbers = 0;    // numbers taken exactly as typed
+  int32_t typedDecimals = -1;  // ExactData::typedDecimals
   DataCheck check;
   Consistency consistency;
   bool widened = false;  // the bounds allow the tolerance
@@ -95,8 +103,11 @@ struct SharpAnalysis {
   MethodBounds method;
   ClassicalBounds classical;  // only for data consistent as typed
   FullResult full;  // with options.full, where the bounds were computed
-  // Where the full program's bounds cross: how far the numbers are from
-  // fitting any distribution over the atoms.
+  // The full program's bounds and the other proven ones cross.
+  bool fullCrossesOthers = false;
+  // Where the full program's bounds cross, or both converged but neither is
+  // sharp (n <= kFullRefinementLimit): how far the numbers are from fitting
+  // any distribution over the atoms.
   FullEpsilon fullEpsilon;
   CountTarget target;  // what the bounds above bound
   // The full program was asked for, but its atoms would have to be searched
@@ -122,10 +133,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
 // computed (no tolerance, or one below epsilon).
 bool IsInconsistent(const SharpAnalysis& analysis);
 
-// The full program's certified lower bound lies above its certified upper
-// bound: then no distribution over the atoms fits the numbers as typed (or
-// within the tolerance), and every bound of an empty set holds, so none
-// says anything, although the moment programs found none wrong.
+// No distribution over the atoms fits the numbers as typed (or within the
+// tolerance), proven: the full program's certified lower bound lies above
+// its certified upper bound, or one of them lies across another proven
+// bound, or an exact Farkas certificate gives the full
+// program an epsilon above the tolerance (0 without one). Every bound of an
+// empty set then holds, so none says anything, although the moment
+// programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
 // The l whose unionbound lower bound lies above the best certified upper

@@ -14,10 +14,11 @@ Rational ClipToUnit(const Rational& q) {
 
 Rounding Outward(bool lower) { return lower ? Rounding::kDown : Rounding::kUp; }
 
-// text, and the double just outside it, from value.
+// text, and the tightest double outside value: both from the exact value,
+// so a value that is a double comes back as itself.
 void Round(PrintedBound* b) {
   b->text = b->Text(kBoundDigits);
-  b->outward = OutwardDouble(b->text, !b->lower);
+  b->outward = b->fromMethod ? b->method : OutwardDouble(b->value, !b->lower);
 }
 
 PrintedBound Absent(bool lower) {
@@ -56,6 +57,34 @@ PrintedBound Moment(const SharpBound& bound, bool lower, int32_t l,
   return b;
 }
 
+// The sharp bound of split l on one side, or nullptr where l has no
+// program or its bound was not found.
+const SharpBound* SharpOfL(const SharpAnalysis& analysis, int32_t l,
+                           bool lower) {
+  for (const BivariateResult& row : analysis.bivariate) {
+    if (row.l != l) continue;
+    const SharpBound& b = lower ? row.interval.lower : row.interval.upper;
+    return IsUsable(b) ? &b : nullptr;
+  }
+  return nullptr;
+}
+
+// How one of unionbound's numbers stands to the sharp bound of its own l:
+// "" inside the sharp interval; otherwise rounding (within a relative
+// kRoundingMargin) or invalid. A lower bound above the sharp lower bound of
+// its l is no bound for every distribution with these moments.
+std::string OutsideOwnL(const SharpAnalysis& analysis, double bound, bool lower,
+                        int32_t l) {
+  const SharpBound* sharp = SharpOfL(analysis, l, lower);
+  if (sharp == nullptr) return "";
+  const Rational edge = ClipToUnit(sharp->exact);
+  const Rational method = ExactValue(bound);
+  const Rational excess = lower ? method - edge : edge - method;
+  if (excess <= 0) return "";
+  const Rational margin = abs(edge) * ExactValue(kRoundingMargin);
+  return excess <= margin ? "rounding" : "invalid";
+}
+
 // unionbound's bound as it computed it: a double, no clipping.
 PrintedBound Method(const SharpAnalysis& analysis, double bound, bool lower,
                     int32_t l) {
@@ -68,7 +97,9 @@ PrintedBound Method(const SharpAnalysis& analysis, double bound, bool lower,
   }
   const bool invalid = lower ? MethodLowerContradicts(analysis, bound)
                              : MethodUpperContradicts(analysis, bound);
-  b.status = invalid ? "invalid" : "method";
+  const std::string outside =
+      analysis.boundsComputed ? OutsideOwnL(analysis, bound, lower, l) : "";
+  b.status = invalid ? "invalid" : outside.empty() ? "method" : outside;
   b.hasValue = true;
   b.method = bound;
   b.fromMethod = true;
@@ -104,7 +135,44 @@ BoundRow MethodRow(const SharpAnalysis& analysis, RowKind kind,
           Method(analysis, up.upper, false, up.l), seconds};
 }
 
+// The side of the best row: the tightest proven bound over `rows`, compared
+// exactly; the earlier row wins ties.
+PrintedBound BestSide(const std::vector<BoundRow>& rows, bool lower) {
+  PrintedBound best = Absent(lower);
+  best.exists = true;
+  best.status = "none";
+  for (const BoundRow& row : rows) {
+    const PrintedBound& b = lower ? row.lower : row.upper;
+    if (!b.hasValue || !b.IsProven()) continue;
+    const bool tighter =
+        !best.hasValue || (lower ? b.value > best.value : b.value < best.value);
+    if (!tighter) continue;
+    best = b;
+    best.source = row.kind;
+  }
+  return best;
+}
+
+// unionbound's number lies across the best proven bound of the other side.
+bool CrossesBest(const PrintedBound& method, const BoundRow& best) {
+  if (!method.fromMethod) return false;
+  const PrintedBound& other = method.lower ? best.upper : best.lower;
+  if (!other.hasValue) return false;
+  const Rational value = ExactValue(method.method);
+  return method.lower ? value > other.value : value < other.value;
+}
+
 }  // namespace
+
+bool PrintedBound::IsProven() const {
+  return !fromMethod && (status == "sharp" || status == "certified" ||
+                         status == "partial" || status == "valid");
+}
+
+std::string SourceStatus(const PrintedBound& bound) {
+  if (!bound.hasValue) return bound.status;
+  return KindName(bound.source) + " " + bound.status;
+}
 
 std::string PrintedBound::Text(int digits) const {
   if (fromMethod) return FormatOutward(method, digits, Outward(lower));
@@ -131,6 +199,8 @@ std::string KindName(RowKind kind) {
       return "unionbound_l";
     case RowKind::kBivariateL:
       return "bivariate_l";
+    case RowKind::kBest:
+      return "best";
   }
   return "";
 }
@@ -179,9 +249,27 @@ std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis) {
                     Closed(c.kuaiAlajajiTakahara, true), Absent(false),
                     c.seconds});
   }
+  BoundRow best{RowKind::kBest, BestSide(rows, true), BestSide(rows, false),
+                0.0};
+  // The time of every row it chose from; the closed forms share theirs.
+  for (const BoundRow& row : rows) {
+    if (row.kind != RowKind::kUnionbound && row.kind != RowKind::kDeCaen &&
+        row.kind != RowKind::kKuaiAlajajiTakahara) {
+      best.seconds += row.seconds;
+    }
+  }
+  rows.push_back(best);
   for (const MethodBound& row : method.perL) {
     rows.push_back(
         MethodRow(analysis, RowKind::kUnionboundL, row, row, row.seconds));
+  }
+  for (BoundRow& row : rows) {
+    if (row.kind != RowKind::kUnionbound && row.kind != RowKind::kUnionboundL) {
+      continue;
+    }
+    for (PrintedBound* side : {&row.lower, &row.upper}) {
+      if (CrossesBest(*side, best)) side->status = "invalid";
+    }
   }
   for (const BivariateResult& row : analysis.bivariate) {
     rows.push_back(

@@ -1,8 +1,9 @@
 // Every bound unionbound-sharp reports, worked out once: the table, the CSV
 // file, the JSON document and the public library all read these rows. A
 // bound is the exact value clipped to [0, 1] (unionbound's own: the double
-// it computed), rounded outward to decimal text and from that text to the
-// double just outside it, with its status and its l.
+// it computed), rounded outward to decimal text and, on its own, to the
+// nearest double on the outer side of the exact value (the value itself
+// where it is a double), with its status and its l.
 #ifndef UNIONBOUND_SHARP_ANALYSIS_BOUND_ROWS_H_
 #define UNIONBOUND_SHARP_ANALYSIS_BOUND_ROWS_H_
 
@@ -14,31 +15,14 @@
 
 namespace unionbound::sharp {
 
+// How far, relative to the sharp bound, one of unionbound's numbers may lie
+// outside the sharp interval of its l to be marked rounding, not invalid.
+inline constexpr double kRoundingMargin = 1e-12;
+
 // Significant digits of the bound texts of the CSV file, the JSON document
 // and the library, and of the tables.
 inline constexpr int kBoundDigits = 17;
 inline constexpr int kTableDigits = 10;
-
-// One side of a bound pair.
-struct PrintedBound {
-  bool exists = false;    // the program or method has this side at all
-  bool hasValue = false;  // a number is printed (a usable bound)
-  Rational value;         // the bound, clipped to [0, 1] where it is exact
-  std::string text;       // value, kBoundDigits, rounded outward; "" if none
-  double outward = 0.0;   // the double just outside text
-  // sharp, infeasible, failed (moment programs); sharp, certified, partial
-  // (full program); valid (closed forms); method, invalid, none
-  // (unionbound's); "" for a side that does not exist.
-  std::string status;
-  bool widened = false;  // the bound allows the tolerance
-  int32_t l = -1;        // the subsequence length; -1 when none
-  bool lower = true;
-  bool fromMethod = false;  // unionbound's: value is the double `method`
-  double method = 0.0;
-
-  // value with `digits` significant digits, rounded outward.
-  std::string Text(int digits) const;
-};
 
 enum class RowKind {
   kUnionbound,  // unionbound's best over l
@@ -50,6 +34,36 @@ enum class RowKind {
   kKuaiAlajajiTakahara,
   kUnionboundL,  // one per l
   kBivariateL,   // one per l
+  kBest,         // the tightest proven bound of each side over the kinds above
+};
+
+// One side of a bound pair.
+struct PrintedBound {
+  bool exists = false;    // the program or method has this side at all
+  bool hasValue = false;  // a number is printed (a usable bound)
+  Rational value;         // the bound, clipped to [0, 1] where it is exact
+  std::string text;       // value, kBoundDigits, rounded outward; "" if none
+  double outward = 0.0;   // the tightest double outside value
+  // sharp, infeasible, failed (moment programs); sharp, certified, partial
+  // (full program); valid (closed forms); method, rounding, invalid, none
+  // (unionbound's: rounding lies outside the sharp interval of its l by at
+  // most a relative kRoundingMargin, invalid by more or across a proven
+  // bound); "" for a side that does not exist.
+  std::string status;
+  bool widened = false;  // the bound allows the tolerance
+  int32_t l = -1;        // the subsequence length; -1 when none
+  bool lower = true;
+  bool fromMethod = false;  // unionbound's: value is the double `method`
+  double method = 0.0;
+  // The best row's: the kind of row the bound was taken from.
+  RowKind source = RowKind::kBest;
+
+  // Whether the number is a proven bound: sharp, certified, partial or
+  // valid (never unionbound's own).
+  bool IsProven() const;
+
+  // value with `digits` significant digits, rounded outward.
+  std::string Text(int digits) const;
 };
 
 struct BoundRow {
@@ -67,8 +81,10 @@ bool IsPerL(RowKind kind);
 
 // The rows in the order the CSV file lists them: unionbound (when some l
 // exists), univariate, bivariate (when a best bound exists), full (when
-// computed), the closed forms (when computed), then unionbound_l and
-// bivariate_l for every l.
+// computed), the closed forms (when computed), best (the largest proven
+// lower and the smallest proven upper bound over the rows before it, each
+// compared exactly, with its source; the earlier row wins ties), then
+// unionbound_l and bivariate_l for every l.
 std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis);
 
 // One r of the distribution: the bounds of P(X >= r) of one kind
@@ -91,6 +107,10 @@ std::string TargetEvent(const CountTarget& target);
 
 // The row of one kind, or nullptr.
 const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind);
+
+// The CSV file's and the table's status of the best row's side: the kind
+// it came from and its status there ("bivariate sharp").
+std::string SourceStatus(const PrintedBound& bound);
 
 // epsilon rounded up to 3 significant digits, as the messages show it.
 std::string EpsilonText(const Rational& epsilon);

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,9 +20,12 @@
 #include <string>
 #include <string_view>
 
+#include "cli/data_reasons.h"
 #include "cli/program_options.h"
 #include "cli/refused_run_json.h"
 #include "cli/report_file.h"
+#include "cli/same_file.h"
+#include "input/data_check.h"
 #include "input/entries_left.h"
 #include "input/extract_doubles.h"
 #include "input/probability_input.h"
@@ -36,6 +41,9 @@ namespace unionbound::sharp {
 namespace {
 
 constexpr const char* kProgram = "unionbound-sharp";
+
+// The longest --time-limit taken: a year. Longer ones are typos.
+constexpr double kLongestTimeLimit = 365.0 * 24 * 3600;
 
 // A whole argument read as a decimal int; false for anything else.
 bool ParseInt(const std::string& text, int32_t* value) {
@@ -105,37 +113,86 @@ class TextStreamBuffer : public std::streambuf {
   }
 };
 
-// The input, read once and whole: the file, or standard input. Both the
-// doubles and the numbers as typed are taken from this text.
+// The input, read once: the file, or standard input. Both the doubles and
+// the numbers as typed are taken from this text. The reading stops as soon
+// as what follows cannot change the run, so that an endless source (a
+// device, a pipe that never closes, a large binary file) ends at once: when a
+// token runs beyond the longest number taken (it is refused as too long),
+// or when the numbers n and m ask for are followed by more than the reader
+// counts of what is left.
 struct InputText {
   bool opened = false;
-  bool failed = false;  // a read error (a folder, say) ended it early
+  std::string openError;  // why not, when not opened
+  bool failed = false;    // a read error (a folder, say) ended it early
+  bool cut = false;       // the reading stopped before the end
   std::string text;
 };
 
-InputText ReadInputText(const std::string& file) {
-  InputText input;
-  char buffer[1 << 16];
-  if (file == kStandardStream) {
-    input.opened = true;
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
-      input.text.append(buffer, got);
+// Counts the tokens of text as they arrive, to tell when to stop reading.
+class TokenCounter {
+ public:
+  explicit TokenCounter(int32_t count) : count_(count) {}
+
+  // Takes the next chunk; false once enough has been read.
+  bool Take(const char* chunk, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      const bool space =
+          std::isspace(static_cast<unsigned char>(chunk[i])) != 0;
+      if (tokens_ >= count_) {
+        if (++after_ > kEntriesLeftBytes) return false;
+        continue;
+      }
+      if (!space) {
+        // Well past where the reader refuses a token as too long.
+        if (++tokenLength_ > 4 * kMaxNumberLength) {
+          return false;
+        }
+      } else if (tokenLength_ > 0) {
+        tokenLength_ = 0;
+        ++tokens_;
+      }
     }
-    input.failed = std::ferror(stdin) != 0;
-    return input;
+    return true;
   }
-  std::ifstream in(file, std::ios::binary);
-  input.opened = in.is_open();
-  std::error_code ignored;
-  const auto size = std::filesystem::file_size(file, ignored);
-  if (!ignored) input.text.reserve(static_cast<size_t>(size));
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    input.text.append(buffer, static_cast<size_t>(in.gcount()));
+
+ private:
+  const int64_t count_;
+  int64_t tokens_ = 0;
+  size_t tokenLength_ = 0;
+  int64_t after_ = 0;  // bytes read after the last token asked for
+};
+
+InputText ReadInputText(const std::string& file, int32_t count) {
+  InputText input;
+  FILE* in = stdin;
+  if (file != kStandardStream) {
+    struct stat status;
+    if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+      input.openError = std::strerror(EISDIR);
+      return input;
+    }
+    in = std::fopen(file.c_str(), "rb");
+    if (in == nullptr) {
+      input.openError = std::strerror(errno);
+      return input;
+    }
+    if (fstat(fileno(in), &status) == 0 && S_ISREG(status.st_mode)) {
+      input.text.reserve(static_cast<size_t>(status.st_size));
+    }
   }
-  // A folder opens and then reads as an empty stream; name it for what it
-  // is.
-  input.failed = in.bad() || std::filesystem::is_directory(file, ignored);
+  input.opened = true;
+  TokenCounter tokens(count);
+  char buffer[1 << 16];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+    input.text.append(buffer, got);
+    if (!tokens.Take(buffer, got)) {
+      input.cut = true;
+      break;
+    }
+  }
+  input.failed = !input.cut && std::ferror(in) != 0;
+  if (in != stdin) std::fclose(in);
   return input;
 }
 
@@ -144,7 +201,10 @@ ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
   TextStreamBuffer buffer(input.text);
   std::istream in(&buffer);
   ProbabilityRead read = ReadProbabilitiesFrom(in, count);
-  if (read.stop == ReadStop::kComplete) read.entriesLeft = CountEntriesLeft(in);
+  if (read.stop == ReadStop::kComplete) {
+    read.entriesLeft = CountEntriesLeft(in, &read.entriesLeftCut);
+    read.entriesLeftCut = read.entriesLeftCut || input.cut;
+  }
   if (input.failed && read.stop == ReadStop::kEndOfInput) {
     read.stop = ReadStop::kReadError;
   }
@@ -153,19 +213,9 @@ ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
   return read;
 }
 
-// The text where the reading stopped after `numbersRead` numbers: the rest
-// of the token that is no number, shortened when it is long.
-std::string TokenAfter(const InputText& input, int32_t numbersRead) {
-  TextStreamBuffer buffer(input.text);
-  std::istream in(&buffer);
-  RealVector skipped;
-  ExtractDoubles(in, numbersRead, &skipped);
-  in.clear();
-  std::string token;
-  in >> token;
-  constexpr size_t kShown = 40;
-  if (token.size() > kShown) token = token.substr(0, kShown) + "...";
-  return token;
+// The input as named in messages.
+std::string InputName(const std::string& file) {
+  return file == kStandardStream ? "standard input" : file;
 }
 
 // An output file (the CSV or the JSON file), complete or absent: opened
@@ -202,33 +252,22 @@ class ReplacedFile {
   std::unique_ptr<ReportFile> file_;
 };
 
-// One line on err when the file cannot give the numbers n and m ask for;
-// false then.
-// input is the text read, o.file its name in messages.
-bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
-                           const InputText& input, std::ostream& err) {
+// One line on err when the input gives no bounds: it cannot be opened or
+// read, it ends before the numbers n and m ask for, a token is no number, or
+// a number is no probability; false then. The same reasons, in the same
+// words, as unionbound's.
+bool ReportNoBounds(const ProbabilityRead& read, const SharpOptions& o,
+                    const InputText& input, std::ostream& err) {
   if (!read.opened) {
-    err << kProgram << ": cannot open " << Quoted(o.file) << "\n";
+    err << kProgram << ": cannot open " << Quoted(o.file) << ": "
+        << input.openError << "; nothing computed\n";
     return false;
   }
-  if (read.read == read.expected) return true;
-  const std::string need = "n=" + std::to_string(o.n) +
-                           ", m=" + std::to_string(o.m) + " need " +
-                           std::to_string(read.expected);
-  switch (read.stop) {
-    case ReadStop::kNotANumber:
-      err << kProgram << ": " << Quoted(o.file) << ": number " << read.read + 1
-          << " is not a number: " << Quoted(TokenAfter(input, read.read))
-          << " (" << need << " numbers)\n";
-      break;
-    case ReadStop::kReadError:
-      err << kProgram << ": cannot read " << Quoted(o.file) << "\n";
-      break;
-    default:
-      err << kProgram << ": " << Quoted(o.file) << " has " << read.read
-          << " readable numbers, " << need << "\n";
-      break;
-  }
+  const std::string why =
+      WhyNoBounds(read, FindNonProbabilities(read.p), o.n, o.m);
+  if (why.empty()) return true;
+  err << kProgram << ": " << InputName(o.file) << ": " << why
+      << "; nothing computed\n";
   return false;
 }
 
@@ -237,10 +276,12 @@ bool ReportUnreadableInput(const ProbabilityRead& read, const SharpOptions& o,
 void WarnOfEntriesLeft(const ProbabilityRead& read, const SharpOptions& o,
                        std::ostream& err) {
   if (read.entriesLeft <= 0) return;
-  err << kProgram << ": " << o.file << ": warning: " << read.entriesLeft
-      << (read.entriesLeft == 1 ? " entry" : " entries") << " after the "
-      << read.expected << " numbers that n=" << o.n << ", m=" << o.m
-      << " ask for " << (read.entriesLeft == 1 ? "was" : "were")
+  err << kProgram << ": " << InputName(o.file)
+      << ": warning: " << (read.entriesLeftCut ? "at least " : "")
+      << read.entriesLeft << (read.entriesLeft == 1 ? " entry" : " entries")
+      << " after the " << read.expected << " numbers that n=" << o.n
+      << ", m=" << o.m << " ask for "
+      << (read.entriesLeft == 1 ? "was" : "were")
       << " not read; n and m decide which numbers are read\n";
 }
 
@@ -407,8 +448,16 @@ std::string SharpHelpFooter() {
          "every moment may\n             move as far as its numbers moved "
          "by up to T each (not clipped\n             to [0, 1], so the "
          "bound holds for a little more than needed).\n"
-         "  invalid    a unionbound number that contradicts a sharp bound "
-         "(for even M,\n             for instance): it is no bound.\n"
+         "  invalid    a unionbound number outside the sharp interval of "
+         "its l, or across\n             a proven bound (for even M, for "
+         "instance): it is no bound.\n"
+         "  (r)        rounding: a unionbound number outside the sharp "
+         "interval of its l\n             by at most a relative 1e-12.\n"
+         "  best       the largest proven lower and the smallest proven "
+         "upper bound of the\n             run (sharp, certified, partial, "
+         "valid; never unionbound's),\n             compared exactly, with "
+         "the row each came from. Proven bounds\n             that cross "
+         "prove the data inconsistent (exit status 2).\n"
          "  valid      a closed-form bound from singles and pairs "
          "(Hunter-Worsley,\n             de Caen, Kuai-Alajaji-Takahara), "
          "computed exactly, rounded outward.\n"
@@ -423,13 +472,14 @@ std::string SharpHelpFooter() {
          "inconsistent as typed), kind (unionbound, univariate, bivariate "
          "for the\nbest bounds; hunter-worsley, de-caen, "
          "kuai-alajaji-takahara, "
-         "full;\nunionbound_l, bivariate_l per l), l_lower, "
+         "full; best;\nunionbound_l, bivariate_l per l), l_lower, "
          "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
          "upper_widened, seconds. Bounds\nhave 17 significant digits, "
          "rounded outward; status is sharp, infeasible,\nfailed, valid, "
          "certified, partial, method "
-         "(unionbound's number), invalid or none (unionbound found no\n"
-         "bound); widened is \"tolerance\" for a bound of a widened program; "
+         "(unionbound's number), rounding, invalid or none (unionbound\n"
+         "found no bound), and for best the row and its status (\"bivariate "
+         "sharp\"); widened is \"tolerance\" for a bound of a widened program; "
          "seconds is\nthe wall-clock time. With --at-least R (R > 1), "
          "--exactly R or --distribution\ntwo more columns: event (at_least "
          "or exactly) and r; --distribution adds\nthe rows univariate_r and "
@@ -437,10 +487,12 @@ std::string SharpHelpFooter() {
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
-         "Exit status: 0 bounds printed, 1 bad arguments or unreadable "
-         "input, 2\ninconsistent data (the message gives epsilon), a "
-         "tolerance below epsilon,\nor a failed write to standard output, "
-         "the CSV or the JSON file.\n";
+         "Exit status: 0 bounds printed; 1 bad arguments, or an output "
+         "file that is\nthe input or the other output; 2 no bounds (input "
+         "missing, unreadable,\nshort, a token that is no number, a number "
+         "that is no probability),\ninconsistent data (the message gives "
+         "epsilon), a tolerance below epsilon,\nor a failed write to "
+         "standard output, the CSV or the JSON file; 3 out of\nmemory.\n";
 }
 
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
@@ -461,12 +513,13 @@ OptionSet SharpOptionSet() {
       "Bounds the probability that at least one of N events occurs, from "
       "the\nprobabilities of all intersections of 1 to M of them in FILE "
       "(default\nprob.txt, the same format and order as for unionbound). "
-      "Prints unionbound's\nbest bounds beside the sharpest bounds the "
-      "same data allow: the univariate\nmoment program (S1 .. SM) and, "
-      "for every l from M to N-M, the bivariate\nprogram over (X1, X2) "
-      "with the binomial moments unionbound uses. --at-least R and "
-      "--exactly R\nbound the probability that at least (exactly) R of "
-      "them occur instead.";
+      "Prints unionbound's\nbest bounds beside the sharp bounds of the "
+      "univariate moment program\n(S1 .. SM) and, for every l from M to "
+      "N-M, the bivariate program over\n(X1, X2) with the binomial moments "
+      "unionbound uses, the closed forms and,\nwith --full, the program over "
+      "all atoms (the best the data allow at all);\nthe best row holds the "
+      "tightest proven bounds. --at-least R and --exactly R\nbound the "
+      "probability that at least (exactly) R of them occur instead.";
   set.footer = SharpHelpFooter();
   return set;
 }
@@ -527,14 +580,21 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (g.hasTimeLimit) {
     Rational seconds;
-    if (!ParseExactDecimal(g.timeLimit, &seconds) || seconds <= 0) {
+    // A number too small or too large for a double would become no limit.
+    const bool parsed_ok = ParseExactDecimal(g.timeLimit, &seconds);
+    o.timeLimit = parsed_ok ? seconds.get_d() : 0.0;
+    if (!parsed_ok || seconds <= 0 || !std::isfinite(o.timeLimit) ||
+        o.timeLimit <= 0 || o.timeLimit > kLongestTimeLimit) {
       return Fail(parsed, "--time-limit needs a number of seconds > 0, not " +
                               Quoted(g.timeLimit));
     }
-    o.timeLimit = seconds.get_d();
   }
   if (g.hasLRange && !ParseRange(g.lRange, &o.lFrom, &o.lTo)) {
     return Fail(parsed, "--l needs LO..HI, not " + Quoted(g.lRange));
+  }
+  if (o.csvFile == kStandardStream && o.json == kStandardStream) {
+    return Fail(parsed,
+                "--csv - and --json - cannot both go to standard output");
   }
   parsed = CheckSizes(parsed);
   if (!parsed.ok) return parsed;
@@ -583,7 +643,7 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     }
     return kExitOk;
   }
-  if (o.quiet || o.json == kStandardStream) {
+  if (o.quiet || o.json == kStandardStream || o.csvFile == kStandardStream) {
     // The report is made as usual and dropped; errors still reach err, and
     // the JSON document standard output.
     std::ostringstream dropped;
@@ -593,6 +653,20 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
 }
 
 namespace {
+
+// The rows every output prints. unionbound's method is meant for an odd m:
+// for an even m its numbers are no bounds, so they are left out (the table
+// says why).
+std::vector<BoundRow> ShownRows(const SharpAnalysis& analysis) {
+  std::vector<BoundRow> rows = BoundRows(analysis);
+  if (analysis.m % 2 == 0) {
+    std::erase_if(rows, [](const BoundRow& row) {
+      return row.kind == RowKind::kUnionbound ||
+             row.kind == RowKind::kUnionboundL;
+    });
+  }
+  return rows;
+}
 
 // The lines in notes go to err and into *messages, for the JSON document.
 void PassOn(std::ostringstream* notes, std::ostream& err,
@@ -659,11 +733,33 @@ bool WriteJsonDocument(const SharpOptions& o, const SharpAnalysis& analysis,
   return file->Replace(document.str());
 }
 
+// True, after one line on err, when two file options name one file, so that
+// writing one would destroy the other: the CSV or JSON file over the input,
+// or both outputs into one file. Nothing is read or written then, but the
+// JSON document of the refusal where it destroys nothing.
+bool RefuseSharedFiles(const SharpOptions& o, std::ostream& standardOutput,
+                       std::ostream& err) {
+  const std::vector<FileOption> files{
+      {"-i", o.file, 0}, {"--csv", o.csvFile, 1}, {"--json", o.json, 1}};
+  const SharedFile shared = FindSharedFile(files);
+  if (shared.first == nullptr) return false;
+  std::ostringstream notes;
+  notes << SharedFileMessage(kProgram, shared) << "\n";
+  const bool jsonShared =
+      shared.first == &files[2] || shared.second == &files[2];
+  ReplacedFile json;
+  SharpOptions kept = o;
+  if (jsonShared) kept.json.clear();
+  Refuse(kept, kExitUsage, &notes, &json, standardOutput, err);
+  return true;
+}
+
 // The run after the command line is understood: read, analyse, report (to
 // out), the JSON document to its file or standardOutput.
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
                 std::ostream& standardOutput, std::ostream& err,
                 bool showProgress) {
+  if (RefuseSharedFiles(o, standardOutput, err)) return kExitUsage;
   // The JSON file first: when the CSV file cannot be written, the document
   // still tells of the refusal.
   ReplacedFile json;
@@ -675,17 +771,18 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   std::ostringstream notes;
   ReplacedFile csv;
-  if (!o.csvFile.empty() && !csv.Open(o.csvFile)) {
+  const bool csvToFile = !o.csvFile.empty() && o.csvFile != kStandardStream;
+  if (csvToFile && !csv.Open(o.csvFile)) {
     notes << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
           << std::strerror(errno) << "; nothing computed\n";
     return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
   // Read once: the doubles and the numbers as typed come from one text.
-  const InputText input = ReadInputText(o.file);
+  const InputText input = ReadInputText(o.file, count);
   const ProbabilityRead read = ReadNumbers(input, count);
-  if (!ReportUnreadableInput(read, o, input, notes)) {
-    return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
+  if (!ReportNoBounds(read, o, input, notes)) {
+    return Refuse(o, kExitNoBounds, &notes, &json, standardOutput, err);
   }
   SharpJsonRun run;
   run.input = o.file;
@@ -694,7 +791,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   WarnOfEntriesLeft(read, o, notes);
   PassOn(&notes, err, &run.messages);
   out << kProgram << ": n=" << o.n << ", m=" << o.m << ", " << count
-      << " probabilities from " << o.file << "\n\n";
+      << " probabilities from " << InputName(o.file) << "\n\n";
   AnalysisOptions options;
   options.lFrom = o.lFrom;
   options.lTo = o.lTo;
@@ -728,7 +825,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
       options);
   progress.Clear();
   err.tie(tied);
-  const std::vector<BoundRow> rows = BoundRows(analysis);
+  const std::vector<BoundRow> rows = ShownRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
@@ -775,11 +872,10 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   const bool fullCross = FullBoundsCross(analysis);
   if (fullCross) {
-    notes << kProgram
-          << ": the full program's certified lower bound lies above its "
-             "upper bound: no distribution over the atoms fits the numbers "
+    notes << kProgram << ": no distribution over the atoms fits the numbers "
           << (analysis.widened ? "within the tolerance" : "as typed")
-          << ", so no bound above says anything; "
+          << " (proven exactly: crossing certified full bounds or a Farkas "
+             "certificate), so no bound above says anything; "
           << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
     PassOn(&notes, err, &run.messages);
     run.status = kExitInconsistent;
@@ -789,7 +885,14 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     err << kProgram << ": cannot write standard output\n";
     return kExitWriteFailed;
   }
-  if (!o.csvFile.empty()) {
+  if (o.csvFile == kStandardStream) {
+    WriteCsv(analysis, rows, o.file, standardOutput, countRows);
+    standardOutput.flush();
+    if (!standardOutput) {
+      err << kProgram << ": cannot write standard output\n";
+      return kExitWriteFailed;
+    }
+  } else if (!o.csvFile.empty()) {
     std::ostringstream text;
     WriteCsv(analysis, rows, o.file, text, countRows);
     if (!csv.Replace(text.str())) {

@@ -2,9 +2,11 @@
 // unionbound: unionbound-sharp (N M [FILE] | -n N -m M [-i FILE])
 // [--json FILE] [--quiet] [--per-l] [--csv FILE] [--tolerance T]
 // [--l LO..HI] [--verbose] [--full [--time-limit S]] [--help] [--version].
-// Exit status 0 on success, 1 for a bad command line or unreadable input, 2
-// when the data are inconsistent or a write to standard output or to the CSV
-// file fails. A run refused before anything was computed still writes the
+// Exit status 0 on success, 1 for a bad command line (files that are one
+// file included), 2 when the input gives no bounds (missing, unreadable,
+// short, not numbers or not probabilities), the data are inconsistent or a
+// write to standard output or to the CSV file fails, 3 when the memory runs
+// out. A run refused before anything was computed still writes the
 // JSON document it was asked for (see cli/refused_run_json.h).
 #ifndef UNIONBOUND_SHARP_APP_COMMAND_H_
 #define UNIONBOUND_SHARP_APP_COMMAND_H_
@@ -21,7 +23,7 @@ struct SharpOptions {
   int32_t m = 0;
   std::string file = "prob.txt";
   bool perL = false;
-  std::string csvFile;  // empty: no CSV output
+  std::string csvFile;  // empty: no CSV output; "-" is standard output
   bool hasTolerance = false;
   std::string tolerance;  // as typed: a decimal number >= 0
   int32_t lFrom = -1;     // --l LO..HI; -1: the whole range m .. n - m
@@ -54,6 +56,12 @@ inline constexpr int kExitInconsistent = 2;
 // Standard output or the CSV file could not be written: the bounds did not
 // all reach their reader.
 inline constexpr int kExitWriteFailed = 2;
+// The input cannot be opened or read, ends before the numbers n and m ask
+// for, holds a token that is no number or a number that is no probability:
+// no bound is computed, as with unionbound.
+inline constexpr int kExitNoBounds = 2;
+// The memory ran out (the program's main reports it).
+inline constexpr int kExitOutOfMemory = 3;
 
 // args without the program name.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -28,8 +28,8 @@ Json StatusOrNull(const PrintedBound& b) {
   return b.status;
 }
 
-// One row as an object: its bounds are the doubles just outside the texts
-// of the CSV file, its time the CSV file's microseconds.
+// One row as an object: its bounds are the tightest doubles outside the
+// exact values, its time the CSV file's microseconds.
 Json BoundObject(const BoundRow& r) {
   Json row;
   row["kind"] = KindName(r.kind);
@@ -39,8 +39,19 @@ Json BoundObject(const BoundRow& r) {
   row["l_upper"] = LOrNull(r.upper);
   row["lower_status"] = StatusOrNull(r.lower);
   row["upper_status"] = StatusOrNull(r.upper);
+  if (r.kind == RowKind::kBest) {
+    row["lower_status"] = SourceStatus(r.lower);
+    row["upper_status"] = SourceStatus(r.upper);
+  }
   row["lower_widened"] = r.lower.widened;
   row["upper_widened"] = r.upper.widened;
+  if (r.kind == RowKind::kBest) {
+    // The kind of row each side was taken from.
+    row["lower_from"] =
+        r.lower.hasValue ? Json(KindName(r.lower.source)) : Json();
+    row["upper_from"] =
+        r.upper.hasValue ? Json(KindName(r.upper.source)) : Json();
+  }
   row["seconds"] = std::stod(CsvSeconds(r.seconds));
   return row;
 }
@@ -67,6 +78,12 @@ Json DataCheckObject(const SharpAnalysis& analysis) {
   check["consistent"] = c.consistent;
   check["epsilon"] = OutwardDouble(c.epsilon, true);
   check["infeasible_programs"] = c.infeasiblePrograms;
+  // Every number typed with at most this many decimals (null: more, or not
+  // all plain decimals), and what that means for rounded data.
+  check["typed_decimals"] =
+      analysis.typedDecimals >= 0 ? Json(analysis.typedDecimals) : Json();
+  const std::string hint = RoundingHint(analysis);
+  check["rounding_hint"] = hint.empty() ? Json() : Json(hint);
   // Where the full program proved that no distribution over the atoms fits:
   // its epsilon lies between these (null: not known).
   const FullEpsilon& full = analysis.fullEpsilon;

@@ -37,9 +37,11 @@ std::string ProgramName(int32_t l) {
   return l == kUnivariate ? "univariate" : "bivariate l=" + std::to_string(l);
 }
 
-// unionbound's number, or why it is not shown.
+// unionbound's number, or why it is not shown; (r) marks a number outside
+// the sharp interval of its l by no more than rounding.
 std::string MethodText(const PrintedBound& b) {
   if (b.status == "none" || b.status == "invalid") return b.status;
+  if (b.status == "rounding") return b.Text(kTableDigits) + " (r)";
   return b.Text(kTableDigits);
 }
 
@@ -57,10 +59,30 @@ std::string SharpCell(const PrintedBound& b) {
 
 std::string Seconds(double s) { return Printf("%.3f s", s); }
 
+}  // namespace
+
+std::string RoundingHint(const SharpAnalysis& analysis) {
+  const int32_t k = analysis.typedDecimals;
+  if (k < 1 || k > kMostHintedDecimals) return "";
+  const Rational half(1, 2);
+  Rational enough = half;
+  for (int32_t i = 0; i < k; ++i) enough /= 10;
+  if (analysis.widened && analysis.tolerance >= enough) return "";
+  const std::string places = std::to_string(k);
+  return "every number has at most " + places +
+         (k == 1 ? " decimal" : " decimals") +
+         "; if they were rounded, --tolerance 0.5e-" + places +
+         " gives bounds that hold for the unrounded values";
+}
+
+namespace {
+
 void WriteNumberLine(const SharpAnalysis& analysis, std::ostream& out) {
   const size_t count = SubsetCount(analysis.subsets);
   if (static_cast<size_t>(analysis.typedNumbers) == count) {
     out << "  numbers: all " << count << " taken exactly as typed\n";
+    const std::string hint = RoundingHint(analysis);
+    if (!hint.empty()) out << "  precision: " << hint << "\n";
   } else {
     out << "  numbers: " << analysis.typedNumbers << " of " << count
         << " taken exactly as typed, the others as the nearest double "
@@ -123,8 +145,26 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
         << ProgramName(c.worstL) << " program needs a change of "
         << EpsilonText(c.programEpsilon) << "\n";
   }
+  if (c.boundsCross) {
+    out << "  bounds: a proven lower bound lies above a proven upper bound, so "
+           "no\n    distribution has these numbers";
+    if (c.atomsEpsilonKnown) {
+      out << "; over the atoms they need a change of at least "
+          << FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown);
+    }
+    out << "\n";
+  }
   if (c.consistent) {
-    out << "  consistent: the numbers as typed pass every check\n";
+    const FullResult& f = analysis.full;
+    // A sharp full bound comes with an exact distribution over the atoms.
+    const bool atoms =
+        f.computed && !analysis.widened && (f.lower.sharp || f.upper.sharp);
+    out << "  consistent: the numbers as typed pass every check"
+        << (atoms ? ", and a distribution\n    over the atoms has them "
+                    "(proven exactly)\n"
+            : f.computed
+                ? "; a distribution over\n    the atoms is not proven\n"
+                : "; a distribution over\n    the atoms is not checked\n");
   } else {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
@@ -193,6 +233,34 @@ std::string TargetTitle(const CountTarget& target) {
          std::to_string(target.r) + " of the n events)";
 }
 
+// The kind a best bound came from, short enough for the status column.
+std::string SourceCell(const PrintedBound& b) {
+  if (!b.hasValue) return "-";
+  std::string source;
+  switch (b.source) {
+    case RowKind::kHunterWorsley:
+      source = "H-W";
+      break;
+    case RowKind::kDeCaen:
+      source = "de Caen";
+      break;
+    case RowKind::kKuaiAlajajiTakahara:
+      source = "K-A-T";
+      break;
+    default:
+      source = KindName(b.source);
+  }
+  return PadRight(PadRight(b.Text(kTableDigits), 18) + source, 29);
+}
+
+void WriteBestRow(const std::vector<BoundRow>& rows, std::ostream& out) {
+  const BoundRow* best = FindRow(rows, RowKind::kBest);
+  if (best == nullptr) return;
+  WriteSummaryRow("best proven", SourceCell(best->lower),
+                  SourceCell(best->upper), LPair(best->lower.l, best->upper.l),
+                  "-", out);
+}
+
 void WriteSummaryTable(const SharpAnalysis& analysis,
                        const std::vector<BoundRow>& rows, std::ostream& out) {
   out << "Bounds on " << TargetTitle(analysis.target) << " (n=" << analysis.n
@@ -210,6 +278,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
     WriteClassicalRows(rows, out);
+    WriteBestRow(rows, out);
     out << "No subsequence length l in the range: no bivariate program";
     out << (IsUnion(analysis.target) ? " and no unionbound bound.\n" : ".\n");
     return;
@@ -223,6 +292,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
                     Seconds(analysis.bivariateSeconds), out);
   }
   WriteClassicalRows(rows, out);
+  WriteBestRow(rows, out);
 }
 
 void WritePerLTable(const std::vector<BoundRow>& rows, std::ostream& out) {
@@ -261,10 +331,13 @@ std::string CsvText(const std::string& s) {
   return quoted + "\"";
 }
 
-// l,text,status,widened of one side.
-std::string CsvSide(const PrintedBound& b) {
+// l,text,status,widened of one side; the best row's status names the kind
+// it came from.
+std::string CsvSide(RowKind kind, const PrintedBound& b) {
+  const std::string status =
+      kind == RowKind::kBest ? SourceStatus(b) : b.status;
   return (b.l < 0 ? std::string() : std::to_string(b.l)) + "," + b.text + "," +
-         b.status + "," + (b.widened ? "tolerance" : "");
+         status + "," + (b.widened ? "tolerance" : "");
 }
 
 }  // namespace
@@ -302,12 +375,17 @@ void WriteBoundTables(const SharpAnalysis& analysis,
     out << "; (T): the program lets every number\nmove by up to the "
            "tolerance T";
   }
-  out << ".";
   if (IsUnion(analysis.target)) {
-    out << " unionbound's numbers are as computed,\nrounded outward; "
-           "invalid: contradicted by a sharp bound.";
+    out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
+           "outside the sharp interval of its l, or across a\nproven bound; "
+           "(r): outside it by at most a relative 1e-12 (rounding). best\n"
+           "proven: the largest proven lower and the smallest proven upper "
+           "bound above,\ncompared exactly, with the row each came from.\n";
+  } else {
+    out << ". best proven: the largest proven lower and the\nsmallest proven "
+           "upper bound above, compared exactly, with the row each came "
+           "from.\n";
   }
-  out << "\n";
   if (analysis.full.computed) {
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
@@ -326,17 +404,18 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "program over atoms.\n";
   }
   const IndexVector wrong = ContradictedMethodLs(analysis);
-  if (!wrong.empty()) {
+  if (!IsUnion(analysis.target)) {
+    out << "unionbound's method and the closed forms bound the union only: "
+           "left out here.\n";
+  } else if (analysis.m % 2 == 0) {
+    out << "unionbound needs an odd m: its numbers are left out for m="
+        << analysis.m << ".\n";
+  } else if (!wrong.empty()) {
     out << "Note: unionbound's numbers contradict the sharp bounds for "
         << wrong.size() << " of " << analysis.method.perL.size()
         << " values of l (first l=" << wrong[0]
         << "):\n      there they are not valid bounds";
-    if (analysis.m % 2 == 0) out << " (unionbound asks for an odd m)";
     out << ".\n";
-  }
-  if (!IsUnion(analysis.target)) {
-    out << "unionbound's method and the closed forms bound the union only: "
-           "left out here.\n";
   }
   if (analysis.fullNotCovered) {
     out << "full program: beyond " << kExactPricingLimit
@@ -409,14 +488,14 @@ void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
     target.append(std::to_string(analysis.target.r));
   }
   for (const BoundRow& row : rows) {
-    out << prefix << KindName(row.kind) << "," << CsvSide(row.lower) << ","
-        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << target
-        << "\n";
+    out << prefix << KindName(row.kind) << "," << CsvSide(row.kind, row.lower)
+        << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
+        << target << "\n";
   }
   for (const CountRow& row : countRows) {
-    out << prefix << KindName(row.kind) << "_r," << CsvSide(row.lower) << ","
-        << CsvSide(row.upper) << "," << CsvSeconds(row.seconds) << ",at_least,"
-        << row.r << "\n";
+    out << prefix << KindName(row.kind) << "_r," << CsvSide(row.kind, row.lower)
+        << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
+        << ",at_least," << row.r << "\n";
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace unionbound::sharp {
 
@@ -12,6 +13,19 @@ double CountCost(int32_t count, AtomSense sense, const CountTarget& target) {
 
 double AtomCost(AtomMask atom, AtomSense sense, const CountTarget& target) {
   return CountCost(std::popcount(atom), sense, target);
+}
+
+double DataRowScale(const std::vector<double>& rhs) {
+  double largest = 0.0;
+  for (size_t r = 1; r < rhs.size(); ++r) {
+    largest = std::max(largest, std::fabs(rhs[r]));
+  }
+  if (!(largest > 0) || !std::isfinite(largest) || largest >= 0.125) {
+    return 1.0;
+  }
+  // Subnormal numbers are scaled as 2^-1000 would be: 1 / scale stays
+  // finite.
+  return std::ldexp(1.0, std::max(-1000, std::ilogb(largest)));
 }
 
 SubsetIndex::SubsetIndex(const std::vector<AtomMask>& masks) : masks_(masks) {

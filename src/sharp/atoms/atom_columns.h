@@ -33,6 +33,13 @@ inline bool IsUnion(const CountTarget& target) {
   return target.r == 1 && !target.exactly;
 }
 
+// The factor the floating-point programs divide the data rows by: 1 where
+// the largest |rhs[r]| (r >= 1; rhs[0] is the total) is at least 1/8, zero
+// or not finite, else the power of two at or below it. Scaling by a power
+// of two is exact, and the duals of the scaled rows are the duals of the
+// unscaled program.
+double DataRowScale(const std::vector<double>& rhs);
+
 // Finds the data subsets inside an atom: by enumerating the atom's own
 // subsets up to the largest data size and looking them up, where the atom
 // has fewer of those than the data have subsets, else by scanning.

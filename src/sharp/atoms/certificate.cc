@@ -26,7 +26,7 @@ std::vector<std::vector<int64_t>> BinomialTable(int32_t n, int32_t m) {
 // Where every data subset's dual depends only on how many of its events
 // fall among the first `split` and how many among the rest (as for duals
 // lifted from a moment program), an atom's reduced cost depends only on
-// those two counts of its own: the least over all 2^n atoms is the least
+// those two counts of its own: the least over the nonempty atoms is the least
 // over (split + 1) (n - split + 1) cells, exactly and at once for any n.
 // Each kind of subset must be present in full or not at all. False where
 // the rounded duals Y (Y[0] the total) are not of that form. m is the
@@ -62,6 +62,7 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
   // A cell's sum adds each present subset inside its atoms once, so every
   // partial sum fits in int64 as every sum of rounded duals does; and
   // C(i, a) C(j, b) <= C(i + j, a + b) < 2^63.
+  bool none = true;
   for (int32_t i = 0; i <= split; ++i) {
     for (int32_t j = 0; j <= n - split; ++j) {
       int64_t sum = 0;
@@ -71,14 +72,17 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
           if (y != 0) sum += binomial[i][a] * binomial[j][b] * y;
         }
       }
+      if (i + j == 0) continue;
       const int64_t rc = (Counts(target, i + j) ? cost : 0) - rounded[0] - sum;
-      *least = i + j == 0 ? rc : std::min(*least, rc);
+      *least = none ? rc : std::min(*least, rc);
+      none = false;
     }
   }
   return true;
 }
 
-// The least reduced cost over all atoms by split cells, if some split fits.
+// The least reduced cost over the nonempty atoms by split cells, if some
+// split fits.
 bool LeastBySomeSplit(const std::vector<Mask>& masks,
                       const std::vector<int64_t>& rounded, int32_t n,
                       int64_t cost, const CountTarget& target, int64_t* least) {
@@ -107,7 +111,8 @@ int32_t DualBits(const RealVector& y) {
 ExactLagrangian CertifyDuals(const ExactData& data,
                              const std::vector<AtomMask>& masks, int32_t n,
                              AtomSense sense, const RealVector& y,
-                             double seconds, const CountTarget& target) {
+                             double seconds, const Rational& tolerance,
+                             const CountTarget& target) {
   // Any duals give a valid bound; ones that are not finite or too large for
   // 64-bit sums are replaced by 0.
   RealVector usable = y;
@@ -124,9 +129,9 @@ ExactLagrangian CertifyDuals(const ExactData& data,
     rounded[r] = static_cast<int64_t>(std::llround(usable[r] * unit));
   }
   const int64_t one = int64_t{1} << bits;
-  // The least reduced cost (in units of 2^-bits) over all atoms: exact by
-  // enumeration or by a complete search, else a lower bound from the nodes
-  // the search left open.
+  // The least reduced cost (in units of 2^-bits) over the nonempty atoms:
+  // exact by enumeration or by a complete search, else a lower bound from
+  // the nodes the search left open. The empty atom's is -Y0.
   ExactLagrangian result;
   int64_t least = 0;
   // The cost of an atom the target counts; the others cost 0.
@@ -138,8 +143,8 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   } else if (n <= kExactPricingLimit) {
     result.exactAtoms = true;
     const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
-    least = -rounded[0] - f[0];
-    for (Mask a = 1; a < f.size(); ++a) {
+    least = (Counts(target, 1) ? cost : 0) - rounded[0] - f[1];
+    for (Mask a = 2; a < f.size(); ++a) {
       const int64_t c = Counts(target, std::popcount(a)) ? cost : 0;
       least = std::min(least, c - rounded[0] - f[a]);
     }
@@ -155,17 +160,16 @@ ExactLagrangian CertifyDuals(const ExactData& data,
     least = std::min<int64_t>(0, cost) - rounded[0] -
             std::max<int64_t>(0, search.bound);
   } else {
-    // The empty atom costs -Y0, any other cost - Y0 - F; searching for F
-    // above cost gives both.
+    // No nonempty atom has F above max(cost, bound): its reduced cost is at
+    // least cost - Y0 - that.
     AtomSearchOptions options;
     options.seconds = seconds;
     const AtomSearchResult<int64_t> search =
         MaximiseOverAtoms(masks, values, n, cost, options);
     result.exactAtoms = search.complete;
-    least = cost - rounded[0] - search.bound;
+    least = cost - rounded[0] - std::max(cost, search.bound);
   }
-  // b . Y + Y0 + least and the sum of |Y_u|, exactly, with the data as
-  // typed.
+  // b . Y and the sum of |Y_u|, exactly, with the data as typed.
   mpz_class dot = 0;
   mpz_class norm = 0;
   for (size_t u = 0; u < masks.size(); ++u) {
@@ -174,12 +178,44 @@ ExactLagrangian CertifyDuals(const ExactData& data,
     norm += abs(value);
   }
   const mpz_class denominator = mpz_class(1) << bits;
-  result.sum = Rational(dot, data.scale * denominator);
-  result.sum.canonicalize();
-  result.sum +=
-      Rational(static_cast<long>(rounded[0]) + least) / Rational(denominator);
+  Rational by(dot, data.scale * denominator);
+  by.canonicalize();
+  const Rational y0 =
+      Rational(static_cast<long>(rounded[0])) / Rational(denominator);
+  const Rational leastAll =
+      Rational(static_cast<long>(std::min(-rounded[0], least))) /
+      Rational(denominator);
+  // Shifted: Y0 lowered by the least reduced cost makes the duals feasible;
+  // the bound moves by that shift in absolute terms.
+  result.sum = by + y0 + leastAll;
   result.norm = Rational(norm, denominator);
   result.norm.canonicalize();
+  // Scaled: with Y0 <= 0 (lowering it keeps every atom priced), t Y is
+  // feasible for t = cost / G, G the largest Y0 + F over the nonempty
+  // atoms, where that has the sign of the cost. The bound moves by a
+  // relative 1 - t, so it keeps its precision when the data are tiny and
+  // the floating duals' error dwarfs them. Only the union prices every
+  // nonempty atom at the cost: under another target the atoms it does not
+  // count cost 0, and scaling keeps none of them priced.
+  if (cost != 0 && IsUnion(target)) {
+    const int64_t y0Kept = std::min<int64_t>(rounded[0], 0);
+    // In units of 2^-bits; both terms may be near 2^60, so in mpz.
+    const mpz_class g = mpz_class(static_cast<long>(cost)) -
+                        mpz_class(static_cast<long>(least)) -
+                        mpz_class(static_cast<long>(rounded[0])) +
+                        mpz_class(static_cast<long>(y0Kept));
+    if ((cost > 0 && sgn(g) > 0) || (cost < 0 && sgn(g) < 0)) {
+      Rational t(mpz_class(std::abs(cost)), abs(g));
+      t.canonicalize();
+      const Rational sum = t * (by + Rational(static_cast<long>(y0Kept)) /
+                                         Rational(denominator));
+      const Rational scaledNorm = t * result.norm;
+      if (sum - tolerance * scaledNorm > result.sum - tolerance * result.norm) {
+        result.sum = sum;
+        result.norm = scaledNorm;
+      }
+    }
+  }
   return result;
 }
 

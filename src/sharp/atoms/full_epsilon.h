@@ -46,6 +46,33 @@ Rational LargestDeviation(const ExactData& data,
                           const std::vector<AtomMask>& atoms,
                           const RealVector& probabilities);
 
+// Up to this many events the first phase around a distribution prices
+// every atom exactly.
+inline constexpr int32_t kFullRefinementLimit = 20;
+
+struct AtomsCertificate {
+  // The epsilon exact duals prove (> 0: a Farkas certificate, no
+  // distribution fits any change of the numbers by less); -1: none.
+  Rational atLeast = -1;
+  // The largest change of a number the first phase's own distribution
+  // needs, exactly; -1: none.
+  Rational suffices = -1;
+};
+
+// A Farkas certificate that no distribution over the atoms fits the
+// numbers, found from a distribution (`probabilities` on `atoms`) that fits
+// them nearly: the first phase of the program around it, with its misfit
+// scaled to 1, solved in floating point by column generation, its last
+// basis's duals solved exactly and checked on every atom. No certificate
+// where the numbers may fit, n is beyond kFullRefinementLimit, or the basis
+// gave no exact duals. `seconds` (0: none) caps the floating solves.
+AtomsCertificate CertifyInfeasibility(const ExactData& data,
+                                      const std::vector<AtomMask>& masks,
+                                      int32_t n,
+                                      const std::vector<AtomMask>& atoms,
+                                      const RealVector& probabilities,
+                                      double seconds);
+
 // The epsilon of the numbers as typed; `seconds` (0: none) caps the column
 // generation, after which the bounds found so far are reported. progress
 // (if set) gets the round and the number of atoms.

@@ -129,6 +129,17 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
       bound.duals = duals;
     }
   }
+  // Where the duals prove less than another proof already did (the master
+  // stopped early, or its floating duals lost a little), the bound is that
+  // proof's.
+  const bool hasProven =
+      upper ? options.hasProvenUpper : options.hasProvenLower;
+  const Rational& proven = upper ? options.provenUpper : options.provenLower;
+  if (!bound.sharp && hasProven &&
+      (upper ? proven < bound.exact : proven > bound.exact)) {
+    bound.exact = proven;
+    bound.fromProvenBound = true;
+  }
   const double masterValue = upper ? -master.Objective() : master.Objective();
   bound.masterGap = std::fabs(masterValue - certified.get_d());
   bound.computed = true;
@@ -159,8 +170,9 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             bool* exactAtoms, double seconds,
                             const Rational& tolerance, Rational* dualNorm,
                             const CountTarget& target) {
-  const ExactLagrangian lagrangian = CertifyDuals(
-      data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds, target);
+  const ExactLagrangian lagrangian =
+      CertifyDuals(data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds,
+                   tolerance, target);
   *exactAtoms = lagrangian.exactAtoms;
   if (dualNorm != nullptr) *dualNorm = lagrangian.norm;
   // Within the tolerance each number may move against the duals.

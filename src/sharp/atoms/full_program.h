@@ -51,6 +51,14 @@ struct FullOptions {
   // What is bounded: the union by default. Any other target needs n <=
   // kExactPricingLimit (FullProgramCovers).
   CountTarget target;
+  // Bounds of the target's probability already proven for the same numbers
+  // (and tolerance) by other means, such as the moment programs and closed
+  // forms: a full bound that is not sharp gives the tighter of its own and
+  // these.
+  bool hasProvenLower = false;
+  Rational provenLower;
+  bool hasProvenUpper = false;
+  Rational provenUpper;
   std::function<void(const char*, int32_t, int32_t)> progress;  // side,
                                                                 // round, atoms
 };
@@ -66,6 +74,9 @@ struct FullBound {
   // value, both verified exactly.
   bool sharp = false;
   bool widened = false;  // a bound of the program widened by the tolerance
+  // exact is the proven bound of FullOptions, tighter than the duals'
+  // certificate; dualNorm then belongs to the certificate, not to it.
+  bool fromProvenBound = false;
   // The sum of the certifying duals' |Y_u| over the data rows: how fast the
   // bound moves as the tolerance grows.
   Rational dualNorm;

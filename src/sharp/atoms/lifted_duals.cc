@@ -51,17 +51,28 @@ LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
       *std::max_element(rows.index.begin(), rows.index.end()) + 1;
   std::vector<int32_t> rowOf(masks.size());
   RealVector moments(rowCount, 0.0);
-  moments[rows.Row(0, 0)] = rhs[0];
+  // Rare events are solved on rows divided by the scale, as in the master:
+  // the total becomes a limit on the nonempty cells, of no effect where it
+  // lies beyond the solver's infinity.
+  const double scale = DataRowScale(rhs);
+  const int32_t total = rows.Row(0, 0);
   for (size_t u = 0; u < masks.size(); ++u) {
     rowOf[u] = rows.Row(std::popcount(masks[u] & firstPart),
                         std::popcount(masks[u] & ~firstPart));
-    moments[rowOf[u]] += rhs[u + 1];
+    moments[rowOf[u]] += rhs[u + 1] / scale;
   }
   ClpSimplex model;
   model.setLogLevel(0);
   model.resize(rowCount, 0);
   for (int32_t r = 0; r < rowCount; ++r) {
-    model.setRowBounds(r, moments[r], moments[r]);
+    if (r != total) model.setRowBounds(r, moments[r], moments[r]);
+  }
+  if (scale == 1.0) {
+    model.setRowBounds(total, rhs[0], rhs[0]);
+  } else {
+    const double limit = rhs[0] / scale;
+    model.setRowBounds(total, -COIN_DBL_MAX,
+                       limit < 1e27 ? limit : COIN_DBL_MAX);
   }
   // Column (i, j): atoms with i events among the first l, j among the rest.
   for (int32_t i = 0; i <= l; ++i) {
@@ -88,7 +99,7 @@ LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
   lifted.y.resize(rhs.size());
   lifted.y[0] = z[rows.Row(0, 0)];
   for (size_t u = 0; u < masks.size(); ++u) lifted.y[u + 1] = z[rowOf[u]];
-  lifted.value = model.objectiveValue();
+  lifted.value = model.objectiveValue() * scale;
   return lifted;
 }
 

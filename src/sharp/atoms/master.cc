@@ -11,6 +11,8 @@ namespace {
 using Mask = AtomMask;
 
 constexpr double kArtificialCost = 1e4;  // keeps every master feasible
+// Row bounds beyond this the solver takes for infinite.
+constexpr double kLargestFiniteTotal = 1e27;
 constexpr double kPricingTolerance = 1e-9;
 // Columns a round adds from pricing every atom or from the search: the most
 // negative ones, many of them alike; more only cost pivots.
@@ -39,7 +41,7 @@ double ReducedCost(const SubsetIndex& subsets, const RealVector& y, Mask atom,
 }
 
 // Atoms of the most negative reduced cost, every atom priced.
-// *least is the least reduced cost found.
+// *least is the least reduced cost found over the nonempty atoms.
 std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
                                 const RealVector& y, int32_t n, AtomSense sense,
                                 const CountTarget& target, double* least) {
@@ -48,7 +50,7 @@ std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
   std::vector<std::pair<double, Mask>> negative;
   for (Mask a = 0; a < f.size(); ++a) {
     const double rc = AtomCost(a, sense, target) - y[0] - f[a];
-    *least = a == 0 ? rc : std::min(*least, rc);
+    if (a != 0) *least = a == 1 ? rc : std::min(*least, rc);
     if (rc < -kPricingTolerance) negative.push_back({rc, a});
   }
   if (negative.size() > kColumnsPerRound) {
@@ -62,7 +64,8 @@ std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
 }
 
 // Atoms of the most negative reduced cost by branch and bound, for n too
-// large to enumerate. *least is the least reduced cost when *complete.
+// large to enumerate. *least is the least reduced cost over the nonempty
+// atoms when *complete (or a lower bound of it).
 std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
                                 const RealVector& y, int32_t n, AtomSense sense,
                                 double seconds, double* least, bool* complete) {
@@ -74,7 +77,8 @@ std::vector<Mask> PriceBySearch(const std::vector<Mask>& masks,
       MaximiseOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n,
                         cost - y[0] + kPricingTolerance, options);
   *complete = result.complete;
-  *least = std::min(-y[0], cost - y[0] - result.bound);
+  *least =
+      cost - y[0] - std::max(cost - y[0] + kPricingTolerance, result.bound);
   std::vector<Mask> found;
   for (const auto& [value, atom] : result.best) found.push_back(atom);
   return found;
@@ -134,20 +138,34 @@ std::vector<Mask> Starts(const AtomMaster& master,
 }
 
 // The floating-point value of the Lagrangian bound of y whose least reduced
-// cost is `least`: for the bounds b . y + least less what the tolerance may
-// take, for epsilon that sum over the data rows' |y|.
+// cost over the nonempty atoms is `least`: for the bounds the better of y
+// shifted (b . y + the least over all atoms) and, for the union, y scaled
+// until feasible,
+// less what the tolerance may take, as the certificate computes them; for
+// epsilon that sum over the data rows' |y|.
 double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
                        const ColumnGenerationOptions& options) {
-  double value = least;
+  double dot = 0.0;
   double norm = 0.0;
-  for (size_t r = 0; r < rhs.size(); ++r) {
-    value += rhs[r] * y[r];
-    if (r > 0) norm += std::fabs(y[r]);
+  for (size_t r = 1; r < rhs.size(); ++r) {
+    dot += rhs[r] * y[r];
+    norm += std::fabs(y[r]);
   }
+  const double shifted = dot + y[0] + std::min(-y[0], least);
   if (options.sense == AtomSense::kEpsilon) {
-    return norm > 0 ? value / norm : -HUGE_VAL;
+    return norm > 0 ? shifted / norm : -HUGE_VAL;
   }
-  return value - options.tolerance * norm;
+  double value = shifted - options.tolerance * norm;
+  // Scaling needs every nonempty atom to cost the same: the union's costs.
+  if (!IsUnion(options.target)) return value;
+  const double cost = AtomCost(1, options.sense);
+  const double y0 = std::min(y[0], 0.0);
+  const double g = cost - least - y[0] + y0;
+  if (g * cost > 0) {
+    const double t = cost / g;
+    value = std::max(value, t * (dot + y0 - options.tolerance * norm));
+  }
+  return value;
 }
 
 }  // namespace
@@ -195,8 +213,14 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
     : subsets_(subsets),
       sense_(sense),
       target_(target),
+      scale_(DataRowScale(rhs)),
       impl_(std::make_unique<Impl>()) {
   ClpSimplex& model = impl_->model;
+  // The data rows are solved divided by the scale, so that rare events keep
+  // the solver's absolute tolerances relative to them; the duals are those
+  // of the unscaled program, and the objective is scaled by the same factor.
+  const auto row = [&rhs, this](int32_t r) { return rhs[r] / scale_; };
+  tolerance /= scale_;
   const int32_t rows = static_cast<int32_t>(rhs.size());
   dataRows_ = rows;
   model.setLogLevel(0);
@@ -208,10 +232,10 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
     // Row r: atoms + d_r = b_r; rows +-d_r - T <= 0; T is the last column
     // before the atoms.
     model.resize(rows + 2 * (rows - 1), 0);
-    model.setRowBounds(0, rhs[0], rhs[0]);
+    SetTotalRow(&model);
     ColumnBatch deviations;
     for (int32_t r = 1; r < rows; ++r) {
-      model.setRowBounds(r, rhs[r], rhs[r]);
+      model.setRowBounds(r, row(r), row(r));
       const int32_t plus = rows + 2 * (r - 1);
       model.setRowBounds(plus, -COIN_DBL_MAX, 0.0);
       model.setRowBounds(plus + 1, -COIN_DBL_MAX, 0.0);
@@ -225,9 +249,9 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
                     minusOnes.data(), 0.0, COIN_DBL_MAX, 1.0);
   } else {
     model.resize(rows, 0);
-    model.setRowBounds(0, rhs[0], rhs[0]);
+    SetTotalRow(&model);
     for (int32_t r = 1; r < rows; ++r) {
-      model.setRowBounds(r, rhs[r] - tolerance, rhs[r] + tolerance);
+      model.setRowBounds(r, row(r) - tolerance, row(r) + tolerance);
     }
     ColumnBatch artificials;
     for (int32_t r = 0; r < rows; ++r) {
@@ -238,6 +262,21 @@ AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
     artificials.AddTo(&model);
   }
   firstAtomColumn_ = model.numberColumns();
+}
+
+// Unscaled, the total is 1 exactly. Scaled by s < 1 the empty atom would
+// carry about 1 / s, which the solver cannot hold beside the others: the row
+// becomes "the nonempty atoms sum to at most 1 / s", with the empty atom its
+// slack (no limit at all where 1 / s is beyond the solver's infinity: the
+// singles, each at most 2s, then cannot reach it).
+void AtomMaster::SetTotalRow(ClpSimplex* model) const {
+  if (scale_ == 1.0) {
+    model->setRowBounds(0, 1.0, 1.0);
+  } else {
+    const double total = 1.0 / scale_;
+    model->setRowBounds(0, -COIN_DBL_MAX,
+                        total < kLargestFiniteTotal ? total : COIN_DBL_MAX);
+  }
 }
 
 AtomMaster::~AtomMaster() = default;
@@ -311,7 +350,16 @@ void AtomMaster::RemoveAtoms(const std::vector<AtomMask>& atoms) {
   solved_ = false;  // the basis lost columns: factor it afresh
 }
 
-double AtomMaster::Objective() const { return impl_->model.objectiveValue(); }
+double AtomMaster::Objective() const {
+  return impl_->model.objectiveValue() * scale_;
+}
+
+bool AtomMaster::EmptyAtomImplied() const {
+  if (scale_ == 1.0) return false;
+  const ClpSimplex& model = impl_->model;
+  return model.getRowStatus(0) == ClpSimplex::basic ||
+         model.primalRowSolution()[0] < model.getRowUpper()[0];
+}
 
 RealVector AtomMaster::Duals() const {
   const double* y = impl_->model.dualRowSolution();
@@ -322,7 +370,9 @@ std::vector<AtomMask> AtomMaster::Support() const {
   const double* x = impl_->model.primalColumnSolution() + firstAtomColumn_;
   std::vector<Mask> support;
   for (size_t i = 0; i < atoms_.size(); ++i) {
-    if (x[i] > 1e-12) support.push_back(atoms_[i]);
+    if (x[i] > 1e-12 || (atoms_[i] == 0 && EmptyAtomImplied())) {
+      support.push_back(atoms_[i]);
+    }
   }
   return support;
 }
@@ -333,7 +383,8 @@ std::vector<AtomMask> AtomMaster::BasicAtoms() const {
   std::vector<Mask> basic;
   for (size_t i = 0; i < atoms_.size(); ++i) {
     const int column = firstAtomColumn_ + static_cast<int>(i);
-    if (model.getColumnStatus(column) == ClpSimplex::basic || x[i] > 1e-12) {
+    if (model.getColumnStatus(column) == ClpSimplex::basic || x[i] > 1e-12 ||
+        (atoms_[i] == 0 && EmptyAtomImplied())) {
       basic.push_back(atoms_[i]);
     }
   }
@@ -342,9 +393,19 @@ std::vector<AtomMask> AtomMaster::BasicAtoms() const {
 
 RealVector AtomMaster::SupportProbabilities() const {
   const double* x = impl_->model.primalColumnSolution() + firstAtomColumn_;
+  // Unscaled; the empty atom takes what the others leave of the total.
+  double others = 0.0;
+  for (size_t i = 0; i < atoms_.size(); ++i) {
+    if (atoms_[i] != 0 && x[i] > 1e-12) others += x[i] * scale_;
+  }
   RealVector probabilities;
   for (size_t i = 0; i < atoms_.size(); ++i) {
-    if (x[i] > 1e-12) probabilities.push_back(x[i]);
+    if (atoms_[i] == 0 && (x[i] > 1e-12 || EmptyAtomImplied())) {
+      probabilities.push_back(scale_ == 1.0 ? x[i]
+                                            : std::max(0.0, 1.0 - others));
+    } else if (x[i] > 1e-12) {
+      probabilities.push_back(x[i] * scale_);
+    }
   }
   return probabilities;
 }

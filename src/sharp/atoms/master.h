@@ -16,6 +16,8 @@
 #include "sharp/atoms/atom_columns.h"
 #include "sharp/data/exact_data.h"
 
+class ClpSimplex;
+
 namespace unionbound::sharp {
 
 // The restricted master. rhs[0] is the total (1), rhs[1 + u] data value u.
@@ -23,6 +25,11 @@ namespace unionbound::sharp {
 // `tolerance` (0: the numbers as given); two artificial columns per row
 // keep every master feasible. kEpsilon: a free deviation column per data
 // row, bounded by the objective T through two rows each.
+//
+// Where the data are small (rare events), the data rows are solved divided
+// by a power of two near the largest number (DataRowScale): the duals and
+// reduced costs are those of the unscaled program, and Objective, Support
+// and SupportProbabilities are given unscaled.
 class AtomMaster {
  public:
   AtomMaster(const SubsetIndex& subsets, const RealVector& rhs, AtomSense sense,
@@ -41,13 +48,14 @@ class AtomMaster {
   // Re-solves from the last basis; `seconds` (0: none) caps the solve.
   void Solve(double seconds);
 
-  double Objective() const;
+  double Objective() const;  // unscaled
   // The duals of the total and data rows.
   RealVector Duals() const;
   int32_t AtomCount() const { return static_cast<int32_t>(atoms_.size()); }
   const std::vector<AtomMask>& Atoms() const { return atoms_; }
   // The atoms of positive probability in the last solution, and those
-  // probabilities.
+  // probabilities (unscaled; the empty atom takes what the others leave of
+  // the total where the master is scaled).
   std::vector<AtomMask> Support() const;
   RealVector SupportProbabilities() const;
   // The atoms of the last basis, and any others of positive probability:
@@ -57,9 +65,14 @@ class AtomMaster {
 
  private:
   struct Impl;
+  void SetTotalRow(ClpSimplex* model) const;
+  // Scaled, the total row's slack stands for the empty atom.
+  bool EmptyAtomImplied() const;
+
   const SubsetIndex& subsets_;
   const AtomSense sense_;
   const CountTarget target_;
+  const double scale_;
   int32_t dataRows_ = 0;
   int32_t firstAtomColumn_ = 0;
   std::unique_ptr<Impl> impl_;

@@ -152,6 +152,9 @@ ExactData Assemble(const std::vector<Entry>& entries, int32_t typed) {
   }
   ExactData data;
   data.typed = typed;
+  if (static_cast<size_t>(typed) == entries.size() && binaryPlaces == 0) {
+    data.typedDecimals = decimalPlaces;
+  }
   data.scale = PowerOf(10, static_cast<unsigned long>(decimalPlaces));
   mpz_mul_2exp(data.scale.get_mpz_t(), data.scale.get_mpz_t(),
                static_cast<mp_bitcnt_t>(binaryPlaces));

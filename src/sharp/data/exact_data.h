@@ -23,6 +23,9 @@ struct ExactData {
   std::vector<mpz_class> scaled;  // value u is scaled[u] / scale
   mpz_class scale;
   int32_t typed = 0;  // numbers taken as typed; the others as the double read
+  // When every number was taken as typed: the most decimal places any of
+  // them has (0.25 has 2, 1e-3 has 3); -1 otherwise.
+  int32_t typedDecimals = -1;
 };
 
 // The exact values of the numbers in `in`, one per entry of `doubles` (the

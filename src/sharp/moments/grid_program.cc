@@ -1,6 +1,6 @@
 #include "sharp/moments/grid_program.h"
 
-#include "problem/labels.h"
+#include "numeric/labels.h"
 
 namespace unionbound::sharp {
 

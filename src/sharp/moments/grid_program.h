@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "numeric/labels.h"
 #include "numeric/vectors.h"
 #include "sharp/exact/rational.h"
 

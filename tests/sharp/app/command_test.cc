@@ -178,43 +178,58 @@ TEST(SharpCommandLine, RejectsMixedOrIncompleteSharedFormsWithStatusOne) {
   for (const std::vector<std::string>& args : bad) ExpectRefusedInOneLine(args);
 }
 
-TEST(SharpCommandLine, MissingOrShortFilesStopWithStatusOne) {
+// Input that gives no bounds ends with status 2, as with unionbound, in one
+// line that says why and names the first offending number whole.
+TEST(SharpCommandLine, MissingShortOrUnreadableInputStopsWithStatusTwo) {
   const fs::path dir = TempDir("files");
   CommandRun run = RunInProcess({"4", "2", (dir / "absent.txt").string()});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_NE(run.err.find("cannot open"), std::string::npos);
+  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_NE(run.err.find("cannot open '" + (dir / "absent.txt").string() +
+                         "': No such file or directory"),
+            std::string::npos)
+      << run.err;
 
   WriteNumbers(dir / "short.txt", {0.1, 0.1, 0.1, 0.1, 0.01});
   run = RunInProcess({"4", "2", (dir / "short.txt").string()});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_NE(run.err.find("has 5 readable numbers"), std::string::npos);
-  EXPECT_NE(run.err.find("need 10"), std::string::npos);
+  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_NE(run.err.find("n=4, m=2 need 10 numbers, but the input ends "
+                         "after 5"),
+            std::string::npos)
+      << run.err;
 
   run = RunInProcess({"4", "2", dir.string()});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_NE(run.err.find("cannot read"), std::string::npos) << run.err;
+  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
   fs::remove_all(dir);
 }
 
-TEST(SharpCommandLine, ABadTokenIsNamedByItsPositionAndText) {
+TEST(SharpCommandLine, ABadTokenIsNamedWholeByItsPosition) {
   const fs::path dir = TempDir("bad_token");
   const std::string file = (dir / "prob.txt").string();
-  { std::ofstream(file) << "0.1 0.1\n0.1 abc 0.1 0.01 0 0 0 0\n"; }
-  CommandRun run = RunInProcess({"4", "2", file});
-  EXPECT_EQ(run.status, kExitUsage);
-  EXPECT_NE(run.err.find("number 4 is not a number: 'abc' (n=4, m=2 need 10 "
-                         "numbers)"),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
-  EXPECT_TRUE(run.out.empty());
-
-  // Text glued to a number is named from where the number ends.
-  { std::ofstream(file) << "0.1 0.1 0.1 0.1 0.05% 0 0 0 0 0\n"; }
-  run = RunInProcess({"4", "2", file});
-  EXPECT_NE(run.err.find("number 6 is not a number: '%'"), std::string::npos)
-      << run.err;
+  const auto expectRefused = [&](const std::string& text,
+                                 const std::string& why) {
+    { std::ofstream(file) << text; }
+    const CommandRun run = RunInProcess({"4", "2", file});
+    SCOPED_TRACE(text);
+    EXPECT_EQ(run.status, kExitNoBounds);
+    EXPECT_EQ(run.err, "unionbound-sharp: " + file + ": " + why +
+                           "; nothing computed\n");
+    EXPECT_TRUE(run.out.empty());
+  };
+  expectRefused("0.1 0.1\n0.1 abc 0.1 0.01 0 0 0 0\n",
+                "number 4 is not a number: \"abc\"");
+  // Text glued to a number makes the whole token no number, in its own
+  // place: the number it starts with is not read.
+  expectRefused("0.1 0.1 0.1 0.1 0.05% 0 0 0 0 0\n",
+                "number 5 is not a number: \"0.05%\"");
+  expectRefused("0.25abc 0.5", "number 1 is not a number: \"0.25abc\"");
+  expectRefused("0x1p-3 0.5", "number 1 is not a number: \"0x1p-3\"");
+  expectRefused("0,500 0.5", "number 1 is not a number: \"0,500\"");
+  // The last token, too, is read whole rather than as a number and a
+  // left-over entry.
+  expectRefused("0.1 0.1 0.1 0.1 0 0 0 0 0 0.001x5130911053113081",
+                "number 10 is not a number: \"0.001x5130911053113081\"");
   fs::remove_all(dir);
 }
 
@@ -251,11 +266,16 @@ TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
   EXPECT_NE(run.err.find("use --tolerance"), std::string::npos);
   EXPECT_EQ(run.out.find("Bounds on the probability"), std::string::npos);
 
-  // A probability above one is reported before any program is solved.
+  // A number that is no probability gives no bounds at all: nothing on
+  // standard output, the number named on standard error.
   WriteNumbers(dir / "prob.txt", {0.6, 1.5, 0.1, 0.1, 0, 0, 0, 0, 0, 0});
   run = RunBinary(dir, "4 2");
-  EXPECT_EQ(run.status, kExitInconsistent);
-  EXPECT_NE(run.out.find("P{2} = 1.5"), std::string::npos);
+  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  EXPECT_NE(run.err.find("number 2: P{2} = 1.5 is not a probability in "
+                         "[0, 1]"),
+            std::string::npos)
+      << run.err;
   fs::remove_all(dir);
 }
 
@@ -289,7 +309,7 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   }
   EXPECT_EQ(perL, 4);  // l = 3 .. 6
   // Best rows, the three closed-form rows, then per l for both methods.
-  EXPECT_EQ(rows, 3 + 3 + 4 + 4);
+  EXPECT_EQ(rows, 3 + 3 + 1 + 4 + 4);
   fs::remove_all(dir);
 }
 
@@ -393,16 +413,25 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
   fs::remove_all(dir);
 }
 
-TEST(SharpProgram, EvenOrderShowsUnionboundsContradictedNumbersAsInvalid) {
+// unionbound's method needs an odd m: for an even m its numbers are no
+// bounds, so no output shows them, and the table says why.
+TEST(SharpProgram, EvenOrderLeavesUnionboundsNumbersOut) {
   const fs::path dir = TempDir("even");
   const fs::path example = ExampleDir("even_example");
   const CommandRun run =
-      RunBinary(example, "12 2 --csv " + (dir / "e.csv").string());
+      RunBinary(example, "12 2 --per-l --csv " + (dir / "e.csv").string());
   ASSERT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("unionbound        invalid"), std::string::npos)
+  EXPECT_EQ(run.out.find("unionbound        invalid"), std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("for 9 of 9 values of l"), std::string::npos);
-  EXPECT_EQ(CsvRow(dir / "e.csv", "unionbound")[7], "invalid");
+  EXPECT_NE(run.out.find("\nunionbound        -"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("unionbound needs an odd m: its numbers are left "
+                         "out for m=2."),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(CsvRow(dir / "e.csv", "unionbound").empty());
+  EXPECT_TRUE(CsvRow(dir / "e.csv", "unionbound_l").empty());
+  EXPECT_FALSE(CsvRow(dir / "e.csv", "bivariate").empty());
   fs::remove_all(example);
   fs::remove_all(dir);
 }
@@ -422,7 +451,7 @@ TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
   const CommandRun fromStdin =
       RunBinary(dir, "-n 12 -m 3 -i - --per-l < prob.txt");
   ASSERT_EQ(fromStdin.status, kExitOk) << fromStdin.err;
-  const std::string header = "298 probabilities from -\n";
+  const std::string header = "298 probabilities from standard input\n";
   EXPECT_NE(fromStdin.out.find(header), std::string::npos);
   const std::string fileHeader = "298 probabilities from prob.txt\n";
   std::string renamed = positional.out;
@@ -436,7 +465,7 @@ TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
   EXPECT_TRUE(fs::exists(dir / "quiet.csv"));
 
   const CommandRun failing = RunBinary(dir, "-n 12 -m 3 -i absent.txt -q");
-  EXPECT_EQ(failing.status, kExitUsage);
+  EXPECT_EQ(failing.status, kExitNoBounds);
   EXPECT_NE(failing.err.find("cannot open 'absent.txt'"), std::string::npos);
 }
 
@@ -546,29 +575,31 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
 }
 
 // A equals B and A equals C, but B and C never meet: every check on the
-// numbers and both moment programs pass, yet no distribution over the atoms
-// exists, and the full program's certified bounds cross.
-TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
+// numbers and both moment programs pass, yet no distribution exists. The
+// closed forms cross the sharp bounds, with or without the full program,
+// and the least change comes from the program over atoms: 1/8.
+TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   const fs::path dir = TempDir("full_cross");
   WriteText(dir / "prob.txt", "0.5 0.5 0.5 0\n0.5 0.5 0 0 0 0\n");
-  const CommandRun run = RunBinary(dir, "4 2 --full --json j.json");
-  EXPECT_EQ(run.status, kExitInconsistent);
-  EXPECT_NE(run.err.find("no distribution over the atoms fits"),
-            std::string::npos)
-      << run.err;
-  // No change of the numbers by less than 1/8 lets a distribution fit
-  // them, and the proven ends meet there.
-  EXPECT_NE(run.err.find("needs epsilon >= 0.125"), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("use --tolerance T with T >= 0.126"),
-            std::string::npos)
-      << run.err;
-  {
+  for (const char* args : {"4 2 --json j.json", "4 2 --full --json j.json"}) {
+    SCOPED_TRACE(args);
+    const CommandRun run = RunBinary(dir, args);
+    EXPECT_EQ(run.status, kExitInconsistent);
+    EXPECT_NE(run.out.find("a proven lower bound lies above a proven upper"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("need a change of at least 0.125"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.126"),
+              std::string::npos)
+        << run.err;
     std::ifstream in(dir / "j.json");
     const nlohmann::json j = nlohmann::json::parse(in);
     EXPECT_EQ(j["status"], kExitInconsistent);
-    EXPECT_EQ(j["data_check"]["full_epsilon_at_least"], 0.125);
-    EXPECT_GE(j["data_check"]["full_epsilon_enough"], 0.125);
+    EXPECT_EQ(j["data_check"]["consistent"], false);
+    EXPECT_GE(j["data_check"]["epsilon"], 0.125);
+    EXPECT_TRUE(j["bounds"].empty());
   }
   // The advised tolerance gives bounds for every data within it; less than
   // the epsilon still leaves no distribution.
@@ -583,9 +614,51 @@ TEST(SharpProgram, DataThatNoAtomDistributionFitsAreNotASuccess) {
   EXPECT_EQ(full[12], "tolerance");
   const CommandRun tooSmall = RunBinary(dir, "4 2 --full --tolerance 0.12");
   EXPECT_EQ(tooSmall.status, kExitInconsistent);
-  EXPECT_NE(tooSmall.err.find("fits the numbers within the tolerance"),
-            std::string::npos)
+  EXPECT_NE(tooSmall.err.find("below epsilon = 0.126"), std::string::npos)
       << tooSmall.err;
+  fs::remove_all(dir);
+}
+
+// A = B and A = C while B and C are disjoint: every program is feasible,
+// but the Hunter-Worsley upper bound 0.3 lies below the sharp lower bounds;
+// the least change that fits any distribution is 3/40.
+TEST(SharpProgram, CrossingClosedFormsAreAnInconsistency) {
+  const fs::path dir = TempDir("closed_cross");
+  WriteText(dir / "prob.txt", "0.3 0.3 0.3 0.3 0.3 0\n");
+  const CommandRun run = RunBinary(dir, "3 2");
+  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.out.find("consistent: the numbers"), std::string::npos);
+  EXPECT_NE(run.out.find("need a change of at least 0.0750"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.07"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitInconsistent);
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitOk);
+  fs::remove_all(dir);
+}
+
+// Disjoint events typed exactly: the best upper bound is their union 0.55,
+// and unionbound's 0.54999999999999994 is marked as rounding.
+TEST(SharpProgram, BestRowAndRoundingInTheCsvFile) {
+  const fs::path dir = TempDir("best_row");
+  WriteText(dir / "prob.txt",
+            "0.01 0.02 0.03 0.04 0.05 0.06 0.07 0.08 0.09 0.1\n");
+  const CommandRun run = RunBinary(dir, "10 1 --csv b.csv");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("a distribution over\n    the atoms is not checked"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("best proven"), std::string::npos);
+  const std::vector<std::string> best = CsvRow(dir / "b.csv", "best");
+  ASSERT_EQ(best.size(), 14u);
+  EXPECT_EQ(best[10], "0.55000000000000000");
+  EXPECT_EQ(best[11], "univariate sharp");
+  EXPECT_EQ(best[7], "bivariate sharp");
+  const std::vector<std::string> method = CsvRow(dir / "b.csv", "unionbound");
+  ASSERT_EQ(method.size(), 14u);
+  EXPECT_EQ(method[10], "0.54999999999999994");
+  EXPECT_EQ(method[11], "rounding");
   fs::remove_all(dir);
 }
 

@@ -62,23 +62,33 @@ RealVector SplitDuals(const std::vector<AtomMask>& masks, int32_t split) {
   return y;
 }
 
-// b . y + y0 + the least reduced cost, every atom priced here.
+// Every atom priced here: the better of b . y + y0 + the least reduced
+// cost (y shifted to feasibility) and, for the bounds, t (b . y + min(y0,
+// 0)) with t = cost / G > 0, G the largest min(y0, 0) + F over the nonempty
+// atoms (y scaled to feasibility).
 Rational LagrangianOverEveryAtom(const ExactData& data,
                                  const std::vector<AtomMask>& masks, int32_t n,
                                  AtomSense sense, const RealVector& y) {
   double least = HUGE_VAL;
+  double largest = -HUGE_VAL;
   for (AtomMask atom = 0; atom < (AtomMask{1} << n); ++atom) {
     double f = y[0];
     for (size_t u = 0; u < masks.size(); ++u) {
       if ((masks[u] & ~atom) == 0) f += y[u + 1];
     }
     least = std::min(least, AtomCost(atom, sense) - f);
+    if (atom != 0) largest = std::max(largest, f - y[0] + std::min(y[0], 0.0));
   }
-  Rational sum = Rational(y[0]) + Rational(least);
+  Rational by = 0;
   for (size_t u = 0; u < masks.size(); ++u) {
-    sum += ValueOf(data, u) * Rational(y[u + 1]);
+    by += ValueOf(data, u) * Rational(y[u + 1]);
   }
-  return sum;
+  const Rational shifted = by + Rational(y[0]) + Rational(least);
+  const double cost = AtomCost(1, sense);
+  if (cost * largest <= 0) return shifted;
+  const Rational scaled =
+      Rational(cost) / Rational(largest) * (by + Rational(std::min(y[0], 0.0)));
+  return std::max(shifted, scaled);
 }
 
 TEST(CertifyDuals, DualsOfASplitPriceByCellsAsEveryAtomDoes) {

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
+#include "numeric/labels.h"
 #include "problem/binomial_moments.h"
-#include "problem/labels.h"
 #include "sharp/data/data_check.h"
 #include "sharp_test_util.h"
 

@@ -3,8 +3,8 @@
 // one or two other threads add what has been parsed to the sums of their
 // share of the lengths. Requires the file in subset order; the moments are
 // the same bit for bit as those of BinomialMomentsOfLengths after the read.
-#ifndef UNIONBOUND_PROBLEM_MOMENTS_WHILE_READING_H_
-#define UNIONBOUND_PROBLEM_MOMENTS_WHILE_READING_H_
+#ifndef UNIONBOUND_DRIVER_MOMENTS_WHILE_READING_H_
+#define UNIONBOUND_DRIVER_MOMENTS_WHILE_READING_H_
 
 #include <cstdint>
 #include <string>
@@ -23,4 +23,4 @@ ProbabilityRead ReadProbabilitiesWithMoments(const std::string& path, int32_t n,
 
 }  // namespace unionbound
 
-#endif  // UNIONBOUND_PROBLEM_MOMENTS_WHILE_READING_H_
+#endif  // UNIONBOUND_DRIVER_MOMENTS_WHILE_READING_H_

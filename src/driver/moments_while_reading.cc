@@ -1,4 +1,4 @@
-#include "problem/moments_while_reading.h"
+#include "driver/moments_while_reading.h"
 
 #include <atomic>
 #include <cstddef>
@@ -87,8 +87,18 @@ ProbabilityRead ReadProbabilitiesWithMoments(const std::string& path, int32_t n,
     }
   }
   const ReadProgress progress{Arrived, Moving, &arrivals};
-  ProbabilityRead read =
-      ReadProbabilityFile(path, count, followers.empty() ? nullptr : &progress);
+  ProbabilityRead read;
+  try {
+    read = ReadProbabilityFile(path, count,
+                               followers.empty() ? nullptr : &progress);
+  } catch (...) {
+    // The memory ran out while reading: the followers stop at once, so
+    // the failure reaches the caller instead of ending the program.
+    Moving(&arrivals);
+    Arrived(&arrivals, nullptr, 0, true);
+    for (std::thread& follower : followers) follower.join();
+    throw;
+  }
   for (std::thread& follower : followers) follower.join();
   for (int32_t s = static_cast<int32_t>(followers.size()); s < sums.shares();
        ++s) {

@@ -1,4 +1,4 @@
-#include "problem/labels.h"
+#include "numeric/labels.h"
 
 #include "gtest/gtest.h"
 

@@ -1,4 +1,4 @@
-#include "problem/moments_while_reading.h"
+#include "driver/moments_while_reading.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

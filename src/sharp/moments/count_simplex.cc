@@ -1,0 +1,945 @@
+#include "sharp/moments/count_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <utility>
+
+namespace unionbound::sharp {
+namespace {
+
+constexpr int32_t kPivotLimit = 100000;
+// After this many pivots in a row that do not move, Bland's rule takes over
+// so that the method cannot cycle.
+constexpr int32_t kStallBeforeBland = 40;
+// Duals below this magnitude could underflow in the floating-point pricing;
+// such a pass prices every column exactly.
+constexpr double kTinyDual = 1e-280;
+// kComposite minimises the cost plus kArtificialWeight times the artificial
+// values: it usually reaches a feasible basis close to the optimum, and
+// kFeasibility finishes whatever it leaves.
+constexpr int32_t kArtificialWeight = 1 << 20;
+// The floating-point simplex that finds the exact method's first basis
+// stops after this many pivots.
+constexpr int32_t kPresolvePivots = 50000;
+
+enum class Phase { kComposite, kFeasibility, kOptimality };
+
+struct Candidate {
+  bool found = false;
+  CountVariable variable{VariableKind::kPoint, 0};
+  double score = 0.0;
+  long order = 0;
+};
+
+// The counts of point `code` in mixed radix sizes[g] + 1.
+IndexVector Decode(int64_t code, const IndexVector& sizes) {
+  IndexVector counts(sizes.size());
+  for (size_t g = sizes.size(); g-- > 0;) {
+    counts[g] = static_cast<int32_t>(code % (sizes[g] + 1));
+    code /= sizes[g] + 1;
+  }
+  return counts;
+}
+
+// Whether count vector `code` makes the program's target happen: for the
+// union every one but 0, else by the total of its counts.
+bool Targeted(const CountProgram& p, int64_t code) {
+  if (p.target.r == 1 && !p.target.exactly) return code != 0;
+  int32_t total = 0;
+  for (size_t g = p.sizes.size(); g-- > 0;) {
+    total += static_cast<int32_t>(code % (p.sizes[g] + 1));
+    code /= p.sizes[g] + 1;
+  }
+  return Counts(p.target, total);
+}
+
+int64_t Encode(const IndexVector& counts, const IndexVector& sizes) {
+  int64_t code = 0;
+  for (size_t g = 0; g < sizes.size(); ++g) {
+    code = code * (sizes[g] + 1) + counts[g];
+  }
+  return code;
+}
+
+// The count vectors of a program and their entries: exact binomials for the
+// exact columns, doubles for pricing, and one pricing pass over every count
+// vector that contracts the duals group by group.
+class PointScanner {
+ public:
+  explicit PointScanner(const CountProgram& program)
+      : p_(program), groups_(static_cast<int32_t>(program.sizes.size())) {
+    for (const IndexVector& row : p_.rows) {
+      for (int32_t a : row) maxOrder_ = std::max(maxOrder_, a);
+    }
+    int32_t maxSize = 0;
+    for (int32_t s : p_.sizes) maxSize = std::max(maxSize, s);
+    points_ = static_cast<int64_t>(CountPointCount(p_.sizes));
+    const int32_t width = maxOrder_ + 1;
+    binomials_.assign(static_cast<size_t>(maxSize + 1) * width, 0);
+    binomialDoubles_.assign(binomials_.size(), 0.0);
+    for (int32_t k = 0; k <= maxSize; ++k) {
+      for (int32_t e = 0; e <= maxOrder_ && e <= k; ++e) {
+        mpz_class& b = binomials_[static_cast<size_t>(k) * width + e];
+        mpz_bin_uiui(b.get_mpz_t(), static_cast<unsigned long>(k),
+                     static_cast<unsigned long>(e));
+        // get_d truncates: within a relative 2^-52 of the exact value.
+        binomialDoubles_[static_cast<size_t>(k) * width + e] = b.get_d();
+      }
+    }
+    // Each row's place in the dense tensor of duals over the orders.
+    offset_.assign(p_.rows.size(), -1);
+    for (size_t r = 0; r < p_.rows.size(); ++r) {
+      if (p_.rows[r].empty()) continue;
+      size_t at = 0;
+      for (int32_t a : p_.rows[r]) at = at * width + a;
+      offset_[r] = static_cast<long>(at);
+    }
+    inner_ = p_.sizes[groups_ - 1] + 1;
+    prefixes_ = points_ / inner_;
+  }
+
+  int64_t Points() const { return points_; }
+  int64_t Prefixes() const { return prefixes_; }
+  int32_t Groups() const { return groups_; }
+  int32_t MaxOrder() const { return maxOrder_; }
+
+  const mpz_class& Binomial(int32_t k, int32_t e) const {
+    return binomials_[static_cast<size_t>(k) * (maxOrder_ + 1) + e];
+  }
+  double BinomialDouble(int32_t k, int32_t e) const {
+    return binomialDoubles_[static_cast<size_t>(k) * (maxOrder_ + 1) + e];
+  }
+
+  // The count-vector part of the column of `code`, exactly.
+  std::vector<mpz_class> Column(int64_t code) const {
+    std::vector<mpz_class> a(p_.rows.size());
+    const IndexVector counts = Decode(code, p_.sizes);
+    for (size_t t = 0; t < p_.rows.size(); ++t) {
+      const IndexVector& row = p_.rows[t];
+      if (row.empty()) continue;
+      mpz_class entry = 1;
+      for (int32_t g = 0; g < groups_ && sgn(entry) != 0; ++g) {
+        if (row[g] > counts[g]) {
+          entry = 0;
+        } else if (row[g] > 0) {
+          entry *= Binomial(counts[g], row[g]);
+        }
+      }
+      a[t] = entry;
+    }
+    return a;
+  }
+
+  // The same in doubles.
+  std::vector<double> ColumnDouble(int64_t code) const {
+    std::vector<double> a(p_.rows.size(), 0.0);
+    const IndexVector counts = Decode(code, p_.sizes);
+    for (size_t t = 0; t < p_.rows.size(); ++t) {
+      const IndexVector& row = p_.rows[t];
+      if (row.empty()) continue;
+      double entry = 1.0;
+      for (int32_t g = 0; g < groups_; ++g) {
+        entry *= row[g] > counts[g] ? 0.0 : BinomialDouble(counts[g], row[g]);
+      }
+      a[t] = entry;
+    }
+    return a;
+  }
+
+  // For every count vector, from prefix block `first` on (wrapping around),
+  // visit(code, s, magnitude) with s = A_code . y and magnitude = A_code .
+  // |y|, both in doubles; visit returns true to stop at once. After each
+  // block of count vectors that share all but the last group's count,
+  // blockDone(prefix) returns true to stop there.
+  template <class Visit, class BlockDone>
+  void Scan(const std::vector<double>& y, int64_t first, Visit visit,
+            BlockDone blockDone) const {
+    const int32_t width = maxOrder_ + 1;
+    // levels[h]: the duals with the orders of groups 0 .. h - 1 contracted
+    // at the current counts; magnitudes the same for |y|.
+    std::vector<std::vector<double>> levels(groups_ + 1);
+    std::vector<std::vector<double>> magnitudes(groups_ + 1);
+    std::vector<size_t> restCells(groups_ + 1, 1);
+    for (int32_t h = groups_ - 1; h >= 0; --h) {
+      restCells[h] = restCells[h + 1] * width;
+    }
+    for (int32_t h = 0; h <= groups_; ++h) {
+      levels[h].assign(restCells[h], 0.0);
+      magnitudes[h].assign(restCells[h], 0.0);
+    }
+    for (size_t t = 0; t < p_.rows.size(); ++t) {
+      if (offset_[t] < 0) continue;
+      levels[0][offset_[t]] = y[t];
+      magnitudes[0][offset_[t]] = std::fabs(y[t]);
+    }
+    const int32_t last = groups_ - 1;
+    const IndexVector sizesBefore(p_.sizes.begin(), p_.sizes.end() - 1);
+    IndexVector previous;
+    for (int64_t step = 0; step < prefixes_; ++step) {
+      const int64_t prefix = (first + step) % prefixes_;
+      const IndexVector counts = Decode(prefix, sizesBefore);
+      int32_t changed = 0;
+      if (previous.size() == counts.size()) {
+        while (changed < last && counts[changed] == previous[changed]) {
+          ++changed;
+        }
+      }
+      for (int32_t h = changed; h < last; ++h) {
+        Contract(levels[h], counts[h], restCells[h + 1], &levels[h + 1]);
+        Contract(magnitudes[h], counts[h], restCells[h + 1],
+                 &magnitudes[h + 1]);
+      }
+      previous = counts;
+      const std::vector<double>& w = levels[last];
+      const std::vector<double>& wa = magnitudes[last];
+      for (int32_t j = 0; j < inner_; ++j) {
+        double s = 0.0;
+        double magnitude = 0.0;
+        const int32_t top = std::min(j, maxOrder_);
+        for (int32_t a = 0; a <= top; ++a) {
+          const double c = BinomialDouble(j, a);
+          s += c * w[a];
+          magnitude += c * wa[a];
+        }
+        if (visit(prefix * inner_ + j, s, magnitude)) return;
+      }
+      if (blockDone(prefix)) return;
+    }
+  }
+
+ private:
+  // to[rest] = sum over a of C(i, a) * from[a, rest]: the tensor of duals
+  // with one group's order contracted at count i.
+  void Contract(const std::vector<double>& from, int32_t i, size_t restCells,
+                std::vector<double>* to) const {
+    std::fill(to->begin(), to->begin() + restCells, 0.0);
+    const int32_t top = std::min(i, maxOrder_);
+    for (int32_t a = 0; a <= top; ++a) {
+      const double c = BinomialDouble(i, a);
+      const double* f = from.data() + a * restCells;
+      for (size_t r = 0; r < restCells; ++r) (*to)[r] += c * f[r];
+    }
+  }
+
+  const CountProgram& p_;
+  const int32_t groups_;
+  int32_t maxOrder_ = 0;
+  int64_t points_ = 0;
+  int64_t inner_ = 1;
+  int64_t prefixes_ = 1;
+  std::vector<mpz_class> binomials_;
+  std::vector<double> binomialDoubles_;
+  std::vector<long> offset_;  // each row's cell in the tensor of duals
+};
+
+// A floating-point simplex over the same columns, cheap per pivot: it finds
+// a basis at or near the optimum, from which the exact method needs few
+// pivots of its own. Nothing it computes enters a result: the exact method
+// takes its basis only as a place to start.
+class FloatPresolve {
+ public:
+  FloatPresolve(const CountProgram& program, const PointScanner& scanner)
+      : p_(program), rows_(program.rows.size()), scanner_(scanner) {}
+
+  // The basis reached within maxPivots: count vectors and extra columns,
+  // artificial columns where it keeps them.
+  std::vector<CountVariable> Run(int32_t maxPivots) {
+    basis_.clear();
+    binv_.assign(rows_, std::vector<double>(rows_, 0.0));
+    x_.assign(rows_, 0.0);
+    rhs_.assign(rows_, 0.0);
+    for (size_t t = 0; t < rows_; ++t) {
+      rhs_[t] = p_.rhs[t].get_d();
+      basis_.push_back({VariableKind::kArtificial, static_cast<int64_t>(t)});
+      binv_[t][t] = rhs_[t] < 0 ? -1.0 : 1.0;
+      x_[t] = std::fabs(rhs_[t]);
+    }
+    int32_t pivots = 0;
+    for (const bool feasibility : {true, false}) {
+      while (pivots < maxPivots) {
+        const Candidate enter = Price(feasibility);
+        if (!enter.found) break;
+        if (!Step(enter.variable, feasibility)) return basis_;
+        if (++pivots % 64 == 0 && !Reinvert()) return basis_;
+      }
+    }
+    return basis_;
+  }
+
+ private:
+  double Cost(const CountVariable& v, bool feasibility) const {
+    if (feasibility) return v.kind == VariableKind::kArtificial ? 1.0 : 0.0;
+    switch (v.kind) {
+      case VariableKind::kPoint:
+        return Targeted(p_, v.index) ? p_.pointCost : 0.0;
+      case VariableKind::kExtra:
+        return p_.extra[v.index].cost;
+      case VariableKind::kArtificial:
+        return 0.0;
+    }
+    return 0.0;
+  }
+
+  std::vector<double> Column(const CountVariable& v) const {
+    if (v.kind == VariableKind::kPoint) return scanner_.ColumnDouble(v.index);
+    std::vector<double> a(rows_, 0.0);
+    if (v.kind == VariableKind::kExtra) {
+      for (const auto& [row, value] : p_.extra[v.index].entries) {
+        a[row] = value.get_d();
+      }
+    } else {
+      a[v.index] = 1.0;  // only ever in the starting basis
+    }
+    return a;
+  }
+
+  bool IsBasic(const CountVariable& v) const {
+    for (const CountVariable& b : basis_) {
+      if (b.kind == v.kind && b.index == v.index) return true;
+    }
+    return false;
+  }
+
+  Candidate Price(bool feasibility) {
+    std::vector<double> y(rows_, 0.0);
+    for (size_t b = 0; b < rows_; ++b) {
+      const double c = Cost(basis_[b], feasibility);
+      if (c == 0.0) continue;
+      for (size_t t = 0; t < rows_; ++t) y[t] += c * binv_[b][t];
+    }
+    Candidate best;
+    for (size_t e = 0; e < p_.extra.size(); ++e) {
+      const CountVariable v{VariableKind::kExtra, static_cast<int64_t>(e)};
+      double d = Cost(v, feasibility);
+      double magnitude = 1.0;
+      for (const auto& [row, value] : p_.extra[e].entries) {
+        d -= value.get_d() * y[row];
+        magnitude += std::fabs(value.get_d() * y[row]);
+      }
+      if (d < -kTolerance * magnitude && (!best.found || d < best.score) &&
+          !IsBasic(v)) {
+        best = {true, v, d, 0};
+      }
+    }
+    // The pool of count vectors found by earlier passes first: a pass over
+    // all of them only when none of the pool improves, and that pass adds
+    // the most improving few to the pool.
+    for (size_t k = 0; k < pool_.size(); ++k) {
+      const std::vector<double>& a = poolColumns_[k];
+      double s = 0.0;
+      double magnitude = 0.0;
+      for (size_t t = 0; t < rows_; ++t) {
+        s += a[t] * y[t];
+        magnitude += std::fabs(a[t] * y[t]);
+      }
+      const double d =
+          (feasibility || !Targeted(p_, pool_[k].index) ? 0.0 : p_.pointCost) -
+          s;
+      if (d < -kTolerance * (1.0 + magnitude) &&
+          (!best.found || d < best.score) && !IsBasic(pool_[k])) {
+        best = {true, pool_[k], d, 0};
+      }
+    }
+    if (best.found) return best;
+    const size_t keep = std::max<size_t>(16, 2 * rows_);
+    std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
+    auto visit = [&](int64_t code, double s, double magnitude) {
+      const double d =
+          (feasibility || !Targeted(p_, code) ? 0.0 : p_.pointCost) - s;
+      if (d < -kTolerance * (1.0 + magnitude) &&
+          (found.size() < keep || d < found.front().first)) {
+        if (IsBasic({VariableKind::kPoint, code})) return false;
+        found.emplace_back(d, code);
+        std::push_heap(found.begin(), found.end());
+        if (found.size() > keep) {
+          std::pop_heap(found.begin(), found.end());
+          found.pop_back();
+        }
+      }
+      return false;
+    };
+    scanner_.Scan(y, 0, visit, [](int64_t) { return false; });
+    if (pool_.size() + found.size() > kPoolPerRow * rows_) {
+      pool_.clear();
+      poolColumns_.clear();
+    }
+    for (const auto& [d, code] : found) {
+      const CountVariable v{VariableKind::kPoint, code};
+      pool_.push_back(v);
+      poolColumns_.push_back(scanner_.ColumnDouble(code));
+      if (!best.found || d < best.score) best = {true, v, d, 0};
+    }
+    return best;
+  }
+
+  // One pivot; false where the direction is unbounded (numerically).
+  bool Step(const CountVariable& enter, bool feasibility) {
+    const std::vector<double> a = Column(enter);
+    std::vector<double> d(rows_, 0.0);
+    double largest = 0.0;
+    for (size_t b = 0; b < rows_; ++b) {
+      for (size_t t = 0; t < rows_; ++t) d[b] += binv_[b][t] * a[t];
+      largest = std::max(largest, std::fabs(d[b]));
+    }
+    const double small = kTolerance * largest;
+    long leave = -1;
+    if (!feasibility) {
+      // Artificial columns left at 0 must stay there.
+      for (size_t b = 0; b < rows_ && leave < 0; ++b) {
+        if (basis_[b].kind == VariableKind::kArtificial &&
+            std::fabs(d[b]) > small) {
+          leave = static_cast<long>(b);
+        }
+      }
+    }
+    if (leave < 0) {
+      double bestRatio = 0.0;
+      for (size_t b = 0; b < rows_; ++b) {
+        if (d[b] <= small) continue;
+        const double ratio = x_[b] / d[b];
+        if (leave < 0 || ratio < bestRatio) {
+          leave = static_cast<long>(b);
+          bestRatio = ratio;
+        }
+      }
+    }
+    if (leave < 0) return false;
+    const double theta = x_[leave] / d[leave];
+    for (size_t b = 0; b < rows_; ++b) {
+      if (static_cast<long>(b) == leave) continue;
+      x_[b] = std::max(0.0, x_[b] - theta * d[b]);
+    }
+    x_[leave] = theta;
+    std::vector<double>& pivotRow = binv_[leave];
+    for (double& v : pivotRow) v /= d[leave];
+    for (size_t b = 0; b < rows_; ++b) {
+      if (static_cast<long>(b) == leave || d[b] == 0.0) continue;
+      for (size_t t = 0; t < rows_; ++t) binv_[b][t] -= d[b] * pivotRow[t];
+    }
+    basis_[leave] = enter;
+    return true;
+  }
+
+  // The inverse again from the basis columns (Gauss-Jordan with partial
+  // pivoting) and the basic values from it; false when singular.
+  bool Reinvert() {
+    const size_t r = rows_;
+    std::vector<std::vector<double>> m(r, std::vector<double>(2 * r, 0.0));
+    for (size_t b = 0; b < r; ++b) {
+      const std::vector<double> a = Column(basis_[b]);
+      for (size_t t = 0; t < r; ++t) m[t][b] = a[t];
+      m[b][r + b] = 1.0;
+    }
+    // Rows of m are the rows of B; after elimination the right half holds
+    // B^-1 with rows by basis position.
+    for (size_t c = 0; c < r; ++c) {
+      size_t pivot = c;
+      for (size_t k = c + 1; k < r; ++k) {
+        if (std::fabs(m[k][c]) > std::fabs(m[pivot][c])) pivot = k;
+      }
+      if (m[pivot][c] == 0.0) return false;
+      std::swap(m[c], m[pivot]);
+      const double inv = 1.0 / m[c][c];
+      for (double& v : m[c]) v *= inv;
+      for (size_t k = 0; k < r; ++k) {
+        if (k == c || m[k][c] == 0.0) continue;
+        const double f = m[k][c];
+        for (size_t j = c; j < 2 * r; ++j) m[k][j] -= f * m[c][j];
+      }
+    }
+    for (size_t b = 0; b < r; ++b) {
+      binv_[b].assign(m[b].begin() + static_cast<long>(r), m[b].end());
+      double v = 0.0;
+      for (size_t t = 0; t < r; ++t) v += binv_[b][t] * rhs_[t];
+      x_[b] = std::max(0.0, v);
+    }
+    return true;
+  }
+
+  static constexpr double kTolerance = 1e-9;
+  // The pool is priced at every pivot: at most this many columns per row
+  // keep that near the cost of the pivot itself.
+  static constexpr size_t kPoolPerRow = 20;
+  const CountProgram& p_;
+  const size_t rows_;
+  const PointScanner& scanner_;
+  std::vector<CountVariable> basis_;
+  std::vector<std::vector<double>> binv_;  // [position][row]
+  std::vector<double> x_;
+  std::vector<double> rhs_;
+  std::vector<CountVariable> pool_;
+  std::vector<std::vector<double>> poolColumns_;
+};
+
+class Solver {
+ public:
+  Solver(const CountProgram& program, CountSimplexState* state)
+      : p_(program),
+        rows_(program.rows.size()),
+        groups_(static_cast<int32_t>(program.sizes.size())),
+        state_(state),
+        scanner_(program) {}
+
+  CountSimplexResult Run() {
+    const bool fresh =
+        !(state_->basis.size() == rows_ && state_->adjugate.size() == rows_);
+    Start();
+    if (fresh) {
+      FloatPresolve presolve(p_, scanner_);
+      Install(presolve.Run(kPresolvePivots));
+    }
+    CountSimplexResult result;
+    if (HasPositiveArtificial()) {
+      if (!Iterate(Phase::kComposite, &result)) return Finish(result);
+      if (!Iterate(Phase::kFeasibility, &result)) return Finish(result);
+      const Rational infeasibility = ArtificialSum();
+      if (sgn(infeasibility) > 0) {
+        result.status = SimplexStatus::kInfeasible;
+        result.y = Duals(Phase::kFeasibility);
+        result.margin = infeasibility;
+        return Finish(result);
+      }
+    }
+    if (!Iterate(Phase::kOptimality, &result)) return Finish(result);
+    result.status = SimplexStatus::kOptimal;
+    result.y = Duals(Phase::kOptimality);
+    result.value = 0;
+    for (size_t b = 0; b < rows_; ++b) {
+      const int32_t c = Cost(basis_[b], Phase::kOptimality);
+      if (c != 0) result.value += c * x_[b];
+    }
+    return Finish(result);
+  }
+
+ private:
+  // The state's basis where it still fits the program, artificial columns
+  // elsewhere, and every negative basic value turned positive by flipping
+  // the sign of an artificial column (a real one that is negative becomes
+  // one).
+  void Start() {
+    if (state_->basis.size() == rows_ && state_->adjugate.size() == rows_) {
+      basis_ = state_->basis;
+      adjugate_ = state_->adjugate;
+      determinant_ = state_->determinant;
+      for (const CountVariable& v : basis_) {
+        if (v.kind == VariableKind::kArtificial) {
+          nextArtificial_ = std::max(nextArtificial_, v.index + 1);
+        }
+      }
+      for (CountVariable& v : basis_) Refit(state_->sizes, &v);
+    } else {
+      basis_.clear();
+      adjugate_.assign(rows_, std::vector<mpz_class>(rows_));
+      determinant_ = 1;
+      for (size_t t = 0; t < rows_; ++t) {
+        basis_.push_back({VariableKind::kArtificial, 0});
+        MakeArtificial(&basis_.back());
+        adjugate_[t][t] = 1;
+      }
+    }
+    ComputeValues();
+  }
+
+  // The basic values from the inverse; a negative one is made positive by
+  // flipping the sign of its row (an artificial column's sign).
+  void ComputeValues() {
+    x_.assign(rows_, Rational(0));
+    for (size_t b = 0; b < rows_; ++b) {
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(adjugate_[b][t]) != 0 && sgn(p_.rhs[t]) != 0) {
+          x_[b] += adjugate_[b][t] * p_.rhs[t];
+        }
+      }
+      x_[b] /= determinant_;
+      // Negating the row of the inverse negates the basic column: the
+      // representation stays adjugate / determinant up to the common sign.
+      if (sgn(x_[b]) < 0) {
+        if (basis_[b].kind != VariableKind::kArtificial) {
+          MakeArtificial(&basis_[b]);
+        }
+        x_[b] = -x_[b];
+        for (mpz_class& q : adjugate_[b]) q = -q;
+      }
+    }
+  }
+
+  // Brings the columns of `basis` into the basis one by one, each in place
+  // of an artificial column (Gauss-Jordan elimination in exact pivots);
+  // a column that depends on those before it is left out.
+  void Install(const std::vector<CountVariable>& basis) {
+    for (const CountVariable& v : basis) {
+      if (v.kind == VariableKind::kArtificial) continue;
+      const std::vector<mpz_class> d = Direction(v);
+      long leave = -1;
+      for (size_t b = 0; b < rows_; ++b) {
+        if (basis_[b].kind == VariableKind::kArtificial && sgn(d[b]) != 0 &&
+            (leave < 0 ||
+             mpz_cmpabs(d[b].get_mpz_t(), d[leave].get_mpz_t()) < 0)) {
+          leave = static_cast<long>(b);
+        }
+      }
+      if (leave >= 0) Pivot(static_cast<size_t>(leave), v, d, false);
+    }
+    ComputeValues();
+  }
+
+  // A variable of the previous program in this one's numbering, or an
+  // artificial column where it has no place here.
+  void Refit(const IndexVector& oldSizes, CountVariable* v) {
+    if (v->kind == VariableKind::kExtra &&
+        static_cast<size_t>(v->index) >= p_.extra.size()) {
+      MakeArtificial(v);
+    }
+    if (v->kind != VariableKind::kPoint) return;
+    if (oldSizes.size() != p_.sizes.size()) {
+      MakeArtificial(v);
+      return;
+    }
+    const IndexVector counts = Decode(v->index, oldSizes);
+    for (size_t g = 0; g < counts.size(); ++g) {
+      if (counts[g] > p_.sizes[g]) {
+        MakeArtificial(v);
+        return;
+      }
+    }
+    v->index = Encode(counts, p_.sizes);
+  }
+
+  void MakeArtificial(CountVariable* v) {
+    *v = {VariableKind::kArtificial, nextArtificial_++};
+  }
+
+  bool IsBasicPoint(int64_t code) const {
+    for (const CountVariable& v : basis_) {
+      if (v.kind == VariableKind::kPoint && v.index == code) return true;
+    }
+    return false;
+  }
+
+  bool HasPositiveArtificial() const {
+    for (size_t b = 0; b < rows_; ++b) {
+      if (basis_[b].kind == VariableKind::kArtificial && sgn(x_[b]) > 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  Rational ArtificialSum() const {
+    Rational s = 0;
+    for (size_t b = 0; b < rows_; ++b) {
+      if (basis_[b].kind == VariableKind::kArtificial) s += x_[b];
+    }
+    return s;
+  }
+
+  int32_t PointCost(int64_t code, Phase phase) const {
+    return (phase == Phase::kFeasibility || !Targeted(p_, code)) ? 0
+                                                                 : p_.pointCost;
+  }
+
+  int32_t Cost(const CountVariable& v, Phase phase) const {
+    if (phase == Phase::kFeasibility) {
+      return v.kind == VariableKind::kArtificial ? 1 : 0;
+    }
+    if (phase == Phase::kComposite && v.kind == VariableKind::kArtificial) {
+      return kArtificialWeight;
+    }
+    switch (v.kind) {
+      case VariableKind::kPoint:
+        return PointCost(v.index, phase);
+      case VariableKind::kExtra:
+        return p_.extra[v.index].cost;
+      case VariableKind::kArtificial:
+        return 0;
+    }
+    return 0;
+  }
+
+  // The duals times the determinant: integers.
+  std::vector<mpz_class> DualNumerators(Phase phase) const {
+    std::vector<mpz_class> y(rows_);
+    for (size_t b = 0; b < rows_; ++b) {
+      const int32_t c = Cost(basis_[b], phase);
+      if (c == 0) continue;
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(adjugate_[b][t]) != 0) y[t] += c * adjugate_[b][t];
+      }
+    }
+    return y;
+  }
+
+  RationalVector Duals(Phase phase) const {
+    const std::vector<mpz_class> numerators = DualNumerators(phase);
+    RationalVector y;
+    for (const mpz_class& v : numerators) {
+      Rational q(v, determinant_);
+      q.canonicalize();
+      y.push_back(q);
+    }
+    return y;
+  }
+
+  // v / determinant as a double, within a few units in the last place.
+  double Quotient(const mpz_class& v) const {
+    if (sgn(v) == 0) return 0.0;
+    long ev = 0;
+    long ed = 0;
+    const double mv = mpz_get_d_2exp(&ev, v.get_mpz_t());
+    const double md = mpz_get_d_2exp(&ed, determinant_.get_mpz_t());
+    const long shift = ev - ed;
+    if (shift > 2000) return std::numeric_limits<double>::infinity();
+    if (shift < -2000) return 0.0;
+    return std::ldexp(mv / md, static_cast<int>(shift));
+  }
+
+  std::vector<mpz_class> Column(const CountVariable& v) const {
+    if (v.kind == VariableKind::kPoint) return scanner_.Column(v.index);
+    std::vector<mpz_class> a(rows_);
+    if (v.kind == VariableKind::kExtra) {
+      for (const auto& [row, value] : p_.extra[v.index].entries) {
+        a[row] = value;
+      }
+    }
+    return a;
+  }
+
+  long Order(const CountVariable& v) const {
+    switch (v.kind) {
+      case VariableKind::kExtra:
+        return static_cast<long>(v.index);
+      case VariableKind::kPoint:
+        return static_cast<long>(p_.extra.size()) + static_cast<long>(v.index);
+      case VariableKind::kArtificial:
+        return std::numeric_limits<long>::max() / 2 +
+               static_cast<long>(v.index);
+    }
+    return 0;
+  }
+
+  // The sign of cost - A_v . y, exactly, from y times the (positive)
+  // determinant.
+  int ExactReducedCostSign(const CountVariable& v, int32_t cost,
+                           const std::vector<mpz_class>& numerators) const {
+    const std::vector<mpz_class> a = Column(v);
+    mpz_class s = cost * determinant_;
+    for (size_t t = 0; t < rows_; ++t) {
+      if (sgn(a[t]) != 0) s -= numerators[t] * a[t];
+    }
+    return sgn(s);
+  }
+
+  void Offer(const CountVariable& v, double score, bool bland,
+             Candidate* best) const {
+    const long order = Order(v);
+    const bool better =
+        !best->found || (bland ? order < best->order : score < best->score);
+    if (better) *best = {true, v, score, order};
+  }
+
+  // The entering column: the most negative reduced cost, or with Bland's
+  // rule the first negative one.
+  Candidate Price(Phase phase, bool bland) const {
+    const std::vector<mpz_class> y = DualNumerators(phase);
+    std::vector<double> yd(rows_);
+    bool reliable = true;
+    for (size_t t = 0; t < rows_; ++t) {
+      yd[t] = Quotient(y[t]);
+      if (!std::isfinite(yd[t]) ||
+          (sgn(y[t]) != 0 && std::fabs(yd[t]) < kTinyDual)) {
+        reliable = false;
+      }
+    }
+    auto exactSign = [&](const CountVariable& v, int32_t cost) {
+      return ExactReducedCostSign(v, cost, y);
+    };
+    Candidate best;
+    for (size_t e = 0; e < p_.extra.size(); ++e) {
+      const CountVariable v{VariableKind::kExtra, static_cast<int64_t>(e)};
+      const int32_t cost = phase == Phase::kFeasibility ? 0 : p_.extra[e].cost;
+      if (exactSign(v, cost) < 0) {
+        Rational d = Rational(cost);
+        for (const auto& [row, value] : p_.extra[e].entries) {
+          d -= Rational(value * y[row]) / determinant_;
+        }
+        double norm = 0.0;
+        for (const auto& entry : p_.extra[e].entries) {
+          norm += std::fabs(entry.second.get_d());
+        }
+        Offer(v, d.get_d() / (norm > 0 ? norm : 1.0), bland, &best);
+      }
+    }
+    if (bland && best.found) return best;  // extras come first in the order
+    // Relative error of the floating-point reduced cost against the sum of
+    // the magnitudes of its terms: each term is a dual (a few units in the
+    // last place), t truncated binomials and t products, and passes t
+    // levels of sums of at most maxOrder + 1 terms; with room to spare.
+    const double relative = (groups_ * (scanner_.MaxOrder() + 4) + 12.0) *
+                            std::ldexp(1.0, -52) * 1.1;
+    // Without Bland's rule, a pass may stop once it has a candidate and has
+    // seen enough points; it starts where the previous one stopped. A pass
+    // that finds nothing has seen every point.
+    const int64_t points = scanner_.Points();
+    const int64_t enough = bland ? points : std::max<int64_t>(4096, points / 8);
+    int64_t seen = 0;
+    auto visit = [&](int64_t code, double s, double magnitude) {
+      ++seen;
+      const int32_t cost = PointCost(code, phase);
+      const double d = cost - s;
+      const double error =
+          magnitude * relative + std::fabs(cost) * std::ldexp(1.0, -52);
+      if (reliable && d > error) return false;
+      const CountVariable v{VariableKind::kPoint, code};
+      if (!(reliable && d < -error) &&
+          (IsBasicPoint(code) || exactSign(v, cost) >= 0)) {
+        return false;
+      }
+      Offer(v, std::isfinite(d) ? d : -1.0, bland, &best);
+      return bland;  // the first in Bland's order
+    };
+    auto blockDone = [&](int64_t prefix) {
+      if (!best.found || seen < enough) return false;
+      priceStart_ = (prefix + 1) % scanner_.Prefixes();
+      return true;
+    };
+    scanner_.Scan(yd, bland ? 0 : priceStart_, visit, blockDone);
+    return best;
+  }
+
+  // Position of the leaving variable for entering direction d, or -1 when
+  // the direction is unbounded.
+  long Leaving(const std::vector<mpz_class>& d, Phase phase, bool bland) const {
+    if (phase == Phase::kOptimality) {
+      // Artificial columns left in the basis sit at 0 and must stay there.
+      for (size_t b = 0; b < rows_; ++b) {
+        if (basis_[b].kind == VariableKind::kArtificial && sgn(d[b]) != 0) {
+          return static_cast<long>(b);
+        }
+      }
+    }
+    long leave = -1;
+    Rational bestRatio;
+    for (size_t b = 0; b < rows_; ++b) {
+      if (sgn(d[b]) <= 0) continue;
+      const Rational ratio = x_[b] / d[b];
+      bool better = leave < 0 || ratio < bestRatio;
+      if (!better && ratio == bestRatio) {
+        const CountVariable& current = basis_[leave];
+        const bool artificialFirst =
+            basis_[b].kind == VariableKind::kArtificial &&
+            current.kind != VariableKind::kArtificial;
+        better =
+            artificialFirst || (bland && Order(basis_[b]) < Order(current));
+      }
+      if (better) {
+        leave = static_cast<long>(b);
+        bestRatio = ratio;
+      }
+    }
+    return leave;
+  }
+
+  // d is the direction times the determinant. The new adjugate rows are
+  // (row_b * d_p - d_b * row_p) / determinant, exact divisions, and the new
+  // determinant is d_p.
+  // Without values, the basic values are left for ComputeValues.
+  void Pivot(size_t leave, const CountVariable& enter,
+             const std::vector<mpz_class>& d, bool values = true) {
+    if (values) {
+      const Rational step = x_[leave] * determinant_ / d[leave];
+      for (size_t b = 0; b < rows_; ++b) {
+        if (b == leave || sgn(d[b]) == 0) continue;
+        x_[b] -= step * d[b] / determinant_;
+      }
+      x_[leave] = step;
+    }
+    const std::vector<mpz_class>& pivotRow = adjugate_[leave];
+    mpz_class t1;
+    for (size_t b = 0; b < rows_; ++b) {
+      if (b == leave) continue;
+      std::vector<mpz_class>& row = adjugate_[b];
+      for (size_t t = 0; t < rows_; ++t) {
+        mpz_mul(row[t].get_mpz_t(), row[t].get_mpz_t(), d[leave].get_mpz_t());
+        if (sgn(d[b]) != 0 && sgn(pivotRow[t]) != 0) {
+          mpz_mul(t1.get_mpz_t(), d[b].get_mpz_t(), pivotRow[t].get_mpz_t());
+          mpz_sub(row[t].get_mpz_t(), row[t].get_mpz_t(), t1.get_mpz_t());
+        }
+        mpz_divexact(row[t].get_mpz_t(), row[t].get_mpz_t(),
+                     determinant_.get_mpz_t());
+      }
+    }
+    determinant_ = d[leave];
+    if (sgn(determinant_) < 0) {
+      determinant_ = -determinant_;
+      for (std::vector<mpz_class>& row : adjugate_) {
+        for (mpz_class& q : row) q = -q;
+      }
+    }
+    basis_[leave] = enter;
+  }
+
+  // B^-1 a times the determinant.
+  std::vector<mpz_class> Direction(const CountVariable& v) const {
+    const std::vector<mpz_class> a = Column(v);
+    std::vector<mpz_class> d(rows_);
+    for (size_t b = 0; b < rows_; ++b) {
+      for (size_t t = 0; t < rows_; ++t) {
+        if (sgn(a[t]) != 0 && sgn(adjugate_[b][t]) != 0) {
+          d[b] += adjugate_[b][t] * a[t];
+        }
+      }
+    }
+    return d;
+  }
+
+  // Pivots until no column improves the phase's objective; false when the
+  // pivot limit is reached or the direction is unbounded.
+  bool Iterate(Phase phase, CountSimplexResult* result) {
+    int32_t stall = 0;
+    while (result->pivots < kPivotLimit) {
+      if (phase != Phase::kOptimality && !HasPositiveArtificial()) return true;
+      const bool bland = stall >= kStallBeforeBland;
+      const Candidate enter = Price(phase, bland);
+      if (!enter.found) return true;
+      const std::vector<mpz_class> d = Direction(enter.variable);
+      const long leave = Leaving(d, phase, bland);
+      if (leave < 0) return false;
+      stall = sgn(x_[leave]) == 0 ? stall + 1 : 0;
+      Pivot(static_cast<size_t>(leave), enter.variable, d);
+      ++result->pivots;
+    }
+    return false;
+  }
+
+  CountSimplexResult Finish(CountSimplexResult result) {
+    state_->basis = basis_;
+    state_->sizes = p_.sizes;
+    state_->adjugate = adjugate_;
+    state_->determinant = determinant_;
+    return result;
+  }
+
+  const CountProgram& p_;
+  const size_t rows_;
+  const int32_t groups_;
+  CountSimplexState* state_;
+  PointScanner scanner_;
+  mutable int64_t priceStart_ = 0;  // the prefix the next pass starts at
+  std::vector<CountVariable> basis_;
+  std::vector<std::vector<mpz_class>> adjugate_;
+  mpz_class determinant_;
+  RationalVector x_;
+  int64_t nextArtificial_ = 0;
+};
+
+}  // namespace
+
+CountSimplexResult SolveCountProgram(const CountProgram& program,
+                                     CountSimplexState* state) {
+  Solver solver(program, state);
+  return solver.Run();
+}
+
+}  // namespace unionbound::sharp

@@ -1,0 +1,60 @@
+// The exact simplex method of the grid programs, for the count-vector
+// programs of a partition: the basis inverse (adjugate over determinant),
+// the basic values and the duals are exact, and only the choice of the
+// entering column uses doubles with a rigorous error bound (a column whose
+// sign that bound leaves open is priced exactly). The columns are never
+// stored: a pricing pass evaluates the reduced costs of all count vectors,
+// contracting the duals one group at a time, so the method is column
+// generation over up to millions of count vectors. A first phase minimises
+// the cost plus a large weight on the artificial columns, a second drives
+// what is left of them to 0, and Bland's rule takes over after a run of
+// pivots that do not move.
+//
+// Thread safety: SolveCountProgram may run on several threads at once, each
+// with its own state.
+#ifndef UNIONBOUND_SHARP_MOMENTS_COUNT_SIMPLEX_H_
+#define UNIONBOUND_SHARP_MOMENTS_COUNT_SIMPLEX_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "sharp/exact/rational.h"
+#include "sharp/moments/exact_simplex.h"
+#include "sharp/moments/partition_program.h"
+
+namespace unionbound::sharp {
+
+// A count vector by its number in mixed radix (the first group's count most
+// significant), an extra column or an artificial one by its number.
+struct CountVariable {
+  VariableKind kind;
+  int64_t index;
+};
+
+// The basis of a solve, reusable by the next program with the same rows
+// (the same orders in the same order; the sizes may differ: count vectors
+// that no longer fit become artificial).
+struct CountSimplexState {
+  std::vector<CountVariable> basis;
+  IndexVector sizes;  // of the program the basis belongs to
+  std::vector<std::vector<mpz_class>> adjugate;  // [position][row]
+  mpz_class determinant;
+};
+
+struct CountSimplexResult {
+  SimplexStatus status = SimplexStatus::kPivotLimit;
+  Rational value;    // the optimum of cost . x
+  RationalVector y;  // optimal duals; when infeasible a Farkas vector
+  Rational margin;
+  int32_t pivots = 0;
+};
+
+// Solves the program from the state's basis (an empty state starts from an
+// artificial basis) and leaves the final basis in the state. The program
+// has at most 8 groups and orders of total at most 30.
+CountSimplexResult SolveCountProgram(const CountProgram& program,
+                                     CountSimplexState* state);
+
+}  // namespace unionbound::sharp
+
+#endif  // UNIONBOUND_SHARP_MOMENTS_COUNT_SIMPLEX_H_

@@ -1,0 +1,146 @@
+#include "sharp/moments/multivariate_bounds.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "optim/sense.h"
+#include "sharp/moments/count_simplex.h"
+#include "sharp/moments/partition_rules.h"
+
+namespace unionbound::sharp {
+namespace {
+
+double Clip(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); }
+
+SharpBound Solve(const PartitionData& data, Sense sense,
+                 const CountTarget& target, CountSimplexState* state) {
+  const CountSimplexResult r =
+      SolveCountProgram(PartitionBoundProgram(data, sense, target), state);
+  SharpBound bound;
+  bound.widened = data.widened;
+  bound.pivots = r.pivots;
+  if (r.status == SimplexStatus::kInfeasible) {
+    bound.status = SharpStatus::kInfeasible;
+    return bound;
+  }
+  if (r.status != SimplexStatus::kOptimal) return bound;
+  bound.status = SharpStatus::kSharp;
+  // The minimised cost is the target's indicator for the lower bound and
+  // its negation for the upper one.
+  if (sense == Sense::kMinimise) {
+    bound.exact = r.value;
+    bound.bound = Clip(RoundDown(bound.exact));
+  } else {
+    bound.exact = -r.value;
+    bound.bound = Clip(RoundUp(bound.exact));
+  }
+  return bound;
+}
+
+void Add(std::vector<PartitionResult>* out, const char* rule,
+         const EventGroups& groups) {
+  const EventGroups canonical = CanonicalGroups(groups);
+  for (const PartitionResult& p : *out) {
+    if (p.groups == canonical) return;
+  }
+  out->push_back({rule, canonical, {}});
+}
+
+}  // namespace
+
+SharpInterval ComputePartitionInterval(const PartitionData& data,
+                                       const CountTarget& target) {
+  const auto start = std::chrono::steady_clock::now();
+  SharpInterval interval;
+  // Each sense from its own floating-point start: the optimum of one is
+  // a poor start for the other.
+  CountSimplexState lower;
+  interval.lower = Solve(data, Sense::kMinimise, target, &lower);
+  if (interval.lower.status == SharpStatus::kInfeasible) {
+    interval.upper = interval.lower;
+  } else {
+    CountSimplexState upper;
+    interval.upper = Solve(data, Sense::kMaximise, target, &upper);
+  }
+  const std::chrono::duration<double> spent =
+      std::chrono::steady_clock::now() - start;
+  interval.seconds = spent.count();
+  return interval;
+}
+
+std::vector<PartitionResult> ChoosePartitions(
+    const ExactData& data, const SubsetList& subsets, int32_t n,
+    const MultivariateOptions& options) {
+  std::vector<PartitionResult> out;
+  for (const EventGroups& g : options.given) Add(&out, "given", g);
+  if (!options.rules) return out;
+  const EventStatistics stats = MakeEventStatistics(data, subsets, n);
+  for (int32_t t : options.groupCounts) {
+    if (t < 1 || t > n) continue;
+    Add(&out, "marginal", SortedByMarginal(stats, t));
+    Add(&out, "dependence", ClusteredOnDependence(stats, t));
+    Add(&out, "balanced", BalancedClusters(stats, t));
+    for (const EventGroups& g : options.refine) {
+      if (static_cast<int32_t>(g.size()) <= t) {
+        Add(&out, "refined", RefinePartition(stats, g, t));
+      }
+    }
+  }
+  return out;
+}
+
+MultivariateResult ComputeMultivariateBounds(
+    const ExactData& data, const SubsetList& subsets, int32_t n, int32_t m,
+    const Rational* tolerance, const MultivariateOptions& options) {
+  const auto start = std::chrono::steady_clock::now();
+  MultivariateResult result;
+  result.partitions = ChoosePartitions(data, subsets, n, options);
+  // The programs in turn from a shared counter, so a slow one does not hold
+  // up the others.
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t k = next++; k < result.partitions.size(); k = next++) {
+      PartitionResult& p = result.partitions[k];
+      const PartitionData pd =
+          tolerance == nullptr
+              ? MakePartitionData(data, subsets, n, m, p.groups)
+              : WidenPartitionData(data, subsets, n, m, p.groups, *tolerance);
+      p.interval = ComputePartitionInterval(pd, options.target);
+    }
+  };
+  const int32_t threads = std::max<int32_t>(
+      1, std::min<int32_t>(options.threads,
+                           static_cast<int32_t>(result.partitions.size())));
+  std::vector<std::thread> workers;
+  for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
+  work();
+  for (std::thread& w : workers) w.join();
+  for (size_t k = 0; k < result.partitions.size(); ++k) {
+    const SharpInterval& in = result.partitions[k].interval;
+    const int32_t index = static_cast<int32_t>(k);
+    if (in.lower.status == SharpStatus::kInfeasible ||
+        in.upper.status == SharpStatus::kInfeasible) {
+      result.anyInfeasible = true;
+    }
+    if (IsUsable(in.lower) &&
+        (result.bestLower < 0 ||
+         in.lower.exact >
+             result.partitions[result.bestLower].interval.lower.exact)) {
+      result.bestLower = index;
+    }
+    if (IsUsable(in.upper) &&
+        (result.bestUpper < 0 ||
+         in.upper.exact <
+             result.partitions[result.bestUpper].interval.upper.exact)) {
+      result.bestUpper = index;
+    }
+  }
+  const std::chrono::duration<double> spent =
+      std::chrono::steady_clock::now() - start;
+  result.seconds = spent.count();
+  return result;
+}
+
+}  // namespace unionbound::sharp
