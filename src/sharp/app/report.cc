@@ -382,9 +382,9 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "proven: the largest proven lower and the smallest proven upper "
            "bound above,\ncompared exactly, with the row each came from.\n";
   } else {
-    out << ". best proven: the largest proven lower and the\nsmallest proven "
-           "upper bound above, compared exactly, with the row each came "
-           "from.\n";
+    out << ". best proven: the\nlargest proven lower and the smallest "
+           "proven upper bound above, compared\nexactly, with the row each "
+           "came from.\n";
   }
   if (analysis.full.computed) {
     out << "certified: the full program over atoms; exact data times duals "
