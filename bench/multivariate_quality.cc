@@ -146,7 +146,10 @@ int main(int argc, char** argv) {
     for (const PartitionResult& r : mv.partitions) {
       std::string sizes;
       for (const IndexVector& g : r.groups) {
-        sizes += (sizes.empty() ? "" : "+") + std::to_string(g.size());
+        // Appended in two steps: "" + std::string makes GCC 12 warn
+        // falsely (-Wrestrict).
+        if (!sizes.empty()) sizes += '+';
+        sizes += std::to_string(g.size());
       }
       const std::string name =
           "  t=" + std::to_string(t) + " " + r.rule + " " + sizes;

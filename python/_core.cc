@@ -125,8 +125,11 @@ py::dict SharpDict(const ub::SharpResult& r) {
 ub::SharpOptions MakeSharpOptions(const std::string& kind,
                                   const std::string& toleranceText,
                                   bool hasTolerance, double tolerance,
-                                  double timeLimit) {
+                                  double timeLimit, int32_t atLeast,
+                                  bool exactly) {
   ub::SharpOptions options;
+  options.atLeast = atLeast;
+  options.exactly = exactly;
   options.kind = KindOf(kind);
   options.toleranceText = toleranceText;
   options.hasTolerance = hasTolerance;
@@ -140,9 +143,11 @@ ub::SharpOptions MakeSharpOptions(const std::string& kind,
 py::dict SharpBounds(const DoubleArray& values, const std::string& path,
                      int32_t n, int32_t m, const std::string& kind,
                      const std::string& toleranceText, bool hasTolerance,
-                     double tolerance, double timeLimit) {
+                     double tolerance, double timeLimit, int32_t atLeast,
+                     bool exactly) {
   const ub::SharpOptions options =
-      MakeSharpOptions(kind, toleranceText, hasTolerance, tolerance, timeLimit);
+      MakeSharpOptions(kind, toleranceText, hasTolerance, tolerance, timeLimit,
+                       atLeast, exactly);
   const std::vector<double> v =
       path.empty() ? ToVector(values) : std::vector<double>();
   ub::SharpResult result;
@@ -177,6 +182,7 @@ PYBIND11_MODULE(_core, module) {
   module.def("sharp_bounds", &SharpBounds, py::arg("values"), py::arg("path"),
              py::arg("n"), py::arg("m"), py::arg("kind"),
              py::arg("tolerance_text"), py::arg("has_tolerance"),
-             py::arg("tolerance"), py::arg("time_limit"));
+             py::arg("tolerance"), py::arg("time_limit"),
+             py::arg("at_least") = 1, py::arg("exactly") = false);
 #endif
 }

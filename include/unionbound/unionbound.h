@@ -163,6 +163,12 @@ struct SharpOptions {
   double tolerance = 0.0;
   double timeLimit = 0.0;  // full: seconds per bound, 0 for none
   int32_t threads = 2;     // threads for the bivariate programs
+  // The event bounded, in terms of the number X of events that occur:
+  // X >= atLeast (1, the default, is the union), or X = atLeast with
+  // exactly. 1 <= atLeast <= n; the full program takes any other event than
+  // the union only up to 22 events.
+  int32_t atLeast = 1;
+  bool exactly = false;
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower

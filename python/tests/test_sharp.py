@@ -100,6 +100,42 @@ def test_plot_draws_sharp_results_as_bands_by_kind():
 
 
 @needs_sharp
+def test_at_least_r_and_the_distribution_hold_the_truth_of_a_sample():
+    rng = np.random.default_rng(7)
+    shock = rng.random(4096) < 0.1
+    sample = rng.random((4096, 9)) < np.where(shock[:, None], 0.5, 0.04)
+    p = unionbound.intersection_probabilities(sample, 3)
+    count = sample.sum(axis=1)
+    union = unionbound.sharp(p, 9, 3, kind="bivariate")
+    one = unionbound.sharp(p, 9, 3, kind="bivariate", at_least=1)
+    assert (one.lower, one.upper) == (union.lower, union.upper)
+    for kind in ("univariate", "bivariate"):
+        r, lower, upper = unionbound.distribution(p, 9, 3, kind=kind)
+        truth = np.array([(count >= k).mean() for k in r])
+        assert list(r) == list(range(1, 10))
+        assert np.all(lower <= truth) and np.all(truth <= upper)
+        assert np.all(np.diff(lower) <= 0) and np.all(np.diff(upper) <= 0)
+    two = unionbound.sharp(p, 9, 3, kind="full", at_least=2)
+    exactly = unionbound.sharp(p, 9, 3, kind="full", at_least=2, exactly=True)
+    assert two.lower <= (count >= 2).mean() <= two.upper
+    assert exactly.lower <= (count == 2).mean() <= exactly.upper
+    with pytest.raises(ValueError, match="from 1 to n"):
+        unionbound.sharp(p, 9, 3, at_least=10)
+
+
+@needs_sharp
+def test_plot_distribution_draws_a_band_per_kind():
+    matplotlib = pytest.importorskip("matplotlib")
+    matplotlib.use("Agg")
+    figure = unionbound.plot_distribution(EXAMPLE, 12, 3,
+                                          truth=np.linspace(0.8, 0.0, 12))
+    ax = figure.axes[0]
+    labels = [t.get_text() for t in ax.get_legend().get_texts()]
+    assert labels == ["univariate: sharp", "bivariate (best l): sharp",
+                      "P(X >= r)"]
+
+
+@needs_sharp
 def test_numbers_with_no_exact_value_raise_instead_of_killing_python():
     # In a child interpreter: the crash these numbers caused took the
     # interpreter down with it.

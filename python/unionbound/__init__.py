@@ -30,8 +30,10 @@ __all__ = [
     "HAS_SHARP",
     "SharpResult",
     "bounds",
+    "distribution",
     "intersection_probabilities",
     "plot",
+    "plot_distribution",
     "read_prob",
     "sharp",
     "write_prob",
@@ -237,7 +239,8 @@ def _tolerance_arguments(tolerance):
     return "", True, float(tolerance)
 
 
-def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
+def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
+          at_least=1, exactly=False):
     """The sharp bounds of unionbound-sharp, proven in exact arithmetic.
 
     p: the probabilities of all intersections of 1 .. m of the n events in
@@ -250,7 +253,11 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
     forms).
     tolerance: for data that are not consistent, bounds that hold for
     every consistent assignment within it of every number; a decimal
-    string is exact, a float counts with its binary value.
+    string is exact, a float counts with its binary value. at_least: bound
+    the probability that at least this many of the n events occur (1, the
+    default, is the union; 1 .. n; the full program takes other values only
+    up to 22 events); with exactly=True the probability that exactly
+    at_least of them occur.
 
     Raises RuntimeError when the module was built without the companion,
     and ValueError for sizes or options it refuses and for inconsistent
@@ -273,7 +280,8 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
         if not path and values.size == 0:
             raise ValueError("p holds no numbers")
     run = _core.sharp_bounds(values, path, int(n), int(m), kind, text,
-                             has_number, number, float(time_limit))
+                             has_number, number, float(time_limit),
+                             int(at_least), bool(exactly))
     if not run["computed"]:
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
@@ -288,6 +296,45 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0):
         widened=run["widened"],
         epsilon=None if run["consistent"] else run["epsilon"],
         lower_text=run["lower_text"], upper_text=run["upper_text"])
+
+
+def distribution(p, n, m, kind="univariate", tolerance=None):
+    """The sharp bounds of P(X >= r), X the number of the n events that
+    occur, for every r = 1 .. n: arrays (r, lower, upper), each bound as
+    sharp(p, n, m, kind=kind, at_least=r) gives it. kind: "univariate" or
+    "bivariate" (the best over l for each r). Proven bounds never rise with
+    r; a rise raises RuntimeError, since it would be a fault.
+    """
+    if kind not in ("univariate", "bivariate"):
+        raise ValueError(
+            f"kind must be univariate or bivariate, not {kind!r}")
+    r = _np.arange(1, int(n) + 1)
+    lower = _np.empty(r.size)
+    upper = _np.empty(r.size)
+    for i, count in enumerate(r):
+        result = sharp(p, n, m, kind=kind, tolerance=tolerance,
+                       at_least=int(count))
+        lower[i], upper[i] = result.lower, result.upper
+    if _np.any(_np.diff(lower) > 0) or _np.any(_np.diff(upper) > 0):
+        raise RuntimeError(
+            "the bounds of P(X >= r) rise with r, which proven bounds never "
+            "do: a fault of unionbound-sharp, please report it")
+    return r, lower, upper
+
+
+def plot_distribution(p, n, m, kinds=("univariate", "bivariate"),
+                      tolerance=None, truth=None, ax=None):
+    """Draws the bands of P(X >= r) against r for each kind; returns the
+    figure. truth: the true P(X >= r) for r = 1 .. n, drawn as points.
+    matplotlib is imported here only.
+    """
+    from ._plot import plot_count_bands
+    bands = []
+    for kind in kinds:
+        r, lower, upper = distribution(p, n, m, kind=kind,
+                                       tolerance=tolerance)
+        bands.append((kind, r, lower, upper))
+    return plot_count_bands(bands, truth=truth, ax=ax)
 
 
 def plot(result, sharp=None, truth=None, ax=None):

@@ -97,3 +97,25 @@ def plot_bounds(result, sharp=None, truth=None, ax=None):
         # be drawn and saved.
         ax.legend(loc="best", fontsize="small")
     return figure
+
+
+def plot_count_bands(bands, truth=None, ax=None):
+    """bands: (kind, r, lower, upper) per kind, every bound sharp; truth:
+    P(X >= r) per r. The bands are drawn as plot_bounds draws its own."""
+    if ax is None:
+        figure, ax = plt.subplots(figsize=(7, 4.2), layout="constrained")
+    else:
+        figure = ax.figure
+    for i, (kind, r, lower, upper) in enumerate(bands):
+        colour, style, hatch = _BAND_STYLES[i % len(_BAND_STYLES)]
+        ax.fill_between(r, lower, upper, step="mid", facecolor="none",
+                        edgecolor=colour, linestyle=style, linewidth=1.6,
+                        hatch=hatch,
+                        label=f"{_KIND_LABELS.get(kind, kind)}: sharp")
+    if truth is not None and bands:
+        ax.plot(bands[0][1], truth, "k.", label="P(X >= r)")
+    ax.set_xlabel("r")
+    ax.set_ylabel("P(at least r events occur)")
+    ax.xaxis.get_major_locator().set_params(integer=True)
+    ax.legend(loc="center left", bbox_to_anchor=(1.01, 0.5), frameon=False)
+    return figure

@@ -99,6 +99,16 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
     }
   }
   if (!(options.timeLimit >= 0)) return "the time limit must be >= 0";
+  if (options.atLeast < 1 || options.atLeast > n) {
+    return "the count of events must be from 1 to n=" + std::to_string(n) +
+           ", not " + std::to_string(options.atLeast);
+  }
+  const sharp::CountTarget target{options.atLeast, options.exactly};
+  if (options.kind == SharpKind::kFull &&
+      !sharp::FullProgramCovers(target, n)) {
+    return "the full program bounds other events than the union only up to " +
+           std::to_string(sharp::kExactPricingLimit) + " events";
+  }
   return "";
 }
 
@@ -215,6 +225,7 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   analysisOptions.threads = options.threads < 1 ? 1 : options.threads;
   analysisOptions.full = options.kind == SharpKind::kFull;
   analysisOptions.fullOptions.timeLimit = options.timeLimit;
+  analysisOptions.target = {options.atLeast, options.exactly};
   const SharpAnalysis analysis =
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;

@@ -34,6 +34,16 @@ void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
                   "certified bounds so far (beyond 22 events 60 s unless "
                   "given)")
       ->type_name("S");
+  app->add_option("--at-least", options->atLeast,
+                  "Bound P(at least R of the N events occur) instead of the "
+                  "union (R = 1); 1 <= R <= N")
+      ->type_name("R");
+  app->add_option("--exactly", options->exactly,
+                  "Bound P(exactly R of the N events occur); 1 <= R <= N")
+      ->type_name("R");
+  app->add_flag("--distribution", options->distribution,
+                "Also bound P(at least r occur) for every r = 1 .. N "
+                "(univariate and bivariate programs)");
 }
 
 void DefinePositionalSizes(CLI::App* app, ProgramOptions* options) {

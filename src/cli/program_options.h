@@ -55,6 +55,9 @@ struct ProgramOptions {
   bool full = false;
   bool hasTimeLimit = false;
   std::string timeLimit;
+  std::string atLeast;  // --at-least R as given; empty: none
+  std::string exactly;  // --exactly R as given; empty: none
+  bool distribution = false;
 };
 
 enum class OptionAction {

@@ -207,6 +207,30 @@ TEST(SharpBounds, RefuseWhatTheProgramRefuses) {
   }
 }
 
+// At least 2 of the example's twelve events: the program's bounds, and
+// P(X = 2) inside what P(X >= 2) and P(X >= 3) allow.
+TEST(SharpBounds, AtLeastAndExactlyAreTheProgramsBounds) {
+  SharpOptions options;
+  options.kind = SharpKind::kBivariate;
+  options.atLeast = 2;
+  const SharpResult two = SharpBoundsOfFile(kExample, 12, 3, options);
+  ASSERT_TRUE(two.computed);
+  EXPECT_EQ(two.lowerText, "0.43100000000000000");
+  EXPECT_EQ(two.upperText, "0.64040000000000000");
+  options.atLeast = 3;
+  const SharpResult three = SharpBoundsOfFile(kExample, 12, 3, options);
+  options.atLeast = 2;
+  options.exactly = true;
+  const SharpResult exactly = SharpBoundsOfFile(kExample, 12, 3, options);
+  ASSERT_TRUE(three.computed && exactly.computed);
+  EXPECT_LE(three.upper, two.upper);
+  EXPECT_GE(exactly.lower, two.lower - three.upper - 1e-15);
+  EXPECT_LE(exactly.upper, two.upper - three.lower + 1e-15);
+  options.exactly = false;
+  options.atLeast = 13;
+  EXPECT_EQ(SharpBoundsOfFile(kExample, 12, 3, options).status, kStatusRefused);
+}
+
 // Numbers with no exact value (NaN, infinities) or far outside [0, 1] (the
 // largest double overflowed the outward rounding of epsilon) are refused
 // before any exact arithmetic, naming the first one; the crash they caused

@@ -46,6 +46,36 @@ inline std::vector<EventFamily> AllFamilies() {
           EventFamily::kRandomAtoms};
 }
 
+// P(X = k) for k = 0 .. n, X the number of events of a mixture of
+// independent events that occur: a sum of positive terms, accurate to a few
+// units in the last place.
+inline RealVector CountDistribution(const MixtureModel& model, int32_t n) {
+  double total = 0.0;
+  for (double w : model.weights) total += w;
+  RealVector out(static_cast<size_t>(n) + 1, 0.0);
+  for (size_t c = 0; c < model.weights.size(); ++c) {
+    RealVector q{1.0};
+    for (int32_t i = 0; i < n; ++i) {
+      const double p = model.occurrence[c][i];
+      RealVector next(q.size() + 1, 0.0);
+      for (size_t k = 0; k < q.size(); ++k) {
+        next[k] += q[k] * (1.0 - p);
+        next[k + 1] += q[k] * p;
+      }
+      q = next;
+    }
+    for (int32_t k = 0; k <= n; ++k) out[k] += model.weights[c] / total * q[k];
+  }
+  return out;
+}
+
+// P(X >= r) from the distribution of X.
+inline double AtLeast(const RealVector& count, int32_t r) {
+  double s = 0.0;
+  for (size_t k = count.size(); k-- > static_cast<size_t>(r);) s += count[k];
+  return s;
+}
+
 // A tolerance that covers rounding the exact probabilities of a generated
 // system to doubles: at least half a unit in the last place of any double
 // in [0, 1].

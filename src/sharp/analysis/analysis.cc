@@ -34,10 +34,11 @@ class ProgressCounter {
 // Solves the programs of the splits first .. last in order, each starting
 // from the bases of its neighbour.
 void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
-                 BivariateResult* out, ProgressCounter* progress) {
+                 const CountTarget& target, BivariateResult* out,
+                 ProgressCounter* progress) {
   WarmStart warm;
   for (int32_t l = first; l <= last; ++l) {
-    out[l - first] = {l, ComputeSharpInterval(data, l, &warm)};
+    out[l - first] = {l, ComputeSharpInterval(data, l, &warm, target)};
     progress->Step();
   }
 }
@@ -46,6 +47,7 @@ void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
 std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
                                             int32_t from, int32_t to,
                                             int32_t threads,
+                                            const CountTarget& target,
                                             ProgressCounter* progress) {
   const int32_t count = to >= from ? to - from + 1 : 0;
   std::vector<BivariateResult> results(static_cast<size_t>(count));
@@ -56,9 +58,11 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
     workers.emplace_back(SolveSplits, std::cref(data), first, last,
-                         results.data() + (first - from), progress);
+                         std::cref(target), results.data() + (first - from),
+                         progress);
   }
-  SolveSplits(data, from, from + count / chunks - 1, results.data(), progress);
+  SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
+              progress);
   for (std::thread& w : workers) w.join();
   return results;
 }
@@ -130,10 +134,12 @@ ProgramRun SolveEveryProgram(const ProgramData& data, int32_t from, int32_t to,
                            options.progress);
   ProgramRun run;
   WarmStart warm;
-  run.univariate = ComputeSharpInterval(data, kUnivariate, &warm);
+  run.univariate =
+      ComputeSharpInterval(data, kUnivariate, &warm, options.target);
   progress.Step();
   const auto start = std::chrono::steady_clock::now();
-  run.bivariate = SolveAllSplits(data, from, to, options.threads, &progress);
+  run.bivariate = SolveAllSplits(data, from, to, options.threads,
+                                 options.target, &progress);
   const std::chrono::duration<double> spent =
       std::chrono::steady_clock::now() - start;
   run.bivariateSeconds = spent.count();
@@ -265,6 +271,30 @@ FullEpsilon FullEpsilonOf(const SharpAnalysis& analysis, const ExactData& exact,
   return epsilon;
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  const std::chrono::duration<double> spent =
+      std::chrono::steady_clock::now() - start;
+  return spent.count();
+}
+
+CountDistributionResult SolveDistribution(const ProgramData& data, int32_t from,
+                                          int32_t to, int32_t threads) {
+  CountDistributionResult d;
+  auto start = std::chrono::steady_clock::now();
+  d.univariate = ComputeSharpDistribution(data, kUnivariate);
+  d.univariateSeconds = SecondsSince(start);
+  d.univariateRises = NonMonotoneRs(d.univariate.bounds);
+  start = std::chrono::steady_clock::now();
+  if (from <= to) {
+    d.bivariate =
+        BestOverPrograms(ComputeSplitDistributions(data, from, to, threads));
+    d.bivariateRises = NonMonotoneRs(d.bivariate);
+  }
+  d.bivariateSeconds = SecondsSince(start);
+  d.computed = true;
+  return d;
+}
+
 // The tightest bounds the moment programs and closed forms proved: the full
 // program never reports looser ones.
 void SetProvenBounds(const SharpAnalysis& analysis, FullOptions* full) {
@@ -316,11 +346,15 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                    const std::function<ExactData()>& readExact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options) {
-  // unionbound's own bounds come from the doubles and run beside the rest.
+  // unionbound's own bounds come from the doubles and run beside the rest;
+  // they bound the union only.
+  const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::thread methodThread(
-      [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
+  std::thread methodThread([&method, &p, n, m, isUnion] {
+    if (isUnion) method = ComputeMethodBounds(p, n, m);
+  });
   SharpAnalysis analysis;
+  analysis.target = options.target;
   std::thread subsetThread(
       [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
@@ -337,15 +371,20 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
   ProgramRun run =
       SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
+  const ProgramData* used = &typed;
+  ProgramData widened;
   checkThread.join();
   analysis.consistency = CheckConsistency(typed, run, analysis.check);
   const Consistency& c = analysis.consistency;
   ClassicalBounds classical;
   if (c.consistent) {
     classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
+    // The closed forms bound the union: beside the programs' bounds only
+    // where those bound the union too, else on their own.
     ProvenEnds ends = MomentEnds(run.univariate, run.bivariate);
-    AddClassical(classical, &ends);
-    if (ends.Cross()) {
+    ProvenEnds closed;
+    AddClassical(classical, isUnion ? &ends : &closed);
+    if (ends.Cross() || closed.Cross()) {
       MarkCrossing(exact, analysis, options, &analysis.consistency);
     }
   }
@@ -353,8 +392,9 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   const bool widenable = !c.boundsCross || c.atomsEpsilonKnown;
   if (options.hasTolerance && widenable && c.programEpsilon >= 0 &&
       options.tolerance >= c.epsilon) {
-    const ProgramData widened =
+    widened =
         WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
+    used = &widened;
     run = SolveEveryProgram(widened, analysis.lFrom, analysis.lTo, options);
     analysis.widened = true;
     analysis.tolerance = options.tolerance;
@@ -363,9 +403,19 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     analysis.boundsComputed = c.consistent && !options.hasTolerance;
   }
   StoreRun(std::move(run), &analysis);
-  if (c.consistent && !analysis.widened) analysis.classical = classical;
-  if (options.full && n <= kFullMaxEvents && analysis.boundsComputed) {
+  if (c.consistent && !analysis.widened && isUnion) {
+    analysis.classical = classical;
+  }
+  if (options.distribution && analysis.boundsComputed) {
+    analysis.distribution =
+        SolveDistribution(*used, analysis.lFrom, analysis.lTo, options.threads);
+  }
+  analysis.fullNotCovered =
+      options.full && !FullProgramCovers(options.target, n);
+  if (options.full && n <= kFullMaxEvents && analysis.boundsComputed &&
+      !analysis.fullNotCovered) {
     FullOptions full = options.fullOptions;
+    full.target = options.target;
     if (analysis.widened) full.tolerance = analysis.tolerance;
     SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);

@@ -18,6 +18,7 @@
 #include "sharp/data/exact_data.h"
 #include "sharp/data/subset_list.h"
 #include "sharp/exact/rational.h"
+#include "sharp/moments/distribution.h"
 #include "sharp/moments/sharp_bound.h"
 
 namespace unionbound::sharp {
@@ -37,6 +38,28 @@ struct AnalysisOptions {
   std::function<void(int32_t, int32_t)> progress;
   bool full = false;  // also the full program over atoms
   FullOptions fullOptions;
+  // What the programs bound: the union (X >= 1, X the number of events
+  // that occur) by default, or X >= r or X = r for 1 <= r <= n.
+  // unionbound's method and the closed forms bound the union only and are
+  // left out for any other target; the full program's target is this one.
+  CountTarget target;
+  // Also the bounds of P(X >= r) for every r = 1 .. n from the univariate
+  // and the bivariate programs.
+  bool distribution = false;
+};
+
+// The bounds of P(X >= r) for every r: the univariate program's and the
+// best over the splits of the range.
+struct CountDistributionResult {
+  bool computed = false;
+  SharpDistribution univariate;
+  std::vector<BestCountRow> bivariate;  // empty where the range is
+  // The r after which a bound of P(X >= r + 1) lies above that of P(X >= r)
+  // (a fault: sound bounds never do), per kind.
+  std::vector<int32_t> univariateRises;
+  std::vector<int32_t> bivariateRises;
+  double univariateSeconds = 0.0;
+  double bivariateSeconds = 0.0;
 };
 
 // Whether the numbers as typed pass every check, and the least uniform
@@ -86,6 +109,11 @@ struct SharpAnalysis {
   // sharp (n <= kFullRefinementLimit): how far the numbers are from fitting
   // any distribution over the atoms.
   FullEpsilon fullEpsilon;
+  CountTarget target;  // what the bounds above bound
+  // The full program was asked for, but its atoms would have to be searched
+  // for this target (beyond kExactPricingLimit events): not computed.
+  bool fullNotCovered = false;
+  CountDistributionResult distribution;  // with options.distribution
 };
 
 // p holds exactly ProbabilityCount(n, m) values, as read; exact holds the

@@ -279,6 +279,32 @@ std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis) {
   return rows;
 }
 
+std::vector<CountRow> DistributionRows(const SharpAnalysis& analysis) {
+  std::vector<CountRow> rows;
+  const CountDistributionResult& d = analysis.distribution;
+  if (!d.computed) return rows;
+  for (size_t k = 0; k < d.univariate.bounds.size(); ++k) {
+    const SharpInterval& in = d.univariate.bounds[k];
+    rows.push_back({static_cast<int32_t>(k + 1), RowKind::kUnivariate,
+                    Moment(in.lower, true, -1, true),
+                    Moment(in.upper, false, -1, true),
+                    k == 0 ? d.univariateSeconds : 0.0});
+  }
+  for (const BestCountRow& row : d.bivariate) {
+    const bool lower = row.lower.l != -2;
+    const bool upper = row.upper.l != -2;
+    rows.push_back({row.r, RowKind::kBivariate,
+                    Moment(row.lower.bound, true, row.lower.l, lower),
+                    Moment(row.upper.bound, false, row.upper.l, upper),
+                    row.r == 1 ? d.bivariateSeconds : 0.0});
+  }
+  return rows;
+}
+
+std::string TargetEvent(const CountTarget& target) {
+  return target.exactly ? "exactly" : "at_least";
+}
+
 const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind) {
   for (const BoundRow& row : rows) {
     if (row.kind == kind) return &row;

@@ -87,6 +87,24 @@ bool IsPerL(RowKind kind);
 // unionbound_l and bivariate_l for every l.
 std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis);
 
+// One r of the distribution: the bounds of P(X >= r) of one kind
+// (kUnivariate, or kBivariate: the best over the splits, with their l).
+struct CountRow {
+  int32_t r = 0;
+  RowKind kind = RowKind::kUnivariate;
+  PrintedBound lower;
+  PrintedBound upper;
+  double seconds = 0.0;  // the kind's whole distribution, on its r = 1 row
+};
+
+// Every r of the univariate kind, then every r of the bivariate one; empty
+// where the distribution was not computed.
+std::vector<CountRow> DistributionRows(const SharpAnalysis& analysis);
+
+// "at_least" or "exactly": the target's word in the CSV file and the JSON
+// document.
+std::string TargetEvent(const CountTarget& target);
+
 // The row of one kind, or nullptr.
 const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind);
 

@@ -320,6 +320,28 @@ ParsedCommandLine CheckFull(ParsedCommandLine parsed) {
   return parsed;
 }
 
+ParsedCommandLine CheckTarget(ParsedCommandLine parsed) {
+  const SharpOptions& o = parsed.options;
+  if (o.atLeast != 0 && o.exactly != 0) {
+    return Fail(parsed, "give --at-least R or --exactly R, not both");
+  }
+  const int32_t r = o.atLeast != 0 ? o.atLeast : o.exactly;
+  const bool isUnion = o.exactly == 0 && r <= 1;
+  if (o.full && !isUnion && o.n > kExactPricingLimit) {
+    return Fail(parsed,
+                "--full bounds events other than the union only up "
+                "to " +
+                    std::to_string(kExactPricingLimit) +
+                    " events; drop --full or use --at-least 1");
+  }
+  return parsed;
+}
+
+// --at-least R or --exactly R: a whole number from 1 to N.
+bool ParseCount(const std::string& text, int32_t n, int32_t* r) {
+  return ParseInt(text, r) && *r >= 1 && *r <= n;
+}
+
 ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   const SharpOptions& o = parsed.options;
   if (!o.hasTolerance) return parsed;
@@ -458,7 +480,10 @@ std::string SharpHelpFooter() {
          "(unionbound's number), rounding, invalid or none (unionbound\n"
          "found no bound), and for best the row and its status (\"bivariate "
          "sharp\"); widened is \"tolerance\" for a bound of a widened program; "
-         "seconds is\nthe wall-clock time.\n"
+         "seconds is\nthe wall-clock time. With --at-least R (R > 1), "
+         "--exactly R or --distribution\ntwo more columns: event (at_least "
+         "or exactly) and r; --distribution adds\nthe rows univariate_r and "
+         "bivariate_r (the best over l), one per r.\n"
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
@@ -493,7 +518,8 @@ OptionSet SharpOptionSet() {
       "N-M, the bivariate program over\n(X1, X2) with the binomial moments "
       "unionbound uses, the closed forms and,\nwith --full, the program over "
       "all atoms (the best the data allow at all);\nthe best row holds the "
-      "tightest proven bounds.";
+      "tightest proven bounds. --at-least R and --exactly R\nbound the "
+      "probability that at least (exactly) R of them occur instead.";
   set.footer = SharpHelpFooter();
   return set;
 }
@@ -571,6 +597,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                 "--csv - and --json - cannot both go to standard output");
   }
   parsed = CheckSizes(parsed);
+  if (!parsed.ok) return parsed;
+  o.distribution = g.distribution;
+  if (!g.atLeast.empty() && !ParseCount(g.atLeast, o.n, &o.atLeast)) {
+    return Fail(parsed, "--at-least needs a whole number from 1 to N=" +
+                            std::to_string(o.n) + ", not " + Quoted(g.atLeast));
+  }
+  if (!g.exactly.empty() && !ParseCount(g.exactly, o.n, &o.exactly)) {
+    return Fail(parsed, "--exactly needs a whole number from 1 to N=" +
+                            std::to_string(o.n) + ", not " + Quoted(g.exactly));
+  }
+  parsed = CheckTarget(parsed);
   if (!parsed.ok) return parsed;
   parsed = CheckRange(parsed);
   if (!parsed.ok) return parsed;
@@ -764,6 +801,12 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   options.full = o.full;
   options.fullOptions.timeLimit = o.timeLimit;
+  if (o.exactly != 0) {
+    options.target = {o.exactly, true};
+  } else if (o.atLeast != 0) {
+    options.target = {o.atLeast, false};
+  }
+  options.distribution = o.distribution;
   ProgressLine progress(err);
   // The progress line is written from the computing threads; a tied stream
   // would flush standard output from there.
@@ -810,6 +853,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return kExitInconsistent;
   }
   WriteBoundTables(analysis, rows, o.perL, out);
+  const std::vector<CountRow> countRows = DistributionRows(analysis);
+  WriteDistributionTable(analysis, countRows, out);
+  const CountDistributionResult& d = analysis.distribution;
+  if (!d.univariateRises.empty() || !d.bivariateRises.empty()) {
+    notes << kProgram
+          << ": the bounds of P(X >= r) are not monotone in r (a fault of "
+             "this program; see the table)\n";
+    PassOn(&notes, err, &run.messages);
+  }
   if (!analysis.method.messageLs.empty()) {
     notes << kProgram
           << ": note: unionbound's procedures wrote numeric-library "
@@ -820,8 +872,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   const bool fullCross = FullBoundsCross(analysis);
   if (fullCross) {
-    notes << kProgram
-          << ": no distribution over the atoms fits the numbers "
+    notes << kProgram << ": no distribution over the atoms fits the numbers "
           << (analysis.widened ? "within the tolerance" : "as typed")
           << " (proven exactly: crossing certified full bounds or a Farkas "
              "certificate), so no bound above says anything; "
@@ -835,7 +886,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return kExitWriteFailed;
   }
   if (o.csvFile == kStandardStream) {
-    WriteCsv(analysis, rows, o.file, standardOutput);
+    WriteCsv(analysis, rows, o.file, standardOutput, countRows);
     standardOutput.flush();
     if (!standardOutput) {
       err << kProgram << ": cannot write standard output\n";
@@ -843,7 +894,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     }
   } else if (!o.csvFile.empty()) {
     std::ostringstream text;
-    WriteCsv(analysis, rows, o.file, text);
+    WriteCsv(analysis, rows, o.file, text, countRows);
     if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
       return kExitWriteFailed;

@@ -29,10 +29,13 @@ struct SharpOptions {
   int32_t lFrom = -1;     // --l LO..HI; -1: the whole range m .. n - m
   int32_t lTo = -1;
   bool verbose = false;
-  bool full = false;       // --full: the program over all atoms
-  double timeLimit = 0.0;  // --time-limit S for it; 0: none
-  std::string json;        // empty: none; "-" is standard output
-  bool quiet = false;      // print errors only
+  bool full = false;          // --full: the program over all atoms
+  double timeLimit = 0.0;     // --time-limit S for it; 0: none
+  int32_t atLeast = 0;        // --at-least R; 0: not given (the union)
+  int32_t exactly = 0;        // --exactly R; 0: not given
+  bool distribution = false;  // --distribution: every r = 1 .. N
+  std::string json;           // empty: none; "-" is standard output
+  bool quiet = false;         // print errors only
   bool help = false;  // --help or --version: print ParsedCommandLine::printText
 };
 

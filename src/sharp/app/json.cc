@@ -56,6 +56,22 @@ Json BoundObject(const BoundRow& r) {
   return row;
 }
 
+// One r of the distribution.
+Json CountObject(const CountRow& r) {
+  Json row;
+  row["kind"] = KindName(r.kind);
+  row["r"] = r.r;
+  row["lower"] = SideText(r.lower);
+  row["upper"] = SideText(r.upper);
+  row["l_lower"] = LOrNull(r.lower);
+  row["l_upper"] = LOrNull(r.upper);
+  row["lower_status"] = StatusOrNull(r.lower);
+  row["upper_status"] = StatusOrNull(r.upper);
+  row["lower_widened"] = r.lower.widened;
+  row["upper_widened"] = r.upper.widened;
+  return row;
+}
+
 Json DataCheckObject(const SharpAnalysis& analysis) {
   const Consistency& c = analysis.consistency;
   Json check;
@@ -103,8 +119,21 @@ void WriteSharpJson(const SharpAnalysis& analysis,
       }
     }
   }
+  if (!IsUnion(analysis.target)) {
+    Json target;
+    target["event"] = TargetEvent(analysis.target);
+    target["r"] = analysis.target.r;
+    doc["target"] = target;
+  }
   doc["bounds"] = bounds;
   if (run.perL) doc["per_l"] = perL;
+  if (analysis.distribution.computed) {
+    Json distribution = Json::array();
+    for (const CountRow& row : DistributionRows(analysis)) {
+      distribution.push_back(CountObject(row));
+    }
+    doc["distribution"] = distribution;
+  }
   doc["status"] = run.status;
   doc["messages"] = run.messages;
   out << JsonText(doc, 2) << "\n";

@@ -226,6 +226,13 @@ void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
                   Seconds(kat->seconds), out);
 }
 
+// What the table bounds.
+std::string TargetTitle(const CountTarget& target) {
+  if (IsUnion(target)) return "the probability of the union";
+  return std::string(target.exactly ? "P(exactly " : "P(at least ") +
+         std::to_string(target.r) + " of the n events)";
+}
+
 // The kind a best bound came from, short enough for the status column.
 std::string SourceCell(const PrintedBound& b) {
   if (!b.hasValue) return "-";
@@ -256,7 +263,7 @@ void WriteBestRow(const std::vector<BoundRow>& rows, std::ostream& out) {
 
 void WriteSummaryTable(const SharpAnalysis& analysis,
                        const std::vector<BoundRow>& rows, std::ostream& out) {
-  out << "Bounds on the probability of the union (n=" << analysis.n
+  out << "Bounds on " << TargetTitle(analysis.target) << " (n=" << analysis.n
       << ", m=" << analysis.m << ")\n";
   WriteSummaryRow("", "lower bound", "upper bound", "l", "time", out);
   if (const BoundRow* u = FindRow(rows, RowKind::kUnionbound)) {
@@ -272,8 +279,8 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
     WriteClassicalRows(rows, out);
     WriteBestRow(rows, out);
-    out << "No subsequence length l in the range: no bivariate program and "
-           "no unionbound bound.\n";
+    out << "No subsequence length l in the range: no bivariate program";
+    out << (IsUnion(analysis.target) ? " and no unionbound bound.\n" : ".\n");
     return;
   }
   if (const BoundRow* bi = FindRow(rows, RowKind::kBivariate)) {
@@ -326,9 +333,9 @@ std::string CsvText(const std::string& s) {
 
 // l,text,status,widened of one side; the best row's status names the kind
 // it came from.
-std::string CsvSide(const BoundRow& row, const PrintedBound& b) {
+std::string CsvSide(RowKind kind, const PrintedBound& b) {
   const std::string status =
-      row.kind == RowKind::kBest ? SourceStatus(b) : b.status;
+      kind == RowKind::kBest ? SourceStatus(b) : b.status;
   return (b.l < 0 ? std::string() : std::to_string(b.l)) + "," + b.text + "," +
          status + "," + (b.widened ? "tolerance" : "");
 }
@@ -368,11 +375,17 @@ void WriteBoundTables(const SharpAnalysis& analysis,
     out << "; (T): the program lets every number\nmove by up to the "
            "tolerance T";
   }
-  out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
-         "outside the sharp interval of its l, or across a\nproven bound; "
-         "(r): outside it by at most a relative 1e-12 (rounding). best\n"
-         "proven: the largest proven lower and the smallest proven upper bound "
-         "above,\ncompared exactly, with the row each came from.\n";
+  if (IsUnion(analysis.target)) {
+    out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
+           "outside the sharp interval of its l, or across a\nproven bound; "
+           "(r): outside it by at most a relative 1e-12 (rounding). best\n"
+           "proven: the largest proven lower and the smallest proven upper "
+           "bound above,\ncompared exactly, with the row each came from.\n";
+  } else {
+    out << ". best proven: the\nlargest proven lower and the smallest "
+           "proven upper bound above, compared\nexactly, with the row each "
+           "came from.\n";
+  }
   if (analysis.full.computed) {
     out << "certified: the full program over atoms; exact data times duals "
            "rounded to a fixed\ndenominator, shifted by the least reduced "
@@ -391,7 +404,10 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "program over atoms.\n";
   }
   const IndexVector wrong = ContradictedMethodLs(analysis);
-  if (analysis.m % 2 == 0) {
+  if (!IsUnion(analysis.target)) {
+    out << "unionbound's method and the closed forms bound the union only: "
+           "left out here.\n";
+  } else if (analysis.m % 2 == 0) {
     out << "unionbound needs an odd m: its numbers are left out for m="
         << analysis.m << ".\n";
   } else if (!wrong.empty()) {
@@ -401,26 +417,85 @@ void WriteBoundTables(const SharpAnalysis& analysis,
         << "):\n      there they are not valid bounds";
     out << ".\n";
   }
+  if (analysis.fullNotCovered) {
+    out << "full program: beyond " << kExactPricingLimit
+        << " events it bounds the union only: not computed here.\n";
+  }
   if (perL) WritePerLTable(rows, out);
 }
 
-std::string CsvHeader() {
-  return "n,m,file,data_check,kind,l_lower,lower,lower_status,lower_widened,"
-         "l_upper,upper,upper_status,upper_widened,seconds";
+void WriteDistributionTable(const SharpAnalysis& analysis,
+                            const std::vector<CountRow>& countRows,
+                            std::ostream& out) {
+  const CountDistributionResult& d = analysis.distribution;
+  if (!d.computed) return;
+  std::vector<const CountRow*> uni;
+  std::vector<const CountRow*> bi;
+  for (const CountRow& row : countRows) {
+    (row.kind == RowKind::kUnivariate ? uni : bi).push_back(&row);
+  }
+  out << "\nBounds on P(X >= r), X the number of the " << analysis.n
+      << " events that occur\n"
+      << "   r  " << PadRight("univariate lower", 29)
+      << PadRight("univariate upper", 29) << PadRight("bivariate lower", 29)
+      << PadRight("bivariate upper", 29) << "l\n";
+  for (size_t k = 0; k < uni.size(); ++k) {
+    const std::string r = std::to_string(uni[k]->r);
+    out << std::string(r.size() < 4 ? 4 - r.size() : 0, ' ') << r << "  "
+        << SharpCell(uni[k]->lower) << SharpCell(uni[k]->upper);
+    if (k < bi.size()) {
+      out << SharpCell(bi[k]->lower) << SharpCell(bi[k]->upper)
+          << LPair(bi[k]->lower.l, bi[k]->upper.l);
+    } else {
+      out << PadRight("-", 29) << PadRight("-", 29) << "-";
+    }
+    out << "\n";
+  }
+  out << "time: univariate " << Seconds(d.univariateSeconds) << ", bivariate "
+      << Seconds(d.bivariateSeconds) << " (every r, every l)\n";
+  for (const auto* rises : {&d.univariateRises, &d.bivariateRises}) {
+    if (rises->empty()) continue;
+    out << "FAULT: the "
+        << (rises == &d.univariateRises ? "univariate" : "bivariate")
+        << " bounds rise from r=" << (*rises)[0] << " to r=" << (*rises)[0] + 1
+        << ", which sound bounds of P(X >= r) never do; please report it.\n";
+  }
+}
+
+std::string CsvHeader(bool withTarget) {
+  return std::string(
+             "n,m,file,data_check,kind,l_lower,lower,lower_status,"
+             "lower_widened,l_upper,upper,upper_status,upper_widened,"
+             "seconds") +
+         (withTarget ? ",event,r" : "");
 }
 
 std::string CsvSeconds(double seconds) { return Printf("%.6f", seconds); }
 
 void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
-              const std::string& file, std::ostream& out) {
-  out << CsvHeader() << "\n";
+              const std::string& file, std::ostream& out,
+              const std::vector<CountRow>& countRows) {
+  const bool withTarget =
+      !IsUnion(analysis.target) || analysis.distribution.computed;
+  out << CsvHeader(withTarget) << "\n";
   const std::string prefix =
       std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
       CsvText(file) + "," +
       (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+  std::string target;
+  if (withTarget) {
+    target.append(",").append(TargetEvent(analysis.target)).append(",");
+    target.append(std::to_string(analysis.target.r));
+  }
   for (const BoundRow& row : rows) {
-    out << prefix << KindName(row.kind) << "," << CsvSide(row, row.lower) << ","
-        << CsvSide(row, row.upper) << "," << CsvSeconds(row.seconds) << "\n";
+    out << prefix << KindName(row.kind) << "," << CsvSide(row.kind, row.lower)
+        << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
+        << target << "\n";
+  }
+  for (const CountRow& row : countRows) {
+    out << prefix << KindName(row.kind) << "_r," << CsvSide(row.kind, row.lower)
+        << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
+        << ",at_least," << row.r << "\n";
   }
 }
 

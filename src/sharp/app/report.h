@@ -37,14 +37,24 @@ void WriteBoundTables(const SharpAnalysis& analysis,
                       const std::vector<BoundRow>& rows, bool perL,
                       std::ostream& out);
 
-// The columns of the CSV file, in order.
-std::string CsvHeader();
+// The bounds of P(X >= r) for every r, one line per r; countRows:
+// DistributionRows(analysis). Nothing where they were not computed.
+void WriteDistributionTable(const SharpAnalysis& analysis,
+                            const std::vector<CountRow>& countRows,
+                            std::ostream& out);
+
+// The columns of the CSV file, in order; withTarget adds event and r.
+std::string CsvHeader(bool withTarget = false);
 
 // One row per bound pair: unionbound, univariate, bivariate (the best
 // ones), then unionbound_l and bivariate_l for every l. file is the input
-// file's name.
+// file's name. Where the bounds are not the union's or the distribution
+// was computed, every row also names its event (at_least or exactly) and
+// r, and every r of the distribution follows (kinds univariate_r and
+// bivariate_r, event at_least).
 void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
-              const std::string& file, std::ostream& out);
+              const std::string& file, std::ostream& out,
+              const std::vector<CountRow>& countRows = {});
 
 // A row's time as the CSV file gives it: seconds with 6 decimals.
 std::string CsvSeconds(double seconds);

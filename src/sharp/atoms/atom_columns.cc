@@ -1,13 +1,18 @@
 #include "sharp/atoms/atom_columns.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace unionbound::sharp {
 
-double AtomCost(AtomMask atom, AtomSense sense) {
-  if (atom == 0 || sense == AtomSense::kEpsilon) return 0.0;
+double CountCost(int32_t count, AtomSense sense, const CountTarget& target) {
+  if (sense == AtomSense::kEpsilon || !Counts(target, count)) return 0.0;
   return sense == AtomSense::kUpper ? -1.0 : 1.0;
+}
+
+double AtomCost(AtomMask atom, AtomSense sense, const CountTarget& target) {
+  return CountCost(std::popcount(atom), sense, target);
 }
 
 double DataRowScale(const std::vector<double>& rhs) {

@@ -14,15 +14,24 @@
 #include <vector>
 
 #include "sharp/atoms/atom_search.h"
+#include "sharp/moments/grid_program.h"
 
 namespace unionbound::sharp {
 
-// What the master minimises. kLower: P(union); kUpper: -P(union);
+// What the master minimises. kLower: the probability of the target (the
+// union, or that at least or exactly r events occur); kUpper: minus it;
 // kEpsilon: the largest deviation T of any data row from its number, over
 // distributions (every atom costs nothing).
 enum class AtomSense { kLower, kUpper, kEpsilon };
 
-double AtomCost(AtomMask atom, AtomSense sense);
+// The cost of an atom in which `count` events occur, and of an atom: 1
+// (kLower) or -1 (kUpper) where the target happens, else 0.
+double CountCost(int32_t count, AtomSense sense, const CountTarget& target);
+double AtomCost(AtomMask atom, AtomSense sense, const CountTarget& target = {});
+
+inline bool IsUnion(const CountTarget& target) {
+  return target.r == 1 && !target.exactly;
+}
 
 // The factor the floating-point programs divide the data rows by: 1 where
 // the largest |rhs[r]| (r >= 1; rhs[0] is the total) is at least 1/8, zero
@@ -81,6 +90,14 @@ class SubsetIndex {
 // The largest n whose atoms the certificate prices by enumeration; beyond
 // it a search does, which shares the time limit with column generation.
 inline constexpr int32_t kExactPricingLimit = 22;
+
+// A target other than the union makes an atom's cost depend on how many
+// events it holds, which the branch and bound over atoms does not follow:
+// the full program bounds such targets only where every atom is priced by
+// enumeration.
+inline bool FullProgramCovers(const CountTarget& target, int32_t n) {
+  return IsUnion(target) || n <= kExactPricingLimit;
+}
 
 using AtomClock = std::chrono::steady_clock;
 

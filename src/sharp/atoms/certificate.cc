@@ -1,6 +1,7 @@
 #include "sharp/atoms/certificate.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace unionbound::sharp {
@@ -34,7 +35,8 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
                          const std::vector<int64_t>& rounded, int32_t n,
                          int32_t m,
                          const std::vector<std::vector<int64_t>>& binomial,
-                         int32_t split, int64_t cost, int64_t* least) {
+                         int32_t split, int64_t cost, const CountTarget& target,
+                         int64_t* least) {
   const int32_t kinds = m + 1;
   const Mask first = (Mask{1} << split) - 1;
   std::vector<int64_t> dual(kinds * kinds, 0);
@@ -71,7 +73,7 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
         }
       }
       if (i + j == 0) continue;
-      const int64_t rc = cost - rounded[0] - sum;
+      const int64_t rc = (Counts(target, i + j) ? cost : 0) - rounded[0] - sum;
       *least = none ? rc : std::min(*least, rc);
       none = false;
     }
@@ -83,12 +85,12 @@ bool LeastOverSplitCells(const std::vector<Mask>& masks,
 // split fits.
 bool LeastBySomeSplit(const std::vector<Mask>& masks,
                       const std::vector<int64_t>& rounded, int32_t n,
-                      int64_t cost, int64_t* least) {
+                      int64_t cost, const CountTarget& target, int64_t* least) {
   int32_t m = 0;
   for (Mask a : masks) m = std::max(m, std::popcount(a));
   const std::vector<std::vector<int64_t>> binomial = BinomialTable(n, m);
   for (int32_t split = 0; split < n; ++split) {
-    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost,
+    if (LeastOverSplitCells(masks, rounded, n, m, binomial, split, cost, target,
                             least)) {
       return true;
     }
@@ -109,7 +111,8 @@ int32_t DualBits(const RealVector& y) {
 ExactLagrangian CertifyDuals(const ExactData& data,
                              const std::vector<AtomMask>& masks, int32_t n,
                              AtomSense sense, const RealVector& y,
-                             double seconds, const Rational& tolerance) {
+                             double seconds, const Rational& tolerance,
+                             const CountTarget& target) {
   // Any duals give a valid bound; ones that are not finite or too large for
   // 64-bit sums are replaced by 0.
   RealVector usable = y;
@@ -131,17 +134,31 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   // the nodes the search left open. The empty atom's is -Y0.
   ExactLagrangian result;
   int64_t least = 0;
-  const int64_t cost = static_cast<int64_t>(AtomCost(1, sense)) * one;
+  // The cost of an atom the target counts; the others cost 0.
+  const int64_t cost =
+      static_cast<int64_t>(CountCost(1, sense, CountTarget{})) * one;
   const std::vector<int64_t> values(rounded.begin() + 1, rounded.end());
-  if (LeastBySomeSplit(masks, rounded, n, cost, &least)) {
+  if (LeastBySomeSplit(masks, rounded, n, cost, target, &least)) {
     result.exactAtoms = true;
   } else if (n <= kExactPricingLimit) {
     result.exactAtoms = true;
     const std::vector<int64_t> f = SumsOverAtoms(masks, values, n);
-    least = cost - rounded[0] - f[1];
+    least = (Counts(target, 1) ? cost : 0) - rounded[0] - f[1];
     for (Mask a = 2; a < f.size(); ++a) {
-      least = std::min(least, cost - rounded[0] - f[a]);
+      const int64_t c = Counts(target, std::popcount(a)) ? cost : 0;
+      least = std::min(least, c - rounded[0] - f[a]);
     }
+  } else if (!IsUnion(target)) {
+    // Every atom costs at least min(0, cost) and F is at most the search's
+    // bound (at least 0, the empty atom's F): a lower bound whatever atoms
+    // the target counts.
+    AtomSearchOptions options;
+    options.seconds = seconds;
+    const AtomSearchResult<int64_t> search =
+        MaximiseOverAtoms(masks, values, n, int64_t{0}, options);
+    result.exactAtoms = false;
+    least = std::min<int64_t>(0, cost) - rounded[0] -
+            std::max<int64_t>(0, search.bound);
   } else {
     // No nonempty atom has F above max(cost, bound): its reduced cost is at
     // least cost - Y0 - that.
@@ -177,8 +194,10 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   // feasible for t = cost / G, G the largest Y0 + F over the nonempty
   // atoms, where that has the sign of the cost. The bound moves by a
   // relative 1 - t, so it keeps its precision when the data are tiny and
-  // the floating duals' error dwarfs them.
-  if (cost != 0) {
+  // the floating duals' error dwarfs them. Only the union prices every
+  // nonempty atom at the cost: under another target the atoms it does not
+  // count cost 0, and scaling keeps none of them priced.
+  if (cost != 0 && IsUnion(target)) {
     const int64_t y0Kept = std::min<int64_t>(rounded[0], 0);
     // In units of 2^-bits; both terms may be near 2^60, so in mpz.
     const mpz_class g = mpz_class(static_cast<long>(cost)) -

@@ -31,15 +31,16 @@ AtomSense SenseOf(bool upper) {
 // Where proven, *support and *duals are the basis and duals of the proof.
 FullOptimumProof ProveWithRepairs(const ExactData& data,
                                   const std::vector<Mask>& masks, int32_t n,
-                                  bool upper, AtomMaster* master,
-                                  double seconds, std::vector<Mask>* support,
+                                  bool upper, const CountTarget& target,
+                                  AtomMaster* master, double seconds,
+                                  std::vector<Mask>* support,
                                   RealVector* duals) {
   const auto start = AtomClock::now();
   for (int32_t attempt = 0;; ++attempt) {
     const std::vector<Mask> basis = master->BasicAtoms();
     FullOptimumProof proof =
         ProveFullOptimum(data, masks, n, upper, basis, *duals,
-                         SecondsLeft(seconds, start, 1e-3));
+                         SecondsLeft(seconds, start, 1e-3), target);
     if (proof.proven) *support = basis;
     if (proof.proven || proof.negativeAtoms.empty() ||
         attempt == kProofRepairs || SecondsSince(start) > seconds) {
@@ -59,17 +60,19 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   const double tolerance = options.tolerance.get_d();
   const RealVector rhs = MasterRhs(data, masks.size());
   const SubsetIndex index(masks);
-  AtomMaster master(index, rhs, SenseOf(upper), tolerance);
+  const CountTarget& target = options.target;
+  AtomMaster master(index, rhs, SenseOf(upper), tolerance, target);
   master.AddStartingAtoms(n);
   // The search starts from the best lifted moment duals: where the time
   // limit stops the pricing early, the best duals usually certify more than
   // the last ones, and never less than the univariate and bivariate
   // programs.
   const LiftedDuals lifted =
-      BestLiftedDuals(masks, rhs, n, SenseOf(upper), tolerance);
+      BestLiftedDuals(masks, rhs, n, SenseOf(upper), tolerance, target);
   const double startValue = lifted.y.empty() ? -HUGE_VAL : lifted.value;
   ColumnGenerationOptions generation;
   generation.sense = SenseOf(upper);
+  generation.target = target;
   generation.tolerance = tolerance;
   generation.seconds = ColumnGenerationSeconds(timeLimit, n);
   generation.maxRounds = options.maxRounds;
@@ -94,13 +97,15 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   bool bestExact = false;
   Rational bestNorm;
   if (second) {
-    best = CertifiedFullBound(
-        data, subsets, n, upper, columns.bestY, &bestExact,
-        SecondsLeft(timeLimit, start, 1.0) / 2, options.tolerance, &bestNorm);
+    best =
+        CertifiedFullBound(data, subsets, n, upper, columns.bestY, &bestExact,
+                           SecondsLeft(timeLimit, start, 1.0) / 2,
+                           options.tolerance, &bestNorm, target);
   }
-  Rational certified = CertifiedFullBound(
-      data, subsets, n, upper, y, &bound.allAtomsPriced,
-      SecondsLeft(timeLimit, start, 1.0), options.tolerance, &bound.dualNorm);
+  Rational certified =
+      CertifiedFullBound(data, subsets, n, upper, y, &bound.allAtomsPriced,
+                         SecondsLeft(timeLimit, start, 1.0), options.tolerance,
+                         &bound.dualNorm, target);
   if (second && (upper ? best < certified : best > certified)) {
     certified = best;
     bound.allAtomsPriced = bestExact;
@@ -115,7 +120,7 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   if (bound.converged && bound.allAtomsPriced && !widened) {
     RealVector duals = y;
     const FullOptimumProof proof = ProveWithRepairs(
-        data, masks, n, upper, &master,
+        data, masks, n, upper, target, &master,
         timeLimit > 0 ? SecondsLeft(timeLimit, start, 1.0) : kProofSeconds,
         &bound.support, &duals);
     if (proof.proven) {
@@ -163,9 +168,11 @@ std::vector<AtomMask> SubsetMasks(const SubsetList& subsets) {
 Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
                             bool* exactAtoms, double seconds,
-                            const Rational& tolerance, Rational* dualNorm) {
-  const ExactLagrangian lagrangian = CertifyDuals(
-      data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds, tolerance);
+                            const Rational& tolerance, Rational* dualNorm,
+                            const CountTarget& target) {
+  const ExactLagrangian lagrangian =
+      CertifyDuals(data, SubsetMasks(subsets), n, SenseOf(upper), y, seconds,
+                   tolerance, target);
   *exactAtoms = lagrangian.exactAtoms;
   if (dualNorm != nullptr) *dualNorm = lagrangian.norm;
   // Within the tolerance each number may move against the duals.
@@ -179,6 +186,7 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const auto start = AtomClock::now();
   FullResult result;
   if (n < 1 || n > kFullMaxEvents) return result;
+  if (!FullProgramCovers(options.target, n)) return result;
   const std::vector<Mask> masks = SubsetMasks(subsets);
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core

@@ -1,7 +1,9 @@
 // The full program over atoms: its variables are the probabilities of the
 // 2^n atoms (which events occur and which do not), its constraints every
 // given P(A_S), |S| <= m, and the total 1. Its lower and upper optimum of
-// P(union) are the best bounds any method can get from the data.
+// P(union) are the best bounds any method can get from the data; the same
+// holds for the probability that at least (or exactly) r events occur,
+// where an atom counts when it holds at least (exactly) r events.
 //
 // Solved by column generation: a restricted master program over a growing
 // set of atoms (floating point, warm-started), and a pricing step that finds
@@ -46,9 +48,13 @@ struct FullOptions {
   // Every number may move by up to this much (0: the numbers as typed).
   Rational tolerance;
   int32_t maxRounds = 10000;
-  // Bounds of P(union) already proven for the same numbers (and tolerance)
-  // by other means, such as the moment programs and closed forms: a full
-  // bound that is not sharp gives the tighter of its own and these.
+  // What is bounded: the union by default. Any other target needs n <=
+  // kExactPricingLimit (FullProgramCovers).
+  CountTarget target;
+  // Bounds of the target's probability already proven for the same numbers
+  // (and tolerance) by other means, such as the moment programs and closed
+  // forms: a full bound that is not sharp gives the tighter of its own and
+  // these.
   bool hasProvenLower = false;
   Rational provenLower;
   bool hasProvenUpper = false;
@@ -98,7 +104,8 @@ double FullTimeLimit(double given, int32_t n);
 // The atom of each data subset: bit e - 1 set for every event e in it.
 std::vector<AtomMask> SubsetMasks(const SubsetList& subsets);
 
-// Certified bound of min (lower) or max (upper) P(union) from duals y
+// Certified bound of min (lower) or max (upper) P(union) (or the
+// probability of `target`) from duals y
 // (y[0] for the total, y[1 + u] for subset u): the exact value
 // b . Y + min over atoms of the reduced cost - tolerance * sum |Y_u|, with
 // Y = y rounded to multiples of 2^-bits (so for every data within the
@@ -111,10 +118,12 @@ Rational CertifiedFullBound(const ExactData& data, const SubsetList& subsets,
                             int32_t n, bool upper, const RealVector& y,
                             bool* exactAtoms, double seconds = 0.0,
                             const Rational& tolerance = Rational(0),
-                            Rational* dualNorm = nullptr);
+                            Rational* dualNorm = nullptr,
+                            const CountTarget& target = {});
 
-// Both bounds, each on its own thread; n <= kFullMaxEvents. The progress
-// callback is called from both threads.
+// Both bounds, each on its own thread; n <= kFullMaxEvents, and nothing
+// computed where FullProgramCovers(options.target, n) does not hold. The
+// progress callback is called from both threads.
 FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
                             int32_t n, int32_t m, const FullOptions& options);
 

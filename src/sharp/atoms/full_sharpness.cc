@@ -1,9 +1,11 @@
 #include "sharp/atoms/full_sharpness.h"
 
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <memory>
 
+#include "sharp/atoms/atom_columns.h"
 #include "sharp/exact/linear_solve.h"
 
 namespace unionbound::sharp {
@@ -80,11 +82,13 @@ int32_t Bits(const std::vector<double>& values) {
 class Prover {
  public:
   Prover(const ExactData& data, const std::vector<AtomMask>& masks, int32_t n,
-         bool upper, const std::vector<AtomMask>& support, double seconds)
+         bool upper, const std::vector<AtomMask>& support, double seconds,
+         const CountTarget& target)
       : data_(data),
         masks_(masks),
         n_(n),
         upper_(upper),
+        target_(target),
         support_(support),
         seconds_(seconds),
         start_(Clock::now()) {}
@@ -101,10 +105,10 @@ class Prover {
       return proof;
     }
     if (!SolveDual(y) || OutOfTime()) return proof;
-    // c . x, the union probability of x.
+    // c . x, the probability of the target under x.
     mpz_class mass = 0;
     for (size_t s = 0; s < k; ++s) {
-      if (support_[s] != 0) mass += x_[s];
+      if (Counts(target_, std::popcount(support_[s]))) mass += x_[s];
     }
     proof.value = Rational(mass, xDenominator_ * data_.scale);
     proof.value.canonicalize();
@@ -201,7 +205,7 @@ class Prover {
   }
 
   mpz_class AtomCostUnits(AtomMask atom, const mpz_class& unit) const {
-    if (atom == 0) return 0;
+    if (!Counts(target_, std::popcount(atom))) return 0;
     return upper_ ? mpz_class(-unit) : unit;
   }
 
@@ -237,7 +241,8 @@ class Prover {
     return true;
   }
 
-  // b . y' = c . x exactly (the cost of the upper program is -P(union)).
+  // b . y' = c . x exactly (the cost of the upper program is minus the
+  // probability of the target).
   bool DualMatchesPrimal(const Rational& value) const {
     mpz_class dot = 0;
     for (size_t r = 0; r < y_.size(); ++r) dot += ScaledRhs(r) * y_[r];
@@ -260,6 +265,10 @@ class Prover {
   // search lists the atoms that bound leaves open, priced exactly.
   bool NoAtomPricesOut() const {
     if (!PricesExactly(0)) return false;
+    // The search below follows the union's costs only.
+    if (!IsUnion(target_)) {
+      return n_ <= kMaxExactlyEnumerated && EveryAtomPricesExactly();
+    }
     std::vector<double> approximate(y_.size());
     for (size_t r = 0; r < y_.size(); ++r) {
       Rational v(y_[r], yDenominator_);
@@ -301,9 +310,8 @@ class Prover {
   bool EveryAtomPricesExactly() const {
     const std::vector<mpz_class> f = SumsOverAtoms(
         masks_, std::vector<mpz_class>(y_.begin() + 1, y_.end()), n_);
-    const mpz_class cost = upper_ ? mpz_class(-yDenominator_) : yDenominator_;
     for (size_t a = 1; a < f.size(); ++a) {
-      if (cost - y_[0] - f[a] < 0) return false;
+      if (AtomCostUnits(a, yDenominator_) - y_[0] - f[a] < 0) return false;
     }
     return true;
   }
@@ -312,6 +320,7 @@ class Prover {
   const std::vector<AtomMask>& masks_;
   const int32_t n_;
   const bool upper_;
+  const CountTarget target_;
   const std::vector<AtomMask>& support_;
   const double seconds_;
   const Clock::time_point start_;
@@ -329,9 +338,9 @@ FullOptimumProof ProveFullOptimum(const ExactData& data,
                                   const std::vector<AtomMask>& masks, int32_t n,
                                   bool upper,
                                   const std::vector<AtomMask>& support,
-                                  const std::vector<double>& y,
-                                  double seconds) {
-  return Prover(data, masks, n, upper, support, seconds).Run(y);
+                                  const std::vector<double>& y, double seconds,
+                                  const CountTarget& target) {
+  return Prover(data, masks, n, upper, support, seconds, target).Run(y);
 }
 
 }  // namespace unionbound::sharp

@@ -16,6 +16,7 @@
 #include "sharp/atoms/atom_search.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/exact/rational.h"
+#include "sharp/moments/grid_program.h"
 
 namespace unionbound::sharp {
 
@@ -25,7 +26,7 @@ inline constexpr size_t kFullMaxProvenSupport = 3000;
 
 struct FullOptimumProof {
   bool proven = false;
-  Rational value;  // P(union) at the optimum
+  Rational value;  // the probability of the target at the optimum
   // The optimal distribution: probabilities[i] of support atom i.
   RationalVector probabilities;
   // Where the support's exact solution came out negative (a floating
@@ -40,7 +41,8 @@ FullOptimumProof ProveFullOptimum(const ExactData& data,
                                   const std::vector<AtomMask>& masks, int32_t n,
                                   bool upper,
                                   const std::vector<AtomMask>& support,
-                                  const std::vector<double>& y, double seconds);
+                                  const std::vector<double>& y, double seconds,
+                                  const CountTarget& target = {});
 
 }  // namespace unionbound::sharp
 

@@ -42,7 +42,7 @@ RealVector Binomials(int32_t c, int32_t m) {
 
 LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
                             const RealVector& rhs, int32_t n, int32_t l,
-                            AtomSense sense) {
+                            AtomSense sense, const CountTarget& target) {
   int32_t m = 0;
   for (AtomMask a : masks) m = std::max(m, std::popcount(a));
   const AtomMask firstPart = (AtomMask{1} << l) - 1;
@@ -88,7 +88,7 @@ LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
         }
       }
       model.addColumn(static_cast<int32_t>(in.size()), in.data(), values.data(),
-                      0.0, COIN_DBL_MAX, AtomCost(i + j == 0 ? 0 : 1, sense));
+                      0.0, COIN_DBL_MAX, CountCost(i + j, sense, target));
     }
   }
   model.dual();
@@ -105,10 +105,10 @@ LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
 
 LiftedDuals BestLiftedDuals(const std::vector<AtomMask>& masks,
                             const RealVector& rhs, int32_t n, AtomSense sense,
-                            double tolerance) {
+                            double tolerance, const CountTarget& target) {
   LiftedDuals best;
   for (int32_t l = 0; l < n; ++l) {
-    LiftedDuals lifted = LiftMomentDuals(masks, rhs, n, l, sense);
+    LiftedDuals lifted = LiftMomentDuals(masks, rhs, n, l, sense, target);
     if (lifted.y.empty()) continue;
     for (size_t r = 1; r < lifted.y.size(); ++r) {
       lifted.value -= tolerance * std::fabs(lifted.y[r]);

@@ -24,19 +24,19 @@ struct LiftedDuals {
   int32_t l = 0;       // the split they come from; 0 for the univariate
 };
 
-// The optimal duals of the moment program of split l (0 <= l < n), lifted.
-// rhs as the master's: the total, then the data values. Empty y when the
-// floating-point solve fails.
+// The optimal duals of the moment program of split l (0 <= l < n) on the
+// probability of `target`, lifted. rhs as the master's: the total, then the
+// data values. Empty y when the floating-point solve fails.
 LiftedDuals LiftMomentDuals(const std::vector<AtomMask>& masks,
                             const RealVector& rhs, int32_t n, int32_t l,
-                            AtomSense sense);
+                            AtomSense sense, const CountTarget& target = {});
 
 // The lifted duals of the best of every split's program, the univariate
 // included, for sense kLower or kUpper; each value is first lessened by
 // tolerance * sum |y_u| (the data may move by the tolerance against them).
 LiftedDuals BestLiftedDuals(const std::vector<AtomMask>& masks,
                             const RealVector& rhs, int32_t n, AtomSense sense,
-                            double tolerance);
+                            double tolerance, const CountTarget& target = {});
 
 }  // namespace unionbound::sharp
 

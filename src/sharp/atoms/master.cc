@@ -36,20 +36,20 @@ double DualSum(const SubsetIndex& subsets, const RealVector& y, Mask atom) {
 }
 
 double ReducedCost(const SubsetIndex& subsets, const RealVector& y, Mask atom,
-                   AtomSense sense) {
-  return AtomCost(atom, sense) - DualSum(subsets, y, atom);
+                   AtomSense sense, const CountTarget& target) {
+  return AtomCost(atom, sense, target) - DualSum(subsets, y, atom);
 }
 
 // Atoms of the most negative reduced cost, every atom priced.
 // *least is the least reduced cost found over the nonempty atoms.
 std::vector<Mask> PriceAllAtoms(const std::vector<Mask>& masks,
                                 const RealVector& y, int32_t n, AtomSense sense,
-                                double* least) {
+                                const CountTarget& target, double* least) {
   const std::vector<double> f =
       SumsOverAtoms(masks, RealVector(y.begin() + 1, y.end()), n);
   std::vector<std::pair<double, Mask>> negative;
   for (Mask a = 0; a < f.size(); ++a) {
-    const double rc = AtomCost(a, sense) - y[0] - f[a];
+    const double rc = AtomCost(a, sense, target) - y[0] - f[a];
     if (a != 0) *least = a == 1 ? rc : std::min(*least, rc);
     if (rc < -kPricingTolerance) negative.push_back({rc, a});
   }
@@ -93,20 +93,20 @@ bool OutOfTime(double seconds, AtomClock::time_point began) {
 // limit): with many data subsets one start costs milliseconds.
 std::vector<Mask> PriceByLocalSearch(const SubsetIndex& masks,
                                      const RealVector& y, int32_t n,
-                                     AtomSense sense,
+                                     AtomSense sense, const CountTarget& target,
                                      const std::vector<Mask>& starts,
                                      double seconds,
                                      AtomClock::time_point began) {
   std::vector<Mask> found;
   for (Mask atom : starts) {
     if (OutOfTime(seconds, began)) break;
-    double rc = ReducedCost(masks, y, atom, sense);
+    double rc = ReducedCost(masks, y, atom, sense, target);
     for (int32_t steps = 0; steps < 4 * n; ++steps) {
       Mask best = atom;
       double bestRc = rc;
       for (int32_t i = 0; i < n; ++i) {
         const Mask next = atom ^ (Mask{1} << i);
-        const double nextRc = ReducedCost(masks, y, next, sense);
+        const double nextRc = ReducedCost(masks, y, next, sense, target);
         if (nextRc < bestRc) {
           best = next;
           bestRc = nextRc;
@@ -139,7 +139,8 @@ std::vector<Mask> Starts(const AtomMaster& master,
 
 // The floating-point value of the Lagrangian bound of y whose least reduced
 // cost over the nonempty atoms is `least`: for the bounds the better of y
-// shifted (b . y + the least over all atoms) and y scaled until feasible,
+// shifted (b . y + the least over all atoms) and, for the union, y scaled
+// until feasible,
 // less what the tolerance may take, as the certificate computes them; for
 // epsilon that sum over the data rows' |y|.
 double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
@@ -155,6 +156,8 @@ double LagrangianValue(const RealVector& rhs, const RealVector& y, double least,
     return norm > 0 ? shifted / norm : -HUGE_VAL;
   }
   double value = shifted - options.tolerance * norm;
+  // Scaling needs every nonempty atom to cost the same: the union's costs.
+  if (!IsUnion(options.target)) return value;
   const double cost = AtomCost(1, options.sense);
   const double y0 = std::min(y[0], 0.0);
   const double g = cost - least - y[0] + y0;
@@ -205,9 +208,11 @@ struct AtomMaster::Impl {
 };
 
 AtomMaster::AtomMaster(const SubsetIndex& subsets, const RealVector& rhs,
-                       AtomSense sense, double tolerance)
+                       AtomSense sense, double tolerance,
+                       const CountTarget& target)
     : subsets_(subsets),
       sense_(sense),
+      target_(target),
       scale_(DataRowScale(rhs)),
       impl_(std::make_unique<Impl>()) {
   ClpSimplex& model = impl_->model;
@@ -292,7 +297,7 @@ void AtomMaster::AddAtoms(const std::vector<AtomMask>& candidates) {
     });
     std::sort(rows.begin() + first, rows.end());
     starts.push_back(static_cast<CoinBigIndex>(rows.size()));
-    costs.push_back(AtomCost(atom, sense_));
+    costs.push_back(AtomCost(atom, sense_, target_));
     atoms_.push_back(atom);
   }
   const int32_t added = static_cast<int32_t>(costs.size());
@@ -426,6 +431,10 @@ ColumnGenerationResult GenerateColumns(AtomMaster* master,
   const auto began = AtomClock::now();
   const std::vector<Mask>& masks = index.Masks();
   const AtomSense sense = options.sense;
+  const CountTarget& target = options.target;
+  // The search follows the union's costs only; other targets are priced by
+  // enumeration (n <= kExactPricingLimit).
+  const bool enumerate = n <= kFloatEnumerationLimit || !IsUnion(target);
   ColumnGenerationResult result;
   result.bestY = start;
   double bestValue = start.empty() ? -HUGE_VAL : startValue;
@@ -442,14 +451,14 @@ ColumnGenerationResult GenerateColumns(AtomMaster* master,
     std::vector<Mask> found;
     if (n <= kFloatEnumerationLimit) {
       found =
-          PriceByLocalSearch(index, result.y, n, sense, Starts(*master, masks),
-                             options.seconds, began);
+          PriceByLocalSearch(index, result.y, n, sense, target,
+                             Starts(*master, masks), options.seconds, began);
     }
     if (found.empty()) {
       double least = 0.0;
       bool complete = true;
-      if (n <= kFloatEnumerationLimit) {
-        found = PriceAllAtoms(masks, result.y, n, sense, &least);
+      if (enumerate) {
+        found = PriceAllAtoms(masks, result.y, n, sense, target, &least);
       } else {
         found = PriceBySearch(masks, result.y, n, sense,
                               SecondsLeft(options.seconds, began, 1e-3), &least,

@@ -33,7 +33,7 @@ namespace unionbound::sharp {
 class AtomMaster {
  public:
   AtomMaster(const SubsetIndex& subsets, const RealVector& rhs, AtomSense sense,
-             double tolerance);
+             double tolerance, const CountTarget& target = {});
   ~AtomMaster();
   AtomMaster(const AtomMaster&) = delete;
   AtomMaster& operator=(const AtomMaster&) = delete;
@@ -71,6 +71,7 @@ class AtomMaster {
 
   const SubsetIndex& subsets_;
   const AtomSense sense_;
+  const CountTarget target_;
   const double scale_;
   int32_t dataRows_ = 0;
   int32_t firstAtomColumn_ = 0;
@@ -90,6 +91,9 @@ double ColumnGenerationSeconds(double limit, int32_t n);
 
 struct ColumnGenerationOptions {
   AtomSense sense = AtomSense::kLower;
+  // What kLower and kUpper bound; any target but the union needs n <=
+  // kExactPricingLimit (every atom is priced by enumeration).
+  CountTarget target;
   double tolerance = 0.0;  // the data rows' allowed deviation
   double seconds = 0.0;    // stop adding columns after this; 0: none
   int32_t maxRounds = 10000;

@@ -43,6 +43,18 @@ IndexVector Decode(int64_t code, const IndexVector& sizes) {
   return counts;
 }
 
+// Whether count vector `code` makes the program's target happen: for the
+// union every one but 0, else by the total of its counts.
+bool Targeted(const CountProgram& p, int64_t code) {
+  if (p.target.r == 1 && !p.target.exactly) return code != 0;
+  int32_t total = 0;
+  for (size_t g = p.sizes.size(); g-- > 0;) {
+    total += static_cast<int32_t>(code % (p.sizes[g] + 1));
+    code /= p.sizes[g] + 1;
+  }
+  return Counts(p.target, total);
+}
+
 int64_t Encode(const IndexVector& counts, const IndexVector& sizes) {
   int64_t code = 0;
   for (size_t g = 0; g < sizes.size(); ++g) {
@@ -261,7 +273,7 @@ class FloatPresolve {
     if (feasibility) return v.kind == VariableKind::kArtificial ? 1.0 : 0.0;
     switch (v.kind) {
       case VariableKind::kPoint:
-        return v.index == 0 ? 0.0 : p_.pointCost;
+        return Targeted(p_, v.index) ? p_.pointCost : 0.0;
       case VariableKind::kExtra:
         return p_.extra[v.index].cost;
       case VariableKind::kArtificial:
@@ -323,7 +335,8 @@ class FloatPresolve {
         magnitude += std::fabs(a[t] * y[t]);
       }
       const double d =
-          (feasibility || pool_[k].index == 0 ? 0.0 : p_.pointCost) - s;
+          (feasibility || !Targeted(p_, pool_[k].index) ? 0.0 : p_.pointCost) -
+          s;
       if (d < -kTolerance * (1.0 + magnitude) &&
           (!best.found || d < best.score) && !IsBasic(pool_[k])) {
         best = {true, pool_[k], d, 0};
@@ -333,7 +346,8 @@ class FloatPresolve {
     const size_t keep = std::max<size_t>(16, 2 * rows_);
     std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
     auto visit = [&](int64_t code, double s, double magnitude) {
-      const double d = (feasibility || code == 0 ? 0.0 : p_.pointCost) - s;
+      const double d =
+          (feasibility || !Targeted(p_, code) ? 0.0 : p_.pointCost) - s;
       if (d < -kTolerance * (1.0 + magnitude) &&
           (found.size() < keep || d < found.front().first)) {
         if (IsBasic({VariableKind::kPoint, code})) return false;
@@ -622,7 +636,8 @@ class Solver {
   }
 
   int32_t PointCost(int64_t code, Phase phase) const {
-    return (phase == Phase::kFeasibility || code == 0) ? 0 : p_.pointCost;
+    return (phase == Phase::kFeasibility || !Targeted(p_, code)) ? 0
+                                                                 : p_.pointCost;
   }
 
   int32_t Cost(const CountVariable& v, Phase phase) const {

@@ -380,7 +380,9 @@ class Solver {
       }
       for (int32_t j = 0; j <= p_.maxJ; ++j) {
         const int32_t cost =
-            (phase == Phase::kFeasibility || i + j == 0) ? 0 : p_.pointCost;
+            (phase == Phase::kFeasibility || !Counts(p_.target, i + j))
+                ? 0
+                : p_.pointCost;
         const double d = cost - s[j];
         const double error = magnitude[j] * relative;
         if (reliable && d > error) continue;

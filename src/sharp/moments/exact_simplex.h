@@ -11,7 +11,8 @@
 // A state carries the basis from one program to the next with the same rows
 // and the same extra columns (the next l of a bound program): the
 // coefficients of a point do not depend on l, so the inverse stays valid and
-// only points that left the grid become artificial.
+// only points that left the grid become artificial. The same holds from one
+// target to the next (only the costs change): the basis stays feasible.
 #ifndef UNIONBOUND_SHARP_MOMENTS_EXACT_SIMPLEX_H_
 #define UNIONBOUND_SHARP_MOMENTS_EXACT_SIMPLEX_H_
 

@@ -23,7 +23,7 @@ mpz_class PointEntry(const GridProgram& program, size_t t, int32_t i,
 }
 
 int32_t PointCost(const GridProgram& program, int32_t i, int32_t j) {
-  return i + j >= 1 ? program.pointCost : 0;
+  return Counts(program.target, i + j) ? program.pointCost : 0;
 }
 
 std::vector<GridRow> UnivariateRows(int32_t n, int32_t m) {

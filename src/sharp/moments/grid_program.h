@@ -32,15 +32,30 @@ struct ExtraColumn {
   int32_t cost = 0;
 };
 
-// minimise cost . x subject to A x = rhs, x >= 0. Point (0, 0) costs 0,
-// every other point pointCost (1: the smallest union probability, -1: minus
-// the largest, 0: a program whose cost sits on the extra columns).
+// The event whose probability a program bounds, in terms of the number X of
+// events that occur: X >= r (r = 1: the union) or X = r. r >= 1.
+struct CountTarget {
+  int32_t r = 1;
+  bool exactly = false;
+};
+
+// Whether k occurring events make the target's event happen.
+inline bool Counts(const CountTarget& target, int32_t k) {
+  return target.exactly ? k == target.r : k >= target.r;
+}
+
+// minimise cost . x subject to A x = rhs, x >= 0. A point (i, j) whose
+// i + j events make the target happen costs pointCost, every other point 0
+// (pointCost 1: the smallest probability of the target, -1: minus the
+// largest, 0: a program whose cost sits on the extra columns). The default
+// target is the union: every point but (0, 0).
 struct GridProgram {
   int32_t maxI = 0;
   int32_t maxJ = 0;
   std::vector<GridRow> rows;
   RationalVector rhs;
   int32_t pointCost = 1;
+  CountTarget target;
   std::vector<ExtraColumn> extra;
 };
 

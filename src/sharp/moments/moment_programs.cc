@@ -74,9 +74,11 @@ ProgramData WidenProgramData(const ExactData& data, const SubsetList& subsets,
   return p;
 }
 
-GridProgram BoundProgram(const ProgramData& data, int32_t l, Sense sense) {
+GridProgram BoundProgram(const ProgramData& data, int32_t l, Sense sense,
+                         const CountTarget& target) {
   GridProgram p = EmptyProgram(data, l);
   p.pointCost = sense == Sense::kMinimise ? 1 : -1;
+  p.target = target;
   const int32_t split = SplitOf(data, l);
   const size_t base = p.rows.size();
   p.rhs.assign(base, Rational(0));

@@ -44,9 +44,11 @@ ProgramData MakeProgramData(const ExactData& data, const SubsetList& subsets,
 ProgramData WidenProgramData(const ExactData& data, const SubsetList& subsets,
                              int32_t n, int32_t m, const Rational& tolerance);
 
-// The bound program of split l (or kUnivariate) and sense: as typed, or with
-// a deviation variable per moment row between the widened limits.
-GridProgram BoundProgram(const ProgramData& data, int32_t l, Sense sense);
+// The bound program of split l (or kUnivariate) and sense for the
+// probability of `target` (the union by default): as typed, or with a
+// deviation variable per moment row between the widened limits.
+GridProgram BoundProgram(const ProgramData& data, int32_t l, Sense sense,
+                         const CountTarget& target = {});
 
 // min T such that the moments of some distribution differ from the typed
 // ones by at most T * (the number of values each row adds up): the least

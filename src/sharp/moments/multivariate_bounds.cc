@@ -15,9 +15,9 @@ namespace {
 double Clip(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); }
 
 SharpBound Solve(const PartitionData& data, Sense sense,
-                 CountSimplexState* state) {
+                 const CountTarget& target, CountSimplexState* state) {
   const CountSimplexResult r =
-      SolveCountProgram(PartitionBoundProgram(data, sense), state);
+      SolveCountProgram(PartitionBoundProgram(data, sense, target), state);
   SharpBound bound;
   bound.widened = data.widened;
   bound.pivots = r.pivots;
@@ -27,8 +27,8 @@ SharpBound Solve(const PartitionData& data, Sense sense,
   }
   if (r.status != SimplexStatus::kOptimal) return bound;
   bound.status = SharpStatus::kSharp;
-  // The minimised cost is the union indicator for the lower bound and its
-  // negation for the upper one.
+  // The minimised cost is the target's indicator for the lower bound and
+  // its negation for the upper one.
   if (sense == Sense::kMinimise) {
     bound.exact = r.value;
     bound.bound = Clip(RoundDown(bound.exact));
@@ -50,18 +50,19 @@ void Add(std::vector<PartitionResult>* out, const char* rule,
 
 }  // namespace
 
-SharpInterval ComputePartitionInterval(const PartitionData& data) {
+SharpInterval ComputePartitionInterval(const PartitionData& data,
+                                       const CountTarget& target) {
   const auto start = std::chrono::steady_clock::now();
   SharpInterval interval;
   // Each sense from its own floating-point start: the optimum of one is
   // a poor start for the other.
   CountSimplexState lower;
-  interval.lower = Solve(data, Sense::kMinimise, &lower);
+  interval.lower = Solve(data, Sense::kMinimise, target, &lower);
   if (interval.lower.status == SharpStatus::kInfeasible) {
     interval.upper = interval.lower;
   } else {
     CountSimplexState upper;
-    interval.upper = Solve(data, Sense::kMaximise, &upper);
+    interval.upper = Solve(data, Sense::kMaximise, target, &upper);
   }
   const std::chrono::duration<double> spent =
       std::chrono::steady_clock::now() - start;
@@ -106,7 +107,7 @@ MultivariateResult ComputeMultivariateBounds(
           tolerance == nullptr
               ? MakePartitionData(data, subsets, n, m, p.groups)
               : WidenPartitionData(data, subsets, n, m, p.groups, *tolerance);
-      p.interval = ComputePartitionInterval(pd);
+      p.interval = ComputePartitionInterval(pd, options.target);
     }
   };
   const int32_t threads = std::max<int32_t>(

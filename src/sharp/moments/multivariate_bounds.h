@@ -19,9 +19,11 @@
 
 namespace unionbound::sharp {
 
-// Both bounds of one partition's program; the upper program is skipped
-// when the lower one is infeasible.
-SharpInterval ComputePartitionInterval(const PartitionData& data);
+// Both bounds of one partition's program on the probability of `target`
+// (the union by default); the upper program is skipped when the lower one
+// is infeasible.
+SharpInterval ComputePartitionInterval(const PartitionData& data,
+                                       const CountTarget& target = {});
 
 struct MultivariateOptions {
   IndexVector groupCounts{3, 4};  // the t tried by the rules
@@ -31,6 +33,9 @@ struct MultivariateOptions {
   // Partitions given by hand, solved as they are (any number of groups).
   std::vector<EventGroups> given;
   bool rules = true;  // false: only the given partitions
+  // What the programs bound: the union by default, or that at least
+  // (exactly) r events occur.
+  CountTarget target;
   int32_t threads = 2;
 };
 

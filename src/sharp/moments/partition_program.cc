@@ -156,11 +156,13 @@ mpz_class OrderSize(const IndexVector& sizes, const IndexVector& orders) {
   return size;
 }
 
-CountProgram PartitionBoundProgram(const PartitionData& data, Sense sense) {
+CountProgram PartitionBoundProgram(const PartitionData& data, Sense sense,
+                                   const CountTarget& target) {
   CountProgram p;
   p.sizes = GroupSizes(data.groups);
   p.rows = data.orders;
   p.pointCost = sense == Sense::kMinimise ? 1 : -1;
+  p.target = target;
   const size_t base = p.rows.size();
   p.rhs.assign(base, Rational(0));
   for (size_t r = 0; r < base; ++r) {

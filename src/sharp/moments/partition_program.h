@@ -39,14 +39,17 @@ std::string PartitionProblem(const EventGroups& groups, int32_t n);
 EventGroups CanonicalGroups(EventGroups groups);
 
 // minimise cost . x subject to A x = rhs, x >= 0, over the count vectors
-// and a few explicit extra columns. The count vector 0 costs 0, every other
-// pointCost. rows[r] holds the orders of row r (one per group), or is empty
-// for a row without count-vector entries (a row of the tolerance part).
+// and a few explicit extra columns. A count vector whose total i_1 + .. +
+// i_t makes the target happen costs pointCost, every other 0 (the union by
+// default: every count vector but 0). rows[r] holds the orders of row r (one
+// per group), or is empty for a row without count-vector entries (a row of
+// the tolerance part).
 struct CountProgram {
   IndexVector sizes;  // |G_g|
   std::vector<IndexVector> rows;
   RationalVector rhs;
   int32_t pointCost = 1;
+  CountTarget target;
   std::vector<ExtraColumn> extra;
 };
 
@@ -82,9 +85,11 @@ PartitionData WidenPartitionData(const ExactData& data,
 // How many subsets the moment of `orders` adds up: prod C(|G_g|, a_g).
 mpz_class OrderSize(const IndexVector& sizes, const IndexVector& orders);
 
-// The bound program of the partition: as typed, or with each moment free
-// within its widened band.
-CountProgram PartitionBoundProgram(const PartitionData& data, Sense sense);
+// The bound program of the partition on the probability of `target` (the
+// union by default): as typed, or with each moment free within its widened
+// band.
+CountProgram PartitionBoundProgram(const PartitionData& data, Sense sense,
+                                   const CountTarget& target = {});
 
 }  // namespace unionbound::sharp
 

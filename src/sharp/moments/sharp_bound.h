@@ -1,5 +1,6 @@
-// One sharp bound: the exact optimum of a moment program, found by the exact
-// simplex method and rounded outward to a double. A program with no
+// One sharp bound: the exact optimum of a moment program (on the union or on
+// the number of events that occur), found by the exact simplex method and
+// rounded outward to a double. A program with no
 // distribution at all is reported as infeasible, with its exact proof.
 #ifndef UNIONBOUND_SHARP_MOMENTS_SHARP_BOUND_H_
 #define UNIONBOUND_SHARP_MOMENTS_SHARP_BOUND_H_
@@ -39,10 +40,18 @@ struct WarmStart {
   SimplexState upper;
 };
 
-// Both bounds of split l (or kUnivariate); the upper program is skipped
-// when the lower one is infeasible.
+// Both bounds of split l (or kUnivariate) on the probability of `target`
+// (the union by default); the upper program is skipped when the lower one
+// is infeasible. The warm start may come from another target's programs of
+// the same split: their bases stay feasible.
 SharpInterval ComputeSharpInterval(const ProgramData& data, int32_t l,
-                                   WarmStart* warm);
+                                   WarmStart* warm,
+                                   const CountTarget& target = {});
+
+// One bound of split l (or kUnivariate): the lower one for kMinimise, the
+// upper one for kMaximise, from the basis in state.
+SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
+                             const CountTarget& target, SimplexState* state);
 
 bool IsUsable(const SharpBound& bound);
 

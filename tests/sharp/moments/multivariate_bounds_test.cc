@@ -10,6 +10,7 @@
 
 #include "events/event_systems.h"
 #include "numeric/subset_order.h"
+#include "reference/dense_atom_program.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/moments/partition_program.h"
 #include "sharp/moments/partition_rules.h"
@@ -224,6 +225,67 @@ TEST(MultivariateBounds, ContainTheTruthOnGeneratedSystems) {
         EXPECT_GE(ExactValue(p.interval.upper.bound), p.interval.upper.exact);
       }
     }
+  }
+}
+
+// The probability that at least (exactly) r events occur, for every r: two
+// contiguous groups give the bivariate program of the same target exactly,
+// singleton groups the program over all atoms, and the chosen partitions
+// hold the truth of genuine systems.
+TEST(PartitionProgram, CountTargetsMatchTheBivariateAndTheAtomPrograms) {
+  for (EventFamily family :
+       {EventFamily::kCommonShock, EventFamily::kGaussianThreshold}) {
+    const GeneratedSystem s = Generate(family, 7, 3, 20);
+    SCOPED_TRACE(s.name);
+    const ExactData exact = ExactDataFromDoubles(s.p);
+    const SubsetList subsets = AllSubsets(s.n, s.m);
+    const ProgramData typed = MakeProgramData(exact, subsets, s.n, s.m);
+    const PartitionData split =
+        MakePartitionData(exact, subsets, s.n, s.m, SplitGroups(s.n, 3));
+    EventGroups singles;
+    for (int32_t e = 1; e <= s.n; ++e) singles.push_back({e});
+    const PartitionData atoms =
+        MakePartitionData(exact, subsets, s.n, s.m, singles);
+    for (int32_t r = 1; r <= s.n; ++r) {
+      for (bool exactly : {false, true}) {
+        SCOPED_TRACE((exactly ? "X = " : "X >= ") + std::to_string(r));
+        const CountTarget target{r, exactly};
+        WarmStart warm;
+        const SharpInterval grid =
+            ComputeSharpInterval(typed, 3, &warm, target);
+        const SharpInterval two = ComputePartitionInterval(split, target);
+        ASSERT_TRUE(IsUsable(grid.lower) && IsUsable(two.lower));
+        ASSERT_TRUE(IsUsable(grid.upper) && IsUsable(two.upper));
+        EXPECT_EQ(two.lower.exact, grid.lower.exact);
+        EXPECT_EQ(two.upper.exact, grid.upper.exact);
+        const SharpInterval each = ComputePartitionInterval(atoms, target);
+        ASSERT_TRUE(IsUsable(each.lower) && IsUsable(each.upper));
+        EXPECT_NEAR(each.lower.exact.get_d(),
+                    DenseAtomCountOptimum(s.subsets, s.p, s.n, false, target),
+                    1e-8);
+        EXPECT_NEAR(each.upper.exact.get_d(),
+                    DenseAtomCountOptimum(s.subsets, s.p, s.n, true, target),
+                    1e-8);
+      }
+    }
+  }
+  const int32_t n = 16;
+  const GeneratedSystem s = Generate(EventFamily::kCommonShock, n, 3, 9);
+  const RealVector count =
+      CountDistribution(MakeEventSystem(EventFamily::kCommonShock, n, 9), n);
+  const Rational tolerance = RoundingTolerance();
+  for (int32_t r = 2; r <= 5; ++r) {
+    MultivariateOptions options;
+    options.groupCounts = {3};
+    options.target = {r, false};
+    const MultivariateResult mv = ComputeMultivariateBounds(
+        ExactDataFromDoubles(s.p), AllSubsets(n, 3), n, 3, &tolerance, options);
+    ASSERT_GE(mv.bestLower, 0);
+    ASSERT_GE(mv.bestUpper, 0);
+    EXPECT_LE(mv.partitions[mv.bestLower].interval.lower.bound,
+              AtLeast(count, r));
+    EXPECT_GE(mv.partitions[mv.bestUpper].interval.upper.bound,
+              AtLeast(count, r));
   }
 }
 

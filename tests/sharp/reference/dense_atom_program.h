@@ -5,10 +5,12 @@
 #define UNIONBOUND_TESTS_SHARP_REFERENCE_DENSE_ATOM_PROGRAM_H_
 
 #include <ClpSimplex.hpp>
+#include <bit>
 #include <cstdint>
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/moments/grid_program.h"
 
 namespace unionbound::sharp {
 
@@ -51,6 +53,22 @@ inline double DenseAtomOptimum(const IndexMatrix& subsets, const RealVector& p,
   ClpSimplex model;
   AddDenseAtomProgram(subsets, p, n, tolerance, 0.0, upper ? -1.0 : 1.0,
                       &model);
+  model.primal();
+  return upper ? -model.objectiveValue() : model.objectiveValue();
+}
+
+// min (or max) of the probability of `target` (an atom counts when the
+// number of its events does) over the same distributions.
+inline double DenseAtomCountOptimum(const IndexMatrix& subsets,
+                                    const RealVector& p, int32_t n, bool upper,
+                                    const CountTarget& target) {
+  ClpSimplex model;
+  AddDenseAtomProgram(subsets, p, n, 0.0, 0.0, 0.0, &model);
+  for (uint64_t atom = 0; atom < (uint64_t{1} << n); ++atom) {
+    if (Counts(target, std::popcount(atom))) {
+      model.setObjectiveCoefficient(static_cast<int>(atom), upper ? -1.0 : 1.0);
+    }
+  }
   model.primal();
   return upper ? -model.objectiveValue() : model.objectiveValue();
 }

@@ -13,13 +13,14 @@
 
 #include "numeric/vectors.h"
 #include "sharp/exact/rational.h"
+#include "sharp/moments/grid_program.h"
 
 namespace unionbound::sharp {
 
 struct DenseProgram {
   std::vector<RationalVector> rows;  // [row][column]
   RationalVector rhs;
-  IndexVector inUnion;  // per column
+  IndexVector count;  // per column: how many events occur
 };
 
 inline Rational ReferenceBinomial(int32_t a, int32_t b) {
@@ -58,8 +59,28 @@ inline DenseProgram DenseBivariate(const RationalVector& p,
     }
   }
   for (int32_t i = 0; i <= l; ++i) {
-    for (int32_t j = 0; j <= n - l; ++j) d.inUnion.push_back(i + j >= 1);
+    for (int32_t j = 0; j <= n - l; ++j) d.count.push_back(i + j);
   }
+  return d;
+}
+
+// The distribution of the count: q_0 .. q_n, one row per order k <= m,
+// sum over i of C(i, k) q_i = the sum of the subsets of size k.
+inline DenseProgram DenseUnivariate(const RationalVector& p,
+                                    const IndexMatrix& subsets, int32_t n,
+                                    int32_t m) {
+  DenseProgram d;
+  for (int32_t k = 0; k <= m && k <= n; ++k) {
+    RationalVector row;
+    for (int32_t i = 0; i <= n; ++i) row.push_back(ReferenceBinomial(i, k));
+    d.rows.push_back(row);
+    Rational b = k == 0 ? 1 : 0;
+    for (size_t u = 0; u < subsets.size(); ++u) {
+      if (k > 0 && static_cast<int32_t>(subsets[u].size()) == k) b += p[u];
+    }
+    d.rhs.push_back(b);
+  }
+  for (int32_t i = 0; i <= n; ++i) d.count.push_back(i);
   return d;
 }
 
@@ -90,37 +111,59 @@ inline std::optional<RationalVector> SolveBasis(
 
 struct DenseOptimum {
   bool feasible = false;
-  Rational lower;  // smallest union probability over the vertices
+  Rational lower;  // smallest probability of the target over the vertices
   Rational upper;
 };
 
-// Every basic solution; the rows must be linearly independent.
-inline DenseOptimum SolveByVertices(const DenseProgram& d) {
-  DenseOptimum best;
+struct DenseVertex {
+  std::vector<size_t> columns;
+  RationalVector x;
+};
+
+// Every basic solution with x >= 0; the rows must be linearly independent.
+inline std::vector<DenseVertex> FeasibleVertices(const DenseProgram& d) {
+  std::vector<DenseVertex> out;
   const size_t r = d.rows.size();
-  const size_t columns = d.inUnion.size();
+  const size_t columns = d.count.size();
   std::vector<size_t> cols(r);
   for (size_t c = 0; c < r; ++c) cols[c] = c;
   while (true) {
     if (const auto x = SolveBasis(d, cols)) {
       bool nonnegative = true;
-      Rational value = 0;
       for (size_t c = 0; c < r; ++c) {
         nonnegative = nonnegative && sgn((*x)[c]) >= 0;
-        if (d.inUnion[cols[c]]) value += (*x)[c];
       }
-      if (nonnegative) {
-        if (!best.feasible || value < best.lower) best.lower = value;
-        if (!best.feasible || value > best.upper) best.upper = value;
-        best.feasible = true;
-      }
+      if (nonnegative) out.push_back({cols, *x});
     }
     size_t k = r;
     while (k > 0 && cols[k - 1] == columns - r + k - 1) --k;
-    if (k == 0) return best;
+    if (k == 0) return out;
     ++cols[k - 1];
     for (size_t c = k; c < r; ++c) cols[c] = cols[c - 1] + 1;
   }
+}
+
+// The least and largest probability of the target (the union by default)
+// over the vertices.
+inline DenseOptimum OptimumOver(const DenseProgram& d,
+                                const std::vector<DenseVertex>& vertices,
+                                const CountTarget& target = {}) {
+  DenseOptimum best;
+  for (const DenseVertex& v : vertices) {
+    Rational value = 0;
+    for (size_t c = 0; c < v.columns.size(); ++c) {
+      if (Counts(target, d.count[v.columns[c]])) value += v.x[c];
+    }
+    if (!best.feasible || value < best.lower) best.lower = value;
+    if (!best.feasible || value > best.upper) best.upper = value;
+    best.feasible = true;
+  }
+  return best;
+}
+
+inline DenseOptimum SolveByVertices(const DenseProgram& d,
+                                    const CountTarget& target = {}) {
+  return OptimumOver(d, FeasibleVertices(d), target);
 }
 
 }  // namespace unionbound::sharp
