@@ -98,6 +98,7 @@ ub::SharpKind KindOf(const std::string& kind) {
   if (kind == "bivariate") return ub::SharpKind::kBivariate;
   if (kind == "full") return ub::SharpKind::kFull;
   if (kind == "best") return ub::SharpKind::kBest;
+  if (kind == "multivariate") return ub::SharpKind::kMultivariate;
   return ub::SharpKind::kUnivariate;
 }
 
@@ -114,6 +115,8 @@ py::dict SharpDict(const ub::SharpResult& r) {
   result["upper_l"] = r.upperL;
   result["lower_status"] = r.lowerStatus;
   result["upper_status"] = r.upperStatus;
+  result["lower_groups"] = r.lowerGroups;
+  result["upper_groups"] = r.upperGroups;
   result["widened"] = r.widened;
   result["consistent"] = r.consistent;
   result["epsilon"] = r.epsilon;
@@ -122,12 +125,14 @@ py::dict SharpDict(const ub::SharpResult& r) {
   return result;
 }
 
-ub::SharpOptions MakeSharpOptions(const std::string& kind,
-                                  const std::string& toleranceText,
-                                  bool hasTolerance, double tolerance,
-                                  double timeLimit, int32_t atLeast,
-                                  bool exactly) {
+ub::SharpOptions MakeSharpOptions(
+    const std::string& kind, const std::string& toleranceText,
+    bool hasTolerance, double tolerance, double timeLimit, int32_t atLeast,
+    bool exactly, const std::vector<std::vector<int32_t>>& groups,
+    int32_t groupCount) {
   ub::SharpOptions options;
+  options.groups = groups;
+  options.groupCount = groupCount;
   options.atLeast = atLeast;
   options.exactly = exactly;
   options.kind = KindOf(kind);
@@ -144,10 +149,12 @@ py::dict SharpBounds(const DoubleArray& values, const std::string& path,
                      int32_t n, int32_t m, const std::string& kind,
                      const std::string& toleranceText, bool hasTolerance,
                      double tolerance, double timeLimit, int32_t atLeast,
-                     bool exactly) {
+                     bool exactly,
+                     const std::vector<std::vector<int32_t>>& groups,
+                     int32_t groupCount) {
   const ub::SharpOptions options =
       MakeSharpOptions(kind, toleranceText, hasTolerance, tolerance, timeLimit,
-                       atLeast, exactly);
+                       atLeast, exactly, groups, groupCount);
   const std::vector<double> v =
       path.empty() ? ToVector(values) : std::vector<double>();
   ub::SharpResult result;
@@ -183,6 +190,8 @@ PYBIND11_MODULE(_core, module) {
              py::arg("n"), py::arg("m"), py::arg("kind"),
              py::arg("tolerance_text"), py::arg("has_tolerance"),
              py::arg("tolerance"), py::arg("time_limit"),
-             py::arg("at_least") = 1, py::arg("exactly") = false);
+             py::arg("at_least") = 1, py::arg("exactly") = false,
+             py::arg("groups") = std::vector<std::vector<int32_t>>(),
+             py::arg("group_count") = 0);
 #endif
 }

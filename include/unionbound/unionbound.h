@@ -141,14 +141,18 @@ bool HasSharp();
 // program over the distributions that have the given intersection
 // probabilities, proven in rational arithmetic.
 enum class SharpKind {
-  kUnivariate,  // over the number of occurring events, moments S1 .. Sm
-  kBivariate,   // for every l from m to n - m, over (events among 1 .. l,
-                // events among l+1 .. n); the best bounds over l
-  kFull,        // over the 2^n atoms (n <= 60); certified bounds
-  kBest,        // the largest proven lower and the smallest proven upper
-                // bound over the univariate and bivariate programs and the
-                // closed forms (m >= 2), compared exactly; statuses name
-                // the kind each came from ("bivariate sharp")
+  kUnivariate,    // over the number of occurring events, moments S1 .. Sm
+  kBivariate,     // for every l from m to n - m, over (events among 1 .. l,
+                  // events among l+1 .. n); the best bounds over l
+  kFull,          // over the 2^n atoms (n <= 60); certified bounds
+  kBest,          // the largest proven lower and the smallest proven upper
+                  // bound over the univariate and bivariate programs and the
+                  // closed forms (m >= 2), compared exactly; statuses name
+                  // the kind each came from ("bivariate sharp")
+  kMultivariate,  // over the counts of events in each group of a partition
+                  // into t groups chosen from the data (t = 3 and 4, or
+                  // groupCount), or of `groups`; the best over the
+                  // partitions
 };
 
 struct SharpOptions {
@@ -169,6 +173,11 @@ struct SharpOptions {
   // the union only up to 22 events.
   int32_t atLeast = 1;
   bool exactly = false;
+  // multivariate: the partition of the events 1 .. n to solve, one list of
+  // event numbers per group (empty: the partitions chosen from the data),
+  // or the number of groups of the chosen ones (0: 3 and 4; 2 .. 8).
+  std::vector<std::vector<int32_t>> groups;
+  int32_t groupCount = 0;
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower
@@ -196,6 +205,11 @@ struct SharpResult {
   int32_t lowerL = 0;  // bivariate and best: the l of each bivariate
                        // bound; 0 otherwise
   int32_t upperL = 0;
+  // multivariate (and bivariate or best where a bound came from the events
+  // taken by decreasing marginal): the groups of the partition of each
+  // bound's program, each sorted; empty otherwise.
+  std::vector<std::vector<int32_t>> lowerGroups;
+  std::vector<std::vector<int32_t>> upperGroups;
   std::string lowerStatus;
   std::string upperStatus;
   bool widened = false;  // the bounds allow the tolerance

@@ -182,8 +182,8 @@ def bounds(p, n, m, name="p"):
 class SharpResult:
     """A pair of sharp bounds, as unionbound-sharp proves them.
 
-    kind: "univariate", "bivariate", "full" or "best" (the tightest proven
-    bounds of the univariate and bivariate programs and the closed forms;
+    kind: "univariate", "bivariate", "multivariate", "full" or "best" (the
+    tightest proven bounds of the other programs and the closed forms;
     its statuses name the kind, as "bivariate sharp"). lower, upper: the
     bounds, the tightest doubles outside the exact optimum (lower down,
     upper up); lower_text and upper_text, its 17-digit decimals. lower_l, upper_l:
@@ -193,7 +193,10 @@ class SharpResult:
     "partial" (full program: proven valid, every atom priced exactly or
     not), "failed" (no bound found; the trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
     least change of every number that makes the data consistent (rounded
-    up), None when they are consistent as given.
+    up), None when they are consistent as given. lower_groups,
+    upper_groups: the partition of the program each bound came from, a
+    tuple of groups of 1-based event numbers (multivariate, and bivariate or
+    best where a bound came from the events taken by marginal), else None.
     """
 
     kind: str
@@ -209,6 +212,8 @@ class SharpResult:
     epsilon: object
     lower_text: str
     upper_text: str
+    lower_groups: object = None
+    upper_groups: object = None
 
     def __repr__(self):
         status = (self.lower_status if self.lower_status == self.upper_status
@@ -221,7 +226,7 @@ class SharpResult:
                    else "") + ")")
 
 
-_SHARP_KINDS = ("univariate", "bivariate", "full", "best")
+_SHARP_KINDS = ("univariate", "bivariate", "multivariate", "full", "best")
 
 
 def _tolerance_arguments(tolerance):
@@ -240,17 +245,21 @@ def _tolerance_arguments(tolerance):
 
 
 def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
-          at_least=1, exactly=False):
+          at_least=1, exactly=False, groups=None, t=None):
     """The sharp bounds of unionbound-sharp, proven in exact arithmetic.
 
     p: the probabilities of all intersections of 1 .. m of the n events in
     file order (each number's exact value is its double's binary value), or
     the path of a probability file, whose numbers are taken exactly as
     typed. kind: "univariate" (over the number of occurring events),
-    "bivariate" (the best over the splits l = m .. n - m) or "full" (over
-    all atoms, n <= 60; time_limit in seconds per bound, 0 for none) or
-    "best" (the tightest proven bounds of the first two and the closed
-    forms).
+    "bivariate" (the best over the splits l = m .. n - m, of the events as
+    numbered and by decreasing marginal), "multivariate" (over the counts
+    of events in each group of a partition into t = 3 and 4 groups chosen
+    from the data, the best over the partitions; groups: a partition of the
+    events given by hand, a list of lists of 1-based event numbers; t: the
+    number of groups of the chosen ones, 2 .. 8), "full" (over all atoms,
+    n <= 60; time_limit in seconds per bound, 0 for none) or "best" (the
+    tightest proven bounds of the others but full, and the closed forms).
     tolerance: for data that are not consistent, bounds that hold for
     every consistent assignment within it of every number; a decimal
     string is exact, a float counts with its binary value. at_least: bound
@@ -272,6 +281,9 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
     if kind not in _SHARP_KINDS:
         raise ValueError(
             f"kind must be one of {', '.join(_SHARP_KINDS)}, not {kind!r}")
+    if (groups is not None or t is not None) and kind != "multivariate":
+        raise ValueError("groups and t belong to kind='multivariate'")
+    given = [[int(e) for e in g] for g in groups] if groups is not None else []
     text, has_number, number = _tolerance_arguments(tolerance)
     if isinstance(p, (str, _os.PathLike)):
         values, path = _np.empty(0, dtype=_np.float64), _os.fspath(p)
@@ -281,7 +293,8 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
             raise ValueError("p holds no numbers")
     run = _core.sharp_bounds(values, path, int(n), int(m), kind, text,
                              has_number, number, float(time_limit),
-                             int(at_least), bool(exactly))
+                             int(at_least), bool(exactly), given,
+                             int(t) if t is not None else 0)
     if not run["computed"]:
         raise ValueError("\n".join(run["messages"]))
     for message in run["messages"]:
@@ -295,7 +308,14 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
         lower_status=run["lower_status"], upper_status=run["upper_status"],
         widened=run["widened"],
         epsilon=None if run["consistent"] else run["epsilon"],
-        lower_text=run["lower_text"], upper_text=run["upper_text"])
+        lower_text=run["lower_text"], upper_text=run["upper_text"],
+        lower_groups=_groups(run["lower_groups"]),
+        upper_groups=_groups(run["upper_groups"]))
+
+
+def _groups(groups):
+    """A partition as a tuple of tuples, None for none."""
+    return tuple(tuple(g) for g in groups) if groups else None
 
 
 def distribution(p, n, m, kind="univariate", tolerance=None):

@@ -6,6 +6,7 @@
 
 #ifdef UNIONBOUND_HAS_SHARP
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -98,6 +99,22 @@ std::string OptionProblem(int32_t n, int32_t m, const SharpOptions& options,
              std::to_string(kFullMaxEvents) + " events";
     }
   }
+  if (options.kind == SharpKind::kMultivariate) {
+    if (!options.groups.empty()) {
+      const std::string wrong = sharp::PartitionProblem(options.groups, n);
+      if (!wrong.empty()) return "the groups are no partition: " + wrong;
+    } else if (options.groupCount != 0 &&
+               (options.groupCount < 2 || options.groupCount > 8 ||
+                options.groupCount > n)) {
+      return "the number of groups must be from 2 to " +
+             std::to_string(std::min(8, n)) + ", not " +
+             std::to_string(options.groupCount);
+    } else if (options.groupCount == 0 && n < 3) {
+      return "n=" + std::to_string(n) +
+             " events have no partition into 3 "
+             "groups; give groupCount 2 or the groups";
+    }
+  }
   if (!(options.timeLimit >= 0)) return "the time limit must be >= 0";
   if (options.atLeast < 1 || options.atLeast > n) {
     return "the count of events must be from 1 to n=" + std::to_string(n) +
@@ -161,11 +178,12 @@ void TakeSide(const PrintedBound& bound, bool full, SharpResult* result) {
 void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   const std::vector<BoundRow> rows = BoundRows(analysis);
   const bool full = result->kind == SharpKind::kFull;
-  const RowKind kind = result->kind == SharpKind::kUnivariate
-                           ? RowKind::kUnivariate
-                       : full                             ? RowKind::kFull
-                       : result->kind == SharpKind::kBest ? RowKind::kBest
-                                                          : RowKind::kBivariate;
+  const RowKind kind =
+      result->kind == SharpKind::kUnivariate     ? RowKind::kUnivariate
+      : full                                     ? RowKind::kFull
+      : result->kind == SharpKind::kBest         ? RowKind::kBest
+      : result->kind == SharpKind::kMultivariate ? RowKind::kMultivariate
+                                                 : RowKind::kBivariate;
   BoundRow missing{kind, PrintedBound(), PrintedBound(), 0.0};
   missing.upper.lower = false;
   missing.lower.status = missing.upper.status = "failed";
@@ -177,6 +195,8 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
     result->lowerL = row.lower.exists && row.lower.l > 0 ? row.lower.l : 0;
     result->upperL = row.upper.exists && row.upper.l > 0 ? row.upper.l : 0;
   }
+  result->lowerGroups = row.lower.groups;
+  result->upperGroups = row.upper.groups;
   if (kind == RowKind::kBest) {
     if (row.lower.hasValue) result->lowerStatus = SourceStatus(row.lower);
     if (row.upper.hasValue) result->upperStatus = SourceStatus(row.upper);
@@ -226,6 +246,18 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   analysisOptions.full = options.kind == SharpKind::kFull;
   analysisOptions.fullOptions.timeLimit = options.timeLimit;
   analysisOptions.target = {options.atLeast, options.exactly};
+  // The multivariate programs where asked for, and for the best bounds
+  // where they are fast.
+  analysisOptions.multivariate =
+      options.kind == SharpKind::kMultivariate ? sharp::MultivariateMode::kOn
+      : options.kind == SharpKind::kBest       ? sharp::MultivariateMode::kAuto
+                                               : sharp::MultivariateMode::kOff;
+  if (options.kind == SharpKind::kMultivariate) {
+    if (!options.groups.empty()) analysisOptions.givenGroups = {options.groups};
+    if (options.groupCount != 0) {
+      analysisOptions.groupCounts = {options.groupCount};
+    }
+  }
   const SharpAnalysis analysis =
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;

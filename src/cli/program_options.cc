@@ -44,6 +44,20 @@ void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
   app->add_flag("--distribution", options->distribution,
                 "Also bound P(at least r occur) for every r = 1 .. N "
                 "(univariate and bivariate programs)");
+  app->add_option("--groups", options->groups,
+                  "The multivariate program of this partition of the events "
+                  "only: one line per group, its event numbers separated by "
+                  "spaces")
+      ->type_name("FILE");
+  app->add_option("--t", options->groupCount,
+                  "The multivariate programs with T groups only (2 <= T <= "
+                  "8; default 3 and 4)")
+      ->type_name("T");
+  app->add_flag("--multivariate", options->multivariate,
+                "The multivariate programs even where they are large (by "
+                "default only where they are fast)");
+  app->add_flag("--no-multivariate", options->noMultivariate,
+                "Leave the multivariate programs out");
 }
 
 void DefinePositionalSizes(CLI::App* app, ProgramOptions* options) {

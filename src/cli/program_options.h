@@ -58,6 +58,10 @@ struct ProgramOptions {
   std::string atLeast;  // --at-least R as given; empty: none
   std::string exactly;  // --exactly R as given; empty: none
   bool distribution = false;
+  std::string groups;           // --groups FILE as given; empty: none
+  std::string groupCount;       // --t T as given; empty: none
+  bool multivariate = false;    // --multivariate
+  bool noMultivariate = false;  // --no-multivariate
 };
 
 enum class OptionAction {

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <mutex>
 #include <thread>
 
 #include "optim/sense.h"
 #include "sharp/moments/moment_programs.h"
+#include "sharp/moments/partition_rules.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -67,25 +69,24 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   return results;
 }
 
-void PickBestBivariate(SharpAnalysis* analysis) {
-  analysis->bestLower = -1;
-  analysis->bestUpper = -1;
-  for (size_t i = 0; i < analysis->bivariate.size(); ++i) {
-    const SharpInterval& interval = analysis->bivariate[i].interval;
+void PickBest(const std::vector<BivariateResult>& rows, int32_t* bestLower,
+              int32_t* bestUpper) {
+  *bestLower = -1;
+  *bestUpper = -1;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const SharpInterval& interval = rows[i].interval;
     const int32_t index = static_cast<int32_t>(i);
     // Compared exactly: two optima one ulp apart may round outward to the
     // same double, or the looser one to the tighter double.
     if (IsUsable(interval.lower) &&
-        (analysis->bestLower < 0 ||
-         interval.lower.exact >
-             analysis->bivariate[analysis->bestLower].interval.lower.exact)) {
-      analysis->bestLower = index;
+        (*bestLower < 0 ||
+         interval.lower.exact > rows[*bestLower].interval.lower.exact)) {
+      *bestLower = index;
     }
     if (IsUsable(interval.upper) &&
-        (analysis->bestUpper < 0 ||
-         interval.upper.exact <
-             analysis->bivariate[analysis->bestUpper].interval.upper.exact)) {
-      analysis->bestUpper = index;
+        (*bestUpper < 0 ||
+         interval.upper.exact < rows[*bestUpper].interval.upper.exact)) {
+      *bestUpper = index;
     }
   }
 }
@@ -125,12 +126,17 @@ MethodBounds RestrictToRange(MethodBounds all, int32_t from, int32_t to) {
 struct ProgramRun {
   SharpInterval univariate;
   std::vector<BivariateResult> bivariate;
+  std::vector<BivariateResult> reordered;  // the events by marginal
   double bivariateSeconds = 0.0;
 };
 
-ProgramRun SolveEveryProgram(const ProgramData& data, int32_t from, int32_t to,
-                             const AnalysisOptions& options) {
-  ProgressCounter progress((to >= from ? to - from + 1 : 0) + 1,
+// reordered: the same numbers with the events renumbered by marginal, or
+// nullptr where that order is the events' own.
+ProgramRun SolveEveryProgram(const ProgramData& data,
+                             const ProgramData* reordered, int32_t from,
+                             int32_t to, const AnalysisOptions& options) {
+  const int32_t splits = to >= from ? to - from + 1 : 0;
+  ProgressCounter progress(splits * (reordered != nullptr ? 2 : 1) + 1,
                            options.progress);
   ProgramRun run;
   WarmStart warm;
@@ -140,26 +146,35 @@ ProgramRun SolveEveryProgram(const ProgramData& data, int32_t from, int32_t to,
   const auto start = std::chrono::steady_clock::now();
   run.bivariate = SolveAllSplits(data, from, to, options.threads,
                                  options.target, &progress);
+  if (reordered != nullptr) {
+    run.reordered = SolveAllSplits(*reordered, from, to, options.threads,
+                                   options.target, &progress);
+  }
   const std::chrono::duration<double> spent =
       std::chrono::steady_clock::now() - start;
   run.bivariateSeconds = spent.count();
   return run;
 }
 
-Consistency CheckConsistency(const ProgramData& typed, const ProgramRun& run,
-                             const DataCheck& check) {
+Consistency CheckConsistency(const ProgramData& typed,
+                             const ProgramData* reordered,
+                             const ProgramRun& run, const DataCheck& check) {
   Consistency c;
   c.dataEpsilon = DataCheckEpsilon(check);
-  std::vector<int32_t> infeasible;
-  if (IsInfeasible(run.univariate)) infeasible.push_back(kUnivariate);
+  // The program's data and its l.
+  std::vector<std::pair<const ProgramData*, int32_t>> infeasible;
+  if (IsInfeasible(run.univariate)) infeasible.push_back({&typed, kUnivariate});
   for (const BivariateResult& row : run.bivariate) {
-    if (IsInfeasible(row.interval)) infeasible.push_back(row.l);
+    if (IsInfeasible(row.interval)) infeasible.push_back({&typed, row.l});
+  }
+  for (const BivariateResult& row : run.reordered) {
+    if (IsInfeasible(row.interval)) infeasible.push_back({reordered, row.l});
   }
   c.infeasiblePrograms = static_cast<int32_t>(infeasible.size());
-  for (int32_t l : infeasible) {
+  for (const auto& [data, l] : infeasible) {
     // Each from a fresh basis: the column of T holds the group sizes of its
     // own l, so no other program's inverse fits it.
-    const Rational e = ProgramEpsilon(typed, l);
+    const Rational e = ProgramEpsilon(*data, l);
     if (e > c.programEpsilon || (e < 0 && c.programEpsilon >= 0)) {
       c.programEpsilon = e;
       c.worstL = l;
@@ -172,10 +187,78 @@ Consistency CheckConsistency(const ProgramData& typed, const ProgramRun& run,
 
 bool AnyInfeasible(const ProgramRun& run) {
   if (IsInfeasible(run.univariate)) return true;
-  for (const BivariateResult& row : run.bivariate) {
-    if (IsInfeasible(row.interval)) return true;
+  for (const auto* rows : {&run.bivariate, &run.reordered}) {
+    for (const BivariateResult& row : *rows) {
+      if (IsInfeasible(row.interval)) return true;
+    }
   }
   return false;
+}
+
+int32_t InfeasiblePartitions(const MultivariateResult& result) {
+  int32_t count = 0;
+  for (const PartitionResult& p : result.partitions) {
+    if (IsInfeasible(p.interval)) ++count;
+  }
+  return count;
+}
+
+// What the multivariate programs of this run solve: the given partition
+// alone, or the rules' partitions with the best bivariate splits of both
+// numberings refined; nothing where kAuto finds them too large (the size
+// then in *skippedPoints).
+MultivariateOptions MultivariatePlan(const SharpAnalysis& analysis,
+                                     const ExactData& exact,
+                                     const ProgramRun& run,
+                                     const AnalysisOptions& options,
+                                     std::vector<PartitionResult>* chosen,
+                                     size_t* skippedPoints) {
+  MultivariateOptions mv;
+  mv.groupCounts = options.groupCounts;
+  mv.target = options.target;
+  mv.threads = options.threads;
+  mv.given = options.givenGroups;
+  mv.rules = options.givenGroups.empty();
+  int32_t lower = -1;
+  int32_t upper = -1;
+  PickBest(run.bivariate, &lower, &upper);
+  for (int32_t k : {lower, upper}) {
+    if (k >= 0)
+      mv.refine.push_back(SplitGroups(analysis.n, run.bivariate[k].l));
+  }
+  PickBest(run.reordered, &lower, &upper);
+  for (int32_t k : {lower, upper}) {
+    if (k >= 0) {
+      mv.refine.push_back(SplitGroups(analysis.reorder, run.reordered[k].l));
+    }
+  }
+  *chosen = ChoosePartitions(exact, analysis.subsets, analysis.n, mv);
+  size_t largest = 0;
+  for (const PartitionResult& p : *chosen) {
+    IndexVector sizes;
+    for (const IndexVector& g : p.groups) {
+      sizes.push_back(static_cast<int32_t>(g.size()));
+    }
+    largest = std::max(largest, CountPointCount(sizes));
+  }
+  *skippedPoints = 0;
+  const double work = static_cast<double>(largest) *
+                      std::pow(kMultivariateAutoStep, analysis.m - 3);
+  if (options.multivariate == MultivariateMode::kAuto &&
+      work > static_cast<double>(kMultivariateAutoPoints)) {
+    *skippedPoints = largest;
+  }
+  return mv;
+}
+
+// The multivariate programs of the plan, on the numbers as typed or widened
+// by tolerance.
+MultivariateResult SolveMultivariate(const SharpAnalysis& analysis,
+                                     const ExactData& exact,
+                                     const MultivariateOptions& plan,
+                                     const Rational* tolerance) {
+  return ComputeMultivariateBounds(exact, analysis.subsets, analysis.n,
+                                   analysis.m, tolerance, plan);
 }
 
 // The largest proven lower and the smallest proven upper bound, exactly.
@@ -201,10 +284,18 @@ struct ProvenEnds {
 };
 
 ProvenEnds MomentEnds(const SharpInterval& univariate,
-                      const std::vector<BivariateResult>& bivariate) {
+                      const std::vector<BivariateResult>& bivariate,
+                      const std::vector<BivariateResult>& reordered,
+                      const MultivariateResult* multivariate) {
   ProvenEnds ends;
   ends.Interval(univariate);
   for (const BivariateResult& row : bivariate) ends.Interval(row.interval);
+  for (const BivariateResult& row : reordered) ends.Interval(row.interval);
+  if (multivariate != nullptr) {
+    for (const PartitionResult& p : multivariate->partitions) {
+      ends.Interval(p.interval);
+    }
+  }
   return ends;
 }
 
@@ -215,15 +306,12 @@ void AddClassical(const ClassicalBounds& c, ProvenEnds* ends) {
   ends->Lower(c.kuaiAlajajiTakahara);
 }
 
-// Where the sharp and closed-form bounds of the numbers as typed cross, the
-// data are inconsistent although every program is feasible: the least
-// change is then the program over atoms' epsilon, found where n allows it
-// (the end that suffices, else the proven least).
-void MarkCrossing(const ExactData& exact, const SharpAnalysis& analysis,
-                  const AnalysisOptions& options, Consistency* c) {
-  c->boundsCross = true;
-  c->consistent = false;
-  if (analysis.n > kFullMaxEvents) return;
+// The least change that fits the atoms, where n allows it: the epsilon of
+// data whose inconsistency the moment programs proved without one of their
+// own (crossing bounds, an infeasible multivariate program).
+void AddAtomsEpsilon(const ExactData& exact, const SharpAnalysis& analysis,
+                     const AnalysisOptions& options, Consistency* c) {
+  if (c->atomsEpsilonKnown || analysis.n > kFullMaxEvents) return;
   const FullEpsilon e = SolveFullEpsilon(
       exact, analysis.subsets, analysis.n,
       FullTimeLimit(options.fullOptions.timeLimit, analysis.n));
@@ -235,11 +323,25 @@ void MarkCrossing(const ExactData& exact, const SharpAnalysis& analysis,
   c->epsilon = std::max(c->epsilon, c->programEpsilon);
 }
 
+// Where the sharp and closed-form bounds of the numbers as typed cross, the
+// data are inconsistent although every program is feasible: the least
+// change is then the program over atoms' epsilon, found where n allows it
+// (the end that suffices, else the proven least).
+void MarkCrossing(const ExactData& exact, const SharpAnalysis& analysis,
+                  const AnalysisOptions& options, Consistency* c) {
+  c->boundsCross = true;
+  c->consistent = false;
+  AddAtomsEpsilon(exact, analysis, options, c);
+}
+
 void StoreRun(ProgramRun run, SharpAnalysis* analysis) {
   analysis->univariate = run.univariate;
   analysis->bivariate = std::move(run.bivariate);
+  analysis->reordered = std::move(run.reordered);
   analysis->bivariateSeconds = run.bivariateSeconds;
-  PickBestBivariate(analysis);
+  PickBest(analysis->bivariate, &analysis->bestLower, &analysis->bestUpper);
+  PickBest(analysis->reordered, &analysis->reorderedBestLower,
+           &analysis->reorderedBestUpper);
 }
 
 // The full program's epsilon where its bounds crossed: its own program,
@@ -314,9 +416,19 @@ void SetProvenBounds(const SharpAnalysis& analysis, FullOptions* full) {
   };
   lower(analysis.univariate.lower);
   upper(analysis.univariate.upper);
-  for (const BivariateResult& row : analysis.bivariate) {
-    lower(row.interval.lower);
-    upper(row.interval.upper);
+  for (const auto* rows : {&analysis.bivariate, &analysis.reordered}) {
+    for (const BivariateResult& row : *rows) {
+      lower(row.interval.lower);
+      upper(row.interval.upper);
+    }
+  }
+  // A full run stopped by its time limit is so never looser than the
+  // multivariate bounds either.
+  if (analysis.multivariateComputed) {
+    for (const PartitionResult& p : analysis.multivariate.partitions) {
+      lower(p.interval.lower);
+      upper(p.interval.upper);
+    }
   }
   const ClassicalBounds& c = analysis.classical;
   if (c.computed) {
@@ -369,19 +481,53 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
-  ProgramRun run =
-      SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
+  // The bivariate programs also take the events by marginal, where that
+  // order differs from their own.
+  analysis.reorder =
+      MarginalOrder(MakeEventStatistics(exact, analysis.subsets, n));
+  SubsetList renamed;
+  ProgramData typedReordered;
+  bool reorders = false;
+  for (int32_t k = 0; k < n; ++k) reorders |= analysis.reorder[k] != k + 1;
+  if (reorders) {
+    renamed = RenamedSubsets(analysis.subsets, analysis.reorder);
+    typedReordered = MakeProgramData(exact, renamed, n, m);
+  }
+  const ProgramData* typedOther = reorders ? &typedReordered : nullptr;
+  ProgramRun run = SolveEveryProgram(typed, typedOther, analysis.lFrom,
+                                     analysis.lTo, options);
   const ProgramData* used = &typed;
   ProgramData widened;
   checkThread.join();
-  analysis.consistency = CheckConsistency(typed, run, analysis.check);
+  analysis.consistency =
+      CheckConsistency(typed, typedOther, run, analysis.check);
   const Consistency& c = analysis.consistency;
+  // The multivariate programs, as typed: their bounds where the data are
+  // consistent, and a consistency check of their own.
+  std::vector<PartitionResult> chosen;
+  const MultivariateOptions plan =
+      MultivariatePlan(analysis, exact, run, options, &chosen,
+                       &analysis.multivariateSkippedPoints);
+  const bool multivariate = options.multivariate != MultivariateMode::kOff &&
+                            analysis.multivariateSkippedPoints == 0 &&
+                            !chosen.empty();
+  MultivariateResult typedMultivariate;
+  if (multivariate && !HasDataError(analysis.check)) {
+    typedMultivariate = SolveMultivariate(analysis, exact, plan, nullptr);
+    analysis.consistency.infeasibleMultivariate =
+        InfeasiblePartitions(typedMultivariate);
+    if (typedMultivariate.anyInfeasible) {
+      analysis.consistency.consistent = false;
+      AddAtomsEpsilon(exact, analysis, options, &analysis.consistency);
+    }
+  }
   ClassicalBounds classical;
   if (c.consistent) {
     classical = ComputeClassicalBounds(exact, analysis.subsets, n, m);
     // The closed forms bound the union: beside the programs' bounds only
     // where those bound the union too, else on their own.
-    ProvenEnds ends = MomentEnds(run.univariate, run.bivariate);
+    ProvenEnds ends = MomentEnds(run.univariate, run.bivariate, run.reordered,
+                                 multivariate ? &typedMultivariate : nullptr);
     ProvenEnds closed;
     AddClassical(classical, isUnion ? &ends : &closed);
     if (ends.Cross() || closed.Cross()) {
@@ -394,13 +540,29 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       options.tolerance >= c.epsilon) {
     widened =
         WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
+    ProgramData widenedReordered;
+    if (reorders) {
+      widenedReordered =
+          WidenProgramData(exact, renamed, n, m, options.tolerance);
+    }
     used = &widened;
-    run = SolveEveryProgram(widened, analysis.lFrom, analysis.lTo, options);
+    run = SolveEveryProgram(widened, reorders ? &widenedReordered : nullptr,
+                            analysis.lFrom, analysis.lTo, options);
     analysis.widened = true;
     analysis.tolerance = options.tolerance;
     analysis.boundsComputed = !AnyInfeasible(run);
+    if (multivariate) {
+      analysis.multivariate =
+          SolveMultivariate(analysis, exact, plan, &options.tolerance);
+      analysis.multivariateComputed = true;
+      analysis.boundsComputed &= !analysis.multivariate.anyInfeasible;
+    }
   } else {
     analysis.boundsComputed = c.consistent && !options.hasTolerance;
+    if (multivariate && analysis.boundsComputed) {
+      analysis.multivariate = std::move(typedMultivariate);
+      analysis.multivariateComputed = true;
+    }
   }
   StoreRun(std::move(run), &analysis);
   if (c.consistent && !analysis.widened && isUnion) {
@@ -419,7 +581,9 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     if (analysis.widened) full.tolerance = analysis.tolerance;
     SetProvenBounds(analysis, &full);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
-    ProvenEnds ends = MomentEnds(analysis.univariate, analysis.bivariate);
+    ProvenEnds ends = MomentEnds(
+        analysis.univariate, analysis.bivariate, analysis.reordered,
+        analysis.multivariateComputed ? &analysis.multivariate : nullptr);
     AddClassical(analysis.classical, &ends);
     const FullResult& f = analysis.full;
     if (f.computed && f.lower.computed) ends.Lower(f.lower.exact);

@@ -19,6 +19,7 @@
 #include "sharp/data/subset_list.h"
 #include "sharp/exact/rational.h"
 #include "sharp/moments/distribution.h"
+#include "sharp/moments/multivariate_bounds.h"
 #include "sharp/moments/sharp_bound.h"
 
 namespace unionbound::sharp {
@@ -27,6 +28,19 @@ struct BivariateResult {
   int32_t l;
   SharpInterval interval;
 };
+
+// When the multivariate programs run: kAuto where they are fast (see
+// kMultivariateAutoPoints), kOn always, kOff never.
+enum class MultivariateMode { kAuto, kOn, kOff };
+
+// The largest number of count vectors of one partition program (prod of
+// |G_g| + 1 over its groups) that kAuto still solves at m = 3, divided by
+// kMultivariateAutoStep for each order above 3 (times it for each below):
+// beyond it a run of every partition the rules choose takes more than a few
+// seconds (measured: n = 40, m = 3, 14,641 count vectors at t = 4, 2.5 s;
+// n = 28, m = 4, 4,096, 21 s).
+inline constexpr size_t kMultivariateAutoPoints = 20000;
+inline constexpr double kMultivariateAutoStep = 32.0;
 
 struct AnalysisOptions {
   int32_t lFrom = -1;  // the range of l; -1: from m, to n - m
@@ -46,6 +60,11 @@ struct AnalysisOptions {
   // Also the bounds of P(X >= r) for every r = 1 .. n from the univariate
   // and the bivariate programs.
   bool distribution = false;
+  MultivariateMode multivariate = MultivariateMode::kAuto;
+  // The t the partition rules choose groups for (3 and 4 by default).
+  IndexVector groupCounts{3, 4};
+  // A partition of 1 .. n given by hand: then only it is solved.
+  std::vector<EventGroups> givenGroups;
 };
 
 // The bounds of P(X >= r) for every r: the univariate program's and the
@@ -72,6 +91,11 @@ struct Consistency {
   Rational programEpsilon;  // the largest over the programs
   int32_t infeasiblePrograms = 0;
   int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+  // Multivariate programs found infeasible as typed (proven exactly): the
+  // data are then inconsistent as for any other program. Their own epsilon
+  // is not computed: epsilon is the others' (and the atoms', where n
+  // allows it, in atomsEpsilonAtLeast).
+  int32_t infeasibleMultivariate = 0;
   // A proven lower bound (sharp or closed form) lies above a proven upper
   // bound: no distribution has these numbers, although each program has
   // one. epsilon then comes from the program over atoms where it could be
@@ -114,6 +138,20 @@ struct SharpAnalysis {
   // for this target (beyond kExactPricingLimit events): not computed.
   bool fullNotCovered = false;
   CountDistributionResult distribution;  // with options.distribution
+  // The bivariate programs of the events renumbered by decreasing marginal
+  // (order[k] becomes event k + 1), every split of the same range; the
+  // bivariate kind keeps the better bound of each side over both numberings.
+  IndexVector reorder;
+  std::vector<BivariateResult> reordered;
+  int32_t reorderedBestLower = -1;  // index into reordered, as bestLower
+  int32_t reorderedBestUpper = -1;
+  // The multivariate programs: computed where asked for or fast
+  // (AnalysisOptions::multivariate), else left out with the reason.
+  bool multivariateComputed = false;
+  MultivariateResult multivariate;
+  // kAuto left them out: the largest program would have this many count
+  // vectors (0: not left out for its size).
+  size_t multivariateSkippedPoints = 0;
 };
 
 // p holds exactly ProbabilityCount(n, m) values, as read; exact holds the

@@ -4,6 +4,7 @@
 
 #include "optim/sense.h"
 #include "sharp/exact/outward_format.h"
+#include "sharp/moments/partition_rules.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -128,6 +129,55 @@ PrintedBound Closed(const Rational& bound, bool lower) {
   return b;
 }
 
+// The bivariate row: the best split of each side, of the events as numbered
+// or by marginal, whichever is tighter (compared exactly; as numbered wins
+// ties).
+BoundRow BivariateRow(const SharpAnalysis& analysis) {
+  const SharpBound none;
+  auto side = [&](bool lower) {
+    const int32_t plain = lower ? analysis.bestLower : analysis.bestUpper;
+    const int32_t other =
+        lower ? analysis.reorderedBestLower : analysis.reorderedBestUpper;
+    const auto bound = [lower](const BivariateResult& r) -> const SharpBound& {
+      return lower ? r.interval.lower : r.interval.upper;
+    };
+    bool takeOther = other >= 0;
+    if (takeOther && plain >= 0) {
+      const Rational& a = bound(analysis.bivariate[plain]).exact;
+      const Rational& b = bound(analysis.reordered[other]).exact;
+      takeOther = lower ? b > a : b < a;
+    }
+    if (takeOther) {
+      const BivariateResult& r = analysis.reordered[other];
+      PrintedBound b = Moment(bound(r), lower, r.l, true);
+      b.groups = CanonicalGroups(SplitGroups(analysis.reorder, r.l));
+      b.rule = "reordered";
+      return b;
+    }
+    if (plain < 0) return Moment(none, lower, -1, false);
+    const BivariateResult& r = analysis.bivariate[plain];
+    return Moment(bound(r), lower, r.l, true);
+  };
+  return {RowKind::kBivariate, side(true), side(false),
+          analysis.bivariateSeconds};
+}
+
+// The multivariate row: the best partition of each side.
+BoundRow MultivariateRow(const MultivariateResult& mv) {
+  const SharpBound none;
+  auto side = [&](bool lower) {
+    const int32_t k = lower ? mv.bestLower : mv.bestUpper;
+    if (k < 0) return Moment(none, lower, -1, false);
+    const PartitionResult& p = mv.partitions[k];
+    PrintedBound b =
+        Moment(lower ? p.interval.lower : p.interval.upper, lower, -1, true);
+    b.groups = p.groups;
+    b.rule = p.rule;
+    return b;
+  };
+  return {RowKind::kMultivariate, side(true), side(false), mv.seconds};
+}
+
 BoundRow MethodRow(const SharpAnalysis& analysis, RowKind kind,
                    const MethodBound& lo, const MethodBound& up,
                    double seconds) {
@@ -187,6 +237,8 @@ std::string KindName(RowKind kind) {
       return "univariate";
     case RowKind::kBivariate:
       return "bivariate";
+    case RowKind::kMultivariate:
+      return "multivariate";
     case RowKind::kFull:
       return "full";
     case RowKind::kHunterWorsley:
@@ -220,19 +272,14 @@ std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis) {
   const SharpInterval& uni = analysis.univariate;
   rows.push_back({RowKind::kUnivariate, Moment(uni.lower, true, -1, true),
                   Moment(uni.upper, false, -1, true), uni.seconds});
-  if (analysis.bestLower >= 0 || analysis.bestUpper >= 0) {
-    const SharpBound none;
-    const BivariateResult* lo = analysis.bestLower >= 0
-                                    ? &analysis.bivariate[analysis.bestLower]
-                                    : nullptr;
-    const BivariateResult* up = analysis.bestUpper >= 0
-                                    ? &analysis.bivariate[analysis.bestUpper]
-                                    : nullptr;
-    rows.push_back(
-        {RowKind::kBivariate,
-         Moment(lo ? lo->interval.lower : none, true, lo ? lo->l : -1, lo),
-         Moment(up ? up->interval.upper : none, false, up ? up->l : -1, up),
-         analysis.bivariateSeconds});
+  if (analysis.bestLower >= 0 || analysis.bestUpper >= 0 ||
+      analysis.reorderedBestLower >= 0 || analysis.reorderedBestUpper >= 0) {
+    rows.push_back(BivariateRow(analysis));
+  }
+  const MultivariateResult& mv = analysis.multivariate;
+  if (analysis.multivariateComputed &&
+      (mv.bestLower >= 0 || mv.bestUpper >= 0)) {
+    rows.push_back(MultivariateRow(mv));
   }
   const FullResult& f = analysis.full;
   if (f.computed) {
@@ -303,6 +350,18 @@ std::vector<CountRow> DistributionRows(const SharpAnalysis& analysis) {
 
 std::string TargetEvent(const CountTarget& target) {
   return target.exactly ? "exactly" : "at_least";
+}
+
+std::string GroupsText(const EventGroups& groups) {
+  std::string text;
+  for (const IndexVector& g : groups) {
+    if (!text.empty()) text += " |";
+    for (int32_t e : g) {
+      if (!text.empty()) text += " ";
+      text += std::to_string(e);
+    }
+  }
+  return text;
 }
 
 const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind) {

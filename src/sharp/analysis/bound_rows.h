@@ -27,7 +27,8 @@ inline constexpr int kTableDigits = 10;
 enum class RowKind {
   kUnionbound,  // unionbound's best over l
   kUnivariate,
-  kBivariate,  // the best over l
+  kBivariate,     // the best over l, of the events as numbered and by marginal
+  kMultivariate,  // the best over the partitions into t groups
   kFull,
   kHunterWorsley,
   kDeCaen,
@@ -57,6 +58,14 @@ struct PrintedBound {
   double method = 0.0;
   // The best row's: the kind of row the bound was taken from.
   RowKind source = RowKind::kBest;
+  // The partition of the program the bound came from, each group sorted
+  // (events from 1): a multivariate bound's, or a bivariate bound's where
+  // the events were taken by marginal (l then counts the first group's
+  // events); empty otherwise. rule: how it was chosen ("marginal",
+  // "dependence", "balanced", "refined", "given"; "reordered" for the
+  // bivariate ones).
+  EventGroups groups;
+  std::string rule;
 
   // Whether the number is a proven bound: sharp, certified, partial or
   // valid (never unionbound's own).
@@ -80,7 +89,8 @@ std::string KindName(RowKind kind);
 bool IsPerL(RowKind kind);
 
 // The rows in the order the CSV file lists them: unionbound (when some l
-// exists), univariate, bivariate (when a best bound exists), full (when
+// exists), univariate, bivariate (when a best bound exists), multivariate
+// (when computed and some bound was found), full (when
 // computed), the closed forms (when computed), best (the largest proven
 // lower and the smallest proven upper bound over the rows before it, each
 // compared exactly, with its source; the earlier row wins ties), then
@@ -104,6 +114,10 @@ std::vector<CountRow> DistributionRows(const SharpAnalysis& analysis);
 // "at_least" or "exactly": the target's word in the CSV file and the JSON
 // document.
 std::string TargetEvent(const CountTarget& target);
+
+// A partition as compact text: the groups' events separated by spaces, the
+// groups by " | " ("1 2 5 | 3 4"); "" for none.
+std::string GroupsText(const EventGroups& groups);
 
 // The row of one kind, or nullptr.
 const BoundRow* FindRow(const std::vector<BoundRow>& rows, RowKind kind);

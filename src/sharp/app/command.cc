@@ -31,6 +31,7 @@
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
+#include "sharp/app/groups_file.h"
 #include "sharp/app/json.h"
 #include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
@@ -607,6 +608,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return Fail(parsed, "--exactly needs a whole number from 1 to N=" +
                             std::to_string(o.n) + ", not " + Quoted(g.exactly));
   }
+  o.groupsFile = g.groups;
+  if (!g.groupCount.empty() &&
+      (!ParseInt(g.groupCount, &o.groupCount) || o.groupCount < 2 ||
+       o.groupCount > 8 || o.groupCount > o.n)) {
+    return Fail(parsed, "--t needs a whole number of groups from 2 to " +
+                            std::to_string(std::min(8, o.n)) + ", not " +
+                            Quoted(g.groupCount));
+  }
+  if (g.multivariate && g.noMultivariate) {
+    return Fail(parsed, "--multivariate and --no-multivariate contradict");
+  }
+  o.multivariate = g.multivariate ? 1 : g.noMultivariate ? -1 : 0;
+  if (o.multivariate < 0 && (!o.groupsFile.empty() || o.groupCount != 0)) {
+    return Fail(parsed,
+                "--no-multivariate leaves out what --groups and --t "
+                "ask for");
+  }
   parsed = CheckTarget(parsed);
   if (!parsed.ok) return parsed;
   parsed = CheckRange(parsed);
@@ -777,6 +795,21 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
           << std::strerror(errno) << "; nothing computed\n";
     return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
   }
+  EventGroups givenGroups;
+  if (!o.groupsFile.empty()) {
+    std::ifstream file(o.groupsFile);
+    std::ostringstream text;
+    text << file.rdbuf();
+    const std::string problem =
+        file ? ParseGroupsText(text.str(), o.n, &givenGroups)
+             : std::string("cannot read it: ") + std::strerror(errno);
+    if (!problem.empty()) {
+      notes << kProgram << ": --groups " << Quoted(o.groupsFile) << ": "
+            << problem
+            << "; give every event 1 .. N exactly once, one group a line\n";
+      return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
+    }
+  }
   const int32_t count = ProbabilityCount(o.n, o.m);
   // Read once: the doubles and the numbers as typed come from one text.
   const InputText input = ReadInputText(o.file, count);
@@ -807,6 +840,15 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     options.target = {o.atLeast, false};
   }
   options.distribution = o.distribution;
+  if (o.groupCount != 0) options.groupCounts = {o.groupCount};
+  options.multivariate = o.multivariate > 0   ? MultivariateMode::kOn
+                         : o.multivariate < 0 ? MultivariateMode::kOff
+                                              : MultivariateMode::kAuto;
+  if (!givenGroups.empty()) {
+    // A partition given by hand is solved whatever its size.
+    options.givenGroups = {givenGroups};
+    options.multivariate = MultivariateMode::kOn;
+  }
   ProgressLine progress(err);
   // The progress line is written from the computing threads; a tied stream
   // would flush standard output from there.

@@ -34,8 +34,12 @@ struct SharpOptions {
   int32_t atLeast = 0;        // --at-least R; 0: not given (the union)
   int32_t exactly = 0;        // --exactly R; 0: not given
   bool distribution = false;  // --distribution: every r = 1 .. N
-  std::string json;           // empty: none; "-" is standard output
-  bool quiet = false;         // print errors only
+  std::string groupsFile;     // --groups FILE; empty: the rules' partitions
+  int32_t groupCount = 0;     // --t T; 0: 3 and 4
+  // --multivariate (1), --no-multivariate (-1), or neither (0: where fast).
+  int32_t multivariate = 0;
+  std::string json;    // empty: none; "-" is standard output
+  bool quiet = false;  // print errors only
   bool help = false;  // --help or --version: print ParsedCommandLine::printText
 };
 

@@ -52,6 +52,14 @@ Json BoundObject(const BoundRow& r) {
     row["upper_from"] =
         r.upper.hasValue ? Json(KindName(r.upper.source)) : Json();
   }
+  // The partition each side's program used, where it is not the events'
+  // own split at l.
+  for (const PrintedBound* b : {&r.lower, &r.upper}) {
+    if (b->groups.empty()) continue;
+    const std::string side = b->lower ? "lower" : "upper";
+    row["groups_" + side] = b->groups;
+    row["rule_" + side] = b->rule;
+  }
   row["seconds"] = std::stod(CsvSeconds(r.seconds));
   return row;
 }

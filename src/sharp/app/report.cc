@@ -129,7 +129,8 @@ void WriteValueFindings(const SharpAnalysis& analysis, bool verbose,
 }
 
 int32_t ProgramCount(const SharpAnalysis& analysis) {
-  return 1 + static_cast<int32_t>(analysis.bivariate.size());
+  return 1 + static_cast<int32_t>(analysis.bivariate.size() +
+                                  analysis.reordered.size());
 }
 
 void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
@@ -144,6 +145,15 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
         << " infeasible as typed (proven exactly); the "
         << ProgramName(c.worstL) << " program needs a change of "
         << EpsilonText(c.programEpsilon) << "\n";
+  }
+  if (c.infeasibleMultivariate > 0) {
+    out << "  multivariate: " << c.infeasibleMultivariate
+        << " partition program(s) infeasible as typed (proven exactly)";
+    if (c.atomsEpsilonKnown) {
+      out << "; over the atoms the numbers need a change of at least "
+          << FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown);
+    }
+    out << "\n";
   }
   if (c.boundsCross) {
     out << "  bounds: a proven lower bound lies above a proven upper bound, so "
@@ -226,6 +236,61 @@ void WriteClassicalRows(const std::vector<BoundRow>& rows, std::ostream& out) {
                   Seconds(kat->seconds), out);
 }
 
+// The number of groups of each side's partition, as the l column shows it.
+std::string GroupCounts(const PrintedBound& lower, const PrintedBound& upper) {
+  auto t = [](const PrintedBound& b) {
+    return b.groups.empty() ? std::string("-")
+                            : "t=" + std::to_string(b.groups.size());
+  };
+  return t(lower) + ", " + t(upper);
+}
+
+void WriteMultivariateRow(const std::vector<BoundRow>& rows,
+                          std::ostream& out) {
+  const BoundRow* mv = FindRow(rows, RowKind::kMultivariate);
+  if (mv == nullptr) return;
+  WriteSummaryRow("multivariate", SharpCell(mv->lower), SharpCell(mv->upper),
+                  GroupCounts(mv->lower, mv->upper), Seconds(mv->seconds), out);
+}
+
+// Which partitions the bivariate and multivariate rows' bounds came from.
+void WritePartitionNotes(const SharpAnalysis& analysis,
+                         const std::vector<BoundRow>& rows, std::ostream& out) {
+  // Beyond this many events the groups are left to the CSV and JSON files.
+  constexpr int32_t kListedEvents = 40;
+  const BoundRow* bi = FindRow(rows, RowKind::kBivariate);
+  if (bi != nullptr &&
+      (!bi->lower.groups.empty() || !bi->upper.groups.empty())) {
+    out << "bivariate: the "
+        << (!bi->lower.groups.empty() && !bi->upper.groups.empty()
+                ? "lower and upper bounds come"
+            : !bi->lower.groups.empty() ? "lower bound comes"
+                                        : "upper bound comes")
+        << " from the events taken by\ndecreasing marginal probability (l "
+           "counts the most probable events).\n";
+  }
+  const BoundRow* mv = FindRow(rows, RowKind::kMultivariate);
+  if (mv != nullptr) {
+    out << "multivariate: the exact optimum over the counts of events in each "
+           "group of a partition\ninto t groups chosen from the data, the "
+           "best of each side over the partitions.\n";
+    for (const PrintedBound* b : {&mv->lower, &mv->upper}) {
+      if (b->groups.empty()) continue;
+      out << "  " << (b->lower ? "lower" : "upper") << ": " << b->rule
+          << " partition";
+      if (analysis.n <= kListedEvents) {
+        out << " " << GroupsText(b->groups) << "\n";
+      } else {
+        out << " (its groups are in the CSV and JSON files)\n";
+      }
+    }
+  } else if (analysis.multivariateSkippedPoints > 0) {
+    out << "multivariate: left out, its largest program has "
+        << analysis.multivariateSkippedPoints
+        << " count vectors; --multivariate\ncomputes it all the same.\n";
+  }
+}
+
 // What the table bounds.
 std::string TargetTitle(const CountTarget& target) {
   if (IsUnion(target)) return "the probability of the union";
@@ -277,6 +342,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
                   SharpCell(uni->upper), "-", Seconds(uni->seconds), out);
   if (analysis.bivariate.empty()) {
     WriteSummaryRow("bivariate sharp", "-", "-", "-", "-", out);
+    WriteMultivariateRow(rows, out);
     WriteClassicalRows(rows, out);
     WriteBestRow(rows, out);
     out << "No subsequence length l in the range: no bivariate program";
@@ -291,6 +357,7 @@ void WriteSummaryTable(const SharpAnalysis& analysis,
     WriteSummaryRow("bivariate sharp", "-", "-", LPair(-1, -1),
                     Seconds(analysis.bivariateSeconds), out);
   }
+  WriteMultivariateRow(rows, out);
   WriteClassicalRows(rows, out);
   WriteBestRow(rows, out);
 }
@@ -417,6 +484,7 @@ void WriteBoundTables(const SharpAnalysis& analysis,
         << "):\n      there they are not valid bounds";
     out << ".\n";
   }
+  WritePartitionNotes(analysis, rows, out);
   if (analysis.fullNotCovered) {
     out << "full program: beyond " << kExactPricingLimit
         << " events it bounds the union only: not computed here.\n";
@@ -467,7 +535,7 @@ std::string CsvHeader(bool withTarget) {
              "n,m,file,data_check,kind,l_lower,lower,lower_status,"
              "lower_widened,l_upper,upper,upper_status,upper_widened,"
              "seconds") +
-         (withTarget ? ",event,r" : "");
+         (withTarget ? ",event,r" : "") + ",groups_lower,groups_upper";
 }
 
 std::string CsvSeconds(double seconds) { return Printf("%.6f", seconds); }
@@ -490,12 +558,13 @@ void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
   for (const BoundRow& row : rows) {
     out << prefix << KindName(row.kind) << "," << CsvSide(row.kind, row.lower)
         << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
-        << target << "\n";
+        << target << "," << GroupsText(row.lower.groups) << ","
+        << GroupsText(row.upper.groups) << "\n";
   }
   for (const CountRow& row : countRows) {
     out << prefix << KindName(row.kind) << "_r," << CsvSide(row.kind, row.lower)
         << "," << CsvSide(row.kind, row.upper) << "," << CsvSeconds(row.seconds)
-        << ",at_least," << row.r << "\n";
+        << ",at_least," << row.r << ",,\n";
   }
 }
 

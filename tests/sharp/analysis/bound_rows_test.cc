@@ -30,7 +30,7 @@ TEST(BoundRows, ComeInTheOrderOfTheCsvFileWithOnePairPerL) {
   }
   EXPECT_EQ(kinds, (std::vector<std::string>{
                        "unionbound", "univariate", "bivariate",
-                       "hunter-worsley", "de-caen", "kuai-alajaji-takahara",
+                       "multivariate", "hunter-worsley", "de-caen", "kuai-alajaji-takahara",
                        "best", "unionbound_l", "bivariate_l"}));
 }
 
@@ -61,7 +61,7 @@ TEST(BoundRows, EachTextAndDoubleLieOutsideTheBound) {
       EXPECT_EQ(b->text, b->Text(kBoundDigits));
     }
   }
-  EXPECT_EQ(sides, 15);  // two per row, one per closed form
+  EXPECT_EQ(sides, 17);  // two per row, one per closed form
 }
 
 // The best row holds the largest proven lower and the smallest proven

@@ -298,18 +298,20 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   std::getline(csv, line);
   EXPECT_EQ(line,
             "n,m,file,data_check,kind,l_lower,lower,lower_status,"
-            "lower_widened,l_upper,upper,upper_status,upper_widened,seconds");
+            "lower_widened,l_upper,upper,upper_status,upper_widened,seconds,"
+            "groups_lower,groups_upper");
   int rows = 0;
   int perL = 0;
   while (std::getline(csv, line)) {
     ++rows;
     EXPECT_EQ(line.rfind("9,3,events.txt,consistent,", 0), 0u) << line;
-    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 13) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ','), 15) << line;
     if (line.find(",bivariate_l,") != std::string::npos) ++perL;
   }
   EXPECT_EQ(perL, 4);  // l = 3 .. 6
-  // Best rows, the three closed-form rows, then per l for both methods.
-  EXPECT_EQ(rows, 3 + 3 + 1 + 4 + 4);
+  // Best rows (multivariate among them), the three closed-form rows, then
+  // per l for both methods.
+  EXPECT_EQ(rows, 4 + 3 + 1 + 4 + 4);
   fs::remove_all(dir);
 }
 
@@ -366,7 +368,7 @@ TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
   ASSERT_EQ(run.status, kExitOk) << run.err;
   for (const char* kind : {"univariate", "bivariate"}) {
     const std::vector<std::string> row = CsvRow(dir / "b.csv", kind);
-    ASSERT_EQ(row.size(), 14u) << kind;
+    ASSERT_EQ(row.size(), 16u) << kind;
     EXPECT_EQ(row[3], "inconsistent");
     EXPECT_EQ(row[8], "tolerance");
     EXPECT_LE(std::stod(row[6]), s.unionProbability) << kind;
@@ -406,7 +408,7 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
   run = RunBinary(dir, "8 2 --csv o.csv");
   ASSERT_EQ(run.status, kExitOk) << run.err;
   const std::vector<std::string> row = CsvRow(dir / "o.csv", "univariate");
-  ASSERT_EQ(row.size(), 14u);
+  ASSERT_EQ(row.size(), 16u);
   EXPECT_EQ(row[6], "0.30000000000000000");
   EXPECT_EQ(row[10], "0.30000000000000000");
   EXPECT_EQ(row[7], "sharp");
@@ -551,7 +553,7 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_NE(run.out.find("full (atoms)"), std::string::npos);
   const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
-  ASSERT_EQ(full.size(), 14u);
+  ASSERT_EQ(full.size(), 16u);
   EXPECT_EQ(full[6], "0.80400000000000000");
   EXPECT_EQ(full[7], "sharp");
   EXPECT_EQ(full[10], "0.86400000000000000");
@@ -608,7 +610,7 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   EXPECT_EQ(widened.status, kExitOk) << widened.err;
   EXPECT_NE(widened.out.find("cert. (T)"), std::string::npos);
   const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
-  ASSERT_EQ(full.size(), 14u);
+  ASSERT_EQ(full.size(), 16u);
   EXPECT_EQ(full[7], "certified");
   EXPECT_EQ(full[8], "tolerance");
   EXPECT_EQ(full[12], "tolerance");
@@ -651,12 +653,12 @@ TEST(SharpProgram, BestRowAndRoundingInTheCsvFile) {
       << run.out;
   EXPECT_NE(run.out.find("best proven"), std::string::npos);
   const std::vector<std::string> best = CsvRow(dir / "b.csv", "best");
-  ASSERT_EQ(best.size(), 14u);
+  ASSERT_EQ(best.size(), 16u);
   EXPECT_EQ(best[10], "0.55000000000000000");
   EXPECT_EQ(best[11], "univariate sharp");
   EXPECT_EQ(best[7], "bivariate sharp");
   const std::vector<std::string> method = CsvRow(dir / "b.csv", "unionbound");
-  ASSERT_EQ(method.size(), 14u);
+  ASSERT_EQ(method.size(), 16u);
   EXPECT_EQ(method[10], "0.54999999999999994");
   EXPECT_EQ(method[11], "rounding");
   fs::remove_all(dir);

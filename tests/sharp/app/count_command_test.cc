@@ -94,9 +94,11 @@ TEST(SharpCountCommand, AtLeastOneIsTheUnionAndOtherTargetsDropUnionOnlyRows) {
     EXPECT_EQ(doc["target"]["r"], 3);
     double truth = f.count[3];
     if (!exactly) truth = AtLeast(f.count, 3);
-    // univariate, bivariate, and the best of them: no union-only row.
-    ASSERT_EQ(doc["bounds"].size(), 3u);
-    EXPECT_EQ(doc["bounds"][2]["kind"], "best");
+    // univariate, bivariate, multivariate and the best of them: no
+    // union-only row.
+    ASSERT_EQ(doc["bounds"].size(), 4u);
+    EXPECT_EQ(doc["bounds"][2]["kind"], "multivariate");
+    EXPECT_EQ(doc["bounds"][3]["kind"], "best");
     for (const auto& row : doc["bounds"]) {
       EXPECT_NE(row["kind"], "unionbound");
       EXPECT_LE(row["lower"].get<double>(), truth + 1e-12) << row;
@@ -117,7 +119,8 @@ TEST(SharpCountCommand, DistributionGivesEveryRInTableCsvAndJson) {
   std::ifstream csv(P(f, "b.csv"));
   std::string line;
   std::getline(csv, line);
-  EXPECT_EQ(line.substr(line.size() - 15), "seconds,event,r");
+  EXPECT_EQ(line.substr(line.size() - 41),
+            "seconds,event,r,groups_lower,groups_upper");
   int perR = 0;
   while (std::getline(csv, line)) {
     if (line.find(",univariate_r,") != std::string::npos ||

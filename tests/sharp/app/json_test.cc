@@ -94,8 +94,8 @@ std::vector<std::string> ExpectRowsOfTheCsvFile(const Json& doc,
   while (std::getline(csv, row)) {
     SCOPED_TRACE(row);
     const std::vector<std::string> c = SplitCsvRow(row);
-    EXPECT_EQ(c.size(), 14u);
-    if (c.size() != 14u) continue;
+    EXPECT_EQ(c.size(), 16u);
+    if (c.size() != 16u) continue;
     kinds.push_back(c[4]);
     const bool isPerL = c[4] == "unionbound_l" || c[4] == "bivariate_l";
     if (isPerL && !doc.contains("per_l")) continue;  // only with --per-l

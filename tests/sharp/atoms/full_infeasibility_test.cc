@@ -56,6 +56,9 @@ TypedFile WriteAtomsFile(int32_t n, int32_t m, uint64_t seed) {
 SharpAnalysis AnalyseFull(const TypedFile& f, const Rational* tolerance) {
   AnalysisOptions options;
   options.full = true;
+  // The multivariate programs find some of these inconsistent themselves
+  // (see below); here the full program's own proof is tested.
+  options.multivariate = MultivariateMode::kOff;
   if (tolerance != nullptr) {
     options.hasTolerance = true;
     options.tolerance = *tolerance;
@@ -92,15 +95,41 @@ TEST(FullInfeasibility, TypedAtomsFilesAreProvenToFitNoDistribution) {
     // The command says so: status 2 and the epsilon.
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunSharpCommand(
-        {std::to_string(n), std::to_string(m), f.path.string(), "--full"}, out,
-        err);
+    const int status =
+        RunSharpCommand({std::to_string(n), std::to_string(m), f.path.string(),
+                         "--full", "--no-multivariate"},
+                        out, err);
     EXPECT_EQ(status, 2) << what;
     EXPECT_NE(err.str().find("the full program needs epsilon >= "),
               std::string::npos)
         << err.str();
     fs::remove(f.path);
   }
+}
+
+// Where a multivariate program has no distribution, the data are
+// inconsistent as for the other programs: no bounds, the count in the
+// check, and exit status 2 from the command.
+TEST(FullInfeasibility,
+     AnInfeasibleMultivariateProgramMakesTheDataInconsistent) {
+  const TypedFile f = WriteAtomsFile(8, 2, 11);
+  AnalysisOptions options;
+  options.multivariate = MultivariateMode::kOn;
+  const SharpAnalysis a =
+      AnalyseProbabilities(f.doubles, f.exact, f.n, f.m, options);
+  ASSERT_GT(a.consistency.infeasibleMultivariate, 0);
+  EXPECT_FALSE(a.consistency.consistent);
+  EXPECT_FALSE(a.boundsComputed);
+  EXPECT_EQ(a.consistency.infeasiblePrograms, 0);  // the others all fit
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(
+      RunSharpCommand({"8", "2", f.path.string(), "--multivariate"}, out, err),
+      2);
+  EXPECT_NE(out.str().find("partition program(s) infeasible as typed"),
+            std::string::npos)
+      << out.str();
+  fs::remove(f.path);
 }
 
 TEST(FullInfeasibility, NumbersThatFitExactlyGetNoCertificate) {
