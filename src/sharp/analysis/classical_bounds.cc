@@ -22,7 +22,7 @@ bool FillPairTable(const ExactData& data, const SubsetList& subsets, int32_t n,
   for (size_t u = 0; u < SubsetCount(subsets); ++u) {
     const size_t size = SubsetSize(subsets, u);
     if (size > 2) break;
-    const mpz_class& value = data.scaled[u];
+    const mpz_class value = ScaledValue(data, u);
     if (value < 0 || value > data.scale) return false;
     const int32_t* e = SubsetMembers(subsets, u);
     const int32_t i = e[0] - 1;

@@ -9,7 +9,7 @@ namespace unionbound::sharp {
 namespace {
 
 double ValueAsDouble(const ExactData& data, size_t u) {
-  Rational q(data.scaled[u], data.scale);
+  Rational q(ScaledValue(data, u), data.scale);
   q.canonicalize();
   return q.get_d();
 }
@@ -45,7 +45,7 @@ EventStatistics MakeEventStatistics(const ExactData& data,
   stats.marginal.assign(static_cast<size_t>(n), 0.0);
   RealMatrix pair(static_cast<size_t>(n), RealVector(n, 0.0));
   bool pairs = false;
-  for (size_t u = 0; u < SubsetCount(subsets) && u < data.scaled.size(); ++u) {
+  for (size_t u = 0; u < SubsetCount(subsets) && u < data.size(); ++u) {
     const size_t k = SubsetSize(subsets, u);
     const int32_t* s = SubsetMembers(subsets, u);
     if (k == 1) {
