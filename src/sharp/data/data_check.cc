@@ -75,16 +75,13 @@ DataCheck CheckData(const ExactData& data, const RealVector& p,
     check.badValues.push_back(
         {static_cast<int32_t>(u), u < p.size() ? p[u] : 0.0, distance});
   }
-  int32_t m = 0;
-  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
-    m = std::max(m, static_cast<int32_t>(SubsetSize(subsets, u)));
-  }
-  const SubsetRanks ranks(n, m);
+  const SubsetRanks ranks(n, subsets.m);
   mpz_class scratch[2];
-  for (size_t u = 0; u < SubsetCount(subsets) && u < count; ++u) {
-    const size_t size = SubsetSize(subsets, u);
+  for (SubsetCursor s(subsets); !s.done() && s.index() < count; s.Next()) {
+    const size_t u = s.index();
+    const size_t size = s.size();
     if (size < 2) continue;
-    const int32_t* members = SubsetMembers(subsets, u);
+    const int32_t* members = s.members();
     for (size_t drop = 0; drop < size; ++drop) {
       const int64_t sub = ranks.WithoutMember(members, size, drop);
       if (sub < 0 || sub >= static_cast<int64_t>(count)) continue;

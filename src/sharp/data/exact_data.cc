@@ -174,6 +174,12 @@ void SetScale(ExactData* data) {
 
 ExactScanner::ExactScanner(size_t limit) : limit_(limit) {}
 
+void ExactScanner::Reserve(size_t count) {
+  count = std::min(count, limit_);
+  tokens_.mantissa.reserve(count);
+  tokens_.code.reserve(count);
+}
+
 void ExactScanner::Take(const char* chunk, size_t size) {
   const char* const end = chunk + size;
   const char* from = chunk;
@@ -261,8 +267,6 @@ ExactData ExactScanner::Finish(const RealVector& doubles) {
     data.mantissa[v] = static_cast<int64_t>(kept.size() - 1);
   }
   data.wide = std::move(kept);
-  data.mantissa.shrink_to_fit();
-  data.code.shrink_to_fit();
   SetScale(&data);
   if (static_cast<size_t>(data.typed) == data.size() &&
       data.binaryPlaces == 0) {

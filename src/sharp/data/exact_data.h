@@ -82,6 +82,9 @@ class ExactScanner {
   // At most `limit` tokens are kept (the numbers asked for).
   explicit ExactScanner(size_t limit);
 
+  // Room for `count` tokens at once (no more than the limit), so that the
+  // store does not grow by copying: for an input whose size is known.
+  void Reserve(size_t count);
   void Take(const char* chunk, size_t size);
   // The numbers as typed where they agree with `doubles`, the doubles'
   // exact values from the first that does not; the scanner is spent.

@@ -136,6 +136,10 @@ ChunkedFileBuffer::pos_type ChunkedFileBuffer::seekpos(
 
 ProbabilityRead ReadNumbersOfFile(std::FILE* file, int64_t size, int32_t count,
                                   ExactScanner* exact) {
+  // Every number but the first needs a character before it.
+  if (size >= 0 && exact != nullptr) {
+    exact->Reserve(static_cast<size_t>(std::min<int64_t>(count, size / 2 + 1)));
+  }
   ChunkedFileBuffer buffer(file, size, exact);
   std::istream in(&buffer);
   ProbabilityRead read = ReadProbabilitiesFrom(in, count);

@@ -15,9 +15,11 @@ MomentTable BuildMomentTable(const ExactData& data, const mpz_class& by,
                            std::vector<mpz_class>(static_cast<size_t>(n) + 1));
   }
   mpz_class value;
-  for (size_t u = 0; u < SubsetCount(subsets) && u < data.size(); ++u) {
-    const int32_t* s = SubsetMembers(subsets, u);
-    const size_t k = SubsetSize(subsets, u);
+  for (SubsetCursor c(subsets); !c.done() && c.index() < data.size();
+       c.Next()) {
+    const size_t u = c.index();
+    const int32_t* s = c.members();
+    const size_t k = c.size();
     if (k < 1 || k > static_cast<size_t>(m) || SignOf(data, u) == 0) continue;
     ScaledValue(data, u, &value);
     for (size_t e = 1; e <= k; ++e) table.prefix[k][e][s[e - 1]] += value;
