@@ -51,7 +51,7 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   std::vector<BivariateResult> results(static_cast<size_t>(count));
   if (count == 0) return results;
   const int32_t chunks = std::max(1, std::min(threads, count));
-  std::vector<std::thread> workers;
+  std::vector<std::jthread> workers;
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
@@ -59,7 +59,7 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
                          results.data() + (first - from), progress);
   }
   SolveSplits(data, from, from + count / chunks - 1, results.data(), progress);
-  for (std::thread& w : workers) w.join();
+  for (std::jthread& w : workers) w.join();
   return results;
 }
 
@@ -318,10 +318,10 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                    const AnalysisOptions& options) {
   // unionbound's own bounds come from the doubles and run beside the rest.
   MethodBounds method;
-  std::thread methodThread(
+  std::jthread methodThread(
       [&method, &p, n, m] { method = ComputeMethodBounds(p, n, m); });
   SharpAnalysis analysis;
-  std::thread subsetThread(
+  std::jthread subsetThread(
       [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
   subsetThread.join();
@@ -331,7 +331,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
   analysis.typedDecimals = exact.typedDecimals;
-  std::thread checkThread([&analysis, &exact, &p, n] {
+  std::jthread checkThread([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);

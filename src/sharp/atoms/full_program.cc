@@ -182,7 +182,7 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core
   // and may take the whole time limit.
-  std::thread lowerSide([&] {
+  std::jthread lowerSide([&] {
     result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
   });
   result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <new>
 #include <sstream>
 #include <system_error>
 
@@ -97,7 +98,16 @@ ChunkedFileBuffer::int_type ChunkedFileBuffer::underflow() {
     exhausted_ = true;
     failed_ = std::ferror(file_) != 0;
   }
-  if (got > 0 && exact_ != nullptr) exact_->Take(fresh, got);
+  if (got > 0 && exact_ != nullptr) {
+    try {
+      exact_->Take(fresh, got);
+    } catch (const std::bad_alloc&) {
+      outOfMemory_ = true;
+      exhausted_ = true;
+      setg(buffer_.data(), fresh, fresh);
+      return traits_type::eof();
+    }
+  }
   setg(buffer_.data(), fresh, fresh + got);
   return got > 0 ? traits_type::to_int_type(*fresh) : traits_type::eof();
 }
@@ -146,6 +156,7 @@ ProbabilityRead ReadNumbersOfFile(std::FILE* file, int64_t size, int32_t count,
   if (read.stop == ReadStop::kComplete) {
     read.entriesLeft = CountEntriesLeft(in, &read.entriesLeftCut);
   }
+  if (buffer.outOfMemory()) throw std::bad_alloc();
   if (buffer.failed() && read.stop == ReadStop::kEndOfInput) {
     read.stop = ReadStop::kReadError;
   }

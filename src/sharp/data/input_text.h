@@ -59,6 +59,9 @@ class ChunkedFileBuffer : public std::streambuf {
 
   // Whether a read error ended the reading.
   bool failed() const { return failed_; }
+  // Whether the memory for the numbers as typed ran out: the stream then
+  // ends there (a stream turns what its buffer throws into a read error).
+  bool outOfMemory() const { return outOfMemory_; }
 
  protected:
   int_type underflow() override;
@@ -74,13 +77,15 @@ class ChunkedFileBuffer : public std::streambuf {
   int64_t bufferStart_ = 0;  // the file position of buffer_[0]
   int64_t atEnd_ = -1;       // >= 0: seeked to this end, past the buffer
   bool failed_ = false;
+  bool outOfMemory_ = false;
   bool exhausted_ = false;
 };
 
 // The doubles of `file` as unionbound reads them (ReadProbabilitiesFrom),
 // with the entries left after a complete read counted, read once in chunks
 // that `exact` scans for the numbers as typed; a read error ends the
-// reading as one. size: the file's size, -1 when unknown.
+// reading as one. size: the file's size, -1 when unknown. Memory that runs
+// out throws std::bad_alloc, as everywhere else.
 ProbabilityRead ReadNumbersOfFile(std::FILE* file, int64_t size, int32_t count,
                                   ExactScanner* exact);
 
