@@ -49,8 +49,8 @@ measure() {
 printf '| input | numbers | unionbound | unionbound-sharp | ratio |%s\n' \
   "${BASE_SHARP:+ earlier sharp | output |}"
 printf '|---|---|---|---|---|%s\n' "${BASE_SHARP:+---|---|}"
-for spec in "${CASES[@]}"; do
-  IFS=: read -r family n m <<<"$spec"
+for wanted in "${CASES[@]}"; do
+  IFS=: read -r family n m <<<"$wanted"
   "$GENERATE" "$family" "$n" "$m" 1 "$work/prob.txt" >/dev/null
   count=$(awk -v n="$n" -v m="$m" 'BEGIN { c = 0; b = 1;
     for (k = 1; k <= m; ++k) { b = b * (n - k + 1) / k; c += b } print c }')

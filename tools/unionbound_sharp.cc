@@ -10,7 +10,6 @@
 #include <iostream>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "sharp/app/command.h"
@@ -32,20 +31,12 @@ constexpr const char* kOutOfMemory =
   _exit(unionbound::sharp::kExitOutOfMemory);
 }
 
-// A thread that cannot be started for want of memory (its stack) is memory
-// that ran out too.
-bool IsOutOfThreads(const std::system_error& e) {
-  return e.code() == std::errc::resource_unavailable_try_again;
-}
-
 void EndOnTerminate() {
   if (const std::exception_ptr thrown = std::current_exception()) {
     try {
       std::rethrow_exception(thrown);
     } catch (const std::bad_alloc&) {
       EndOutOfMemory();
-    } catch (const std::system_error& e) {
-      if (IsOutOfThreads(e)) EndOutOfMemory();
     } catch (...) {
     }
   }
@@ -75,10 +66,6 @@ int main(int argc, char** argv) {
     return unionbound::sharp::RunSharpCommand(args, std::cout, std::cerr,
                                               isatty(STDERR_FILENO) == 1);
   } catch (const std::bad_alloc&) {
-    std::cerr << kOutOfMemory;
-    return unionbound::sharp::kExitOutOfMemory;
-  } catch (const std::system_error& e) {
-    if (!IsOutOfThreads(e)) throw;
     std::cerr << kOutOfMemory;
     return unionbound::sharp::kExitOutOfMemory;
   }
