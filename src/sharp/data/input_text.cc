@@ -147,7 +147,7 @@ ChunkedFileBuffer::pos_type ChunkedFileBuffer::seekpos(
 ProbabilityRead ReadNumbersOfFile(std::FILE* file, int64_t size, int32_t count,
                                   ExactScanner* exact) {
   // Every number but the first needs a character before it.
-  if (size >= 0 && exact != nullptr) {
+  if (size >= 0 && exact != nullptr && count > 0) {
     exact->Reserve(static_cast<size_t>(std::min<int64_t>(count, size / 2 + 1)));
   }
   ChunkedFileBuffer buffer(file, size, exact);
