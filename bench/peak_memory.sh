@@ -41,7 +41,8 @@ measure() {
   local status=0
   (cd "$work" && ulimit -v "$limit" && /usr/bin/time -f '%M %e' -o time.txt \
     "$@" >out.txt 2>err.txt) || status=$?
-  read -r kb seconds <"$work/time.txt" || { kb=0; seconds=0; }
+  # GNU time puts "Command exited with non-zero status N" before its line.
+  read -r kb seconds < <(tail -n 1 "$work/time.txt") || { kb=0; seconds=0; }
   awk -v kb="$kb" -v s="$seconds" -v st="$status" \
     'BEGIN { printf "%.1f %s %d\n", kb / 1024, s, st }'
 }
