@@ -34,20 +34,18 @@ using sharp::Consistency;
 using sharp::EpsilonText;
 using sharp::ExactData;
 using sharp::ExactDataFromDoubles;
+using sharp::ExactScanner;
 using sharp::FindRow;
 using sharp::FormatOutward;
 using sharp::FullBoundsCross;
 using sharp::FullEpsilonAdvice;
-using sharp::InputText;
 using sharp::IsInconsistent;
 using sharp::kFullMaxEvents;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
 using sharp::PrintedBound;
 using sharp::Rational;
-using sharp::ReadExactText;
-using sharp::ReadInputFile;
-using sharp::ReadNumbersOfText;
+using sharp::ReadNumbersOfPath;
 using sharp::Rounding;
 using sharp::RowKind;
 using sharp::SharpAnalysis;
@@ -289,11 +287,11 @@ SharpResult BoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
   const int32_t count = unionbound::ProbabilityCount(n, m);
-  // One read of the file: the doubles and the numbers as typed both come
-  // from its text.
-  const InputText input = ReadInputFile(path);
-  if (!input.opened) return Refuse(path + ": cannot be opened");
-  const ProbabilityRead read = ReadNumbersOfText(input, count);
+  // One read of the file, in chunks: the doubles and the numbers as typed
+  // both come from them, and the text is never held whole.
+  ExactScanner exact(static_cast<size_t>(count));
+  const ProbabilityRead read = ReadNumbersOfPath(path, count, &exact);
+  if (!read.opened) return Refuse(path + ": cannot be opened");
   if (read.read != count) {
     return Refuse(path + ": expected " + std::to_string(count) +
                   " numbers, read " + std::to_string(read.read));
@@ -301,8 +299,7 @@ SharpResult BoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string valueProblem =
       ValueProblem(read.p, static_cast<size_t>(count));
   if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
-  return Analyse(read.p, ReadExactText(input.text, read.p), n, m, options,
-                 tolerance);
+  return Analyse(read.p, exact.Finish(read.p), n, m, options, tolerance);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   std::vector<BivariateResult> results(static_cast<size_t>(count));
   if (count == 0) return results;
   const int32_t chunks = std::max(1, std::min(threads, count));
-  std::vector<std::thread> workers;
+  std::vector<std::jthread> workers;
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
@@ -63,7 +63,7 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   }
   SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
               progress);
-  for (std::thread& w : workers) w.join();
+  for (std::jthread& w : workers) w.join();
   return results;
 }
 
@@ -350,12 +350,12 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   // they bound the union only.
   const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::thread methodThread([&method, &p, n, m, isUnion] {
+  std::jthread methodThread([&method, &p, n, m, isUnion] {
     if (isUnion) method = ComputeMethodBounds(p, n, m);
   });
   SharpAnalysis analysis;
   analysis.target = options.target;
-  std::thread subsetThread(
+  std::jthread subsetThread(
       [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
   subsetThread.join();
@@ -365,7 +365,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
   analysis.typedDecimals = exact.typedDecimals;
-  std::thread checkThread([&analysis, &exact, &p, n] {
+  std::jthread checkThread([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);

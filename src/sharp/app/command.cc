@@ -35,6 +35,7 @@
 #include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/data/input_text.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::sharp {
@@ -85,132 +86,44 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
-// A string read as a stream without a copy, seekable as a file is (the
-// reader of doubles hands back what it read ahead by seeking).
-class TextStreamBuffer : public std::streambuf {
- public:
-  explicit TextStreamBuffer(const std::string& text) {
-    char* const begin = const_cast<char*>(text.data());
-    setg(begin, begin, begin + text.size());
-  }
-
- protected:
-  pos_type seekoff(off_type offset, std::ios_base::seekdir from,
-                   std::ios_base::openmode which) override {
-    if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
-    const off_type size = egptr() - eback();
-    const off_type base = from == std::ios_base::beg   ? 0
-                          : from == std::ios_base::cur ? gptr() - eback()
-                                                       : size;
-    const off_type target = base + offset;
-    if (target < 0 || target > size) return pos_type(off_type(-1));
-    setg(eback(), eback() + target, egptr());
-    return pos_type(target);
-  }
-
-  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
-    return seekoff(off_type(position), std::ios_base::beg, which);
-  }
+// The input, read once in chunks: the file, or standard input. Both the
+// doubles and the numbers as typed are taken from these chunks as they
+// pass, so the text is never held whole. The reading stops as soon as what
+// follows cannot change the run, so that an endless source (a device, a
+// pipe that never closes, a large binary file) ends at once: the reader of
+// doubles refuses a token that runs beyond the longest number taken, and
+// counts only so far what follows the numbers n and m ask for.
+struct InputRead {
+  ProbabilityRead read;
+  std::string openError;  // why the input could not be opened
 };
 
-// The input, read once: the file, or standard input. Both the doubles and
-// the numbers as typed are taken from this text. The reading stops as soon
-// as what follows cannot change the run, so that an endless source (a
-// device, a pipe that never closes, a large binary file) ends at once: when a
-// token runs beyond the longest number taken (it is refused as too long),
-// or when the numbers n and m ask for are followed by more than the reader
-// counts of what is left.
-struct InputText {
-  bool opened = false;
-  std::string openError;  // why not, when not opened
-  bool failed = false;    // a read error (a folder, say) ended it early
-  bool cut = false;       // the reading stopped before the end
-  std::string text;
-};
-
-// Counts the tokens of text as they arrive, to tell when to stop reading.
-class TokenCounter {
- public:
-  explicit TokenCounter(int32_t count) : count_(count) {}
-
-  // Takes the next chunk; false once enough has been read.
-  bool Take(const char* chunk, size_t size) {
-    for (size_t i = 0; i < size; ++i) {
-      const bool space =
-          std::isspace(static_cast<unsigned char>(chunk[i])) != 0;
-      if (tokens_ >= count_) {
-        if (++after_ > kEntriesLeftBytes) return false;
-        continue;
-      }
-      if (!space) {
-        // Well past where the reader refuses a token as too long.
-        if (++tokenLength_ > 4 * kMaxNumberLength) {
-          return false;
-        }
-      } else if (tokenLength_ > 0) {
-        tokenLength_ = 0;
-        ++tokens_;
-      }
-    }
-    return true;
-  }
-
- private:
-  const int64_t count_;
-  int64_t tokens_ = 0;
-  size_t tokenLength_ = 0;
-  int64_t after_ = 0;  // bytes read after the last token asked for
-};
-
-InputText ReadInputText(const std::string& file, int32_t count) {
-  InputText input;
+InputRead ReadInput(const std::string& file, int32_t count,
+                    ExactScanner* exact) {
+  InputRead input;
   FILE* in = stdin;
+  int64_t size = -1;
   if (file != kStandardStream) {
     struct stat status;
     if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
       input.openError = std::strerror(EISDIR);
-      return input;
-    }
-    in = std::fopen(file.c_str(), "rb");
-    if (in == nullptr) {
+    } else if ((in = std::fopen(file.c_str(), "rb")) == nullptr) {
       input.openError = std::strerror(errno);
+    }
+    if (!input.openError.empty()) {
+      std::istringstream nothing;
+      input.read = ReadProbabilitiesFrom(nothing, count);
+      input.read.opened = false;
+      if (input.read.expected > 0) input.read.stop = ReadStop::kCannotOpen;
       return input;
     }
     if (fstat(fileno(in), &status) == 0 && S_ISREG(status.st_mode)) {
-      input.text.reserve(static_cast<size_t>(status.st_size));
+      size = static_cast<int64_t>(status.st_size);
     }
   }
-  input.opened = true;
-  TokenCounter tokens(count);
-  char buffer[1 << 16];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    input.text.append(buffer, got);
-    if (!tokens.Take(buffer, got)) {
-      input.cut = true;
-      break;
-    }
-  }
-  input.failed = !input.cut && std::ferror(in) != 0;
+  input.read = ReadNumbersOfFile(in, size, count, exact);
   if (in != stdin) std::fclose(in);
   return input;
-}
-
-// The doubles of the input as unionbound reads them.
-ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
-  TextStreamBuffer buffer(input.text);
-  std::istream in(&buffer);
-  ProbabilityRead read = ReadProbabilitiesFrom(in, count);
-  if (read.stop == ReadStop::kComplete) {
-    read.entriesLeft = CountEntriesLeft(in, &read.entriesLeftCut);
-    read.entriesLeftCut = read.entriesLeftCut || input.cut;
-  }
-  if (input.failed && read.stop == ReadStop::kEndOfInput) {
-    read.stop = ReadStop::kReadError;
-  }
-  read.opened = input.opened;
-  if (!read.opened && read.expected > 0) read.stop = ReadStop::kCannotOpen;
-  return read;
 }
 
 // The input as named in messages.
@@ -257,7 +170,7 @@ class ReplacedFile {
 // a number is no probability; false then. The same reasons, in the same
 // words, as unionbound's.
 bool ReportNoBounds(const ProbabilityRead& read, const SharpOptions& o,
-                    const InputText& input, std::ostream& err) {
+                    const InputRead& input, std::ostream& err) {
   if (!read.opened) {
     err << kProgram << ": cannot open " << Quoted(o.file) << ": "
         << input.openError << "; nothing computed\n";
@@ -779,8 +692,9 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
   // Read once: the doubles and the numbers as typed come from one text.
-  const InputText input = ReadInputText(o.file, count);
-  const ProbabilityRead read = ReadNumbers(input, count);
+  ExactScanner exact(static_cast<size_t>(std::max(count, 0)));
+  const InputRead input = ReadInput(o.file, count, &exact);
+  const ProbabilityRead& read = input.read;
   if (!ReportNoBounds(read, o, input, notes)) {
     return Refuse(o, kExitNoBounds, &notes, &json, standardOutput, err);
   }
@@ -821,8 +735,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     };
   }
   const SharpAnalysis analysis = AnalyseProbabilities(
-      read.p, [&] { return ReadExactText(input.text, read.p); }, o.n, o.m,
-      options);
+      read.p, [&] { return exact.Finish(read.p); }, o.n, o.m, options);
   progress.Clear();
   err.tie(tied);
   const std::vector<BoundRow> rows = ShownRows(analysis);

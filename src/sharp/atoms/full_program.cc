@@ -156,10 +156,9 @@ double FullTimeLimit(double given, int32_t n) {
 
 std::vector<AtomMask> SubsetMasks(const SubsetList& subsets) {
   std::vector<AtomMask> masks(SubsetCount(subsets));
-  for (size_t u = 0; u < masks.size(); ++u) {
-    const int32_t* e = SubsetMembers(subsets, u);
-    for (size_t k = 0; k < SubsetSize(subsets, u); ++k) {
-      masks[u] |= AtomMask{1} << (e[k] - 1);
+  for (SubsetCursor s(subsets); !s.done(); s.Next()) {
+    for (size_t k = 0; k < s.size(); ++k) {
+      masks[s.index()] |= AtomMask{1} << (s.members()[k] - 1);
     }
   }
   return masks;
@@ -191,7 +190,7 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core
   // and may take the whole time limit.
-  std::thread lowerSide([&] {
+  std::jthread lowerSide([&] {
     result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
   });
   result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);

@@ -113,10 +113,10 @@ MultivariateResult ComputeMultivariateBounds(
   const int32_t threads = std::max<int32_t>(
       1, std::min<int32_t>(options.threads,
                            static_cast<int32_t>(result.partitions.size())));
-  std::vector<std::thread> workers;
+  std::vector<std::jthread> workers;
   for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
   work();
-  for (std::thread& w : workers) w.join();
+  for (std::jthread& w : workers) w.join();
   for (size_t k = 0; k < result.partitions.size(); ++k) {
     const SharpInterval& in = result.partitions[k].interval;
     const int32_t index = static_cast<int32_t>(k);
