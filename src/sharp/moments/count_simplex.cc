@@ -280,26 +280,47 @@ class FloatPresolve {
     AddPoints(start);
     const size_t keep = std::max<size_t>(64, 4 * rows_);
     for (int32_t round = 0; round < maxRounds; ++round) {
-      model_.primal(1, round == 0 ? 0 : kKeepWorkAreas);
+      model_.primal(0, round == 0 ? 0 : kKeepWorkAreas);
       const double* scaled = model_.dualRowSolution();
       std::vector<double> y(rows_);
       for (size_t t = 0; t < rows_; ++t) y[t] = scaled[t] * rowScale_[t];
       std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
-      auto visit = [&](int64_t code, double s, double magnitude) {
-        const double d = (code == 0 ? 0.0 : p_.pointCost) - s;
-        if (d < -kTolerance * (1.0 + magnitude) &&
-            (found.size() < keep || d < found.front().first) &&
-            !inMaster_.contains(code)) {
-          found.emplace_back(d, code);
+      auto offer = [&](const std::pair<double, int64_t>& candidate) {
+        if (found.size() < keep || candidate.first < found.front().first) {
+          found.push_back(candidate);
           std::push_heap(found.begin(), found.end());
           if (found.size() > keep) {
             std::pop_heap(found.begin(), found.end());
             found.pop_back();
           }
         }
+      };
+      // Where there are enough blocks (all but the last group's count
+      // fixed), only the best count vector of each competes for the places:
+      // the most improving columns overall crowd around one point, the
+      // blocks' best spread over the grid, and the master needs fewer
+      // rounds.
+      const bool byBlock = scanner_.Prefixes() >= static_cast<int64_t>(keep);
+      std::pair<double, int64_t> blockBest{0.0, -1};
+      auto visit = [&](int64_t code, double s, double magnitude) {
+        const double d = (code == 0 ? 0.0 : p_.pointCost) - s;
+        if (d < -kTolerance * (1.0 + magnitude) &&
+            (blockBest.second < 0 || d < blockBest.first) &&
+            !inMaster_.contains(code)) {
+          if (byBlock) {
+            blockBest = {d, code};
+          } else {
+            offer({d, code});
+          }
+        }
         return false;
       };
-      scanner_.Scan(y, 0, visit, [](int64_t) { return false; });
+      auto blockDone = [&](int64_t) {
+        if (blockBest.second >= 0) offer(blockBest);
+        blockBest = {0.0, -1};
+        return false;
+      };
+      scanner_.Scan(y, 0, visit, blockDone);
       if (found.empty()) break;
       Purge();
       std::vector<int64_t> codes;
