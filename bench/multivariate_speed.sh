@@ -12,8 +12,11 @@
 #                                           build/release)
 #
 # Environment: CASES (default "20:3 20:4 40:3 40:4 100:3 100:4 300:3"),
-# FAMILIES ("independent shock gaussian"), EXACT_DIR. Seeds are fixed
-# (1000 + n), so the systems are the same on every run.
+# FAMILIES ("independent shock gaussian"), EXACT_DIR, LIMIT (600: seconds
+# of wall time per system, past which it is stopped and shown as "> LIMIT"),
+# SPEED_BIN (a multivariate_speed of another build, to time that one on the
+# same systems). Seeds are fixed (1000 + n), so the systems are the same on
+# every run.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,6 +26,7 @@ out="${1:-}"
 cases="${CASES:-20:3 20:4 40:3 40:4 100:3 100:4 300:3}"
 families="${FAMILIES:-independent shock gaussian}"
 exact_dir="${EXACT_DIR:-$(mktemp -d)}"
+limit="${LIMIT:-600}"
 mkdir -p "$exact_dir"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DUNIONBOUND_BENCH=ON \
@@ -30,6 +34,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DUNIONBOUND_BENCH=ON \
 cmake --build "$build" -j 2 --target unionbound-generate multivariate_speed \
   >/dev/null
 
+speed="${SPEED_BIN:-$build/bench/multivariate_speed}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 report="$work/report.md"
@@ -45,11 +50,17 @@ for c in $cases; do
     "$build/unionbound-generate" "$f" "$n" "$m" "$((1000 + n))" "$file" \
       >/dev/null
     log="$work/$f-$n-$m.log"
-    "$build/bench/multivariate_speed" "$file" "$n" "$m" \
-      "$exact_dir/$f-$n-$m.txt" >"$log"
-    read -r _ bw _ _ bc _ < <(grep '^bivariate' "$log")
-    read -r _ mw _ _ mc _ < <(grep '^multivariate ' "$log")
-    bounds="$(grep -E '^(widened )?\[' "$log" | sed 's/ over.*//')"
+    if timeout "$limit" "$speed" "$file" "$n" "$m" "$exact_dir/$f-$n-$m.txt" \
+      >"$log"; then
+      read -r _ bw _ _ bc _ < <(grep '^bivariate' "$log")
+      read -r _ mw _ _ mc _ < <(grep '^multivariate ' "$log")
+      bounds="$(grep -E '^(widened )?\[' "$log" | sed 's/ over.*//')"
+    else
+      read -r _ bw _ _ bc _ < <(grep '^bivariate' "$log" || echo "- - - - - -")
+      mw="> $limit"
+      mc="-"
+      bounds="stopped"
+    fi
     echo "| $f | $n | $m | $bw | $bc | $mw | $mc | $bounds |" >>"$report"
     rm -f "$file"
   done
@@ -57,9 +68,10 @@ done
 {
   echo
   echo "Seconds; cpu is the processor time of the whole process (both"
-  echo "threads). Exact optima in $exact_dir. Commands:"
+  echo "threads). Exact optima in $exact_dir. Commands (each stopped"
+  echo "after $limit s):"
   echo "unionbound-generate FAMILY N M \$((1000 + N)) FILE;"
-  echo "multivariate_speed FILE N M EXACT_OUT."
+  echo "$speed FILE N M EXACT_OUT."
 } >>"$report"
 if [ -n "$out" ]; then cp "$report" "$out"; fi
 cat "$report"
