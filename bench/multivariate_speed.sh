@@ -52,11 +52,11 @@ for c in $cases; do
     log="$work/$f-$n-$m.log"
     if timeout "$limit" "$speed" "$file" "$n" "$m" "$exact_dir/$f-$n-$m.txt" \
       >"$log"; then
-      read -r _ bw _ _ bc _ < <(grep '^bivariate' "$log")
-      read -r _ mw _ _ mc _ < <(grep '^multivariate ' "$log")
+      read -r _ _ bw _ _ bc _ < <(grep '^bivariate' "$log")
+      read -r _ _ mw _ _ mc _ < <(grep '^multivariate ' "$log")
       bounds="$(grep -E '^(widened )?\[' "$log" | sed 's/ over.*//')"
     else
-      read -r _ bw _ _ bc _ < <(grep '^bivariate' "$log" || echo "- - - - - -")
+      read -r _ _ bw _ _ bc _ < <(grep '^bivariate' "$log" || echo "- - - - - - -")
       mw="> $limit"
       mc="-"
       bounds="stopped"
