@@ -375,6 +375,51 @@ TEST(SharpBoundsFailures, ThreadsThatCannotStartLeaveTheWorkToTheCaller) {
   }
 }
 
+// The text after "unionbound-sharp: " on the first line of standard error
+// of the program run on path with the extra options.
+std::string ProgramMessage(const fs::path& path, const std::string& extra) {
+  const fs::path err = path.string() + ".err";
+  const std::string command = std::string("'") + UNIONBOUND_SHARP_BINARY +
+                              "' 4 2 '" + path.string() + "' " + extra +
+                              " > /dev/null 2> '" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2) << command;
+  std::ifstream in(err);
+  std::string line;
+  std::getline(in, line);
+  fs::remove(err);
+  const std::string prefix = "unionbound-sharp: ";
+  EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
+  return line.substr(std::min(line.size(), prefix.size()));
+}
+
+// One finding reads the same from the library as from the program: only
+// the way to give the tolerance differs (its option there, "a tolerance"
+// here).
+TEST(SharpBounds, InconsistencyMessagesAreTheProgramsWords) {
+  const fs::path path =
+      fs::temp_directory_path() /
+      ("unionbound_api_messages_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(path) << "0.5 0.5 0.5 0 0.5 0.5 0 0 0 0\n";
+  SharpOptions options;
+  const SharpResult none = SharpBoundsOfFile(path.string(), 4, 2, options);
+  ASSERT_EQ(none.messages.size(), 1u);
+  std::string program = ProgramMessage(path, "");
+  EXPECT_EQ(program,
+            "inconsistent data: epsilon = 0.126; use --tolerance T with T >= "
+            "epsilon");
+  program.replace(program.find("--tolerance T"), 13, "a tolerance T");
+  EXPECT_EQ(none.messages[0], program);
+
+  options.toleranceText = "0.01";
+  const SharpResult below = SharpBoundsOfFile(path.string(), 4, 2, options);
+  ASSERT_EQ(below.messages.size(), 1u);
+  program = ProgramMessage(path, "--tolerance 0.01");
+  EXPECT_EQ(program, "--tolerance 0.01 is below epsilon = 0.126");
+  EXPECT_EQ(below.messages[0], "the tolerance 0.01 is below epsilon = 0.126");
+  fs::remove(path);
+}
+
 }  // namespace
 }  // namespace unionbound::api
 
