@@ -119,6 +119,8 @@ py::dict SharpDict(const ub::SharpResult& r) {
   result["epsilon"] = r.epsilon;
   result["epsilon_text"] = r.epsilonText;
   result["typed_numbers"] = r.typedNumbers;
+  result["typed_decimals"] = r.typedDecimals;
+  result["rounding_hint"] = r.roundingHint;
   return result;
 }
 

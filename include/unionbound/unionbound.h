@@ -206,6 +206,13 @@ struct SharpResult {
   double epsilon = 0.0;
   std::string epsilonText = "0";
   int32_t typedNumbers = 0;  // numbers taken exactly as typed in the file
+  // Every number typed with at most this many decimals (a file only; -1:
+  // more, numbers in memory, or not all plain decimals). Where that is 1 to
+  // 8 and no tolerance of half a unit of the last place was given,
+  // roundingHint says that such a tolerance gives bounds that hold for the
+  // values the numbers could have been rounded from; empty otherwise.
+  int32_t typedDecimals = -1;
+  std::string roundingHint;
 };
 
 // The sharp bounds of numbers in memory. Numbers in memory have no typed
@@ -215,9 +222,10 @@ struct SharpResult {
 // number that is not finite, or lies farther than 1 from [0, 1], is refused
 // (kStatusRefused, its position in the message) before any exact
 // arithmetic. Never throws: where the memory runs out the status is
-// kStatusOutOfMemory, and where the system refuses something else (a thread,
-// when the process limit is reached) kStatusUntrustworthy, each with a
-// message and nothing computed.
+// kStatusOutOfMemory, and where the system refuses something else
+// kStatusUntrustworthy, each with a message and nothing computed. Threads
+// the system refuses (the process limit) are not needed: their work is
+// done on the calling thread.
 // Thread safety: safe on several threads at once; unionbound's messages
 // during its passes are kept from standard output (so a host printing there
 // on another thread loses nothing).

@@ -193,7 +193,12 @@ class SharpResult:
     "partial" (full program: proven valid, every atom priced exactly or
     not), "failed" (no bound found; the trivial 0 or 1). widened: the bounds allow the tolerance. epsilon: the
     least change of every number that makes the data consistent (rounded
-    up), None when they are consistent as given.
+    up), None when they are consistent as given. rounding_hint: for a
+    file whose numbers all have at most k decimals (1 <= k <= 8), when no
+    tolerance of 0.5e-k was given: a sentence saying that tolerance=
+    "0.5e-k" gives bounds that hold for the values the numbers could have
+    been rounded from (these bounds are proven for the numbers as typed
+    only); None otherwise (numbers in memory never get one).
     """
 
     kind: str
@@ -209,6 +214,7 @@ class SharpResult:
     epsilon: object
     lower_text: str
     upper_text: str
+    rounding_hint: object = None
 
     def __repr__(self):
         status = (self.lower_status if self.lower_status == self.upper_status
@@ -295,7 +301,8 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
         lower_status=run["lower_status"], upper_status=run["upper_status"],
         widened=run["widened"],
         epsilon=None if run["consistent"] else run["epsilon"],
-        lower_text=run["lower_text"], upper_text=run["upper_text"])
+        lower_text=run["lower_text"], upper_text=run["upper_text"],
+        rounding_hint=run["rounding_hint"] or None)
 
 
 def distribution(p, n, m, kind="univariate", tolerance=None):

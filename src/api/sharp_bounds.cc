@@ -18,6 +18,8 @@
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
 #include "sharp/analysis/bound_rows.h"
+#include "sharp/analysis/messages.h"
+#include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/data/input_text.h"
@@ -38,9 +40,11 @@ using sharp::ExactScanner;
 using sharp::FindRow;
 using sharp::FormatOutward;
 using sharp::FullBoundsCross;
-using sharp::FullEpsilonAdvice;
+using sharp::FullCrossMessage;
+using sharp::InconsistencyMessage;
 using sharp::IsInconsistent;
 using sharp::kFullMaxEvents;
+using sharp::LibraryWords;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
 using sharp::PrintedBound;
@@ -181,9 +185,7 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   }
   if (full && FullBoundsCross(analysis)) {
     result->messages.push_back(
-        "no distribution over the atoms fits the numbers (proven exactly: "
-        "crossing certified full bounds or a Farkas certificate); " +
-        FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
+        FullCrossMessage(analysis, LibraryWords("", analysis.tolerance)));
     result->status = kStatusUntrustworthy;
   }
 }
@@ -192,25 +194,11 @@ void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
   const Consistency& c = analysis.consistency;
   result->consistent = c.consistent;
   result->typedNumbers = analysis.typedNumbers;
+  result->typedDecimals = analysis.typedDecimals;
+  result->roundingHint = sharp::RoundingHint(analysis, "a tolerance of ");
   if (c.consistent) return;
   result->epsilonText = EpsilonText(c.epsilon);
   result->epsilon = OutwardDouble(c.epsilon, true);
-}
-
-// The message for bounds that were not computed, as unionbound-sharp words
-// it, with the tolerance of this interface in place of its option.
-std::string InconsistencyMessage(const SharpAnalysis& analysis,
-                                 bool hasTolerance, const Rational& tolerance) {
-  const std::string epsilon = EpsilonText(analysis.consistency.epsilon);
-  if (hasTolerance && tolerance < analysis.consistency.epsilon) {
-    return "the tolerance " + FormatOutward(tolerance, 3, Rounding::kDown) +
-           " is below epsilon = " + epsilon;
-  }
-  if (hasTolerance) {
-    return "some program has no distribution even within the tolerance";
-  }
-  return "inconsistent data: epsilon = " + epsilon +
-         "; use a tolerance T with T >= epsilon";
 }
 
 SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
@@ -233,8 +221,9 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   TakeConsistency(analysis, &result);
   if (IsInconsistent(analysis)) {
     result.status = kStatusUntrustworthy;
-    result.messages.push_back(InconsistencyMessage(
-        analysis, analysisOptions.hasTolerance, tolerance));
+    result.messages.push_back(
+        InconsistencyMessage(analysis, analysisOptions.hasTolerance, tolerance,
+                             LibraryWords(options.toleranceText, tolerance)));
     return result;
   }
   result.widened = analysis.widened;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "optim/sense.h"
@@ -31,6 +32,24 @@ class ProgressCounter {
   std::mutex mutex_;
 };
 
+// Runs work on a thread of its own, or here and now where the system
+// refuses one (a process limit): the thread returned then was never started.
+// A std::jthread, so that an exception on the caller's side joins it rather
+// than ending the process.
+template <typename Work>
+std::jthread StartOrRun(const Work& work) {
+  try {
+    return std::jthread(work);
+  } catch (const std::system_error&) {
+    work();
+    return std::jthread();
+  }
+}
+
+void JoinIfStarted(std::jthread& thread) {
+  if (thread.joinable()) thread.join();
+}
+
 // Solves the programs of the splits first .. last in order, each starting
 // from the bases of its neighbour.
 void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
@@ -53,16 +72,29 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   std::vector<BivariateResult> results(static_cast<size_t>(count));
   if (count == 0) return results;
   const int32_t chunks = std::max(1, std::min(threads, count));
+  // Chunks whose thread the system refused are solved here after the first;
+  // the threads already started are joined on every path.
   std::vector<std::jthread> workers;
+  std::vector<int32_t> refused;
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplits, std::cref(data), first, last,
-                         std::cref(target), results.data() + (first - from),
-                         progress);
+    try {
+      workers.emplace_back(SolveSplits, std::cref(data), first, last,
+                           std::cref(target), results.data() + (first - from),
+                           progress);
+    } catch (const std::system_error&) {
+      refused.push_back(c);
+    }
   }
   SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
               progress);
+  for (int32_t c : refused) {
+    const int32_t first = from + count * c / chunks;
+    const int32_t last = from + count * (c + 1) / chunks - 1;
+    SolveSplits(data, first, last, target, results.data() + (first - from),
+                progress);
+  }
   for (std::jthread& w : workers) w.join();
   return results;
 }
@@ -350,22 +382,22 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   // they bound the union only.
   const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::jthread methodThread([&method, &p, n, m, isUnion] {
+  std::jthread methodThread = StartOrRun([&method, &p, n, m, isUnion] {
     if (isUnion) method = ComputeMethodBounds(p, n, m);
   });
   SharpAnalysis analysis;
   analysis.target = options.target;
-  std::jthread subsetThread(
-      [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
+  std::jthread subsetThread =
+      StartOrRun([&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
-  subsetThread.join();
+  JoinIfStarted(subsetThread);
   analysis.n = n;
   analysis.m = m;
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
   analysis.typedDecimals = exact.typedDecimals;
-  std::jthread checkThread([&analysis, &exact, &p, n] {
+  std::jthread checkThread = StartOrRun([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
@@ -373,7 +405,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       SolveEveryProgram(typed, analysis.lFrom, analysis.lTo, options);
   const ProgramData* used = &typed;
   ProgramData widened;
-  checkThread.join();
+  JoinIfStarted(checkThread);
   analysis.consistency = CheckConsistency(typed, run, analysis.check);
   const Consistency& c = analysis.consistency;
   ClassicalBounds classical;
@@ -437,7 +469,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
-  methodThread.join();
+  JoinIfStarted(methodThread);
   analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
   return analysis;
 }

@@ -31,6 +31,7 @@
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
+#include "sharp/analysis/messages.h"
 #include "sharp/app/json.h"
 #include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
@@ -349,18 +350,26 @@ std::string SharpHelpFooter() {
          "from the same\n             moments is better. Found by an exact "
          "rational simplex method and\n             rounded outward (lower "
          "bounds down, upper bounds up).\n"
-         "  certified  holds for every distribution with the given moments; "
-         "every sharp\n             bound is certified.\n"
+         "  certified  holds for every distribution with the given moments "
+         "(the full\n             program: the given numbers); every sharp "
+         "bound is certified. The\n             full program's: exact data "
+         "times duals rounded to a fixed\n             denominator, shifted "
+         "by the least reduced cost over all atoms\n             found "
+         "exactly.\n"
+         "  partial    a bound of the full program whose pricing had not "
+         "converged (time\n             limit) or whose atoms were too many "
+         "to enumerate; still valid.\n"
          "  epsilon    the least uniform change that makes the data "
          "consistent: the\n             largest change of any one number "
          "that each check needs (values\n             in [0, 1], no "
          "intersection above a sub-intersection, and every\n             "
          "program feasible on its own), the largest over the checks; "
          "exact.\n"
-         "  (T)        a bound of the program widened by --tolerance T: "
+         "  widened    a bound of the program widened by --tolerance T: "
          "every moment may\n             move as far as its numbers moved "
          "by up to T each (not clipped\n             to [0, 1], so the "
-         "bound holds for a little more than needed).\n"
+         "bound holds for a little more than needed).\n             The "
+         "table marks it (T): sharp (T), cert. (T), part. (T).\n"
          "  invalid    a unionbound number outside the sharp interval of "
          "its l, or across\n             a proven bound (for even M, for "
          "instance): it is no bound.\n"
@@ -373,30 +382,24 @@ std::string SharpHelpFooter() {
          "prove the data inconsistent (exit status 2).\n"
          "  valid      a closed-form bound from singles and pairs "
          "(Hunter-Worsley,\n             de Caen, Kuai-Alajaji-Takahara), "
-         "computed exactly, rounded outward.\n"
-         "  certified  (full program) exact data times duals rounded to a "
-         "fixed\n             denominator, shifted by the least reduced cost "
-         "over all atoms\n             found exactly; partial: the pricing "
-         "had not converged (time\n             limit) or the atoms were "
-         "too many to enumerate, still valid. With\n             a tolerance "
-         "T: cert. (T), part. (T), for all numbers within T.\n"
+         "computed exactly, rounded outward;\n             left out with "
+         "--tolerance (they hold for the numbers as typed).\n"
          "\n"
          "CSV columns: n, m, file (the input), data_check (consistent or\n"
-         "inconsistent as typed), kind (unionbound, univariate, bivariate "
-         "for the\nbest bounds; hunter-worsley, de-caen, "
-         "kuai-alajaji-takahara, "
-         "full; best;\nunionbound_l, bivariate_l per l), l_lower, "
-         "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
-         "upper_widened, seconds. Bounds\nhave 17 significant digits, "
-         "rounded outward; status is sharp, infeasible,\nfailed, valid, "
-         "certified, partial, method "
-         "(unionbound's number), rounding, invalid or none (unionbound\n"
-         "found no bound), and for best the row and its status (\"bivariate "
-         "sharp\"); widened is \"tolerance\" for a bound of a widened program; "
-         "seconds is\nthe wall-clock time. With --at-least R (R > 1), "
-         "--exactly R or --distribution\ntwo more columns: event (at_least "
-         "or exactly) and r; --distribution adds\nthe rows univariate_r and "
-         "bivariate_r (the best over l), one per r.\n"
+         "inconsistent as typed), kind (unionbound, univariate, bivariate for "
+         "the\nbest bounds; hunter-worsley, de-caen, kuai-alajaji-takahara, "
+         "full; best;\nunionbound_l, bivariate_l per l), l_lower, lower, "
+         "lower_status,\nlower_widened, l_upper, upper, upper_status, "
+         "upper_widened, seconds. Bounds\nhave 17 significant digits, rounded "
+         "outward; status is sharp, infeasible,\nfailed, valid, certified, "
+         "partial, method (unionbound's number), rounding,\ninvalid or none "
+         "(unionbound found no bound), and for best the row and its\nstatus "
+         "(\"bivariate sharp\"); lower_widened and upper_widened are\n"
+         "\"tolerance\" for a widened bound; seconds is the wall-clock time. "
+         "With\n--at-least R (R > 1), --exactly R or --distribution two more "
+         "columns:\nevent (at_least or exactly) and r; --distribution adds "
+         "the rows\nunivariate_r and bivariate_r (the best over l), one per "
+         "r.\n"
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
@@ -420,9 +423,6 @@ OptionSet SharpOptionSet() {
   OptionSet set{kProgram, "", "", false, true};
   set.sharpOptions = true;
   set.description =
-      "unionbound-sharp N M [FILE] [OPTIONS]\n"
-      "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n"
-      "\n"
       "Bounds the probability that at least one of N events occurs, from "
       "the\nprobabilities of all intersections of 1 to M of them in FILE "
       "(default\nprob.txt, the same format and order as for unionbound). "
@@ -432,7 +432,10 @@ OptionSet SharpOptionSet() {
       "unionbound uses, the closed forms and,\nwith --full, the program over "
       "all atoms (the best the data allow at all);\nthe best row holds the "
       "tightest proven bounds. --at-least R and --exactly R\nbound the "
-      "probability that at least (exactly) R of them occur instead.";
+      "probability that at least (exactly) R of them occur instead.\n";
+  set.usage =
+      "unionbound-sharp N M [FILE] [OPTIONS]\n"
+      "       unionbound-sharp -n N -m M [-i FILE] [OPTIONS]";
   set.footer = SharpHelpFooter();
   return set;
 }
@@ -540,11 +543,11 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     if (!parsed.options.json.empty()) {
       const RefusedRun run{kProgram,      parsed.nGiven,
                            parsed.mGiven, parsed.options.file,
-                           kExitUsage,    {line}};
+                           kExitRefused,  {line}};
       ReplacedFile json;
       WriteRefusalJson(parsed.options.json, run, &json, out, err);
     }
-    return kExitUsage;
+    return kExitRefused;
   }
   const SharpOptions& o = parsed.options;
   if (o.help) {
@@ -552,9 +555,9 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     out.flush();
     if (!out) {
       err << kProgram << ": cannot write standard output\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
-    return kExitOk;
+    return kExitSound;
   }
   if (o.quiet || o.json == kStandardStream || o.csvFile == kStandardStream) {
     // The report is made as usual and dropped; errors still reach err, and
@@ -663,7 +666,7 @@ bool RefuseSharedFiles(const SharpOptions& o, std::ostream& standardOutput,
   ReplacedFile json;
   SharpOptions kept = o;
   if (jsonShared) kept.json.clear();
-  Refuse(kept, kExitUsage, &notes, &json, standardOutput, err);
+  Refuse(kept, kExitRefused, &notes, &json, standardOutput, err);
   return true;
 }
 
@@ -672,7 +675,7 @@ bool RefuseSharedFiles(const SharpOptions& o, std::ostream& standardOutput,
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
                 std::ostream& standardOutput, std::ostream& err,
                 bool showProgress) {
-  if (RefuseSharedFiles(o, standardOutput, err)) return kExitUsage;
+  if (RefuseSharedFiles(o, standardOutput, err)) return kExitRefused;
   // The JSON file first: when the CSV file cannot be written, the document
   // still tells of the refusal.
   ReplacedFile json;
@@ -680,7 +683,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   if (jsonToFile && !json.Open(o.json)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << ": "
         << std::strerror(errno) << "; nothing computed\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
   std::ostringstream notes;
   ReplacedFile csv;
@@ -688,7 +691,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   if (csvToFile && !csv.Open(o.csvFile)) {
     notes << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
           << std::strerror(errno) << "; nothing computed\n";
-    return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
+    return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
   // Read once: the doubles and the numbers as typed come from one text.
@@ -696,7 +699,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   const InputRead input = ReadInput(o.file, count, &exact);
   const ProbabilityRead& read = input.read;
   if (!ReportNoBounds(read, o, input, notes)) {
-    return Refuse(o, kExitNoBounds, &notes, &json, standardOutput, err);
+    return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
   SharpJsonRun run;
   run.input = o.file;
@@ -744,26 +747,17 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   if (IsInconsistent(analysis)) {
     WriteInconsistency(analysis, out);
     out.flush();
-    const Consistency& c = analysis.consistency;
-    if (o.hasTolerance && options.tolerance < c.epsilon) {
-      notes << kProgram << ": --tolerance " << o.tolerance
-            << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
-    } else if (o.hasTolerance) {
-      notes << kProgram << ": some program has no distribution even within "
-            << "the tolerance\n";
-    } else {
-      notes << kProgram
-            << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
-            << "; use --tolerance T with T >= "
-            << "epsilon\n";
-    }
+    notes << kProgram << ": "
+          << InconsistencyMessage(analysis, o.hasTolerance, options.tolerance,
+                                  CommandLineWords(o.tolerance))
+          << "\n";
     PassOn(&notes, err, &run.messages);
-    run.status = kExitInconsistent;
+    run.status = kExitUntrustworthy;
     if (!o.json.empty() &&
         !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
       err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     }
-    return kExitInconsistent;
+    return kExitUntrustworthy;
   }
   WriteBoundTables(analysis, rows, o.perL, out);
   const std::vector<CountRow> countRows = DistributionRows(analysis);
@@ -785,40 +779,37 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   const bool fullCross = FullBoundsCross(analysis);
   if (fullCross) {
-    notes << kProgram << ": no distribution over the atoms fits the numbers "
-          << (analysis.widened ? "within the tolerance" : "as typed")
-          << " (proven exactly: crossing certified full bounds or a Farkas "
-             "certificate), so no bound above says anything; "
-          << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
+    notes << kProgram << ": "
+          << FullCrossMessage(analysis, CommandLineWords(o.tolerance)) << "\n";
     PassOn(&notes, err, &run.messages);
-    run.status = kExitInconsistent;
+    run.status = kExitUntrustworthy;
   }
   out.flush();
   if (!out) {
     err << kProgram << ": cannot write standard output\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
   if (o.csvFile == kStandardStream) {
     WriteCsv(analysis, rows, o.file, standardOutput, countRows);
     standardOutput.flush();
     if (!standardOutput) {
       err << kProgram << ": cannot write standard output\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
   } else if (!o.csvFile.empty()) {
     std::ostringstream text;
     WriteCsv(analysis, rows, o.file, text, countRows);
     if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
   }
   if (!o.json.empty() &&
       !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
-  return fullCross ? kExitInconsistent : kExitOk;
+  return fullCross ? kExitUntrustworthy : kExitSound;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -190,11 +191,19 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core
   // and may take the whole time limit.
-  std::jthread lowerSide([&] {
+  // Where the system refuses the second thread, the sides run one after the
+  // other here, each still with the whole time limit.
+  const auto lowerWork = [&] {
     result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
-  });
+  };
+  std::jthread lowerSide;
+  try {
+    lowerSide = std::jthread(lowerWork);
+  } catch (const std::system_error&) {
+    lowerWork();
+  }
   result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
-  lowerSide.join();
+  if (lowerSide.joinable()) lowerSide.join();
   result.computed = true;
   result.seconds = SecondsSince(start);
   return result;

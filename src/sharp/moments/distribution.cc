@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -102,16 +103,29 @@ std::vector<SharpDistribution> ComputeSplitDistributions(
   std::vector<SharpDistribution> results(static_cast<size_t>(count));
   if (count == 0) return results;
   const int32_t chunks = std::max(1, std::min(threads, count));
-  std::vector<std::thread> workers;
+  // Ranges whose thread the system refused are solved here after the first;
+  // the threads already started are joined on every path.
+  std::vector<std::jthread> workers;
+  std::vector<int32_t> refused;
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplitRange, std::cref(data), first, last, exactly,
-                         results.data() + (first - from));
+    try {
+      workers.emplace_back(SolveSplitRange, std::cref(data), first, last,
+                           exactly, results.data() + (first - from));
+    } catch (const std::system_error&) {
+      refused.push_back(c);
+    }
   }
   SolveSplitRange(data, from, from + count / chunks - 1, exactly,
                   results.data());
-  for (std::thread& w : workers) w.join();
+  for (int32_t c : refused) {
+    const int32_t first = from + count * c / chunks;
+    const int32_t last = from + count * (c + 1) / chunks - 1;
+    SolveSplitRange(data, first, last, exactly,
+                    results.data() + (first - from));
+  }
+  for (std::jthread& w : workers) w.join();
   return results;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 #include "optim/sense.h"
@@ -85,8 +86,13 @@ MultivariateResult ComputeMultivariateBounds(
   const int32_t threads = std::max<int32_t>(
       1, std::min<int32_t>(options.threads,
                            static_cast<int32_t>(result.partitions.size())));
+  // A thread the system refuses starts no more of them: the shared counter
+  // hands its programs to the threads already running and to this one.
   std::vector<std::jthread> workers;
-  for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
+  try {
+    for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
+  } catch (const std::system_error&) {
+  }
   work();
   for (std::jthread& w : workers) w.join();
   for (size_t k = 0; k < result.partitions.size(); ++k) {
