@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "optim/sense.h"
+#include "sharp/exact/cancellation.h"
 #include "sharp/moments/moment_programs.h"
 
 namespace unionbound::sharp {
@@ -38,6 +39,7 @@ void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
                  ProgressCounter* progress) {
   WarmStart warm;
   for (int32_t l = first; l <= last; ++l) {
+    PollCancellation();
     out[l - first] = {l, ComputeSharpInterval(data, l, &warm, target)};
     progress->Step();
   }
@@ -57,13 +59,19 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplits, std::cref(data), first, last,
-                         std::cref(target), results.data() + (first - from),
-                         progress);
+    workers.push_back(CancellableThread(
+        [&data, first, last, &target, &results, from, progress] {
+          SolveSplits(data, first, last, target,
+                      results.data() + (first - from), progress);
+        }));
   }
-  SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
-              progress);
+  // A cancelled chunk stops here too, after the others stopped.
+  RunCancellable(CurrentCancellation(), [&] {
+    SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
+                progress);
+  });
   for (std::thread& w : workers) w.join();
+  ThrowIfCancelled();
   return results;
 }
 
@@ -346,16 +354,22 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                    const std::function<ExactData()>& readExact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options) {
+  Cancellation cancellation(options.cancel);
+  CancellationScope scope(options.cancel ? &cancellation : nullptr);
   // unionbound's own bounds come from the doubles and run beside the rest;
-  // they bound the union only.
+  // they bound the union only. The threads are joined however this ends
+  // (a cancelled run unwinds with Cancelled).
   const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::thread methodThread([&method, &p, n, m, isUnion] {
-    if (isUnion) method = ComputeMethodBounds(p, n, m);
+  Cancellation* const cancelling = CurrentCancellation();
+  std::jthread methodThread([&method, &p, n, m, isUnion, cancelling] {
+    RunCancellable(cancelling, [&] {
+      if (isUnion) method = ComputeMethodBounds(p, n, m);
+    });
   });
   SharpAnalysis analysis;
   analysis.target = options.target;
-  std::thread subsetThread(
+  std::jthread subsetThread(
       [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
   subsetThread.join();
@@ -365,7 +379,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
   analysis.typedDecimals = exact.typedDecimals;
-  std::thread checkThread([&analysis, &exact, &p, n] {
+  std::jthread checkThread([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
@@ -438,6 +452,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     }
   }
   methodThread.join();
+  ThrowIfCancelled();
   analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
   return analysis;
 }

@@ -9,6 +9,7 @@
 #include "sharp/atoms/full_sharpness.h"
 #include "sharp/atoms/lifted_duals.h"
 #include "sharp/atoms/master.h"
+#include "sharp/exact/cancellation.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -191,11 +192,14 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core
   // and may take the whole time limit.
-  std::thread lowerSide([&] {
+  std::thread lowerSide = CancellableThread([&] {
     result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
   });
-  result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
+  RunCancellable(CurrentCancellation(), [&] {
+    result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
+  });
   lowerSide.join();
+  ThrowIfCancelled();
   result.computed = true;
   result.seconds = SecondsSince(start);
   return result;

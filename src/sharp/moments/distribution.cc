@@ -5,6 +5,8 @@
 #include <thread>
 #include <utility>
 
+#include "sharp/exact/cancellation.h"
+
 namespace unionbound::sharp {
 namespace {
 
@@ -106,12 +108,18 @@ std::vector<SharpDistribution> ComputeSplitDistributions(
   for (int32_t c = 1; c < chunks; ++c) {
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplitRange, std::cref(data), first, last, exactly,
-                         results.data() + (first - from));
+    workers.push_back(
+        CancellableThread([&data, first, last, exactly, &results, from] {
+          SolveSplitRange(data, first, last, exactly,
+                          results.data() + (first - from));
+        }));
   }
-  SolveSplitRange(data, from, from + count / chunks - 1, exactly,
-                  results.data());
+  RunCancellable(CurrentCancellation(), [&] {
+    SolveSplitRange(data, from, from + count / chunks - 1, exactly,
+                    results.data());
+  });
   for (std::thread& w : workers) w.join();
+  ThrowIfCancelled();
   return results;
 }
 
