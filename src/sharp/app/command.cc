@@ -21,6 +21,7 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "cli/data_reasons.h"
@@ -382,7 +383,11 @@ class SharpProgress {
     phase_ = std::move(text);
     phaseStart_ = ProgressLine::Clock::now();
     if (!ticker_.joinable()) {
-      ticker_ = std::jthread([this](std::stop_token stop) { Tick(stop); });
+      try {
+        ticker_ = std::jthread([this](std::stop_token stop) { Tick(stop); });
+      } catch (const std::system_error&) {
+        // No thread to spare: the phase goes without a line.
+      }
     }
   }
   // Ends the phase and clears the line (before a message on the stream).
@@ -469,15 +474,19 @@ class SharpProgress {
   std::jthread ticker_;  // last: stopped before the rest goes
 };
 
-// Unties a stream while it lives (a tied stream would flush the other one
-// from whatever thread writes to it).
+// Unties a stream while a progress line may be drawn on it from another
+// thread (a tied stream would flush the other one from there), and ties it
+// again for the messages in between and after, which then follow whatever
+// standard output holds.
 class Untied {
  public:
   explicit Untied(std::ostream& stream)
       : stream_(stream), tied_(stream.tie(nullptr)) {}
-  ~Untied() { stream_.tie(tied_); }
+  ~Untied() { Retie(); }
   Untied(const Untied&) = delete;
   Untied& operator=(const Untied&) = delete;
+  void Retie() { stream_.tie(tied_); }
+  void Untie() { stream_.tie(nullptr); }
 
  private:
   std::ostream& stream_;
@@ -843,13 +852,14 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   const int32_t count = ProbabilityCount(o.n, o.m);
   // The progress line is written from other threads; a tied stream would
   // flush standard output from there.
-  const Untied untied(err);
+  Untied untied(err);
   SharpProgress progress(err, showProgress, FullTimeLimit(o.timeLimit, o.n));
   progress.Phase("reading " + InputName(o.file));
   // Read once: the doubles and the numbers as typed come from one text.
   const InputText input = ReadInputText(o.file, count);
   const ProbabilityRead read = ReadNumbers(input, count);
   progress.EndPhase();
+  untied.Retie();
   if (!ReportNoBounds(read, o, input, notes)) {
     return Refuse(o, kExitNoBounds, &notes, &json, standardOutput, err);
   }
@@ -886,6 +896,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
         << (o.full ? " before the full program" : "")
         << "; Ctrl-C stops the run\n";
   }
+  untied.Untie();
   progress.Phase("checking " + std::to_string(count) + " numbers");
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
@@ -900,6 +911,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
       read.p, [&] { return ReadExactText(input.text, read.p); }, o.n, o.m,
       options);
   progress.Clear();
+  untied.Retie();
   const std::vector<BoundRow> rows = ShownRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
