@@ -22,6 +22,7 @@
 #define UNIONBOUND_UNIONBOUND_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ inline constexpr int kStatusUntrustworthy = 2;  // no bounds from these
 inline constexpr int kStatusOutOfMemory = 3;    // the program's memory ran
                                                 // out (the program, and the
                                                 // sharp bounds below)
+inline constexpr int kStatusCancelled = 4;      // the caller's cancel
+                                                // callback stopped the sharp
+                                                // bounds below; nothing given
 
 // A whole run of unionbound on numbers held in memory: the size rules, the
 // data check, every pass, the report and the summary, with the messages the
@@ -169,6 +173,13 @@ struct SharpOptions {
   // the union only up to 22 events.
   int32_t atLeast = 1;
   bool exactly = false;
+  // Asked while the bounds are computed (every pivot of the exact simplex,
+  // every program, every round of the full program: at least every tenth
+  // of a second of work, from the computing threads, one call at a time)
+  // whether to stop; once it returns true the call ends soon after with
+  // kStatusCancelled and nothing computed. Empty: never stops early. It
+  // must be cheap and must not throw.
+  std::function<bool()> cancel;
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower
@@ -226,6 +237,7 @@ struct SharpResult {
 // kStatusUntrustworthy, each with a message and nothing computed. Threads
 // the system refuses (the process limit) are not needed: their work is
 // done on the calling thread.
+// A cancel callback that returns true ends the call with kStatusCancelled.
 // Thread safety: safe on several threads at once; unionbound's messages
 // during its passes are kept from standard output (so a host printing there
 // on another thread loses nothing).

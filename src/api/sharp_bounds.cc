@@ -23,6 +23,7 @@
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/data/input_text.h"
+#include "sharp/exact/cancellation.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
@@ -212,6 +213,7 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   analysisOptions.full = options.kind == SharpKind::kFull;
   analysisOptions.fullOptions.timeLimit = options.timeLimit;
   analysisOptions.target = {options.atLeast, options.exactly};
+  analysisOptions.cancel = options.cancel;
   const SharpAnalysis analysis =
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;
@@ -246,6 +248,10 @@ template <typename Call>
 SharpResult WithoutExceptions(const Call& call) {
   try {
     return call();
+  } catch (const sharp::Cancelled&) {
+    SharpResult result = Refuse("cancelled: no bounds were given");
+    result.status = kStatusCancelled;
+    return result;
   } catch (const std::bad_alloc&) {
     return Stopped(kStatusOutOfMemory, "out of memory");
   } catch (const std::exception& e) {

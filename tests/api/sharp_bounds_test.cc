@@ -420,6 +420,56 @@ TEST(SharpBounds, InconsistencyMessagesAreTheProgramsWords) {
   fs::remove(path);
 }
 
+TEST(SharpBoundsCancel, ACallbackThatSaysStopEndsEveryKindWithCancelled) {
+  for (SharpKind kind : {SharpKind::kUnivariate, SharpKind::kBivariate,
+                         SharpKind::kFull, SharpKind::kBest}) {
+    SharpOptions options;
+    options.kind = kind;
+    options.cancel = [] { return true; };
+    const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
+    EXPECT_EQ(r.status, kStatusCancelled) << static_cast<int>(kind);
+    EXPECT_FALSE(r.computed);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].find("cancelled"), std::string::npos);
+    EXPECT_EQ(r.lowerText, "0");
+    EXPECT_EQ(r.upperText, "1");
+  }
+}
+
+TEST(SharpBoundsCancel, AStopAskedForMidwayEndsTheRunAndAskedNoMore) {
+  // Hundreds of bivariate programs: the callback is asked between and
+  // within them, from both computing threads.
+  const int32_t n = 400;
+  const std::vector<double> values(n, 0.001);
+  SharpOptions options;
+  options.kind = SharpKind::kBivariate;
+  std::atomic<int> asked{0};
+  options.cancel = [&asked] { return ++asked >= 50; };
+  const SharpResult r = SharpBounds(values, n, 1, options);
+  EXPECT_EQ(r.status, kStatusCancelled);
+  EXPECT_FALSE(r.computed);
+  // The yes is kept: the question is not asked again after it.
+  EXPECT_EQ(asked.load(), 50);
+}
+
+TEST(SharpBoundsCancel, ACallbackThatNeverSaysStopChangesNothing) {
+  for (SharpKind kind : {SharpKind::kBivariate, SharpKind::kFull}) {
+    SharpOptions options;
+    options.kind = kind;
+    const SharpResult plain = SharpBoundsOfFile(kExample, 12, 3, options);
+    std::atomic<int> asked{0};
+    options.cancel = [&asked] {
+      ++asked;
+      return false;
+    };
+    const SharpResult asking = SharpBoundsOfFile(kExample, 12, 3, options);
+    EXPECT_GT(asked.load(), 0);
+    EXPECT_EQ(asking.status, plain.status);
+    EXPECT_EQ(asking.lowerText, plain.lowerText);
+    EXPECT_EQ(asking.upperText, plain.upperText);
+  }
+}
+
 }  // namespace
 }  // namespace unionbound::api
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "optim/sense.h"
+#include "sharp/exact/cancellation.h"
 #include "sharp/moments/moment_programs.h"
 
 namespace unionbound::sharp {
@@ -57,6 +58,7 @@ void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
                  ProgressCounter* progress) {
   WarmStart warm;
   for (int32_t l = first; l <= last; ++l) {
+    PollCancellation();
     out[l - first] = {l, ComputeSharpInterval(data, l, &warm, target)};
     progress->Step();
   }
@@ -80,22 +82,29 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
     try {
-      workers.emplace_back(SolveSplits, std::cref(data), first, last,
-                           std::cref(target), results.data() + (first - from),
-                           progress);
+      workers.push_back(CancellableThread(
+          [&data, first, last, &target, &results, from, progress] {
+            SolveSplits(data, first, last, target,
+                        results.data() + (first - from), progress);
+          }));
     } catch (const std::system_error&) {
       refused.push_back(c);
     }
   }
-  SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
-              progress);
-  for (int32_t c : refused) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    SolveSplits(data, first, last, target, results.data() + (first - from),
+  // A cancelled chunk stops here too, after the others stopped; chunks
+  // whose thread the system refused are solved here after the first.
+  RunCancellable(CurrentCancellation(), [&] {
+    SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
                 progress);
-  }
+    for (int32_t c : refused) {
+      const int32_t first = from + count * c / chunks;
+      const int32_t last = from + count * (c + 1) / chunks - 1;
+      SolveSplits(data, first, last, target, results.data() + (first - from),
+                  progress);
+    }
+  });
   for (std::jthread& w : workers) w.join();
+  ThrowIfCancelled();
   return results;
 }
 
@@ -378,13 +387,20 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                    const std::function<ExactData()>& readExact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options) {
+  Cancellation cancellation(options.cancel);
+  CancellationScope scope(options.cancel ? &cancellation : nullptr);
   // unionbound's own bounds come from the doubles and run beside the rest;
-  // they bound the union only.
+  // they bound the union only. The threads are joined however this ends
+  // (a cancelled run unwinds with Cancelled).
   const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::jthread methodThread = StartOrRun([&method, &p, n, m, isUnion] {
-    if (isUnion) method = ComputeMethodBounds(p, n, m);
-  });
+  Cancellation* const cancelling = CurrentCancellation();
+  std::jthread methodThread =
+      StartOrRun([&method, &p, n, m, isUnion, cancelling] {
+        RunCancellable(cancelling, [&] {
+          if (isUnion) method = ComputeMethodBounds(p, n, m);
+        });
+      });
   SharpAnalysis analysis;
   analysis.target = options.target;
   std::jthread subsetThread =
@@ -470,6 +486,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     }
   }
   JoinIfStarted(methodThread);
+  ThrowIfCancelled();
   analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
   return analysis;
 }

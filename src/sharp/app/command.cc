@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,12 +17,16 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <stop_token>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "cli/data_reasons.h"
 #include "cli/program_options.h"
+#include "cli/progress_line.h"
 #include "cli/refused_run_json.h"
 #include "cli/report_file.h"
 #include "cli/same_file.h"
@@ -32,6 +37,7 @@
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
 #include "sharp/analysis/messages.h"
+#include "sharp/analysis/work_estimate.h"
 #include "sharp/app/json.h"
 #include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
@@ -267,72 +273,138 @@ ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   return parsed;
 }
 
-// A progress line on standard error, rewritten at most ten times a second.
-// The full program's two sides report from two threads, so the line shows
-// the last round of each.
-class ProgressLine {
+// Runs expected to take at least this long are announced.
+constexpr double kAnnouncedSeconds = 5.0;
+
+// The companion's texts on the shared progress line, redrawn at most ten
+// times a second: a phase that reports nothing itself (reading) with its
+// time, programs solved, then the full program's rounds. The full program's
+// two sides report from two threads, so the line shows the last round of
+// each and the time against the time limit. The line is written from other
+// threads: the stream it is given must not be tied.
+class SharpProgress {
  public:
-  explicit ProgressLine(std::ostream& err) : err_(err) {}
-  void Show(int32_t done, int32_t total) {
+  SharpProgress(std::ostream& err, bool terminal, double fullLimit)
+      : terminal_(terminal),
+        line_(err, terminal, 0, std::chrono::milliseconds(0),
+              std::chrono::milliseconds(100)),
+        fullLimit_(fullLimit) {}
+  // Shows text and the time since now, after a quiet second, until the
+  // next phase, EndPhase or the first count of programs.
+  void Phase(std::string text) {
+    if (!terminal_) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (done < total && TooSoon()) return;
-    std::string line("programs solved: ");
-    line.append(std::to_string(done))
-        .append(" of ")
-        .append(std::to_string(total));
-    Write(line);
+    phase_ = std::move(text);
+    phaseStart_ = ProgressLine::Clock::now();
+    if (!ticker_.joinable()) {
+      try {
+        ticker_ = std::jthread([this](std::stop_token stop) { Tick(stop); });
+      } catch (const std::system_error&) {
+        // No thread to spare: the phase goes without a line.
+      }
+    }
+  }
+  // Ends the phase and clears the line (before a message on the stream).
+  void EndPhase() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    phase_.clear();
+    line_.Clear();
+  }
+  void Show(int32_t done, int32_t total) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      phase_.clear();
+    }
+    line_.Show("programs solved: " + std::to_string(done) + " of " +
+                   std::to_string(total),
+               done == total);
   }
   void ShowFull(const char* side, int32_t round, int32_t atoms) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const std::string_view name(side);
-    std::string state = std::to_string(round);
-    state.append(" (").append(std::to_string(atoms)).append(" atoms)");
-    if (name == "epsilon") {
-      lower_ = "";
-      upper_ = "";
-      epsilon_ = state;
-    } else {
-      (name == "upper" ? upper_ : lower_) = state;
-    }
-    if (TooSoon()) return;
     std::string line;
-    if (!epsilon_.empty()) {
-      line.append("full program, epsilon: round ").append(epsilon_);
-    } else {
-      line.append("full program:");
-      if (!lower_.empty()) line.append(" lower round ").append(lower_);
-      if (!lower_.empty() && !upper_.empty()) line.append(",");
-      if (!upper_.empty()) line.append(" upper round ").append(upper_);
+    bool begins = false;  // a phase's first round is always shown
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const std::string_view name(side);
+      const auto now = ProgressLine::Clock::now();
+      std::string state = std::to_string(round);
+      state.append(" (").append(std::to_string(atoms)).append(" atoms)");
+      if (name == "epsilon") {
+        // The search for epsilon has a time limit of its own.
+        begins = epsilon_.empty();
+        if (begins) fullStart_ = now;
+        lower_ = "";
+        upper_ = "";
+        epsilon_ = state;
+        line.append("full program, epsilon: round ").append(epsilon_);
+      } else {
+        begins = lower_.empty() && upper_.empty();
+        if (begins) fullStart_ = now;
+        (name == "upper" ? upper_ : lower_) = state;
+        line.append("full program:");
+        if (!lower_.empty()) line.append(" lower round ").append(lower_);
+        if (!lower_.empty() && !upper_.empty()) line.append(",");
+        if (!upper_.empty()) line.append(" upper round ").append(upper_);
+      }
+      const std::chrono::duration<double> spent = now - fullStart_;
+      line.append(", ").append(ProgressLine::Duration(spent.count()));
+      if (fullLimit_ > 0) {
+        line.append(" of ").append(ProgressLine::Duration(fullLimit_));
+      } else {
+        line.append(" elapsed");
+      }
     }
-    Write(line);
+    line_.Show(line, begins);
   }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (widest_ > 0) {
-      err_ << "\r" << std::string(widest_, ' ') << "\r" << std::flush;
-    }
-  }
+  void Clear() { EndPhase(); }
 
  private:
-  bool TooSoon() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < std::chrono::milliseconds(100)) return true;
-    last_ = now;
-    return false;
-  }
-  // Rewrites the line, padding over what a longer line left.
-  void Write(const std::string& line) {
-    err_ << "\r" << line;
-    if (line.size() < widest_) err_ << std::string(widest_ - line.size(), ' ');
-    err_ << std::flush;
-    widest_ = std::max(widest_, line.size());
+  // Redraws the phase's line four times a second while there is one.
+  void Tick(std::stop_token stop) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop.stop_requested()) {
+      wake_.wait_for(lock, stop, std::chrono::milliseconds(250),
+                     [] { return false; });
+      if (phase_.empty()) continue;
+      const std::chrono::duration<double> spent =
+          ProgressLine::Clock::now() - phaseStart_;
+      if (spent.count() < 1.0) continue;
+      line_.Show(
+          phase_ + ", " + ProgressLine::Duration(spent.count()) + " elapsed",
+          true);
+    }
   }
 
-  std::ostream& err_;
+  const bool terminal_;
+  ProgressLine line_;
+  const double fullLimit_;  // seconds per side; 0: none
   std::mutex mutex_;
-  std::chrono::steady_clock::time_point last_{};
-  size_t widest_ = 0;
-  std::string lower_, upper_, epsilon_;
+  std::condition_variable_any wake_;
+  std::string phase_;  // empty: none
+  ProgressLine::Clock::time_point phaseStart_;
+  ProgressLine::Clock::time_point fullStart_;
+  std::string lower_;
+  std::string upper_;
+  std::string epsilon_;
+  std::jthread ticker_;  // last: stopped before the rest goes
+};
+
+// Unties a stream while a progress line may be drawn on it from another
+// thread (a tied stream would flush the other one from there), and ties it
+// again for the messages in between and after, which then follow whatever
+// standard output holds.
+class Untied {
+ public:
+  explicit Untied(std::ostream& stream)
+      : stream_(stream), tied_(stream.tie(nullptr)) {}
+  ~Untied() { Retie(); }
+  Untied(const Untied&) = delete;
+  Untied& operator=(const Untied&) = delete;
+  void Retie() { stream_.tie(tied_); }
+  void Untie() { stream_.tie(nullptr); }
+
+ private:
+  std::ostream& stream_;
+  std::ostream* const tied_;
 };
 
 }  // namespace
@@ -694,10 +766,17 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
+  // The progress line is written from other threads; a tied stream would
+  // flush standard output from there.
+  Untied untied(err);
+  SharpProgress progress(err, showProgress, FullTimeLimit(o.timeLimit, o.n));
+  progress.Phase("reading " + InputName(o.file));
   // Read once: the doubles and the numbers as typed come from one text.
   ExactScanner exact(static_cast<size_t>(std::max(count, 0)));
   const InputRead input = ReadInput(o.file, count, &exact);
   const ProbabilityRead& read = input.read;
+  progress.EndPhase();
+  untied.Retie();
   if (!ReportNoBounds(read, o, input, notes)) {
     return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
@@ -724,10 +803,18 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     options.target = {o.atLeast, false};
   }
   options.distribution = o.distribution;
-  ProgressLine progress(err);
-  // The progress line is written from the computing threads; a tied stream
-  // would flush standard output from there.
-  std::ostream* const tied = err.tie(nullptr);
+  // Work that takes long says so before it starts.
+  const double estimate =
+      EstimatedSeconds(o.n, o.m, o.lFrom >= 0 ? o.lFrom : o.m,
+                       o.lTo >= 0 ? o.lTo : o.n - o.m, options.threads);
+  if (estimate >= kAnnouncedSeconds) {
+    err << kProgram << ": the programs for n=" << o.n << ", m=" << o.m
+        << " take " << RoughDuration(estimate)
+        << (o.full ? " before the full program" : "")
+        << "; Ctrl-C stops the run\n";
+  }
+  untied.Untie();
+  progress.Phase("checking " + std::to_string(count) + " numbers");
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
       progress.Show(done, total);
@@ -740,7 +827,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   const SharpAnalysis analysis = AnalyseProbabilities(
       read.p, [&] { return exact.Finish(read.p); }, o.n, o.m, options);
   progress.Clear();
-  err.tie(tied);
+  untied.Retie();
   const std::vector<BoundRow> rows = ShownRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";

@@ -10,6 +10,7 @@
 #include "sharp/atoms/full_sharpness.h"
 #include "sharp/atoms/lifted_duals.h"
 #include "sharp/atoms/master.h"
+#include "sharp/exact/cancellation.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -198,12 +199,15 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   };
   std::jthread lowerSide;
   try {
-    lowerSide = std::jthread(lowerWork);
+    lowerSide = CancellableThread(lowerWork);
   } catch (const std::system_error&) {
-    lowerWork();
+    RunCancellable(CurrentCancellation(), lowerWork);
   }
-  result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
+  RunCancellable(CurrentCancellation(), [&] {
+    result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
+  });
   if (lowerSide.joinable()) lowerSide.join();
+  ThrowIfCancelled();
   result.computed = true;
   result.seconds = SecondsSince(start);
   return result;

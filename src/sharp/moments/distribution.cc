@@ -6,6 +6,8 @@
 #include <thread>
 #include <utility>
 
+#include "sharp/exact/cancellation.h"
+
 namespace unionbound::sharp {
 namespace {
 
@@ -111,21 +113,27 @@ std::vector<SharpDistribution> ComputeSplitDistributions(
     const int32_t first = from + count * c / chunks;
     const int32_t last = from + count * (c + 1) / chunks - 1;
     try {
-      workers.emplace_back(SolveSplitRange, std::cref(data), first, last,
-                           exactly, results.data() + (first - from));
+      workers.push_back(
+          CancellableThread([&data, first, last, exactly, &results, from] {
+            SolveSplitRange(data, first, last, exactly,
+                            results.data() + (first - from));
+          }));
     } catch (const std::system_error&) {
       refused.push_back(c);
     }
   }
-  SolveSplitRange(data, from, from + count / chunks - 1, exactly,
-                  results.data());
-  for (int32_t c : refused) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    SolveSplitRange(data, first, last, exactly,
-                    results.data() + (first - from));
-  }
+  RunCancellable(CurrentCancellation(), [&] {
+    SolveSplitRange(data, from, from + count / chunks - 1, exactly,
+                    results.data());
+    for (int32_t c : refused) {
+      const int32_t first = from + count * c / chunks;
+      const int32_t last = from + count * (c + 1) / chunks - 1;
+      SolveSplitRange(data, first, last, exactly,
+                      results.data() + (first - from));
+    }
+  });
   for (std::jthread& w : workers) w.join();
+  ThrowIfCancelled();
   return results;
 }
 

@@ -561,6 +561,22 @@ TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
   EXPECT_TRUE(quiet.str().empty());
 }
 
+TEST(SharpProgram, FullProgressShowsRoundsAndTimeAgainstTheLimit) {
+  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  const std::string file = (examples / "prob.txt").string();
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(RunSharpCommand({"12", "3", file, "--full", "--time-limit", "30"},
+                            out, err, true),
+            kExitSound);
+  const std::string text = err.str();
+  EXPECT_NE(text.find("\rfull program: "), std::string::npos) << text;
+  EXPECT_NE(text.find(" round 1 ("), std::string::npos) << text;
+  EXPECT_NE(text.find(" of 0:30"), std::string::npos) << text;
+  // Small work is not announced.
+  EXPECT_EQ(text.find("Ctrl-C"), std::string::npos) << text;
+}
+
 TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
   const fs::path examples = ExampleDir("failed_writes");
   // An unwritable CSV path is found before anything is read or computed.
