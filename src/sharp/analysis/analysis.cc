@@ -73,38 +73,11 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   const int32_t count = to >= from ? to - from + 1 : 0;
   std::vector<BivariateResult> results(static_cast<size_t>(count));
   if (count == 0) return results;
-  const int32_t chunks = std::max(1, std::min(threads, count));
-  // Chunks whose thread the system refused are solved here after the first;
-  // the threads already started are joined on every path.
-  std::vector<std::jthread> workers;
-  std::vector<int32_t> refused;
-  for (int32_t c = 1; c < chunks; ++c) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    try {
-      workers.push_back(CancellableThread(
-          [&data, first, last, &target, &results, from, progress] {
-            SolveSplits(data, first, last, target,
-                        results.data() + (first - from), progress);
-          }));
-    } catch (const std::system_error&) {
-      refused.push_back(c);
-    }
-  }
-  // A cancelled chunk stops here too, after the others stopped; chunks
-  // whose thread the system refused are solved here after the first.
-  RunCancellable(CurrentCancellation(), [&] {
-    SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
-                progress);
-    for (int32_t c : refused) {
-      const int32_t first = from + count * c / chunks;
-      const int32_t last = from + count * (c + 1) / chunks - 1;
-      SolveSplits(data, first, last, target, results.data() + (first - from),
-                  progress);
-    }
-  });
-  for (std::jthread& w : workers) w.join();
-  ThrowIfCancelled();
+  SolveRangesCancellable(
+      from, count, threads, [&](int32_t first, int32_t last) {
+        SolveSplits(data, first, last, target, results.data() + (first - from),
+                    progress);
+      });
   return results;
 }
 

@@ -12,12 +12,16 @@
 #ifndef UNIONBOUND_SHARP_EXACT_CANCELLATION_H_
 #define UNIONBOUND_SHARP_EXACT_CANCELLATION_H_
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace unionbound::sharp {
 
@@ -90,6 +94,36 @@ std::jthread CancellableThread(Body body) {
   return std::jthread([cancellation, body = std::move(body)]() mutable {
     RunCancellable(cancellation, body);
   });
+}
+
+// Splits from .. from + count - 1 into at most `threads` contiguous ranges
+// and runs solve(first, last) for each, the first range on this thread and
+// the others on threads of their own under this thread's scope. Ranges whose
+// thread the system refuses are run here after the first; every thread is
+// joined however this ends, and a stop asked for on any of them is thrown
+// here as Cancelled once all have ended.
+template <typename Solve>
+void SolveRangesCancellable(int32_t from, int32_t count, int32_t threads,
+                            const Solve& solve) {
+  if (count <= 0) return;
+  const int32_t chunks = std::max(1, std::min(threads, count));
+  const auto first = [&](int32_t c) { return from + count * c / chunks; };
+  std::vector<std::jthread> workers;
+  std::vector<int32_t> refused;
+  for (int32_t c = 1; c < chunks; ++c) {
+    try {
+      workers.push_back(CancellableThread(
+          [&solve, a = first(c), b = first(c + 1) - 1] { solve(a, b); }));
+    } catch (const std::system_error&) {
+      refused.push_back(c);
+    }
+  }
+  RunCancellable(CurrentCancellation(), [&] {
+    solve(from, first(1) - 1);
+    for (int32_t c : refused) solve(first(c), first(c + 1) - 1);
+  });
+  for (std::jthread& w : workers) w.join();
+  ThrowIfCancelled();
 }
 
 }  // namespace unionbound::sharp

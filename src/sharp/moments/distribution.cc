@@ -104,36 +104,11 @@ std::vector<SharpDistribution> ComputeSplitDistributions(
   const int32_t count = to >= from ? to - from + 1 : 0;
   std::vector<SharpDistribution> results(static_cast<size_t>(count));
   if (count == 0) return results;
-  const int32_t chunks = std::max(1, std::min(threads, count));
-  // Ranges whose thread the system refused are solved here after the first;
-  // the threads already started are joined on every path.
-  std::vector<std::jthread> workers;
-  std::vector<int32_t> refused;
-  for (int32_t c = 1; c < chunks; ++c) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    try {
-      workers.push_back(
-          CancellableThread([&data, first, last, exactly, &results, from] {
-            SolveSplitRange(data, first, last, exactly,
-                            results.data() + (first - from));
-          }));
-    } catch (const std::system_error&) {
-      refused.push_back(c);
-    }
-  }
-  RunCancellable(CurrentCancellation(), [&] {
-    SolveSplitRange(data, from, from + count / chunks - 1, exactly,
-                    results.data());
-    for (int32_t c : refused) {
-      const int32_t first = from + count * c / chunks;
-      const int32_t last = from + count * (c + 1) / chunks - 1;
-      SolveSplitRange(data, first, last, exactly,
-                      results.data() + (first - from));
-    }
-  });
-  for (std::jthread& w : workers) w.join();
-  ThrowIfCancelled();
+  SolveRangesCancellable(from, count, threads,
+                         [&](int32_t first, int32_t last) {
+                           SolveSplitRange(data, first, last, exactly,
+                                           results.data() + (first - from));
+                         });
   return results;
 }
 
