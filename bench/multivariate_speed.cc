@@ -19,6 +19,7 @@
 #include <fstream>
 #include <string>
 
+#include "best_split.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/data/input_text.h"
 #include "sharp/data/subset_list.h"
@@ -54,32 +55,6 @@ class Clock {
   double cpu_;
 };
 
-struct Best {
-  Rational lower = -1;
-  Rational upper = 2;
-  int32_t lowerL = -1;
-  int32_t upperL = -1;
-  bool infeasible = false;
-};
-
-Best AllSplits(const ProgramData& data, int32_t n, int32_t m) {
-  Best best;
-  WarmStart warm;
-  for (int32_t l = m; l <= n - m; ++l) {
-    const SharpInterval in = ComputeSharpInterval(data, l, &warm);
-    if (in.lower.status == SharpStatus::kInfeasible) best.infeasible = true;
-    if (IsUsable(in.lower) && in.lower.exact > best.lower) {
-      best.lower = in.lower.exact;
-      best.lowerL = l;
-    }
-    if (IsUsable(in.upper) && in.upper.exact < best.upper) {
-      best.upper = in.upper.exact;
-      best.upperL = l;
-    }
-  }
-  return best;
-}
-
 std::string Text(const SharpBound& b) {
   return IsUsable(b) ? b.exact.get_str() : std::string("unsolved");
 }
@@ -111,12 +86,12 @@ int main(int argc, char** argv) {
 
   const Clock biClock;
   bool widen = false;
-  Best bi = AllSplits(MakeProgramData(exact, subsets, n, m), n, m);
+  BestSplit bi = AllSplits(MakeProgramData(exact, subsets, n, m), n, m);
   if (bi.infeasible) {
     widen = true;
     bi = AllSplits(WidenProgramData(exact, subsets, n, m, tolerance), n, m);
   }
-  const Best re =
+  const BestSplit re =
       widen ? AllSplits(WidenProgramData(exact, renamed, n, m, tolerance), n, m)
             : AllSplits(MakeProgramData(exact, renamed, n, m), n, m);
   biClock.Print("bivariate");
@@ -141,7 +116,10 @@ int main(int argc, char** argv) {
   for (const PartitionResult& p : mv.partitions) {
     std::string sizes;
     for (const IndexVector& g : p.groups) {
-      sizes += (sizes.empty() ? "" : "+") + std::to_string(g.size());
+      // Appended in two steps: "" + std::string makes GCC 12 warn
+      // falsely (-Wrestrict).
+      if (!sizes.empty()) sizes += '+';
+      sizes += std::to_string(g.size());
     }
     std::printf("  %-10s %-12s %8.3f s  pivots %d + %d\n", p.rule.c_str(),
                 sizes.c_str(), p.interval.seconds, p.interval.lower.pivots,
