@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "best_split.h"
 #include "events/event_systems.h"
 #include "numeric/subset_order.h"
 #include "sharp/atoms/full_program.h"
@@ -44,32 +45,6 @@ double Since(std::chrono::steady_clock::time_point start) {
   const std::chrono::duration<double> d =
       std::chrono::steady_clock::now() - start;
   return d.count();
-}
-
-struct Best {
-  Rational lower = -1;
-  Rational upper = 2;
-  int32_t lowerL = -1;
-  int32_t upperL = -1;
-  bool infeasible = false;
-};
-
-Best AllSplits(const ProgramData& data, int32_t n, int32_t m) {
-  Best best;
-  WarmStart warm;
-  for (int32_t l = m; l <= n - m; ++l) {
-    const SharpInterval in = ComputeSharpInterval(data, l, &warm);
-    if (in.lower.status == SharpStatus::kInfeasible) best.infeasible = true;
-    if (IsUsable(in.lower) && in.lower.exact > best.lower) {
-      best.lower = in.lower.exact;
-      best.lowerL = l;
-    }
-    if (IsUsable(in.upper) && in.upper.exact < best.upper) {
-      best.upper = in.upper.exact;
-      best.upperL = l;
-    }
-  }
-  return best;
 }
 
 void Line(const char* kind, const Rational& lower, const Rational& upper,
@@ -112,7 +87,7 @@ int main(int argc, char** argv) {
   bool widen = false;
   double cpu = Cpu();
   auto start = std::chrono::steady_clock::now();
-  Best bi = AllSplits(MakeProgramData(exact, subsets, n, m), n, m);
+  BestSplit bi = AllSplits(MakeProgramData(exact, subsets, n, m), n, m);
   if (bi.infeasible) {
     widen = true;
     start = std::chrono::steady_clock::now();
@@ -122,7 +97,7 @@ int main(int argc, char** argv) {
   const double biCpu = Cpu() - cpu;
   cpu = Cpu();
   start = std::chrono::steady_clock::now();
-  const Best re =
+  const BestSplit re =
       widen ? AllSplits(WidenProgramData(exact, renamed, n, m, tolerance), n, m)
             : AllSplits(MakeProgramData(exact, renamed, n, m), n, m);
   const double reSeconds = Since(start);

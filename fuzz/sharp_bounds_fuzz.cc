@@ -158,7 +158,7 @@ void CheckExactReader(const std::string& text, int32_t count) {
       read.p.begin(),
       read.p.begin() + std::min<size_t>(read.p.size(), read.read));
   const sharp::ExactData exact = sharp::ReadExactText(text, p);
-  Require(exact.scaled.size() == p.size(), "one exact value per number");
+  Require(exact.size() == p.size(), "one exact value per number");
   Require(exact.typed >= 0 && static_cast<size_t>(exact.typed) <= p.size(),
           "no more typed than read");
   for (size_t u = 0; u < p.size(); ++u) {

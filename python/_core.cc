@@ -7,8 +7,10 @@
 #include <pybind11/stl.h>
 #include <unionbound/unionbound.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace py = pybind11;
@@ -122,6 +124,8 @@ py::dict SharpDict(const ub::SharpResult& r) {
   result["epsilon"] = r.epsilon;
   result["epsilon_text"] = r.epsilonText;
   result["typed_numbers"] = r.typedNumbers;
+  result["typed_decimals"] = r.typedDecimals;
+  result["rounding_hint"] = r.roundingHint;
   return result;
 }
 
@@ -152,9 +156,27 @@ py::dict SharpBounds(const DoubleArray& values, const std::string& path,
                      bool exactly,
                      const std::vector<std::vector<int32_t>>& groups,
                      int32_t groupCount) {
-  const ub::SharpOptions options =
+  ub::SharpOptions options =
       MakeSharpOptions(kind, toleranceText, hasTolerance, tolerance, timeLimit,
                        atLeast, exactly, groups, groupCount);
+  // Ctrl-C: the computation runs without the GIL and asks, every 20 ms on
+  // this thread (signal handlers run on the main thread only), whether a
+  // signal handler raised; the raised exception is kept and raised here.
+  const std::thread::id caller = std::this_thread::get_id();
+  auto lastCheck = std::chrono::steady_clock::now();
+  PyObject* errorType = nullptr;
+  PyObject* errorValue = nullptr;
+  PyObject* errorTrace = nullptr;
+  options.cancel = [&]() {
+    if (std::this_thread::get_id() != caller) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastCheck < std::chrono::milliseconds(20)) return false;
+    lastCheck = now;
+    py::gil_scoped_acquire acquire;
+    if (PyErr_CheckSignals() == 0) return false;
+    PyErr_Fetch(&errorType, &errorValue, &errorTrace);
+    return true;
+  };
   const std::vector<double> v =
       path.empty() ? ToVector(values) : std::vector<double>();
   ub::SharpResult result;
@@ -163,6 +185,12 @@ py::dict SharpBounds(const DoubleArray& values, const std::string& path,
     result = path.empty() ? ub::SharpBounds(v, n, m, options)
                           : ub::SharpBoundsOfFile(path, n, m, options);
   }
+  if (errorType != nullptr) {
+    PyErr_Restore(errorType, errorValue, errorTrace);
+    throw py::error_already_set();
+  }
+  // Before the computation began, a signal may still wait for its handler.
+  if (PyErr_CheckSignals() != 0) throw py::error_already_set();
   return SharpDict(result);
 }
 
@@ -176,6 +204,7 @@ PYBIND11_MODULE(_core, module) {
   module.attr("STATUS_SOUND") = ub::kStatusSound;
   module.attr("STATUS_REFUSED") = ub::kStatusRefused;
   module.attr("STATUS_UNTRUSTWORTHY") = ub::kStatusUntrustworthy;
+  module.attr("STATUS_CANCELLED") = ub::kStatusCancelled;
   module.def("run_on_values", &RunOnValues, py::arg("values"), py::arg("n"),
              py::arg("m"), py::arg("name"));
   module.def("intersection_probabilities", &IntersectionProbabilities,

@@ -13,8 +13,8 @@
 #                   memory as the program makes it, samples to probabilities
 #   driver, sharp,  the two programs and the generator's event systems; none
 #   events          includes another
-#   cli             the command-line grammar, version and JSON text of both
-#                   programs
+#   cli             the command-line grammar, version, JSON text, exit
+#                   statuses and progress line of both programs
 #   bounds          bounding procedures, candidates, the pass computation,
 #                   the loop over the passes and the best bounds over l
 #   optim           inner optimisation, basis families, subset enumeration,

@@ -28,7 +28,7 @@ constexpr const char* kOutOfMemory =
   const ssize_t ignored =
       write(STDERR_FILENO, kOutOfMemory, std::strlen(kOutOfMemory));
   (void)ignored;
-  _exit(unionbound::sharp::kExitOutOfMemory);
+  _exit(unionbound::kExitOutOfMemory);
 }
 
 // Anything else the system refused (a thread that cannot be started when
@@ -45,7 +45,7 @@ constexpr const char* kRunStoppedAdvice =
     const ssize_t ignored = write(STDERR_FILENO, part, std::strlen(part));
     (void)ignored;
   }
-  _exit(unionbound::sharp::kExitNoBounds);
+  _exit(unionbound::kExitUntrustworthy);
 }
 
 void EndOnTerminate() {
@@ -87,10 +87,10 @@ int main(int argc, char** argv) {
                                               isatty(STDERR_FILENO) == 1);
   } catch (const std::bad_alloc&) {
     std::cerr << kOutOfMemory;
-    return unionbound::sharp::kExitOutOfMemory;
+    return unionbound::kExitOutOfMemory;
   } catch (const std::exception& e) {
     // Unwound to here: temporary output files are already removed.
     std::cerr << kRunStopped << e.what() << kRunStoppedAdvice;
-    return unionbound::sharp::kExitNoBounds;
+    return unionbound::kExitUntrustworthy;
   }
 }

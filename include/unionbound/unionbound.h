@@ -22,6 +22,7 @@
 #define UNIONBOUND_UNIONBOUND_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ inline constexpr int kStatusUntrustworthy = 2;  // no bounds from these
 inline constexpr int kStatusOutOfMemory = 3;    // the program's memory ran
                                                 // out (the program, and the
                                                 // sharp bounds below)
+inline constexpr int kStatusCancelled = 4;      // the caller's cancel
+                                                // callback stopped the sharp
+                                                // bounds below; nothing given
 
 // A whole run of unionbound on numbers held in memory: the size rules, the
 // data check, every pass, the report and the summary, with the messages the
@@ -178,6 +182,13 @@ struct SharpOptions {
   // or the number of groups of the chosen ones (0: 3 and 4; 2 .. 8).
   std::vector<std::vector<int32_t>> groups;
   int32_t groupCount = 0;
+  // Asked while the bounds are computed (every pivot of the exact simplex,
+  // every program, every round of the full program: at least every tenth
+  // of a second of work, from the computing threads, one call at a time)
+  // whether to stop; once it returns true the call ends soon after with
+  // kStatusCancelled and nothing computed. Empty: never stops early. It
+  // must be cheap and must not throw.
+  std::function<bool()> cancel;
 };
 
 // A pair of sharp bounds. The exact optimum is rounded outward: the lower
@@ -220,6 +231,13 @@ struct SharpResult {
   double epsilon = 0.0;
   std::string epsilonText = "0";
   int32_t typedNumbers = 0;  // numbers taken exactly as typed in the file
+  // Every number typed with at most this many decimals (a file only; -1:
+  // more, numbers in memory, or not all plain decimals). Where that is 1 to
+  // 8 and no tolerance of half a unit of the last place was given,
+  // roundingHint says that such a tolerance gives bounds that hold for the
+  // values the numbers could have been rounded from; empty otherwise.
+  int32_t typedDecimals = -1;
+  std::string roundingHint;
 };
 
 // The sharp bounds of numbers in memory. Numbers in memory have no typed
@@ -229,9 +247,11 @@ struct SharpResult {
 // number that is not finite, or lies farther than 1 from [0, 1], is refused
 // (kStatusRefused, its position in the message) before any exact
 // arithmetic. Never throws: where the memory runs out the status is
-// kStatusOutOfMemory, and where the system refuses something else (a thread,
-// when the process limit is reached) kStatusUntrustworthy, each with a
-// message and nothing computed.
+// kStatusOutOfMemory, and where the system refuses something else
+// kStatusUntrustworthy, each with a message and nothing computed. Threads
+// the system refuses (the process limit) are not needed: their work is
+// done on the calling thread.
+// A cancel callback that returns true ends the call with kStatusCancelled.
 // Thread safety: safe on several threads at once; unionbound's messages
 // during its passes are kept from standard output (so a host printing there
 // on another thread loses nothing).

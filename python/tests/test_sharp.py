@@ -85,6 +85,24 @@ def test_inconsistent_data_need_a_tolerance():
 
 
 @needs_sharp
+def test_numbers_typed_with_two_decimals_give_a_rounding_hint(tmp_path):
+    # Three events, each of probability 0.5, that meet in pairs with 0.25:
+    # every number typed with (at most) two decimals.
+    path = tmp_path / "two_decimals.txt"
+    path.write_text("0.50 0.50 0.50 0.25 0.25 0.25\n")
+    typed = unionbound.sharp(path, 3, 2)
+    assert typed.rounding_hint == (
+        "every number has at most 2 decimals; if they were rounded, a "
+        "tolerance of 0.5e-2 gives bounds that hold for the unrounded values")
+    # The tolerance it names makes the bounds cover the rounding: no hint.
+    assert unionbound.sharp(path, 3, 2, tolerance="0.5e-2").rounding_hint \
+        is None
+    # Numbers in memory are their doubles' exact values: never a hint.
+    assert unionbound.sharp([0.5, 0.5, 0.5, 0.25, 0.25, 0.25], 3,
+                            2).rounding_hint is None
+
+
+@needs_sharp
 def test_plot_draws_sharp_results_as_bands_by_kind():
     matplotlib = pytest.importorskip("matplotlib")
     matplotlib.use("Agg")

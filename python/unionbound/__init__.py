@@ -197,6 +197,12 @@ class SharpResult:
     upper_groups: the partition of the program each bound came from, a
     tuple of groups of 1-based event numbers (multivariate, and bivariate or
     best where a bound came from the events taken by marginal), else None.
+    rounding_hint: for a file whose numbers all have at most k decimals
+    (1 <= k <= 8), when no
+    tolerance of 0.5e-k was given: a sentence saying that tolerance=
+    "0.5e-k" gives bounds that hold for the values the numbers could have
+    been rounded from (these bounds are proven for the numbers as typed
+    only); None otherwise (numbers in memory never get one).
     """
 
     kind: str
@@ -214,6 +220,7 @@ class SharpResult:
     upper_text: str
     lower_groups: object = None
     upper_groups: object = None
+    rounding_hint: object = None
 
     def __repr__(self):
         status = (self.lower_status if self.lower_status == self.upper_status
@@ -310,7 +317,8 @@ def sharp(p, n, m, kind="univariate", tolerance=None, time_limit=0.0,
         epsilon=None if run["consistent"] else run["epsilon"],
         lower_text=run["lower_text"], upper_text=run["upper_text"],
         lower_groups=_groups(run["lower_groups"]),
-        upper_groups=_groups(run["upper_groups"]))
+        upper_groups=_groups(run["upper_groups"]),
+        rounding_hint=run["rounding_hint"] or None)
 
 
 def _groups(groups):

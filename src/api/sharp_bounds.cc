@@ -19,9 +19,12 @@
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
 #include "sharp/analysis/bound_rows.h"
+#include "sharp/analysis/messages.h"
+#include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
 #include "sharp/data/input_text.h"
+#include "sharp/exact/cancellation.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::api {
@@ -35,20 +38,20 @@ using sharp::Consistency;
 using sharp::EpsilonText;
 using sharp::ExactData;
 using sharp::ExactDataFromDoubles;
+using sharp::ExactScanner;
 using sharp::FindRow;
 using sharp::FormatOutward;
 using sharp::FullBoundsCross;
-using sharp::FullEpsilonAdvice;
-using sharp::InputText;
+using sharp::FullCrossMessage;
+using sharp::InconsistencyMessage;
 using sharp::IsInconsistent;
 using sharp::kFullMaxEvents;
+using sharp::LibraryWords;
 using sharp::OutwardDouble;
 using sharp::ParseExactDecimal;
 using sharp::PrintedBound;
 using sharp::Rational;
-using sharp::ReadExactText;
-using sharp::ReadInputFile;
-using sharp::ReadNumbersOfText;
+using sharp::ReadNumbersOfPath;
 using sharp::Rounding;
 using sharp::RowKind;
 using sharp::SharpAnalysis;
@@ -203,9 +206,7 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
   }
   if (full && FullBoundsCross(analysis)) {
     result->messages.push_back(
-        "no distribution over the atoms fits the numbers (proven exactly: "
-        "crossing certified full bounds or a Farkas certificate); " +
-        FullEpsilonAdvice(analysis.fullEpsilon, "a tolerance T"));
+        FullCrossMessage(analysis, LibraryWords("", analysis.tolerance)));
     result->status = kStatusUntrustworthy;
   }
 }
@@ -214,25 +215,11 @@ void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
   const Consistency& c = analysis.consistency;
   result->consistent = c.consistent;
   result->typedNumbers = analysis.typedNumbers;
+  result->typedDecimals = analysis.typedDecimals;
+  result->roundingHint = sharp::RoundingHint(analysis, "a tolerance of ");
   if (c.consistent) return;
   result->epsilonText = EpsilonText(c.epsilon);
   result->epsilon = OutwardDouble(c.epsilon, true);
-}
-
-// The message for bounds that were not computed, as unionbound-sharp words
-// it, with the tolerance of this interface in place of its option.
-std::string InconsistencyMessage(const SharpAnalysis& analysis,
-                                 bool hasTolerance, const Rational& tolerance) {
-  const std::string epsilon = EpsilonText(analysis.consistency.epsilon);
-  if (hasTolerance && tolerance < analysis.consistency.epsilon) {
-    return "the tolerance " + FormatOutward(tolerance, 3, Rounding::kDown) +
-           " is below epsilon = " + epsilon;
-  }
-  if (hasTolerance) {
-    return "some program has no distribution even within the tolerance";
-  }
-  return "inconsistent data: epsilon = " + epsilon +
-         "; use a tolerance T with T >= epsilon";
 }
 
 SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
@@ -258,6 +245,7 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
       analysisOptions.groupCounts = {options.groupCount};
     }
   }
+  analysisOptions.cancel = options.cancel;
   const SharpAnalysis analysis =
       AnalyseProbabilities(p, exact, n, m, analysisOptions);
   SharpResult result;
@@ -267,8 +255,9 @@ SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,
   TakeConsistency(analysis, &result);
   if (IsInconsistent(analysis)) {
     result.status = kStatusUntrustworthy;
-    result.messages.push_back(InconsistencyMessage(
-        analysis, analysisOptions.hasTolerance, tolerance));
+    result.messages.push_back(
+        InconsistencyMessage(analysis, analysisOptions.hasTolerance, tolerance,
+                             LibraryWords(options.toleranceText, tolerance)));
     return result;
   }
   result.widened = analysis.widened;
@@ -291,6 +280,10 @@ template <typename Call>
 SharpResult WithoutExceptions(const Call& call) {
   try {
     return call();
+  } catch (const sharp::Cancelled&) {
+    SharpResult result = Refuse("cancelled: no bounds were given");
+    result.status = kStatusCancelled;
+    return result;
   } catch (const std::bad_alloc&) {
     return Stopped(kStatusOutOfMemory, "out of memory");
   } catch (const std::exception& e) {
@@ -321,11 +314,11 @@ SharpResult BoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string problem = OptionProblem(n, m, options, &tolerance);
   if (!problem.empty()) return Refuse(problem);
   const int32_t count = unionbound::ProbabilityCount(n, m);
-  // One read of the file: the doubles and the numbers as typed both come
-  // from its text.
-  const InputText input = ReadInputFile(path);
-  if (!input.opened) return Refuse(path + ": cannot be opened");
-  const ProbabilityRead read = ReadNumbersOfText(input, count);
+  // One read of the file, in chunks: the doubles and the numbers as typed
+  // both come from them, and the text is never held whole.
+  ExactScanner exact(static_cast<size_t>(count));
+  const ProbabilityRead read = ReadNumbersOfPath(path, count, &exact);
+  if (!read.opened) return Refuse(path + ": cannot be opened");
   if (read.read != count) {
     return Refuse(path + ": expected " + std::to_string(count) +
                   " numbers, read " + std::to_string(read.read));
@@ -333,8 +326,7 @@ SharpResult BoundsOfFile(const std::string& path, int32_t n, int32_t m,
   const std::string valueProblem =
       ValueProblem(read.p, static_cast<size_t>(count));
   if (!valueProblem.empty()) return Refuse(path + ": " + valueProblem);
-  return Analyse(read.p, ReadExactText(input.text, read.p), n, m, options,
-                 tolerance);
+  return Analyse(read.p, exact.Finish(read.p), n, m, options, tolerance);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "cli/version.h"
@@ -126,10 +128,25 @@ void DefineOptions(const OptionSet& set, CLI::App* app,
   }
 }
 
+// --help with the program's own Usage block in place of the parser's.
+class UsageFormatter : public CLI::Formatter {
+ public:
+  explicit UsageFormatter(std::string usage) : usage_(std::move(usage)) {}
+  std::string make_usage(const CLI::App*, std::string) const override {
+    return "Usage: " + usage_ + "\n";
+  }
+
+ private:
+  std::string usage_;
+};
+
 void Configure(const OptionSet& set, CLI::App* app) {
   app->name(set.program);
   app->description(set.description);
   app->footer(set.footer);
+  if (!set.usage.empty()) {
+    app->formatter(std::make_shared<UsageFormatter>(set.usage));
+  }
   app->get_formatter()->column_width(22);
 }
 

@@ -27,6 +27,9 @@ struct OptionSet {
   // The positional form N M [FILE] in place of -n N -m M -i FILE, without
   // the rest of unionbound-sharp's options.
   bool positionalSizes = false;
+  // The Usage block of --help, after "Usage: " (further forms on lines of
+  // their own); empty: the parser's own one-line summary.
+  std::string usage{};
 };
 
 inline constexpr const char* kStandardStream = "-";

@@ -335,34 +335,139 @@ TEST(SharpBoundsThreads, CallsOnSeveralThreadsAgreeWithOneAlone) {
 }
 
 // Threads that cannot start (a process limit, in a child that runs as
-// another user, whom the limit binds) stop the call with a status and a
-// message: no exception reaches the caller. Needs root to change user.
-TEST(SharpBoundsFailures, ThreadsThatCannotStartGiveAStatusNotAnException) {
+// another user, whom the limit binds) leave their work to the calling
+// thread: the call gives the bounds it gives without the limit, for every
+// kind (the full program's second side included). Needs root to change
+// user.
+TEST(SharpBoundsFailures, ThreadsThatCannotStartLeaveTheWorkToTheCaller) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  for (SharpKind kind :
+       {SharpKind::kBivariate, SharpKind::kFull, SharpKind::kBest}) {
+    SharpOptions options;
+    options.kind = kind;
+    options.threads = 2;
+    const SharpResult free = SharpBoundsOfFile(kExample, 12, 3, options);
+    ASSERT_EQ(free.status, kStatusSound);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const rlimit one{1, 1};
+      if (setrlimit(RLIMIT_NPROC, &one) != 0 || setgid(65534) != 0 ||
+          setuid(65534) != 0) {
+        _exit(10);
+      }
+      try {
+        const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
+        const bool same = r.status == kStatusSound && r.computed &&
+                          r.lowerText == free.lowerText &&
+                          r.upperText == free.upperText &&
+                          r.lowerStatus == free.lowerStatus &&
+                          r.upperStatus == free.upperStatus;
+        _exit(same ? 0 : 11);
+      } catch (...) {
+        _exit(12);
+      }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << static_cast<int>(kind);
+  }
+}
+
+// The text after "unionbound-sharp: " on the first line of standard error
+// of the program run on path with the extra options.
+std::string ProgramMessage(const fs::path& path, const std::string& extra) {
+  const fs::path err = path.string() + ".err";
+  const std::string command = std::string("'") + UNIONBOUND_SHARP_BINARY +
+                              "' 4 2 '" + path.string() + "' " + extra +
+                              " > /dev/null 2> '" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2) << command;
+  std::ifstream in(err);
+  std::string line;
+  std::getline(in, line);
+  fs::remove(err);
+  const std::string prefix = "unionbound-sharp: ";
+  EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
+  return line.substr(std::min(line.size(), prefix.size()));
+}
+
+// One finding reads the same from the library as from the program: only
+// the way to give the tolerance differs (its option there, "a tolerance"
+// here).
+TEST(SharpBounds, InconsistencyMessagesAreTheProgramsWords) {
+  const fs::path path =
+      fs::temp_directory_path() /
+      ("unionbound_api_messages_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(path) << "0.5 0.5 0.5 0 0.5 0.5 0 0 0 0\n";
+  SharpOptions options;
+  const SharpResult none = SharpBoundsOfFile(path.string(), 4, 2, options);
+  ASSERT_EQ(none.messages.size(), 1u);
+  std::string program = ProgramMessage(path, "");
+  EXPECT_EQ(program,
+            "inconsistent data: epsilon = 0.126; use --tolerance T with T >= "
+            "epsilon");
+  program.replace(program.find("--tolerance T"), 13, "a tolerance T");
+  EXPECT_EQ(none.messages[0], program);
+
+  options.toleranceText = "0.01";
+  const SharpResult below = SharpBoundsOfFile(path.string(), 4, 2, options);
+  ASSERT_EQ(below.messages.size(), 1u);
+  program = ProgramMessage(path, "--tolerance 0.01");
+  EXPECT_EQ(program, "--tolerance 0.01 is below epsilon = 0.126");
+  EXPECT_EQ(below.messages[0], "the tolerance 0.01 is below epsilon = 0.126");
+  fs::remove(path);
+}
+
+TEST(SharpBoundsCancel, ACallbackThatSaysStopEndsEveryKindWithCancelled) {
+  for (SharpKind kind : {SharpKind::kUnivariate, SharpKind::kBivariate,
+                         SharpKind::kFull, SharpKind::kBest}) {
+    SharpOptions options;
+    options.kind = kind;
+    options.cancel = [] { return true; };
+    const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
+    EXPECT_EQ(r.status, kStatusCancelled) << static_cast<int>(kind);
+    EXPECT_FALSE(r.computed);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].find("cancelled"), std::string::npos);
+    EXPECT_EQ(r.lowerText, "0");
+    EXPECT_EQ(r.upperText, "1");
+  }
+}
+
+TEST(SharpBoundsCancel, AStopAskedForMidwayEndsTheRunAndAskedNoMore) {
+  // Hundreds of bivariate programs: the callback is asked between and
+  // within them, from both computing threads.
+  const int32_t n = 400;
+  const std::vector<double> values(n, 0.001);
   SharpOptions options;
   options.kind = SharpKind::kBivariate;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const rlimit one{1, 1};
-    if (setrlimit(RLIMIT_NPROC, &one) != 0 || setgid(65534) != 0 ||
-        setuid(65534) != 0) {
-      _exit(10);
-    }
-    try {
-      const SharpResult r = SharpBoundsOfFile(kExample, 12, 3, options);
-      const bool oneLine = r.messages.size() == 1 &&
-                           r.messages[0].find('\n') == std::string::npos;
-      _exit(r.status == kStatusUntrustworthy && !r.computed && oneLine ? 0
-                                                                       : 11);
-    } catch (...) {
-      _exit(12);
-    }
+  std::atomic<int> asked{0};
+  options.cancel = [&asked] { return ++asked >= 50; };
+  const SharpResult r = SharpBounds(values, n, 1, options);
+  EXPECT_EQ(r.status, kStatusCancelled);
+  EXPECT_FALSE(r.computed);
+  // The yes is kept: the question is not asked again after it.
+  EXPECT_EQ(asked.load(), 50);
+}
+
+TEST(SharpBoundsCancel, ACallbackThatNeverSaysStopChangesNothing) {
+  for (SharpKind kind : {SharpKind::kBivariate, SharpKind::kFull}) {
+    SharpOptions options;
+    options.kind = kind;
+    const SharpResult plain = SharpBoundsOfFile(kExample, 12, 3, options);
+    std::atomic<int> asked{0};
+    options.cancel = [&asked] {
+      ++asked;
+      return false;
+    };
+    const SharpResult asking = SharpBoundsOfFile(kExample, 12, 3, options);
+    EXPECT_GT(asked.load(), 0);
+    EXPECT_EQ(asking.status, plain.status);
+    EXPECT_EQ(asking.lowerText, plain.lowerText);
+    EXPECT_EQ(asking.upperText, plain.upperText);
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << status;
-  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <chrono>
 #include <cmath>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "optim/sense.h"
+#include "sharp/exact/cancellation.h"
 #include "sharp/moments/moment_programs.h"
 #include "sharp/moments/partition_rules.h"
 
@@ -33,6 +35,24 @@ class ProgressCounter {
   std::mutex mutex_;
 };
 
+// Runs work on a thread of its own, or here and now where the system
+// refuses one (a process limit): the thread returned then was never started.
+// A std::jthread, so that an exception on the caller's side joins it rather
+// than ending the process.
+template <typename Work>
+std::jthread StartOrRun(const Work& work) {
+  try {
+    return std::jthread(work);
+  } catch (const std::system_error&) {
+    work();
+    return std::jthread();
+  }
+}
+
+void JoinIfStarted(std::jthread& thread) {
+  if (thread.joinable()) thread.join();
+}
+
 // Solves the programs of the splits first .. last in order, each starting
 // from the bases of its neighbour.
 void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
@@ -40,6 +60,7 @@ void SolveSplits(const ProgramData& data, int32_t first, int32_t last,
                  ProgressCounter* progress) {
   WarmStart warm;
   for (int32_t l = first; l <= last; ++l) {
+    PollCancellation();
     out[l - first] = {l, ComputeSharpInterval(data, l, &warm, target)};
     progress->Step();
   }
@@ -54,18 +75,11 @@ std::vector<BivariateResult> SolveAllSplits(const ProgramData& data,
   const int32_t count = to >= from ? to - from + 1 : 0;
   std::vector<BivariateResult> results(static_cast<size_t>(count));
   if (count == 0) return results;
-  const int32_t chunks = std::max(1, std::min(threads, count));
-  std::vector<std::thread> workers;
-  for (int32_t c = 1; c < chunks; ++c) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplits, std::cref(data), first, last,
-                         std::cref(target), results.data() + (first - from),
-                         progress);
-  }
-  SolveSplits(data, from, from + count / chunks - 1, target, results.data(),
-              progress);
-  for (std::thread& w : workers) w.join();
+  SolveRangesCancellable(
+      from, count, threads, [&](int32_t first, int32_t last) {
+        SolveSplits(data, first, last, target, results.data() + (first - from),
+                    progress);
+      });
   return results;
 }
 
@@ -458,26 +472,33 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                    const std::function<ExactData()>& readExact,
                                    int32_t n, int32_t m,
                                    const AnalysisOptions& options) {
+  Cancellation cancellation(options.cancel);
+  CancellationScope scope(options.cancel ? &cancellation : nullptr);
   // unionbound's own bounds come from the doubles and run beside the rest;
-  // they bound the union only.
+  // they bound the union only. The threads are joined however this ends
+  // (a cancelled run unwinds with Cancelled).
   const bool isUnion = IsUnion(options.target);
   MethodBounds method;
-  std::thread methodThread([&method, &p, n, m, isUnion] {
-    if (isUnion) method = ComputeMethodBounds(p, n, m);
-  });
+  Cancellation* const cancelling = CurrentCancellation();
+  std::jthread methodThread =
+      StartOrRun([&method, &p, n, m, isUnion, cancelling] {
+        RunCancellable(cancelling, [&] {
+          if (isUnion) method = ComputeMethodBounds(p, n, m);
+        });
+      });
   SharpAnalysis analysis;
   analysis.target = options.target;
-  std::thread subsetThread(
-      [&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
+  std::jthread subsetThread =
+      StartOrRun([&analysis, n, m] { analysis.subsets = AllSubsets(n, m); });
   const ExactData exact = readExact();
-  subsetThread.join();
+  JoinIfStarted(subsetThread);
   analysis.n = n;
   analysis.m = m;
   analysis.lFrom = options.lFrom >= 0 ? options.lFrom : m;
   analysis.lTo = options.lTo >= 0 ? options.lTo : n - m;
   analysis.typedNumbers = exact.typed;
   analysis.typedDecimals = exact.typedDecimals;
-  std::thread checkThread([&analysis, &exact, &p, n] {
+  std::jthread checkThread = StartOrRun([&analysis, &exact, &p, n] {
     analysis.check = CheckData(exact, p, analysis.subsets, n);
   });
   const ProgramData typed = MakeProgramData(exact, analysis.subsets, n, m);
@@ -498,7 +519,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                                      analysis.lTo, options);
   const ProgramData* used = &typed;
   ProgramData widened;
-  checkThread.join();
+  JoinIfStarted(checkThread);
   analysis.consistency =
       CheckConsistency(typed, typedOther, run, analysis.check);
   const Consistency& c = analysis.consistency;
@@ -601,7 +622,8 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       analysis.fullEpsilon = FullEpsilonOf(analysis, exact, options);
     }
   }
-  methodThread.join();
+  JoinIfStarted(methodThread);
+  ThrowIfCancelled();
   analysis.method = RestrictToRange(method, analysis.lFrom, analysis.lTo);
   return analysis;
 }

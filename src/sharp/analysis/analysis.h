@@ -50,6 +50,11 @@ struct AnalysisOptions {
   int32_t threads = 2;
   // Called from the computing threads with the programs done and the total.
   std::function<void(int32_t, int32_t)> progress;
+  // Asked often (at least every tenth of a second of work, from the
+  // computing threads, one at a time) whether to stop; once it returns true
+  // AnalyseProbabilities throws Cancelled (sharp/exact/cancellation.h).
+  // Empty: never stops early.
+  std::function<bool()> cancel;
   bool full = false;  // also the full program over atoms
   FullOptions fullOptions;
   // What the programs bound: the union (X >= 1, X the number of events

@@ -380,16 +380,9 @@ std::string FullStatus(const FullBound& bound) {
   return bound.converged && bound.allAtomsPriced ? "certified" : "partial";
 }
 
-std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
-                              const std::string& option) {
-  if (!epsilon.computed) return "check the data";
-  std::string advice = "the full program needs epsilon >= " +
-                       FormatOutward(epsilon.atLeast, 3, Rounding::kDown);
-  if (!epsilon.sufficesFound) return advice + "; check the data";
-  const std::string enough = EpsilonText(epsilon.suffices);
-  return advice + " (a change of every number by up to " + enough +
-         " fits a distribution over the atoms): use " + option +
-         " with T >= " + enough;
+bool ClosedFormsLeftOut(const SharpAnalysis& analysis) {
+  return analysis.widened && IsUnion(analysis.target) &&
+         !analysis.classical.computed;
 }
 
 }  // namespace unionbound::sharp

@@ -135,11 +135,10 @@ std::string EpsilonText(const Rational& epsilon);
 // stopped by the time limit or a search that could not finish).
 std::string FullStatus(const FullBound& bound);
 
-// What the full program's epsilon says to do where its certified bounds
-// crossed: its proven ends, and `option` (how the tolerance is passed) set
-// to the end that is enough.
-std::string FullEpsilonAdvice(const FullEpsilon& epsilon,
-                              const std::string& option);
+// The closed-form rows (Hunter-Worsley, de Caen, Kuai-Alajaji-Takahara) of
+// a union's bounds were left out because the bounds are widened: they hold
+// for the numbers as typed only.
+bool ClosedFormsLeftOut(const SharpAnalysis& analysis);
 
 }  // namespace unionbound::sharp
 

@@ -19,12 +19,13 @@ using PairTable = std::vector<std::vector<mpz_class>>;
 bool FillPairTable(const ExactData& data, const SubsetList& subsets, int32_t n,
                    PairTable* table) {
   table->assign(static_cast<size_t>(n), std::vector<mpz_class>(n));
-  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
-    const size_t size = SubsetSize(subsets, u);
+  for (SubsetCursor s(subsets); !s.done(); s.Next()) {
+    const size_t u = s.index();
+    const size_t size = s.size();
     if (size > 2) break;
-    const mpz_class& value = data.scaled[u];
+    const mpz_class value = ScaledValue(data, u);
     if (value < 0 || value > data.scale) return false;
-    const int32_t* e = SubsetMembers(subsets, u);
+    const int32_t* e = s.members();
     const int32_t i = e[0] - 1;
     const int32_t j = size == 2 ? e[1] - 1 : i;
     (*table)[i][j] = value;

@@ -7,6 +7,7 @@
 #include "bounds/pass_loop.h"
 #include "numeric/library_messages.h"
 #include "problem/binomial_moments.h"
+#include "sharp/exact/cancellation.h"
 
 namespace unionbound::sharp {
 
@@ -14,6 +15,7 @@ MethodBounds ComputeMethodBounds(const RealVector& p, int32_t n, int32_t m) {
   MethodBounds result;
   PassLoop loop(p, n, m, nullptr);
   while (!loop.Done()) {
+    PollCancellation();
     const auto start = std::chrono::steady_clock::now();
     // The numeric code's messages go to a buffer of this thread, so they
     // stay out of the tables and out of anything another thread prints.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,12 +17,16 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <stop_token>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "cli/data_reasons.h"
 #include "cli/program_options.h"
+#include "cli/progress_line.h"
 #include "cli/refused_run_json.h"
 #include "cli/report_file.h"
 #include "cli/same_file.h"
@@ -31,11 +36,14 @@
 #include "input/probability_input.h"
 #include "problem/power_moments.h"
 #include "sharp/analysis/analysis.h"
+#include "sharp/analysis/messages.h"
+#include "sharp/analysis/work_estimate.h"
 #include "sharp/app/groups_file.h"
 #include "sharp/app/json.h"
 #include "sharp/app/report.h"
 #include "sharp/atoms/full_program.h"
 #include "sharp/data/exact_data.h"
+#include "sharp/data/input_text.h"
 #include "sharp/exact/outward_format.h"
 
 namespace unionbound::sharp {
@@ -86,132 +94,44 @@ ParsedCommandLine CheckSizes(ParsedCommandLine parsed) {
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
-// A string read as a stream without a copy, seekable as a file is (the
-// reader of doubles hands back what it read ahead by seeking).
-class TextStreamBuffer : public std::streambuf {
- public:
-  explicit TextStreamBuffer(const std::string& text) {
-    char* const begin = const_cast<char*>(text.data());
-    setg(begin, begin, begin + text.size());
-  }
-
- protected:
-  pos_type seekoff(off_type offset, std::ios_base::seekdir from,
-                   std::ios_base::openmode which) override {
-    if (!(which & std::ios_base::in)) return pos_type(off_type(-1));
-    const off_type size = egptr() - eback();
-    const off_type base = from == std::ios_base::beg   ? 0
-                          : from == std::ios_base::cur ? gptr() - eback()
-                                                       : size;
-    const off_type target = base + offset;
-    if (target < 0 || target > size) return pos_type(off_type(-1));
-    setg(eback(), eback() + target, egptr());
-    return pos_type(target);
-  }
-
-  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
-    return seekoff(off_type(position), std::ios_base::beg, which);
-  }
+// The input, read once in chunks: the file, or standard input. Both the
+// doubles and the numbers as typed are taken from these chunks as they
+// pass, so the text is never held whole. The reading stops as soon as what
+// follows cannot change the run, so that an endless source (a device, a
+// pipe that never closes, a large binary file) ends at once: the reader of
+// doubles refuses a token that runs beyond the longest number taken, and
+// counts only so far what follows the numbers n and m ask for.
+struct InputRead {
+  ProbabilityRead read;
+  std::string openError;  // why the input could not be opened
 };
 
-// The input, read once: the file, or standard input. Both the doubles and
-// the numbers as typed are taken from this text. The reading stops as soon
-// as what follows cannot change the run, so that an endless source (a
-// device, a pipe that never closes, a large binary file) ends at once: when a
-// token runs beyond the longest number taken (it is refused as too long),
-// or when the numbers n and m ask for are followed by more than the reader
-// counts of what is left.
-struct InputText {
-  bool opened = false;
-  std::string openError;  // why not, when not opened
-  bool failed = false;    // a read error (a folder, say) ended it early
-  bool cut = false;       // the reading stopped before the end
-  std::string text;
-};
-
-// Counts the tokens of text as they arrive, to tell when to stop reading.
-class TokenCounter {
- public:
-  explicit TokenCounter(int32_t count) : count_(count) {}
-
-  // Takes the next chunk; false once enough has been read.
-  bool Take(const char* chunk, size_t size) {
-    for (size_t i = 0; i < size; ++i) {
-      const bool space =
-          std::isspace(static_cast<unsigned char>(chunk[i])) != 0;
-      if (tokens_ >= count_) {
-        if (++after_ > kEntriesLeftBytes) return false;
-        continue;
-      }
-      if (!space) {
-        // Well past where the reader refuses a token as too long.
-        if (++tokenLength_ > 4 * kMaxNumberLength) {
-          return false;
-        }
-      } else if (tokenLength_ > 0) {
-        tokenLength_ = 0;
-        ++tokens_;
-      }
-    }
-    return true;
-  }
-
- private:
-  const int64_t count_;
-  int64_t tokens_ = 0;
-  size_t tokenLength_ = 0;
-  int64_t after_ = 0;  // bytes read after the last token asked for
-};
-
-InputText ReadInputText(const std::string& file, int32_t count) {
-  InputText input;
+InputRead ReadInput(const std::string& file, int32_t count,
+                    ExactScanner* exact) {
+  InputRead input;
   FILE* in = stdin;
+  int64_t size = -1;
   if (file != kStandardStream) {
     struct stat status;
     if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
       input.openError = std::strerror(EISDIR);
-      return input;
-    }
-    in = std::fopen(file.c_str(), "rb");
-    if (in == nullptr) {
+    } else if ((in = std::fopen(file.c_str(), "rb")) == nullptr) {
       input.openError = std::strerror(errno);
+    }
+    if (!input.openError.empty()) {
+      std::istringstream nothing;
+      input.read = ReadProbabilitiesFrom(nothing, count);
+      input.read.opened = false;
+      if (input.read.expected > 0) input.read.stop = ReadStop::kCannotOpen;
       return input;
     }
     if (fstat(fileno(in), &status) == 0 && S_ISREG(status.st_mode)) {
-      input.text.reserve(static_cast<size_t>(status.st_size));
+      size = static_cast<int64_t>(status.st_size);
     }
   }
-  input.opened = true;
-  TokenCounter tokens(count);
-  char buffer[1 << 16];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-    input.text.append(buffer, got);
-    if (!tokens.Take(buffer, got)) {
-      input.cut = true;
-      break;
-    }
-  }
-  input.failed = !input.cut && std::ferror(in) != 0;
+  input.read = ReadNumbersOfFile(in, size, count, exact);
   if (in != stdin) std::fclose(in);
   return input;
-}
-
-// The doubles of the input as unionbound reads them.
-ProbabilityRead ReadNumbers(const InputText& input, int32_t count) {
-  TextStreamBuffer buffer(input.text);
-  std::istream in(&buffer);
-  ProbabilityRead read = ReadProbabilitiesFrom(in, count);
-  if (read.stop == ReadStop::kComplete) {
-    read.entriesLeft = CountEntriesLeft(in, &read.entriesLeftCut);
-    read.entriesLeftCut = read.entriesLeftCut || input.cut;
-  }
-  if (input.failed && read.stop == ReadStop::kEndOfInput) {
-    read.stop = ReadStop::kReadError;
-  }
-  read.opened = input.opened;
-  if (!read.opened && read.expected > 0) read.stop = ReadStop::kCannotOpen;
-  return read;
 }
 
 // The input as named in messages.
@@ -258,7 +178,7 @@ class ReplacedFile {
 // a number is no probability; false then. The same reasons, in the same
 // words, as unionbound's.
 bool ReportNoBounds(const ProbabilityRead& read, const SharpOptions& o,
-                    const InputText& input, std::ostream& err) {
+                    const InputRead& input, std::ostream& err) {
   if (!read.opened) {
     err << kProgram << ": cannot open " << Quoted(o.file) << ": "
         << input.openError << "; nothing computed\n";
@@ -354,72 +274,138 @@ ParsedCommandLine CheckTolerance(ParsedCommandLine parsed) {
   return parsed;
 }
 
-// A progress line on standard error, rewritten at most ten times a second.
-// The full program's two sides report from two threads, so the line shows
-// the last round of each.
-class ProgressLine {
+// Runs expected to take at least this long are announced.
+constexpr double kAnnouncedSeconds = 5.0;
+
+// The companion's texts on the shared progress line, redrawn at most ten
+// times a second: a phase that reports nothing itself (reading) with its
+// time, programs solved, then the full program's rounds. The full program's
+// two sides report from two threads, so the line shows the last round of
+// each and the time against the time limit. The line is written from other
+// threads: the stream it is given must not be tied.
+class SharpProgress {
  public:
-  explicit ProgressLine(std::ostream& err) : err_(err) {}
-  void Show(int32_t done, int32_t total) {
+  SharpProgress(std::ostream& err, bool terminal, double fullLimit)
+      : terminal_(terminal),
+        line_(err, terminal, 0, std::chrono::milliseconds(0),
+              std::chrono::milliseconds(100)),
+        fullLimit_(fullLimit) {}
+  // Shows text and the time since now, after a quiet second, until the
+  // next phase, EndPhase or the first count of programs.
+  void Phase(std::string text) {
+    if (!terminal_) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (done < total && TooSoon()) return;
-    std::string line("programs solved: ");
-    line.append(std::to_string(done))
-        .append(" of ")
-        .append(std::to_string(total));
-    Write(line);
+    phase_ = std::move(text);
+    phaseStart_ = ProgressLine::Clock::now();
+    if (!ticker_.joinable()) {
+      try {
+        ticker_ = std::jthread([this](std::stop_token stop) { Tick(stop); });
+      } catch (const std::system_error&) {
+        // No thread to spare: the phase goes without a line.
+      }
+    }
+  }
+  // Ends the phase and clears the line (before a message on the stream).
+  void EndPhase() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    phase_.clear();
+    line_.Clear();
+  }
+  void Show(int32_t done, int32_t total) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      phase_.clear();
+    }
+    line_.Show("programs solved: " + std::to_string(done) + " of " +
+                   std::to_string(total),
+               done == total);
   }
   void ShowFull(const char* side, int32_t round, int32_t atoms) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const std::string_view name(side);
-    std::string state = std::to_string(round);
-    state.append(" (").append(std::to_string(atoms)).append(" atoms)");
-    if (name == "epsilon") {
-      lower_ = "";
-      upper_ = "";
-      epsilon_ = state;
-    } else {
-      (name == "upper" ? upper_ : lower_) = state;
-    }
-    if (TooSoon()) return;
     std::string line;
-    if (!epsilon_.empty()) {
-      line.append("full program, epsilon: round ").append(epsilon_);
-    } else {
-      line.append("full program:");
-      if (!lower_.empty()) line.append(" lower round ").append(lower_);
-      if (!lower_.empty() && !upper_.empty()) line.append(",");
-      if (!upper_.empty()) line.append(" upper round ").append(upper_);
+    bool begins = false;  // a phase's first round is always shown
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const std::string_view name(side);
+      const auto now = ProgressLine::Clock::now();
+      std::string state = std::to_string(round);
+      state.append(" (").append(std::to_string(atoms)).append(" atoms)");
+      if (name == "epsilon") {
+        // The search for epsilon has a time limit of its own.
+        begins = epsilon_.empty();
+        if (begins) fullStart_ = now;
+        lower_ = "";
+        upper_ = "";
+        epsilon_ = state;
+        line.append("full program, epsilon: round ").append(epsilon_);
+      } else {
+        begins = lower_.empty() && upper_.empty();
+        if (begins) fullStart_ = now;
+        (name == "upper" ? upper_ : lower_) = state;
+        line.append("full program:");
+        if (!lower_.empty()) line.append(" lower round ").append(lower_);
+        if (!lower_.empty() && !upper_.empty()) line.append(",");
+        if (!upper_.empty()) line.append(" upper round ").append(upper_);
+      }
+      const std::chrono::duration<double> spent = now - fullStart_;
+      line.append(", ").append(ProgressLine::Duration(spent.count()));
+      if (fullLimit_ > 0) {
+        line.append(" of ").append(ProgressLine::Duration(fullLimit_));
+      } else {
+        line.append(" elapsed");
+      }
     }
-    Write(line);
+    line_.Show(line, begins);
   }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (widest_ > 0) {
-      err_ << "\r" << std::string(widest_, ' ') << "\r" << std::flush;
-    }
-  }
+  void Clear() { EndPhase(); }
 
  private:
-  bool TooSoon() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ < std::chrono::milliseconds(100)) return true;
-    last_ = now;
-    return false;
-  }
-  // Rewrites the line, padding over what a longer line left.
-  void Write(const std::string& line) {
-    err_ << "\r" << line;
-    if (line.size() < widest_) err_ << std::string(widest_ - line.size(), ' ');
-    err_ << std::flush;
-    widest_ = std::max(widest_, line.size());
+  // Redraws the phase's line four times a second while there is one.
+  void Tick(std::stop_token stop) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop.stop_requested()) {
+      wake_.wait_for(lock, stop, std::chrono::milliseconds(250),
+                     [] { return false; });
+      if (phase_.empty()) continue;
+      const std::chrono::duration<double> spent =
+          ProgressLine::Clock::now() - phaseStart_;
+      if (spent.count() < 1.0) continue;
+      line_.Show(
+          phase_ + ", " + ProgressLine::Duration(spent.count()) + " elapsed",
+          true);
+    }
   }
 
-  std::ostream& err_;
+  const bool terminal_;
+  ProgressLine line_;
+  const double fullLimit_;  // seconds per side; 0: none
   std::mutex mutex_;
-  std::chrono::steady_clock::time_point last_{};
-  size_t widest_ = 0;
-  std::string lower_, upper_, epsilon_;
+  std::condition_variable_any wake_;
+  std::string phase_;  // empty: none
+  ProgressLine::Clock::time_point phaseStart_;
+  ProgressLine::Clock::time_point fullStart_;
+  std::string lower_;
+  std::string upper_;
+  std::string epsilon_;
+  std::jthread ticker_;  // last: stopped before the rest goes
+};
+
+// Unties a stream while a progress line may be drawn on it from another
+// thread (a tied stream would flush the other one from there), and ties it
+// again for the messages in between and after, which then follow whatever
+// standard output holds.
+class Untied {
+ public:
+  explicit Untied(std::ostream& stream)
+      : stream_(stream), tied_(stream.tie(nullptr)) {}
+  ~Untied() { Retie(); }
+  Untied(const Untied&) = delete;
+  Untied& operator=(const Untied&) = delete;
+  void Retie() { stream_.tie(tied_); }
+  void Untie() { stream_.tie(nullptr); }
+
+ private:
+  std::ostream& stream_;
+  std::ostream* const tied_;
 };
 
 }  // namespace
@@ -437,18 +423,26 @@ std::string SharpHelpFooter() {
          "from the same\n             moments is better. Found by an exact "
          "rational simplex method and\n             rounded outward (lower "
          "bounds down, upper bounds up).\n"
-         "  certified  holds for every distribution with the given moments; "
-         "every sharp\n             bound is certified.\n"
+         "  certified  holds for every distribution with the given moments "
+         "(the full\n             program: the given numbers); every sharp "
+         "bound is certified. The\n             full program's: exact data "
+         "times duals rounded to a fixed\n             denominator, shifted "
+         "by the least reduced cost over all atoms\n             found "
+         "exactly.\n"
+         "  partial    a bound of the full program whose pricing had not "
+         "converged (time\n             limit) or whose atoms were too many "
+         "to enumerate; still valid.\n"
          "  epsilon    the least uniform change that makes the data "
          "consistent: the\n             largest change of any one number "
          "that each check needs (values\n             in [0, 1], no "
          "intersection above a sub-intersection, and every\n             "
          "program feasible on its own), the largest over the checks; "
          "exact.\n"
-         "  (T)        a bound of the program widened by --tolerance T: "
+         "  widened    a bound of the program widened by --tolerance T: "
          "every moment may\n             move as far as its numbers moved "
          "by up to T each (not clipped\n             to [0, 1], so the "
-         "bound holds for a little more than needed).\n"
+         "bound holds for a little more than needed).\n             The "
+         "table marks it (T): sharp (T), cert. (T), part. (T).\n"
          "  invalid    a unionbound number outside the sharp interval of "
          "its l, or across\n             a proven bound (for even M, for "
          "instance): it is no bound.\n"
@@ -461,30 +455,24 @@ std::string SharpHelpFooter() {
          "prove the data inconsistent (exit status 2).\n"
          "  valid      a closed-form bound from singles and pairs "
          "(Hunter-Worsley,\n             de Caen, Kuai-Alajaji-Takahara), "
-         "computed exactly, rounded outward.\n"
-         "  certified  (full program) exact data times duals rounded to a "
-         "fixed\n             denominator, shifted by the least reduced cost "
-         "over all atoms\n             found exactly; partial: the pricing "
-         "had not converged (time\n             limit) or the atoms were "
-         "too many to enumerate, still valid. With\n             a tolerance "
-         "T: cert. (T), part. (T), for all numbers within T.\n"
+         "computed exactly, rounded outward;\n             left out with "
+         "--tolerance (they hold for the numbers as typed).\n"
          "\n"
          "CSV columns: n, m, file (the input), data_check (consistent or\n"
-         "inconsistent as typed), kind (unionbound, univariate, bivariate "
-         "for the\nbest bounds; hunter-worsley, de-caen, "
-         "kuai-alajaji-takahara, "
-         "full; best;\nunionbound_l, bivariate_l per l), l_lower, "
-         "lower, lower_status,\nlower_widened, l_upper, upper, upper_status, "
-         "upper_widened, seconds. Bounds\nhave 17 significant digits, "
-         "rounded outward; status is sharp, infeasible,\nfailed, valid, "
-         "certified, partial, method "
-         "(unionbound's number), rounding, invalid or none (unionbound\n"
-         "found no bound), and for best the row and its status (\"bivariate "
-         "sharp\"); widened is \"tolerance\" for a bound of a widened program; "
-         "seconds is\nthe wall-clock time. With --at-least R (R > 1), "
-         "--exactly R or --distribution\ntwo more columns: event (at_least "
-         "or exactly) and r; --distribution adds\nthe rows univariate_r and "
-         "bivariate_r (the best over l), one per r.\n"
+         "inconsistent as typed), kind (unionbound, univariate, bivariate for "
+         "the\nbest bounds; hunter-worsley, de-caen, kuai-alajaji-takahara, "
+         "full; best;\nunionbound_l, bivariate_l per l), l_lower, lower, "
+         "lower_status,\nlower_widened, l_upper, upper, upper_status, "
+         "upper_widened, seconds. Bounds\nhave 17 significant digits, rounded "
+         "outward; status is sharp, infeasible,\nfailed, valid, certified, "
+         "partial, method (unionbound's number), rounding,\ninvalid or none "
+         "(unionbound found no bound), and for best the row and its\nstatus "
+         "(\"bivariate sharp\"); lower_widened and upper_widened are\n"
+         "\"tolerance\" for a widened bound; seconds is the wall-clock time. "
+         "With\n--at-least R (R > 1), --exactly R or --distribution two more "
+         "columns:\nevent (at_least or exactly) and r; --distribution adds "
+         "the rows\nunivariate_r and bivariate_r (the best over l), one per "
+         "r.\n"
          "\n"
          "On a terminal, standard error shows how many programs are "
          "solved.\n\n"
@@ -508,9 +496,6 @@ OptionSet SharpOptionSet() {
   OptionSet set{kProgram, "", "", false, true};
   set.sharpOptions = true;
   set.description =
-      "unionbound-sharp N M [FILE] [OPTIONS]\n"
-      "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n"
-      "\n"
       "Bounds the probability that at least one of N events occurs, from "
       "the\nprobabilities of all intersections of 1 to M of them in FILE "
       "(default\nprob.txt, the same format and order as for unionbound). "
@@ -520,7 +505,10 @@ OptionSet SharpOptionSet() {
       "unionbound uses, the closed forms and,\nwith --full, the program over "
       "all atoms (the best the data allow at all);\nthe best row holds the "
       "tightest proven bounds. --at-least R and --exactly R\nbound the "
-      "probability that at least (exactly) R of them occur instead.";
+      "probability that at least (exactly) R of them occur instead.\n";
+  set.usage =
+      "unionbound-sharp N M [FILE] [OPTIONS]\n"
+      "       unionbound-sharp -n N -m M [-i FILE] [OPTIONS]";
   set.footer = SharpHelpFooter();
   return set;
 }
@@ -645,11 +633,11 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     if (!parsed.options.json.empty()) {
       const RefusedRun run{kProgram,      parsed.nGiven,
                            parsed.mGiven, parsed.options.file,
-                           kExitUsage,    {line}};
+                           kExitRefused,  {line}};
       ReplacedFile json;
       WriteRefusalJson(parsed.options.json, run, &json, out, err);
     }
-    return kExitUsage;
+    return kExitRefused;
   }
   const SharpOptions& o = parsed.options;
   if (o.help) {
@@ -657,9 +645,9 @@ int RunSharpCommand(const std::vector<std::string>& args, std::ostream& out,
     out.flush();
     if (!out) {
       err << kProgram << ": cannot write standard output\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
-    return kExitOk;
+    return kExitSound;
   }
   if (o.quiet || o.json == kStandardStream || o.csvFile == kStandardStream) {
     // The report is made as usual and dropped; errors still reach err, and
@@ -768,7 +756,7 @@ bool RefuseSharedFiles(const SharpOptions& o, std::ostream& standardOutput,
   ReplacedFile json;
   SharpOptions kept = o;
   if (jsonShared) kept.json.clear();
-  Refuse(kept, kExitUsage, &notes, &json, standardOutput, err);
+  Refuse(kept, kExitRefused, &notes, &json, standardOutput, err);
   return true;
 }
 
@@ -777,7 +765,7 @@ bool RefuseSharedFiles(const SharpOptions& o, std::ostream& standardOutput,
 int RunAnalysis(const SharpOptions& o, std::ostream& out,
                 std::ostream& standardOutput, std::ostream& err,
                 bool showProgress) {
-  if (RefuseSharedFiles(o, standardOutput, err)) return kExitUsage;
+  if (RefuseSharedFiles(o, standardOutput, err)) return kExitRefused;
   // The JSON file first: when the CSV file cannot be written, the document
   // still tells of the refusal.
   ReplacedFile json;
@@ -785,7 +773,7 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   if (jsonToFile && !json.Open(o.json)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << ": "
         << std::strerror(errno) << "; nothing computed\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
   std::ostringstream notes;
   ReplacedFile csv;
@@ -793,29 +781,46 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   if (csvToFile && !csv.Open(o.csvFile)) {
     notes << kProgram << ": cannot write " << Quoted(o.csvFile) << ": "
           << std::strerror(errno) << "; nothing computed\n";
-    return Refuse(o, kExitWriteFailed, &notes, &json, standardOutput, err);
+    return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
   EventGroups givenGroups;
   if (!o.groupsFile.empty()) {
-    std::ifstream file(o.groupsFile);
-    std::ostringstream text;
-    text << file.rdbuf();
+    // Read up to a cap, so that an endless file such as /dev/zero ends.
+    constexpr std::streamsize kGroupsFileCap = std::streamsize{1} << 24;
+    std::ifstream file(o.groupsFile, std::ios::binary);
+    std::string text;
+    if (file) {
+      text.resize(static_cast<size_t>(kGroupsFileCap) + 1);
+      file.read(text.data(), kGroupsFileCap + 1);
+      text.resize(static_cast<size_t>(file.gcount()));
+    }
     const std::string problem =
-        file ? ParseGroupsText(text.str(), o.n, &givenGroups)
-             : std::string("cannot read it: ") + std::strerror(errno);
+        !file && !file.eof() && text.empty()
+            ? std::string("cannot read it: ") + std::strerror(errno)
+        : static_cast<std::streamsize>(text.size()) > kGroupsFileCap
+            ? std::string("longer than 16 MiB")
+            : ParseGroupsText(text, o.n, &givenGroups);
     if (!problem.empty()) {
       notes << kProgram << ": --groups " << Quoted(o.groupsFile) << ": "
             << problem
             << "; give every event 1 .. N exactly once, one group a line\n";
-      return Refuse(o, kExitUsage, &notes, &json, standardOutput, err);
+      return Refuse(o, kExitRefused, &notes, &json, standardOutput, err);
     }
   }
   const int32_t count = ProbabilityCount(o.n, o.m);
+  // The progress line is written from other threads; a tied stream would
+  // flush standard output from there.
+  Untied untied(err);
+  SharpProgress progress(err, showProgress, FullTimeLimit(o.timeLimit, o.n));
+  progress.Phase("reading " + InputName(o.file));
   // Read once: the doubles and the numbers as typed come from one text.
-  const InputText input = ReadInputText(o.file, count);
-  const ProbabilityRead read = ReadNumbers(input, count);
+  ExactScanner exact(static_cast<size_t>(std::max(count, 0)));
+  const InputRead input = ReadInput(o.file, count, &exact);
+  const ProbabilityRead& read = input.read;
+  progress.EndPhase();
+  untied.Retie();
   if (!ReportNoBounds(read, o, input, notes)) {
-    return Refuse(o, kExitNoBounds, &notes, &json, standardOutput, err);
+    return Refuse(o, kExitUntrustworthy, &notes, &json, standardOutput, err);
   }
   SharpJsonRun run;
   run.input = o.file;
@@ -849,10 +854,18 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     options.givenGroups = {givenGroups};
     options.multivariate = MultivariateMode::kOn;
   }
-  ProgressLine progress(err);
-  // The progress line is written from the computing threads; a tied stream
-  // would flush standard output from there.
-  std::ostream* const tied = err.tie(nullptr);
+  // Work that takes long says so before it starts.
+  const double estimate =
+      EstimatedSeconds(o.n, o.m, o.lFrom >= 0 ? o.lFrom : o.m,
+                       o.lTo >= 0 ? o.lTo : o.n - o.m, options.threads);
+  if (estimate >= kAnnouncedSeconds) {
+    err << kProgram << ": the programs for n=" << o.n << ", m=" << o.m
+        << " take " << RoughDuration(estimate)
+        << (o.full ? " before the full program" : "")
+        << "; Ctrl-C stops the run\n";
+  }
+  untied.Untie();
+  progress.Phase("checking " + std::to_string(count) + " numbers");
   if (showProgress) {
     options.progress = [&progress](int32_t done, int32_t total) {
       progress.Show(done, total);
@@ -863,36 +876,26 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
     };
   }
   const SharpAnalysis analysis = AnalyseProbabilities(
-      read.p, [&] { return ReadExactText(input.text, read.p); }, o.n, o.m,
-      options);
+      read.p, [&] { return exact.Finish(read.p); }, o.n, o.m, options);
   progress.Clear();
-  err.tie(tied);
+  untied.Retie();
   const std::vector<BoundRow> rows = ShownRows(analysis);
   WriteDataCheck(analysis, o.verbose, out);
   out << "\n";
   if (IsInconsistent(analysis)) {
     WriteInconsistency(analysis, out);
     out.flush();
-    const Consistency& c = analysis.consistency;
-    if (o.hasTolerance && options.tolerance < c.epsilon) {
-      notes << kProgram << ": --tolerance " << o.tolerance
-            << " is below epsilon = " << EpsilonText(c.epsilon) << "\n";
-    } else if (o.hasTolerance) {
-      notes << kProgram << ": some program has no distribution even within "
-            << "the tolerance\n";
-    } else {
-      notes << kProgram
-            << ": inconsistent data: epsilon = " << EpsilonText(c.epsilon)
-            << "; use --tolerance T with T >= "
-            << "epsilon\n";
-    }
+    notes << kProgram << ": "
+          << InconsistencyMessage(analysis, o.hasTolerance, options.tolerance,
+                                  CommandLineWords(o.tolerance))
+          << "\n";
     PassOn(&notes, err, &run.messages);
-    run.status = kExitInconsistent;
+    run.status = kExitUntrustworthy;
     if (!o.json.empty() &&
         !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
       err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
     }
-    return kExitInconsistent;
+    return kExitUntrustworthy;
   }
   WriteBoundTables(analysis, rows, o.perL, out);
   const std::vector<CountRow> countRows = DistributionRows(analysis);
@@ -914,40 +917,37 @@ int RunAnalysis(const SharpOptions& o, std::ostream& out,
   }
   const bool fullCross = FullBoundsCross(analysis);
   if (fullCross) {
-    notes << kProgram << ": no distribution over the atoms fits the numbers "
-          << (analysis.widened ? "within the tolerance" : "as typed")
-          << " (proven exactly: crossing certified full bounds or a Farkas "
-             "certificate), so no bound above says anything; "
-          << FullEpsilonAdvice(analysis.fullEpsilon, "--tolerance T") << "\n";
+    notes << kProgram << ": "
+          << FullCrossMessage(analysis, CommandLineWords(o.tolerance)) << "\n";
     PassOn(&notes, err, &run.messages);
-    run.status = kExitInconsistent;
+    run.status = kExitUntrustworthy;
   }
   out.flush();
   if (!out) {
     err << kProgram << ": cannot write standard output\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
   if (o.csvFile == kStandardStream) {
     WriteCsv(analysis, rows, o.file, standardOutput, countRows);
     standardOutput.flush();
     if (!standardOutput) {
       err << kProgram << ": cannot write standard output\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
   } else if (!o.csvFile.empty()) {
     std::ostringstream text;
     WriteCsv(analysis, rows, o.file, text, countRows);
     if (!csv.Replace(text.str())) {
       err << kProgram << ": cannot write " << Quoted(o.csvFile) << "\n";
-      return kExitWriteFailed;
+      return kExitUntrustworthy;
     }
   }
   if (!o.json.empty() &&
       !WriteJsonDocument(o, analysis, rows, run, &json, standardOutput)) {
     err << kProgram << ": cannot write " << Quoted(o.json) << "\n";
-    return kExitWriteFailed;
+    return kExitUntrustworthy;
   }
-  return fullCross ? kExitInconsistent : kExitOk;
+  return fullCross ? kExitUntrustworthy : kExitSound;
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // unionbound: unionbound-sharp (N M [FILE] | -n N -m M [-i FILE])
 // [--json FILE] [--quiet] [--per-l] [--csv FILE] [--tolerance T]
 // [--l LO..HI] [--verbose] [--full [--time-limit S]] [--help] [--version].
-// Exit status 0 on success, 1 for a bad command line (files that are one
-// file included), 2 when the input gives no bounds (missing, unreadable,
+// Exit statuses are cli/exit_status.h's: kExitSound on success,
+// kExitRefused for a bad command line (files that are one file included),
+// kExitUntrustworthy when the input gives no bounds (missing, unreadable,
 // short, not numbers or not probabilities), the data are inconsistent or a
-// write to standard output or to the CSV file fails, 3 when the memory runs
-// out. A run refused before anything was computed still writes the
-// JSON document it was asked for (see cli/refused_run_json.h).
+// write to standard output or to the CSV file fails, kExitOutOfMemory when
+// the memory runs out. A run refused before anything was computed still writes
+// the JSON document it was asked for (see cli/refused_run_json.h).
 #ifndef UNIONBOUND_SHARP_APP_COMMAND_H_
 #define UNIONBOUND_SHARP_APP_COMMAND_H_
 
@@ -15,6 +16,8 @@
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "cli/exit_status.h"
 
 namespace unionbound::sharp {
 
@@ -53,19 +56,6 @@ struct ParsedCommandLine {
   std::string nGiven;     // the sizes as given on the command line
   std::string mGiven;
 };
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 1;
-inline constexpr int kExitInconsistent = 2;
-// Standard output or the CSV file could not be written: the bounds did not
-// all reach their reader.
-inline constexpr int kExitWriteFailed = 2;
-// The input cannot be opened or read, ends before the numbers n and m ask
-// for, holds a token that is no number or a number that is no probability:
-// no bound is computed, as with unionbound.
-inline constexpr int kExitNoBounds = 2;
-// The memory ran out (the program's main reports it).
-inline constexpr int kExitOutOfMemory = 3;
 
 // args without the program name.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);

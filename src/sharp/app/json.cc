@@ -134,6 +134,15 @@ void WriteSharpJson(const SharpAnalysis& analysis,
     doc["target"] = target;
   }
   doc["bounds"] = bounds;
+  // Rows a widened run leaves out, with the table's reason.
+  if (ClosedFormsLeftOut(analysis)) {
+    Json leftOut;
+    leftOut["kinds"] = Json::array({KindName(RowKind::kHunterWorsley),
+                                    KindName(RowKind::kDeCaen),
+                                    KindName(RowKind::kKuaiAlajajiTakahara)});
+    leftOut["why"] = "the closed forms hold for the numbers as typed only";
+    doc["left_out"] = Json::array({leftOut});
+  }
   if (run.perL) doc["per_l"] = perL;
   if (analysis.distribution.computed) {
     Json distribution = Json::array();

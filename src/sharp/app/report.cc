@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "optim/sense.h"
+#include "sharp/analysis/messages.h"
 #include "sharp/exact/outward_format.h"
 #include "sharp/exact/rational.h"
 
@@ -61,7 +62,8 @@ std::string Seconds(double s) { return Printf("%.3f s", s); }
 
 }  // namespace
 
-std::string RoundingHint(const SharpAnalysis& analysis) {
+std::string RoundingHint(const SharpAnalysis& analysis,
+                         const std::string& option) {
   const int32_t k = analysis.typedDecimals;
   if (k < 1 || k > kMostHintedDecimals) return "";
   const Rational half(1, 2);
@@ -70,8 +72,8 @@ std::string RoundingHint(const SharpAnalysis& analysis) {
   if (analysis.widened && analysis.tolerance >= enough) return "";
   const std::string places = std::to_string(k);
   return "every number has at most " + places +
-         (k == 1 ? " decimal" : " decimals") +
-         "; if they were rounded, --tolerance 0.5e-" + places +
+         (k == 1 ? " decimal" : " decimals") + "; if they were rounded, " +
+         option + "0.5e-" + places +
          " gives bounds that hold for the unrounded values";
 }
 
@@ -418,17 +420,7 @@ void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,
 }
 
 void WriteInconsistency(const SharpAnalysis& analysis, std::ostream& out) {
-  const Consistency& c = analysis.consistency;
-  out << "Inconsistent data: no probability distribution has these "
-         "intersection\nprobabilities";
-  if (analysis.widened || !c.consistent) {
-    out << " (a change of every number by up to epsilon = "
-        << EpsilonText(c.epsilon) << " is needed).\n";
-  } else {
-    out << ".\n";
-  }
-  out << "Use --tolerance T with T >= epsilon for bounds that hold for every "
-         "consistent\nassignment within T of every number.\n";
+  out << InconsistencyReport(analysis);
 }
 
 void WriteBoundTables(const SharpAnalysis& analysis,
@@ -439,8 +431,8 @@ void WriteBoundTables(const SharpAnalysis& analysis,
          "rational arithmetic and\nrounded outward to "
       << kTableDigits << " significant digits";
   if (analysis.widened) {
-    out << "; (T): the program lets every number\nmove by up to the "
-           "tolerance T";
+    out << "; (T): widened by --tolerance T, every\nnumber may move by "
+           "up to T";
   }
   if (IsUnion(analysis.target)) {
     out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
@@ -461,8 +453,8 @@ void WriteBoundTables(const SharpAnalysis& analysis,
            "marked sharp is the program's optimum: an atom distribution and "
            "duals of\nequal value, both verified in rational arithmetic.\n";
     if (analysis.full.lower.widened) {
-      out << "cert. (T), part. (T): the same for the full program widened "
-             "by the tolerance T.\n";
+      out << "cert. (T), part. (T): the same for the full program, widened "
+             "by --tolerance T.\n";
     }
   }
   if (analysis.classical.computed) {
@@ -485,6 +477,10 @@ void WriteBoundTables(const SharpAnalysis& analysis,
     out << ".\n";
   }
   WritePartitionNotes(analysis, rows, out);
+  if (ClosedFormsLeftOut(analysis)) {
+    out << "The closed forms hold for the numbers as typed only: left out "
+           "with --tolerance.\n";
+  }
   if (analysis.fullNotCovered) {
     out << "full program: beyond " << kExactPricingLimit
         << " events it bounds the union only: not computed here.\n";

@@ -19,10 +19,11 @@ inline constexpr int32_t kMostHintedDecimals = 8;
 
 // When every number was typed with at most k decimals (1 <= k <= 8) and no
 // tolerance as large as half a unit of the last place was given: that the
-// bounds are sharp for the numbers as typed, and that --tolerance 0.5e-k
-// makes them hold for any numbers these could have been rounded from; ""
-// otherwise.
-std::string RoundingHint(const SharpAnalysis& analysis);
+// bounds are sharp for the numbers as typed, and that a tolerance of 0.5e-k
+// (named by `option`, which runs into the number) makes them hold for any
+// numbers these could have been rounded from; "" otherwise.
+std::string RoundingHint(const SharpAnalysis& analysis,
+                         const std::string& option = "--tolerance ");
 
 // The data check in a few lines; with verbose every finding.
 void WriteDataCheck(const SharpAnalysis& analysis, bool verbose,

@@ -174,7 +174,7 @@ ExactLagrangian CertifyDuals(const ExactData& data,
   mpz_class norm = 0;
   for (size_t u = 0; u < masks.size(); ++u) {
     const mpz_class value(static_cast<long>(rounded[u + 1]));
-    dot += data.scaled[u] * value;
+    dot += ScaledValue(data, u) * value;
     norm += abs(value);
   }
   const mpz_class denominator = mpz_class(1) << bits;

@@ -262,7 +262,7 @@ class FirstPhase {
     mpz_class dot = 0;
     mpz_class norm = 0;
     for (int32_t r = 1; r < rows_; ++r) {
-      dot += data_.scaled[r - 1] * y[r];
+      dot += ScaledValue(data_, static_cast<size_t>(r - 1)) * y[r];
       norm += abs(y[r]);
     }
     if (norm == 0) return Rational(-1);
@@ -335,7 +335,7 @@ Rational LargestDeviation(const ExactData& data,
   // |rows[u] / total - scaled[u] / scale|.
   Rational largest = 0;
   for (size_t u = 0; u < masks.size(); ++u) {
-    Rational value(data.scaled[u], data.scale);
+    Rational value(ScaledValue(data, u), data.scale);
     value.canonicalize();
     const Rational difference = abs(rows[u] / total - value);
     if (difference > largest) largest = difference;

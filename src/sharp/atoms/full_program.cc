@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "sharp/atoms/full_sharpness.h"
 #include "sharp/atoms/lifted_duals.h"
 #include "sharp/atoms/master.h"
+#include "sharp/exact/cancellation.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -156,10 +158,9 @@ double FullTimeLimit(double given, int32_t n) {
 
 std::vector<AtomMask> SubsetMasks(const SubsetList& subsets) {
   std::vector<AtomMask> masks(SubsetCount(subsets));
-  for (size_t u = 0; u < masks.size(); ++u) {
-    const int32_t* e = SubsetMembers(subsets, u);
-    for (size_t k = 0; k < SubsetSize(subsets, u); ++k) {
-      masks[u] |= AtomMask{1} << (e[k] - 1);
+  for (SubsetCursor s(subsets); !s.done(); s.Next()) {
+    for (size_t k = 0; k < s.size(); ++k) {
+      masks[s.index()] |= AtomMask{1} << (s.members()[k] - 1);
     }
   }
   return masks;
@@ -191,11 +192,22 @@ FullResult SolveFullProgram(const ExactData& data, const SubsetList& subsets,
   const double limit = FullTimeLimit(options.timeLimit, n);
   // The two sides share nothing but the data, so each runs on its own core
   // and may take the whole time limit.
-  std::thread lowerSide([&] {
+  // Where the system refuses the second thread, the sides run one after the
+  // other here, each still with the whole time limit.
+  const auto lowerWork = [&] {
     result.lower = SolveOneSide(data, subsets, masks, n, false, limit, options);
+  };
+  std::jthread lowerSide;
+  try {
+    lowerSide = CancellableThread(lowerWork);
+  } catch (const std::system_error&) {
+    RunCancellable(CurrentCancellation(), lowerWork);
+  }
+  RunCancellable(CurrentCancellation(), [&] {
+    result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
   });
-  result.upper = SolveOneSide(data, subsets, masks, n, true, limit, options);
-  lowerSide.join();
+  if (lowerSide.joinable()) lowerSide.join();
+  ThrowIfCancelled();
   result.computed = true;
   result.seconds = SecondsSince(start);
   return result;

@@ -137,7 +137,7 @@ class Prover {
 
   // Row r of the data times scale: an integer.
   mpz_class ScaledRhs(size_t r) const {
-    return r == 0 ? data_.scale : data_.scaled[r - 1];
+    return r == 0 ? data_.scale : ScaledValue(data_, r - 1);
   }
 
   // The chosen rows restricted to the support: which atoms each holds.

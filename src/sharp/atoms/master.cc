@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sharp/exact/cancellation.h"
+
 namespace unionbound::sharp {
 namespace {
 
@@ -439,6 +441,7 @@ ColumnGenerationResult GenerateColumns(AtomMaster* master,
   result.bestY = start;
   double bestValue = start.empty() ? -HUGE_VAL : startValue;
   for (result.rounds = 1; result.rounds <= options.maxRounds; ++result.rounds) {
+    PollCancellation();
     master->Solve(SecondsLeft(options.seconds, began, 1e-3));
     result.y = master->Duals();
     if (options.progress) {

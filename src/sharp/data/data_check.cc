@@ -63,9 +63,10 @@ class SubsetRanks {
 DataCheck CheckData(const ExactData& data, const RealVector& p,
                     const SubsetList& subsets, int32_t n) {
   DataCheck check;
-  const size_t count = data.scaled.size();
+  const size_t count = data.size();
+  mpz_class v;
   for (size_t u = 0; u < count; ++u) {
-    const mpz_class& v = data.scaled[u];
+    ScaledValue(data, u, &v);
     if (sgn(v) >= 0 && v <= data.scale) continue;
     const mpz_class beyond =
         sgn(v) < 0 ? mpz_class(-v) : mpz_class(v - data.scale);
@@ -74,20 +75,22 @@ DataCheck CheckData(const ExactData& data, const RealVector& p,
     check.badValues.push_back(
         {static_cast<int32_t>(u), u < p.size() ? p[u] : 0.0, distance});
   }
-  int32_t m = 0;
-  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
-    m = std::max(m, static_cast<int32_t>(SubsetSize(subsets, u)));
-  }
-  const SubsetRanks ranks(n, m);
-  for (size_t u = 0; u < SubsetCount(subsets) && u < count; ++u) {
-    const size_t size = SubsetSize(subsets, u);
+  const SubsetRanks ranks(n, subsets.m);
+  mpz_class scratch[2];
+  for (SubsetCursor s(subsets); !s.done() && s.index() < count; s.Next()) {
+    const size_t u = s.index();
+    const size_t size = s.size();
     if (size < 2) continue;
-    const int32_t* members = SubsetMembers(subsets, u);
+    const int32_t* members = s.members();
     for (size_t drop = 0; drop < size; ++drop) {
       const int64_t sub = ranks.WithoutMember(members, size, drop);
       if (sub < 0 || sub >= static_cast<int64_t>(count)) continue;
-      if (data.scaled[u] <= data.scaled[sub]) continue;
-      Rational excess(data.scaled[u] - data.scaled[sub], data.scale);
+      if (CompareValues(data, u, static_cast<size_t>(sub), scratch) <= 0) {
+        continue;
+      }
+      ScaledValue(data, u, &scratch[0]);
+      ScaledValue(data, static_cast<size_t>(sub), &scratch[1]);
+      Rational excess(scratch[0] - scratch[1], data.scale);
       excess.canonicalize();
       check.orderProblems.push_back(
           {static_cast<int32_t>(u), static_cast<int32_t>(sub), excess});

@@ -1,9 +1,11 @@
 #include "sharp/moments/count_simplex.h"
 
+#include <ClpSimplex.hpp>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <unordered_set>
 #include <utility>
 
 namespace unionbound::sharp {
@@ -20,9 +22,9 @@ constexpr double kTinyDual = 1e-280;
 // values: it usually reaches a feasible basis close to the optimum, and
 // kFeasibility finishes whatever it leaves.
 constexpr int32_t kArtificialWeight = 1 << 20;
-// The floating-point simplex that finds the exact method's first basis
-// stops after this many pivots.
-constexpr int32_t kPresolvePivots = 50000;
+// The floating-point column generation that finds the exact method's first
+// basis stops after this many passes of pricing.
+constexpr int32_t kPresolveRounds = 200;
 
 enum class Phase { kComposite, kFeasibility, kOptimality };
 
@@ -234,243 +236,189 @@ class PointScanner {
   std::vector<long> offset_;  // each row's cell in the tensor of duals
 };
 
-// A floating-point simplex over the same columns, cheap per pivot: it finds
-// a basis at or near the optimum, from which the exact method needs few
-// pivots of its own. Nothing it computes enters a result: the exact method
-// takes its basis only as a place to start.
+// Column generation in floating point with CLP: a restricted master over a
+// few count vectors (and the extra columns), re-solved from its last basis
+// after each pass over all count vectors adds the most improving of them.
+// It finds a basis at or near the optimum, from which the exact method needs
+// few pivots of its own. Nothing it computes enters a result: the exact
+// method takes its basis only as a place to start, and proves or repairs it.
 class FloatPresolve {
  public:
   FloatPresolve(const CountProgram& program, const PointScanner& scanner)
-      : p_(program), rows_(program.rows.size()), scanner_(scanner) {}
-
-  // The basis reached within maxPivots: count vectors and extra columns,
-  // artificial columns where it keeps them.
-  std::vector<CountVariable> Run(int32_t maxPivots) {
-    basis_.clear();
-    binv_.assign(rows_, std::vector<double>(rows_, 0.0));
-    x_.assign(rows_, 0.0);
-    rhs_.assign(rows_, 0.0);
+      : p_(program), rows_(program.rows.size()), scanner_(scanner) {
+    // Row r divided by the largest entry of a count vector in it (that of
+    // the full count vector, prod C(|G_g|, a_g)): entries and right-hand
+    // sides then lie within a few orders of magnitude of 1.
+    rowScale_.assign(rows_, 1.0);
+    const std::vector<double> full =
+        scanner_.ColumnDouble(scanner_.Points() - 1);
     for (size_t t = 0; t < rows_; ++t) {
-      rhs_[t] = p_.rhs[t].get_d();
-      basis_.push_back({VariableKind::kArtificial, static_cast<int64_t>(t)});
-      binv_[t][t] = rhs_[t] < 0 ? -1.0 : 1.0;
-      x_[t] = std::fabs(rhs_[t]);
+      if (!p_.rows[t].empty() && full[t] > 0.0) rowScale_[t] = 1.0 / full[t];
     }
-    int32_t pivots = 0;
-    for (const bool feasibility : {true, false}) {
-      while (pivots < maxPivots) {
-        const Candidate enter = Price(feasibility);
-        if (!enter.found) break;
-        if (!Step(enter.variable, feasibility)) return basis_;
-        if (++pivots % 64 == 0 && !Reinvert()) return basis_;
+    model_.setLogLevel(0);
+    model_.setPrimalTolerance(1e-10);
+    model_.setDualTolerance(1e-10);
+    model_.resize(static_cast<int>(rows_), 0);
+    for (size_t t = 0; t < rows_; ++t) {
+      const double b = p_.rhs[t].get_d() * rowScale_[t];
+      model_.setRowBounds(static_cast<int>(t), b, b);
+    }
+    // Two artificial columns per row keep every master feasible.
+    for (size_t t = 0; t < rows_; ++t) {
+      for (const double sign : {1.0, -1.0}) {
+        const int row = static_cast<int>(t);
+        model_.addColumn(1, &row, &sign, 0.0, COIN_DBL_MAX, kArtificialCost);
+        columns_.push_back({VariableKind::kArtificial, 0});
       }
     }
-    return basis_;
+    for (size_t e = 0; e < p_.extra.size(); ++e) {
+      std::vector<int> rows;
+      std::vector<double> values;
+      for (const auto& [row, value] : p_.extra[e].entries) {
+        rows.push_back(row);
+        values.push_back(value.get_d() * rowScale_[row]);
+      }
+      model_.addColumn(static_cast<int>(rows.size()), rows.data(),
+                       values.data(), 0.0, COIN_DBL_MAX, p_.extra[e].cost);
+      columns_.push_back({VariableKind::kExtra, static_cast<int64_t>(e)});
+    }
+  }
+
+  // The basis reached within maxRounds passes of pricing: count vectors and
+  // extra columns (the rows where it keeps a slack or an artificial column
+  // are left out).
+  std::vector<CountVariable> Run(int32_t maxRounds) {
+    std::vector<int64_t> start{0, scanner_.Points() - 1};
+    AddPoints(start);
+    const size_t keep = std::max<size_t>(64, 4 * rows_);
+    for (int32_t round = 0; round < maxRounds; ++round) {
+      model_.primal(0, round == 0 ? 0 : kKeepWorkAreas);
+      const double* scaled = model_.dualRowSolution();
+      std::vector<double> y(rows_);
+      for (size_t t = 0; t < rows_; ++t) y[t] = scaled[t] * rowScale_[t];
+      std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
+      auto offer = [&](const std::pair<double, int64_t>& candidate) {
+        if (found.size() < keep || candidate.first < found.front().first) {
+          found.push_back(candidate);
+          std::push_heap(found.begin(), found.end());
+          if (found.size() > keep) {
+            std::pop_heap(found.begin(), found.end());
+            found.pop_back();
+          }
+        }
+      };
+      // Where there are enough blocks (all but the last group's count
+      // fixed), only the best count vector of each competes for the places:
+      // the most improving columns overall crowd around one point, the
+      // blocks' best spread over the grid, and the master needs fewer
+      // rounds.
+      const bool byBlock = scanner_.Prefixes() >= static_cast<int64_t>(keep);
+      std::pair<double, int64_t> blockBest{0.0, -1};
+      auto visit = [&](int64_t code, double s, double magnitude) {
+        const double d = (Targeted(p_, code) ? p_.pointCost : 0.0) - s;
+        if (d < -kTolerance * (1.0 + magnitude) &&
+            (blockBest.second < 0 || d < blockBest.first) &&
+            !inMaster_.contains(code)) {
+          if (byBlock) {
+            blockBest = {d, code};
+          } else {
+            offer({d, code});
+          }
+        }
+        return false;
+      };
+      auto blockDone = [&](int64_t) {
+        if (blockBest.second >= 0) offer(blockBest);
+        blockBest = {0.0, -1};
+        return false;
+      };
+      scanner_.Scan(y, 0, visit, blockDone);
+      if (found.empty()) break;
+      Purge();
+      std::vector<int64_t> codes;
+      for (const auto& entry : found) codes.push_back(entry.second);
+      AddPoints(codes);
+    }
+    std::vector<CountVariable> basis;
+    for (size_t c = 0; c < columns_.size(); ++c) {
+      if (columns_[c].kind != VariableKind::kArtificial &&
+          model_.getColumnStatus(static_cast<int>(c)) == ClpSimplex::basic) {
+        basis.push_back(columns_[c]);
+      }
+    }
+    return basis;
   }
 
  private:
-  double Cost(const CountVariable& v, bool feasibility) const {
-    if (feasibility) return v.kind == VariableKind::kArtificial ? 1.0 : 0.0;
-    switch (v.kind) {
-      case VariableKind::kPoint:
-        return Targeted(p_, v.index) ? p_.pointCost : 0.0;
-      case VariableKind::kExtra:
-        return p_.extra[v.index].cost;
-      case VariableKind::kArtificial:
-        return 0.0;
-    }
-    return 0.0;
-  }
-
-  std::vector<double> Column(const CountVariable& v) const {
-    if (v.kind == VariableKind::kPoint) return scanner_.ColumnDouble(v.index);
-    std::vector<double> a(rows_, 0.0);
-    if (v.kind == VariableKind::kExtra) {
-      for (const auto& [row, value] : p_.extra[v.index].entries) {
-        a[row] = value.get_d();
-      }
-    } else {
-      a[v.index] = 1.0;  // only ever in the starting basis
-    }
-    return a;
-  }
-
-  bool IsBasic(const CountVariable& v) const {
-    for (const CountVariable& b : basis_) {
-      if (b.kind == v.kind && b.index == v.index) return true;
-    }
-    return false;
-  }
-
-  Candidate Price(bool feasibility) {
-    std::vector<double> y(rows_, 0.0);
-    for (size_t b = 0; b < rows_; ++b) {
-      const double c = Cost(basis_[b], feasibility);
-      if (c == 0.0) continue;
-      for (size_t t = 0; t < rows_; ++t) y[t] += c * binv_[b][t];
-    }
-    Candidate best;
-    for (size_t e = 0; e < p_.extra.size(); ++e) {
-      const CountVariable v{VariableKind::kExtra, static_cast<int64_t>(e)};
-      double d = Cost(v, feasibility);
-      double magnitude = 1.0;
-      for (const auto& [row, value] : p_.extra[e].entries) {
-        d -= value.get_d() * y[row];
-        magnitude += std::fabs(value.get_d() * y[row]);
-      }
-      if (d < -kTolerance * magnitude && (!best.found || d < best.score) &&
-          !IsBasic(v)) {
-        best = {true, v, d, 0};
-      }
-    }
-    // The pool of count vectors found by earlier passes first: a pass over
-    // all of them only when none of the pool improves, and that pass adds
-    // the most improving few to the pool.
-    for (size_t k = 0; k < pool_.size(); ++k) {
-      const std::vector<double>& a = poolColumns_[k];
-      double s = 0.0;
-      double magnitude = 0.0;
+  void AddPoints(const std::vector<int64_t>& codes) {
+    std::vector<CoinBigIndex> starts{0};
+    std::vector<int> rows;
+    std::vector<double> values;
+    std::vector<double> costs;
+    for (const int64_t code : codes) {
+      if (!inMaster_.insert(code).second) continue;
+      const std::vector<double> a = scanner_.ColumnDouble(code);
       for (size_t t = 0; t < rows_; ++t) {
-        s += a[t] * y[t];
-        magnitude += std::fabs(a[t] * y[t]);
+        if (a[t] == 0.0) continue;
+        rows.push_back(static_cast<int>(t));
+        values.push_back(a[t] * rowScale_[t]);
       }
-      const double d =
-          (feasibility || !Targeted(p_, pool_[k].index) ? 0.0 : p_.pointCost) -
-          s;
-      if (d < -kTolerance * (1.0 + magnitude) &&
-          (!best.found || d < best.score) && !IsBasic(pool_[k])) {
-        best = {true, pool_[k], d, 0};
-      }
+      starts.push_back(static_cast<CoinBigIndex>(rows.size()));
+      costs.push_back(Targeted(p_, code) ? p_.pointCost : 0.0);
+      columns_.push_back({VariableKind::kPoint, code});
     }
-    if (best.found) return best;
-    const size_t keep = std::max<size_t>(16, 2 * rows_);
-    std::vector<std::pair<double, int64_t>> found;  // a max-heap on d
-    auto visit = [&](int64_t code, double s, double magnitude) {
-      const double d =
-          (feasibility || !Targeted(p_, code) ? 0.0 : p_.pointCost) - s;
-      if (d < -kTolerance * (1.0 + magnitude) &&
-          (found.size() < keep || d < found.front().first)) {
-        if (IsBasic({VariableKind::kPoint, code})) return false;
-        found.emplace_back(d, code);
-        std::push_heap(found.begin(), found.end());
-        if (found.size() > keep) {
-          std::pop_heap(found.begin(), found.end());
-          found.pop_back();
-        }
-      }
-      return false;
-    };
-    scanner_.Scan(y, 0, visit, [](int64_t) { return false; });
-    if (pool_.size() + found.size() > kPoolPerRow * rows_) {
-      pool_.clear();
-      poolColumns_.clear();
-    }
-    for (const auto& [d, code] : found) {
-      const CountVariable v{VariableKind::kPoint, code};
-      pool_.push_back(v);
-      poolColumns_.push_back(scanner_.ColumnDouble(code));
-      if (!best.found || d < best.score) best = {true, v, d, 0};
-    }
-    return best;
+    const int added = static_cast<int>(costs.size());
+    if (added == 0) return;
+    const std::vector<double> lower(costs.size(), 0.0);
+    const std::vector<double> upper(costs.size(), COIN_DBL_MAX);
+    model_.addColumns(added, lower.data(), upper.data(), costs.data(),
+                      starts.data(), rows.data(), values.data());
   }
 
-  // One pivot; false where the direction is unbounded (numerically).
-  bool Step(const CountVariable& enter, bool feasibility) {
-    const std::vector<double> a = Column(enter);
-    std::vector<double> d(rows_, 0.0);
-    double largest = 0.0;
-    for (size_t b = 0; b < rows_; ++b) {
-      for (size_t t = 0; t < rows_; ++t) d[b] += binv_[b][t] * a[t];
-      largest = std::max(largest, std::fabs(d[b]));
-    }
-    const double small = kTolerance * largest;
-    long leave = -1;
-    if (!feasibility) {
-      // Artificial columns left at 0 must stay there.
-      for (size_t b = 0; b < rows_ && leave < 0; ++b) {
-        if (basis_[b].kind == VariableKind::kArtificial &&
-            std::fabs(d[b]) > small) {
-          leave = static_cast<long>(b);
-        }
+  // Keeps the master small, so that each solve prices few columns: past
+  // kMasterPerRow columns per row, the count vectors out of the basis with
+  // the largest reduced costs leave it (they may come back in a later pass).
+  void Purge() {
+    const size_t limit = kMasterPerRow * rows_;
+    if (columns_.size() <= limit) return;
+    const double* reduced = model_.dualColumnSolution();
+    std::vector<std::pair<double, int>> out;
+    for (size_t c = 0; c < columns_.size(); ++c) {
+      if (columns_[c].kind == VariableKind::kPoint &&
+          model_.getColumnStatus(static_cast<int>(c)) != ClpSimplex::basic) {
+        out.emplace_back(-reduced[c], static_cast<int>(c));
       }
     }
-    if (leave < 0) {
-      double bestRatio = 0.0;
-      for (size_t b = 0; b < rows_; ++b) {
-        if (d[b] <= small) continue;
-        const double ratio = x_[b] / d[b];
-        if (leave < 0 || ratio < bestRatio) {
-          leave = static_cast<long>(b);
-          bestRatio = ratio;
-        }
+    const size_t drop = std::min(out.size(), columns_.size() - limit / 2);
+    std::partial_sort(out.begin(), out.begin() + drop, out.end());
+    std::vector<int> columns;
+    for (size_t k = 0; k < drop; ++k) columns.push_back(out[k].second);
+    std::sort(columns.begin(), columns.end());
+    model_.deleteColumns(static_cast<int>(columns.size()), columns.data());
+    std::vector<CountVariable> kept;
+    size_t next = 0;
+    for (size_t c = 0; c < columns_.size(); ++c) {
+      if (next < columns.size() && columns[next] == static_cast<int>(c)) {
+        inMaster_.erase(columns_[c].index);
+        ++next;
+      } else {
+        kept.push_back(columns_[c]);
       }
     }
-    if (leave < 0) return false;
-    const double theta = x_[leave] / d[leave];
-    for (size_t b = 0; b < rows_; ++b) {
-      if (static_cast<long>(b) == leave) continue;
-      x_[b] = std::max(0.0, x_[b] - theta * d[b]);
-    }
-    x_[leave] = theta;
-    std::vector<double>& pivotRow = binv_[leave];
-    for (double& v : pivotRow) v /= d[leave];
-    for (size_t b = 0; b < rows_; ++b) {
-      if (static_cast<long>(b) == leave || d[b] == 0.0) continue;
-      for (size_t t = 0; t < rows_; ++t) binv_[b][t] -= d[b] * pivotRow[t];
-    }
-    basis_[leave] = enter;
-    return true;
-  }
-
-  // The inverse again from the basis columns (Gauss-Jordan with partial
-  // pivoting) and the basic values from it; false when singular.
-  bool Reinvert() {
-    const size_t r = rows_;
-    std::vector<std::vector<double>> m(r, std::vector<double>(2 * r, 0.0));
-    for (size_t b = 0; b < r; ++b) {
-      const std::vector<double> a = Column(basis_[b]);
-      for (size_t t = 0; t < r; ++t) m[t][b] = a[t];
-      m[b][r + b] = 1.0;
-    }
-    // Rows of m are the rows of B; after elimination the right half holds
-    // B^-1 with rows by basis position.
-    for (size_t c = 0; c < r; ++c) {
-      size_t pivot = c;
-      for (size_t k = c + 1; k < r; ++k) {
-        if (std::fabs(m[k][c]) > std::fabs(m[pivot][c])) pivot = k;
-      }
-      if (m[pivot][c] == 0.0) return false;
-      std::swap(m[c], m[pivot]);
-      const double inv = 1.0 / m[c][c];
-      for (double& v : m[c]) v *= inv;
-      for (size_t k = 0; k < r; ++k) {
-        if (k == c || m[k][c] == 0.0) continue;
-        const double f = m[k][c];
-        for (size_t j = c; j < 2 * r; ++j) m[k][j] -= f * m[c][j];
-      }
-    }
-    for (size_t b = 0; b < r; ++b) {
-      binv_[b].assign(m[b].begin() + static_cast<long>(r), m[b].end());
-      double v = 0.0;
-      for (size_t t = 0; t < r; ++t) v += binv_[b][t] * rhs_[t];
-      x_[b] = std::max(0.0, v);
-    }
-    return true;
+    columns_ = std::move(kept);
   }
 
   static constexpr double kTolerance = 1e-9;
-  // The pool is priced at every pivot: at most this many columns per row
-  // keep that near the cost of the pivot itself.
-  static constexpr size_t kPoolPerRow = 20;
+  static constexpr double kArtificialCost = 1e4;
+  static constexpr size_t kMasterPerRow = 20;
+  static constexpr int kKeepWorkAreas = 1;
   const CountProgram& p_;
   const size_t rows_;
   const PointScanner& scanner_;
-  std::vector<CountVariable> basis_;
-  std::vector<std::vector<double>> binv_;  // [position][row]
-  std::vector<double> x_;
-  std::vector<double> rhs_;
-  std::vector<CountVariable> pool_;
-  std::vector<std::vector<double>> poolColumns_;
+  ClpSimplex model_;
+  std::vector<double> rowScale_;
+  std::vector<CountVariable> columns_;  // by CLP column
+  std::unordered_set<int64_t> inMaster_;
 };
 
 class Solver {
@@ -488,7 +436,7 @@ class Solver {
     Start();
     if (fresh) {
       FloatPresolve presolve(p_, scanner_);
-      Install(presolve.Run(kPresolvePivots));
+      Install(presolve.Run(kPresolveRounds));
     }
     CountSimplexResult result;
     if (HasPositiveArtificial()) {

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <thread>
 #include <utility>
+
+#include "sharp/exact/cancellation.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -101,17 +104,11 @@ std::vector<SharpDistribution> ComputeSplitDistributions(
   const int32_t count = to >= from ? to - from + 1 : 0;
   std::vector<SharpDistribution> results(static_cast<size_t>(count));
   if (count == 0) return results;
-  const int32_t chunks = std::max(1, std::min(threads, count));
-  std::vector<std::thread> workers;
-  for (int32_t c = 1; c < chunks; ++c) {
-    const int32_t first = from + count * c / chunks;
-    const int32_t last = from + count * (c + 1) / chunks - 1;
-    workers.emplace_back(SolveSplitRange, std::cref(data), first, last, exactly,
-                         results.data() + (first - from));
-  }
-  SolveSplitRange(data, from, from + count / chunks - 1, exactly,
-                  results.data());
-  for (std::thread& w : workers) w.join();
+  SolveRangesCancellable(from, count, threads,
+                         [&](int32_t first, int32_t last) {
+                           SolveSplitRange(data, first, last, exactly,
+                                           results.data() + (first - from));
+                         });
   return results;
 }
 

@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "sharp/exact/cancellation.h"
+
 namespace unionbound::sharp {
 namespace {
 
@@ -491,6 +493,7 @@ class Solver {
   bool Iterate(Phase phase, SimplexResult* result) {
     int32_t stall = 0;
     while (result->pivots < kPivotLimit) {
+      PollCancellation();
       if (phase != Phase::kOptimality && !HasPositiveArtificial()) return true;
       const bool bland = stall >= kStallBeforeBland;
       const Candidate enter = Price(phase, bland);

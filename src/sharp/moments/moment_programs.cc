@@ -41,12 +41,6 @@ size_t AddRow(GridProgram* p, const Rational& rhs) {
   return p->rows.size() - 1;
 }
 
-std::vector<mpz_class> Rescaled(const ExactData& data, const mpz_class& by) {
-  std::vector<mpz_class> out(data.scaled.size());
-  for (size_t u = 0; u < out.size(); ++u) out[u] = data.scaled[u] * by;
-  return out;
-}
-
 }  // namespace
 
 ProgramData MakeProgramData(const ExactData& data, const SubsetList& subsets,
@@ -55,7 +49,7 @@ ProgramData MakeProgramData(const ExactData& data, const SubsetList& subsets,
   p.n = n;
   p.m = m;
   p.scale = data.scale;
-  p.typed = BuildMomentTable(data.scaled, subsets, n, m);
+  p.typed = BuildMomentTable(data, mpz_class(1), subsets, n, m);
   return p;
 }
 
@@ -67,8 +61,7 @@ ProgramData WidenProgramData(const ExactData& data, const SubsetList& subsets,
   mpz_lcm(p.scale.get_mpz_t(), data.scale.get_mpz_t(),
           tolerance.get_den_mpz_t());
   const mpz_class by = p.scale / data.scale;
-  const std::vector<mpz_class> values = Rescaled(data, by);
-  p.typed = BuildMomentTable(values, subsets, n, m);
+  p.typed = BuildMomentTable(data, by, subsets, n, m);
   p.widened = true;
   p.tolerance = tolerance.get_num() * (p.scale / tolerance.get_den());
   return p;

@@ -4,7 +4,7 @@
 
 namespace unionbound::sharp {
 
-MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
+MomentTable BuildMomentTable(const ExactData& data, const mpz_class& by,
                              const SubsetList& subsets, int32_t n, int32_t m) {
   MomentTable table;
   table.n = n;
@@ -14,16 +14,24 @@ MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
     table.prefix[k].assign(static_cast<size_t>(k) + 1,
                            std::vector<mpz_class>(static_cast<size_t>(n) + 1));
   }
-  for (size_t u = 0; u < SubsetCount(subsets) && u < values.size(); ++u) {
-    const int32_t* s = SubsetMembers(subsets, u);
-    const size_t k = SubsetSize(subsets, u);
-    if (k < 1 || k > static_cast<size_t>(m) || sgn(values[u]) == 0) continue;
-    for (size_t e = 1; e <= k; ++e) table.prefix[k][e][s[e - 1]] += values[u];
+  mpz_class value;
+  for (SubsetCursor c(subsets); !c.done() && c.index() < data.size();
+       c.Next()) {
+    const size_t u = c.index();
+    const int32_t* s = c.members();
+    const size_t k = c.size();
+    if (k < 1 || k > static_cast<size_t>(m) || SignOf(data, u) == 0) continue;
+    ScaledValue(data, u, &value);
+    for (size_t e = 1; e <= k; ++e) table.prefix[k][e][s[e - 1]] += value;
   }
   for (int32_t k = 1; k <= m; ++k) {
     for (int32_t e = 1; e <= k; ++e) {
       std::vector<mpz_class>& f = table.prefix[k][e];
       for (int32_t l = 1; l <= n; ++l) f[l] += f[l - 1];
+      // The sum of the numbers times by is by times their sum.
+      if (by != 1) {
+        for (mpz_class& x : f) x *= by;
+      }
     }
     // Every subset has its first member at most n.
     table.prefix[k][0].assign(static_cast<size_t>(n) + 1,

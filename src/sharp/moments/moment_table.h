@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "numeric/vectors.h"
+#include "sharp/data/exact_data.h"
 #include "sharp/data/subset_list.h"
 #include "sharp/moments/grid_program.h"
 
@@ -27,8 +28,9 @@ struct MomentTable {
   std::vector<std::vector<std::vector<mpz_class>>> prefix;
 };
 
-// values[u] belongs to subset u of AllSubsets(n, m).
-MomentTable BuildMomentTable(const std::vector<mpz_class>& values,
+// Number u of data, times `by`, belongs to subset u of AllSubsets(n, m).
+// The numbers are formed one at a time: nothing per number is kept.
+MomentTable BuildMomentTable(const ExactData& data, const mpz_class& by,
                              const SubsetList& subsets, int32_t n, int32_t m);
 
 // The sum over the subsets whose moment row `row` counts, for the split at

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 #include "optim/sense.h"
@@ -12,31 +13,11 @@
 namespace unionbound::sharp {
 namespace {
 
-double Clip(double x) { return x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x); }
-
 SharpBound Solve(const PartitionData& data, Sense sense,
                  const CountTarget& target, CountSimplexState* state) {
   const CountSimplexResult r =
       SolveCountProgram(PartitionBoundProgram(data, sense, target), state);
-  SharpBound bound;
-  bound.widened = data.widened;
-  bound.pivots = r.pivots;
-  if (r.status == SimplexStatus::kInfeasible) {
-    bound.status = SharpStatus::kInfeasible;
-    return bound;
-  }
-  if (r.status != SimplexStatus::kOptimal) return bound;
-  bound.status = SharpStatus::kSharp;
-  // The minimised cost is the target's indicator for the lower bound and
-  // its negation for the upper one.
-  if (sense == Sense::kMinimise) {
-    bound.exact = r.value;
-    bound.bound = Clip(RoundDown(bound.exact));
-  } else {
-    bound.exact = -r.value;
-    bound.bound = Clip(RoundUp(bound.exact));
-  }
-  return bound;
+  return BoundOfOptimum(r.status, r.value, sense, data.widened, r.pivots);
 }
 
 void Add(std::vector<PartitionResult>* out, const char* rule,
@@ -52,22 +33,14 @@ void Add(std::vector<PartitionResult>* out, const char* rule,
 
 SharpInterval ComputePartitionInterval(const PartitionData& data,
                                        const CountTarget& target) {
-  const auto start = std::chrono::steady_clock::now();
-  SharpInterval interval;
   // Each sense from its own floating-point start: the optimum of one is
   // a poor start for the other.
   CountSimplexState lower;
-  interval.lower = Solve(data, Sense::kMinimise, target, &lower);
-  if (interval.lower.status == SharpStatus::kInfeasible) {
-    interval.upper = interval.lower;
-  } else {
-    CountSimplexState upper;
-    interval.upper = Solve(data, Sense::kMaximise, target, &upper);
-  }
-  const std::chrono::duration<double> spent =
-      std::chrono::steady_clock::now() - start;
-  interval.seconds = spent.count();
-  return interval;
+  CountSimplexState upper;
+  return SolveInterval([&](Sense sense) {
+    return Solve(data, sense, target,
+                 sense == Sense::kMinimise ? &lower : &upper);
+  });
 }
 
 std::vector<PartitionResult> ChoosePartitions(
@@ -113,10 +86,15 @@ MultivariateResult ComputeMultivariateBounds(
   const int32_t threads = std::max<int32_t>(
       1, std::min<int32_t>(options.threads,
                            static_cast<int32_t>(result.partitions.size())));
-  std::vector<std::thread> workers;
-  for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
+  // A thread the system refuses starts no more of them: the shared counter
+  // hands its programs to the threads already running and to this one.
+  std::vector<std::jthread> workers;
+  try {
+    for (int32_t w = 1; w < threads; ++w) workers.emplace_back(work);
+  } catch (const std::system_error&) {
+  }
   work();
-  for (std::thread& w : workers) w.join();
+  for (std::jthread& w : workers) w.join();
   for (size_t k = 0; k < result.partitions.size(); ++k) {
     const SharpInterval& in = result.partitions[k].interval;
     const int32_t index = static_cast<int32_t>(k);

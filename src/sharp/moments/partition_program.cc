@@ -67,15 +67,19 @@ PartitionData BuildData(const ExactData& data, const SubsetList& subsets,
   // The weight of group g's digit in the order code.
   std::vector<size_t> digit(static_cast<size_t>(t), 1);
   for (int32_t g = t - 2; g >= 0; --g) digit[g] = digit[g + 1] * (m + 1);
-  for (size_t u = 0; u < SubsetCount(subsets) && u < data.scaled.size(); ++u) {
-    const size_t k = SubsetSize(subsets, u);
-    if (k < 1 || k > static_cast<size_t>(m) || sgn(data.scaled[u]) == 0) {
+  mpz_class value;
+  for (SubsetCursor c(subsets); !c.done() && c.index() < data.size();
+       c.Next()) {
+    const size_t u = c.index();
+    const size_t k = c.size();
+    if (k < 1 || k > static_cast<size_t>(m) || SignOf(data, u) == 0) {
       continue;
     }
-    const int32_t* s = SubsetMembers(subsets, u);
+    const int32_t* s = c.members();
     size_t code = 0;
     for (size_t e = 0; e < k; ++e) code += digit[groupOf[s[e]]];
-    p.sums[rowOfCode[code]] += data.scaled[u];
+    ScaledValue(data, u, &value);
+    p.sums[rowOfCode[code]] += value;
   }
   const mpz_class by = scale / data.scale;
   if (by != 1) {

@@ -9,7 +9,7 @@ namespace unionbound::sharp {
 namespace {
 
 double ValueAsDouble(const ExactData& data, size_t u) {
-  Rational q(data.scaled[u], data.scale);
+  Rational q(ScaledValue(data, u), data.scale);
   q.canonicalize();
   return q.get_d();
 }
@@ -45,9 +45,11 @@ EventStatistics MakeEventStatistics(const ExactData& data,
   stats.marginal.assign(static_cast<size_t>(n), 0.0);
   RealMatrix pair(static_cast<size_t>(n), RealVector(n, 0.0));
   bool pairs = false;
-  for (size_t u = 0; u < SubsetCount(subsets) && u < data.scaled.size(); ++u) {
-    const size_t k = SubsetSize(subsets, u);
-    const int32_t* s = SubsetMembers(subsets, u);
+  for (SubsetCursor c(subsets); !c.done() && c.index() < data.size();
+       c.Next()) {
+    const size_t u = c.index();
+    const size_t k = c.size();
+    const int32_t* s = c.members();
     if (k == 1) {
       stats.marginal[s[0] - 1] = ValueAsDouble(data, u);
     } else if (k == 2) {
@@ -196,17 +198,12 @@ SubsetList RenamedSubsets(const SubsetList& subsets, const IndexVector& order) {
   for (size_t k = 0; k < order.size(); ++k) {
     place[order[k]] = static_cast<int32_t>(k) + 1;
   }
-  SubsetList renamed;
-  renamed.start = subsets.start;
-  renamed.members.resize(subsets.members.size());
-  for (size_t u = 0; u < SubsetCount(subsets); ++u) {
-    const size_t begin = subsets.start[u];
-    const size_t end = subsets.start[u + 1];
-    for (size_t k = begin; k < end; ++k) {
-      renamed.members[k] = place[subsets.members[k]];
-    }
-    std::sort(renamed.members.begin() + static_cast<long>(begin),
-              renamed.members.begin() + static_cast<long>(end));
+  SubsetList renamed = subsets;
+  renamed.name.assign(static_cast<size_t>(subsets.n) + 1, 0);
+  for (int32_t e = 1; e <= subsets.n; ++e) {
+    const int32_t named = subsets.name.empty() ? e : subsets.name[e];
+    renamed.name[e] =
+        named < static_cast<int32_t>(place.size()) ? place[named] : named;
   }
   return renamed;
 }

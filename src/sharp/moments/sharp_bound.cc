@@ -11,45 +11,23 @@ SharpBound Solve(const ProgramData& data, int32_t l, Sense sense,
                  const CountTarget& target, SimplexState* state) {
   const SimplexResult r =
       SolveExact(BoundProgram(data, l, sense, target), state);
-  SharpBound bound;
-  bound.widened = data.widened;
-  bound.pivots = r.pivots;
-  if (r.status == SimplexStatus::kInfeasible) {
-    bound.status = SharpStatus::kInfeasible;
-    return bound;
-  }
-  if (r.status != SimplexStatus::kOptimal) return bound;
-  bound.status = SharpStatus::kSharp;
   // The minimised cost is the target's indicator for the lower bound and
   // its negation for the upper one.
-  if (sense == Sense::kMinimise) {
-    bound.exact = r.value;
-    bound.bound = Clip(RoundDown(bound.exact));
-  } else {
-    bound.exact = -r.value;
-    bound.bound = Clip(RoundUp(bound.exact));
-  }
-  return bound;
+  return BoundOfOptimum(r.status, r.value, sense, data.widened, r.pivots);
 }
 
 }  // namespace
 
 SharpInterval ComputeSharpInterval(const ProgramData& data, int32_t l,
                                    WarmStart* warm, const CountTarget& target) {
-  const auto start = std::chrono::steady_clock::now();
-  SharpInterval interval;
-  interval.lower = Solve(data, l, Sense::kMinimise, target, &warm->lower);
-  if (interval.lower.status == SharpStatus::kInfeasible) {
-    interval.upper = interval.lower;
-  } else {
+  return SolveInterval([&](Sense sense) {
+    if (sense == Sense::kMinimise) {
+      return Solve(data, l, sense, target, &warm->lower);
+    }
     // A basis feasible for the lower program is feasible for the upper one.
     if (warm->upper.basis.empty()) warm->upper = warm->lower;
-    interval.upper = Solve(data, l, Sense::kMaximise, target, &warm->upper);
-  }
-  const std::chrono::duration<double> spent =
-      std::chrono::steady_clock::now() - start;
-  interval.seconds = spent.count();
-  return interval;
+    return Solve(data, l, sense, target, &warm->upper);
+  });
 }
 
 SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
@@ -59,6 +37,40 @@ SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
 
 bool IsUsable(const SharpBound& bound) {
   return bound.status == SharpStatus::kSharp;
+}
+
+SharpBound BoundOfOptimum(SimplexStatus status, const Rational& value,
+                          Sense sense, bool widened, int32_t pivots) {
+  SharpBound bound;
+  bound.widened = widened;
+  bound.pivots = pivots;
+  if (status == SimplexStatus::kInfeasible) {
+    bound.status = SharpStatus::kInfeasible;
+    return bound;
+  }
+  if (status != SimplexStatus::kOptimal) return bound;
+  bound.status = SharpStatus::kSharp;
+  if (sense == Sense::kMinimise) {
+    bound.exact = value;
+    bound.bound = Clip(RoundDown(bound.exact));
+  } else {
+    bound.exact = -value;
+    bound.bound = Clip(RoundUp(bound.exact));
+  }
+  return bound;
+}
+
+SharpInterval SolveInterval(const std::function<SharpBound(Sense)>& solve) {
+  const auto start = std::chrono::steady_clock::now();
+  SharpInterval interval;
+  interval.lower = solve(Sense::kMinimise);
+  interval.upper = interval.lower.status == SharpStatus::kInfeasible
+                       ? interval.lower
+                       : solve(Sense::kMaximise);
+  const std::chrono::duration<double> spent =
+      std::chrono::steady_clock::now() - start;
+  interval.seconds = spent.count();
+  return interval;
 }
 
 }  // namespace unionbound::sharp

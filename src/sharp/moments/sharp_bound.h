@@ -6,6 +6,7 @@
 #define UNIONBOUND_SHARP_MOMENTS_SHARP_BOUND_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "optim/sense.h"
 #include "sharp/exact/rational.h"
@@ -54,6 +55,17 @@ SharpBound ComputeSharpBound(const ProgramData& data, int32_t l, Sense sense,
                              const CountTarget& target, SimplexState* state);
 
 bool IsUsable(const SharpBound& bound);
+
+// The bound of one solved program whose minimised cost is the union
+// indicator (sense kMinimise: the lower bound) or its negation (kMaximise:
+// the upper bound): the exact optimum value of the minimised cost, turned
+// into the bound and rounded outward; no value unless status is optimal.
+SharpBound BoundOfOptimum(SimplexStatus status, const Rational& value,
+                          Sense sense, bool widened, int32_t pivots);
+
+// Both bounds, each from solve(sense), timed together; the upper program is
+// skipped (and reported as the lower one) when the lower one is infeasible.
+SharpInterval SolveInterval(const std::function<SharpBound(Sense)>& solve);
 
 }  // namespace unionbound::sharp
 

@@ -81,7 +81,7 @@ void ExpectRefusedInOneLine(const std::vector<std::string>& args) {
   std::string joined;
   for (const std::string& a : args) joined += a + " ";
   SCOPED_TRACE(joined);
-  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_EQ(run.status, kExitRefused);
   EXPECT_TRUE(run.out.empty());
   EXPECT_EQ(run.err.rfind("unionbound-sharp: ", 0), 0u);
   EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
@@ -121,11 +121,31 @@ TEST(SharpCommandLine, RejectsBadArgumentsWithOneLineAndStatusOne) {
                                                   {"3000", "11"}};
   for (const std::vector<std::string>& args : bad) ExpectRefusedInOneLine(args);
   const CommandRun help = RunInProcess({"--help"});
-  EXPECT_EQ(help.status, kExitOk);
-  EXPECT_EQ(help.out.rfind("unionbound-sharp N M [FILE] [OPTIONS]\n"
-                           "unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n",
-                           0),
-            0u);
+  EXPECT_EQ(help.status, kExitSound);
+  // One Usage block with both forms, and every term defined once.
+  const std::string usage =
+      "\nUsage: unionbound-sharp N M [FILE] [OPTIONS]\n"
+      "       unionbound-sharp -n N -m M [-i FILE] [OPTIONS]\n";
+  EXPECT_NE(help.out.find(usage), std::string::npos) << help.out;
+  EXPECT_EQ(help.out.find("Usage"), help.out.find(usage) + 1);
+  EXPECT_EQ(help.out.find("Usage", help.out.find(usage) + 2),
+            std::string::npos);
+  const size_t from = help.out.find("Terms:\n");
+  ASSERT_NE(from, std::string::npos);
+  std::istringstream block(
+      help.out.substr(from, help.out.find("\n\n", from) - from));
+  std::vector<std::string> terms;
+  for (std::string line; std::getline(block, line);) {
+    if (line.size() > 2 && line.rfind("  ", 0) == 0 && line[2] != ' ') {
+      terms.push_back(line.substr(2, line.find("  ", 2) - 2));
+    }
+  }
+  for (const char* expected : {"certified", "partial", "widened", "sharp"}) {
+    EXPECT_EQ(std::count(terms.begin(), terms.end(), expected), 1) << expected;
+  }
+  std::vector<std::string> sorted = terms;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
   for (const char* option : {"--csv", "--json", "--quiet", "--time-limit"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
@@ -183,7 +203,7 @@ TEST(SharpCommandLine, RejectsMixedOrIncompleteSharedFormsWithStatusOne) {
 TEST(SharpCommandLine, MissingShortOrUnreadableInputStopsWithStatusTwo) {
   const fs::path dir = TempDir("files");
   CommandRun run = RunInProcess({"4", "2", (dir / "absent.txt").string()});
-  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("cannot open '" + (dir / "absent.txt").string() +
                          "': No such file or directory"),
             std::string::npos)
@@ -191,14 +211,14 @@ TEST(SharpCommandLine, MissingShortOrUnreadableInputStopsWithStatusTwo) {
 
   WriteNumbers(dir / "short.txt", {0.1, 0.1, 0.1, 0.1, 0.01});
   run = RunInProcess({"4", "2", (dir / "short.txt").string()});
-  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("n=4, m=2 need 10 numbers, but the input ends "
                          "after 5"),
             std::string::npos)
       << run.err;
 
   run = RunInProcess({"4", "2", dir.string()});
-  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("Is a directory"), std::string::npos) << run.err;
   EXPECT_TRUE(run.out.empty());
   fs::remove_all(dir);
@@ -212,7 +232,7 @@ TEST(SharpCommandLine, ABadTokenIsNamedWholeByItsPosition) {
     { std::ofstream(file) << text; }
     const CommandRun run = RunInProcess({"4", "2", file});
     SCOPED_TRACE(text);
-    EXPECT_EQ(run.status, kExitNoBounds);
+    EXPECT_EQ(run.status, kExitUntrustworthy);
     EXPECT_EQ(run.err, "unionbound-sharp: " + file + ": " + why +
                            "; nothing computed\n");
     EXPECT_TRUE(run.out.empty());
@@ -237,11 +257,11 @@ TEST(SharpCommandLine, NumbersLeftOverGetOneWarningAndChangeNothingElse) {
   const fs::path examples = ExampleDir("left_over");
   const std::string file = (examples / "prob.txt").string();
   const CommandRun exact = RunInProcess({"12", "3", file});
-  ASSERT_EQ(exact.status, kExitOk) << exact.err;
+  ASSERT_EQ(exact.status, kExitSound) << exact.err;
   EXPECT_EQ(exact.err.find("warning"), std::string::npos);
   { std::ofstream(file, std::ios::app) << "0.5 0.25\n"; }
   const CommandRun extra = RunInProcess({"12", "3", file});
-  EXPECT_EQ(extra.status, kExitOk) << extra.err;
+  EXPECT_EQ(extra.status, kExitSound) << extra.err;
   EXPECT_EQ(extra.err, "unionbound-sharp: " + file +
                            ": warning: 2 entries after the 298 numbers that "
                            "n=12, m=3 ask for were not read; n and m decide "
@@ -258,7 +278,7 @@ TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
   // P(Ai) = 0.6 for four events that never occur together.
   WriteNumbers(dir / "prob.txt", {0.6, 0.6, 0.6, 0.6, 0, 0, 0, 0, 0, 0});
   CommandRun run = RunBinary(dir, "4 2");
-  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.out.find("Inconsistent data: no probability distribution"),
             std::string::npos);
   EXPECT_NE(run.out.find("infeasible as typed (proven exactly)"),
@@ -270,7 +290,7 @@ TEST(SharpProgram, ReportsInconsistentDataWithStatusTwo) {
   // standard output, the number named on standard error.
   WriteNumbers(dir / "prob.txt", {0.6, 1.5, 0.1, 0.1, 0, 0, 0, 0, 0, 0});
   run = RunBinary(dir, "4 2");
-  EXPECT_EQ(run.status, kExitNoBounds);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_TRUE(run.out.empty()) << run.out;
   EXPECT_NE(run.err.find("number 2: P{2} = 1.5 is not a probability in "
                          "[0, 1]"),
@@ -285,7 +305,7 @@ TEST(SharpProgram, PrintsTheComparisonAndWritesTheCsvFile) {
   WriteNumbers(dir / "events.txt", s.p);
   const CommandRun run =
       RunBinary(dir, "9 3 events.txt --per-l --csv bounds.csv");
-  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.status, kExitSound) << run.err;
   for (const char* piece :
        {"unionbound-sharp: n=9, m=3, 129 probabilities from events.txt",
         "numbers: all 129 taken exactly as typed", "unionbound  ",
@@ -343,6 +363,37 @@ std::string EpsilonIn(const std::string& err) {
   return err.substr(start, err.find(';', start) - start);
 }
 
+// The closed forms hold for the numbers as typed only: a widened run leaves
+// their rows out and says so, in the table and in the JSON document.
+TEST(SharpProgram, ClosedFormsLeftOutWithAToleranceAreNamed) {
+  const fs::path dir = ExampleDir("left_out");
+  const std::string note =
+      "The closed forms hold for the numbers as typed only: left out with "
+      "--tolerance.\n";
+  CommandRun run = RunBinary(dir, "12 3 --json plain.json");
+  ASSERT_EQ(run.status, kExitSound) << run.err;
+  EXPECT_NE(run.out.find("Hunter-Worsley"), std::string::npos);
+  EXPECT_EQ(run.out.find(note), std::string::npos);
+  std::ifstream plain(dir / "plain.json");
+  EXPECT_FALSE(nlohmann::json::parse(plain).contains("left_out"));
+
+  run = RunBinary(dir, "12 3 --tolerance 0.001 --json widened.json");
+  ASSERT_EQ(run.status, kExitSound) << run.err;
+  EXPECT_EQ(run.out.find("Hunter-Worsley"), std::string::npos);
+  EXPECT_NE(run.out.find(note), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(T): widened by --tolerance T"), std::string::npos);
+  std::ifstream widened(dir / "widened.json");
+  const nlohmann::json doc = nlohmann::json::parse(widened);
+  ASSERT_EQ(doc["left_out"].size(), 1u) << doc.dump();
+  const nlohmann::json kinds = doc["left_out"][0]["kinds"];
+  EXPECT_EQ(kinds, nlohmann::json::array(
+                       {"hunter-worsley", "de-caen", "kuai-alajaji-takahara"}));
+  for (const nlohmann::json& row : doc["bounds"]) {
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), row["kind"]), 0);
+  }
+  fs::remove_all(dir);
+}
+
 TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
   const fs::path dir = TempDir("six_digits");
   const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 10, 3, 11);
@@ -351,21 +402,21 @@ TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
   for (double x : s.p) out << x << "\n";
   out.close();
   CommandRun run = RunBinary(dir, "10 3");
-  ASSERT_EQ(run.status, kExitInconsistent);
+  ASSERT_EQ(run.status, kExitUntrustworthy);
   const std::string epsilon = EpsilonIn(run.err);
   ASSERT_FALSE(epsilon.empty()) << run.err;
   EXPECT_NE(run.out.find("epsilon = " + epsilon), std::string::npos);
   // The epsilon itself is enough; anything below it is refused.
   run = RunBinary(dir, "10 3 --tolerance " + epsilon);
-  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.status, kExitSound) << run.err;
   EXPECT_NE(run.out.find("sharp (T)"), std::string::npos);
   run = RunBinary(dir, "10 3 --tolerance 1e-12");
-  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("is below epsilon"), std::string::npos);
   // Half a unit in the sixth digit covers the true numbers, so the true
   // union probability lies inside every bound.
   run = RunBinary(dir, "10 3 --tolerance 5e-7 --csv b.csv");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   for (const char* kind : {"univariate", "bivariate"}) {
     const std::vector<std::string> row = CsvRow(dir / "b.csv", kind);
     ASSERT_EQ(row.size(), 16u) << kind;
@@ -386,7 +437,7 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
     text += u == 9 ? "0.30000000000000010\n" : "0.3\n";
   WriteText(dir / "prob.txt", text);
   CommandRun run = RunBinary(dir, "8 2");
-  ASSERT_EQ(run.status, kExitInconsistent);
+  ASSERT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.out.find("2 intersections more probable than a "
                          "sub-intersection"),
             std::string::npos);
@@ -398,15 +449,15 @@ TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
       << run.out;
   EXPECT_NE(run.out.find("P{1,3} exceeds P{1} by 1.00e-16"), std::string::npos);
   run = RunBinary(dir, "8 2 --tolerance 5e-17");
-  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.status, kExitSound) << run.err;
   run = RunBinary(dir, "8 2 --tolerance 4.9e-17");
-  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   // As typed, 0.3 everywhere is consistent and the bounds are exactly 0.3.
   text.clear();
   for (int u = 0; u < 8 + 28; ++u) text += "0.3\n";
   WriteText(dir / "prob.txt", text);
   run = RunBinary(dir, "8 2 --csv o.csv");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   const std::vector<std::string> row = CsvRow(dir / "o.csv", "univariate");
   ASSERT_EQ(row.size(), 16u);
   EXPECT_EQ(row[6], "0.30000000000000000");
@@ -422,7 +473,7 @@ TEST(SharpProgram, EvenOrderLeavesUnionboundsNumbersOut) {
   const fs::path example = ExampleDir("even_example");
   const CommandRun run =
       RunBinary(example, "12 2 --per-l --csv " + (dir / "e.csv").string());
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   EXPECT_EQ(run.out.find("unionbound        invalid"), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("\nunionbound        -"), std::string::npos)
@@ -441,9 +492,9 @@ TEST(SharpProgram, EvenOrderLeavesUnionboundsNumbersOut) {
 TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
   const fs::path dir = ExampleDir("forms");
   const CommandRun positional = RunBinary(dir, "12 3 prob.txt --per-l");
-  ASSERT_EQ(positional.status, kExitOk) << positional.err;
+  ASSERT_EQ(positional.status, kExitSound) << positional.err;
   const CommandRun shared = RunBinary(dir, "-n 12 -m 3 -i prob.txt --per-l");
-  ASSERT_EQ(shared.status, kExitOk) << shared.err;
+  ASSERT_EQ(shared.status, kExitSound) << shared.err;
   // Only the seconds differ between two runs.
   auto withoutTimes = [](const std::string& text) {
     return std::regex_replace(text, std::regex("[0-9.]+ s\\b"), "t s");
@@ -452,7 +503,7 @@ TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
 
   const CommandRun fromStdin =
       RunBinary(dir, "-n 12 -m 3 -i - --per-l < prob.txt");
-  ASSERT_EQ(fromStdin.status, kExitOk) << fromStdin.err;
+  ASSERT_EQ(fromStdin.status, kExitSound) << fromStdin.err;
   const std::string header = "298 probabilities from standard input\n";
   EXPECT_NE(fromStdin.out.find(header), std::string::npos);
   const std::string fileHeader = "298 probabilities from prob.txt\n";
@@ -461,38 +512,39 @@ TEST(SharpProgram, BothFormsGiveTheSameReportAndQuietPrintsNothing) {
   EXPECT_EQ(withoutTimes(renamed), withoutTimes(fromStdin.out));
 
   const CommandRun quiet = RunBinary(dir, "-n 12 -m 3 --quiet --csv quiet.csv");
-  EXPECT_EQ(quiet.status, kExitOk);
+  EXPECT_EQ(quiet.status, kExitSound);
   EXPECT_TRUE(quiet.out.empty());
   EXPECT_TRUE(quiet.err.empty());
   EXPECT_TRUE(fs::exists(dir / "quiet.csv"));
 
   const CommandRun failing = RunBinary(dir, "-n 12 -m 3 -i absent.txt -q");
-  EXPECT_EQ(failing.status, kExitNoBounds);
+  EXPECT_EQ(failing.status, kExitUntrustworthy);
   EXPECT_NE(failing.err.find("cannot open 'absent.txt'"), std::string::npos);
 }
 
 TEST(SharpProgram, PrintsItsVersion) {
   const CommandRun run = RunBinary(TempDir("version"), "--version");
-  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.status, kExitSound);
   EXPECT_EQ(run.out, VersionLine("unionbound-sharp") + "\n");
 }
 
 TEST(SharpProgram, LimitsTheRangeOfLAndRejectsRangesOutsideMToNMinusM) {
   const fs::path examples = ExampleDir("range");
   const CommandRun run = RunBinary(examples, "12 3 --per-l --l 4..6");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   EXPECT_NE(run.out.find("\n   4  "), std::string::npos);
   EXPECT_NE(run.out.find("\n   6  "), std::string::npos);
   EXPECT_EQ(run.out.find("\n   3  "), std::string::npos);
   EXPECT_EQ(run.out.find("\n   7  "), std::string::npos);
   for (const char* bad : {"2..5", "5..10", "6..4", "x"}) {
     const CommandRun r = RunInProcess({"12", "3", "--l", bad});
-    EXPECT_EQ(r.status, kExitUsage) << bad;
+    EXPECT_EQ(r.status, kExitRefused) << bad;
     EXPECT_NE(r.err.find("--l"), std::string::npos) << r.err;
   }
-  EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "-1"}).status, kExitUsage);
+  EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "-1"}).status,
+            kExitRefused);
   EXPECT_EQ(RunInProcess({"12", "3", "--tolerance", "0.1x"}).status,
-            kExitUsage);
+            kExitRefused);
   fs::remove_all(examples);
 }
 
@@ -501,14 +553,30 @@ TEST(SharpProgram, ProgressGoesToStandardErrorAndIsClearedAtTheEnd) {
   std::ostringstream out;
   std::ostringstream err;
   const std::string file = (examples / "prob.txt").string();
-  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, err, true), kExitOk);
+  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, err, true), kExitSound);
   const std::string text = err.str();
   EXPECT_NE(text.find("\rprograms solved: 8 of 8"), std::string::npos) << text;
   EXPECT_EQ(text.substr(text.size() - 1), "\r");
   EXPECT_EQ(out.str().find("programs solved"), std::string::npos);
   std::ostringstream quiet;
-  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, quiet), kExitOk);
+  ASSERT_EQ(RunSharpCommand({"12", "3", file}, out, quiet), kExitSound);
   EXPECT_TRUE(quiet.str().empty());
+}
+
+TEST(SharpProgram, FullProgressShowsRoundsAndTimeAgainstTheLimit) {
+  const fs::path examples = fs::path(UNIONBOUND_SOURCE_DIR) / "examples";
+  const std::string file = (examples / "prob.txt").string();
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(RunSharpCommand({"12", "3", file, "--full", "--time-limit", "30"},
+                            out, err, true),
+            kExitSound);
+  const std::string text = err.str();
+  EXPECT_NE(text.find("\rfull program: "), std::string::npos) << text;
+  EXPECT_NE(text.find(" round 1 ("), std::string::npos) << text;
+  EXPECT_NE(text.find(" of 0:30"), std::string::npos) << text;
+  // Small work is not announced.
+  EXPECT_EQ(text.find("Ctrl-C"), std::string::npos) << text;
 }
 
 TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
@@ -516,14 +584,14 @@ TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
   // An unwritable CSV path is found before anything is read or computed.
   CommandRun run =
       RunBinary(examples, "12 3 --csv /nonexistent-folder/bounds.csv");
-  EXPECT_EQ(run.status, kExitWriteFailed);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("cannot write '/nonexistent-folder/bounds.csv'"),
             std::string::npos);
   EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
   EXPECT_TRUE(run.out.empty()) << run.out;
   // A CSV file on a full device.
   run = RunBinary(examples, "12 3 --csv /dev/full");
-  EXPECT_EQ(run.status, kExitWriteFailed);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_NE(run.err.find("cannot write '/dev/full'"), std::string::npos)
       << run.err;
   // Standard output that fails, in process and as the program's own.
@@ -531,14 +599,14 @@ TEST(SharpProgram, FailedWritesEndWithStatusTwoAndOneLine) {
   out.setstate(std::ios::badbit);
   std::ostringstream err;
   const std::string file = (examples / "prob.txt").string();
-  EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitWriteFailed);
+  EXPECT_EQ(RunSharpCommand({"12", "3", file}, out, err), kExitUntrustworthy);
   EXPECT_NE(err.str().find("cannot write standard output"), std::string::npos);
   const std::string command = "cd '" + examples.string() + "' && '" +
                               UNIONBOUND_SHARP_BINARY +
                               "' 12 3 > /dev/full 2> err.txt";
   const int raw = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), kExitWriteFailed);
+  EXPECT_EQ(WEXITSTATUS(raw), kExitUntrustworthy);
   std::ifstream errFile(examples / "err.txt");
   std::string line;
   std::getline(errFile, line);
@@ -550,7 +618,7 @@ TEST(SharpProgram, FullProgramOnTheBundledExampleBeatsTheBivariateBounds) {
   const fs::path dir = ExampleDir("full");
   const CommandRun run =
       RunBinary(dir, "12 3 --full --csv b.csv --json j.json");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   EXPECT_NE(run.out.find("full (atoms)"), std::string::npos);
   const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
   ASSERT_EQ(full.size(), 16u);
@@ -586,7 +654,7 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   for (const char* args : {"4 2 --json j.json", "4 2 --full --json j.json"}) {
     SCOPED_TRACE(args);
     const CommandRun run = RunBinary(dir, args);
-    EXPECT_EQ(run.status, kExitInconsistent);
+    EXPECT_EQ(run.status, kExitUntrustworthy);
     EXPECT_NE(run.out.find("a proven lower bound lies above a proven upper"),
               std::string::npos)
         << run.out;
@@ -598,7 +666,7 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
         << run.err;
     std::ifstream in(dir / "j.json");
     const nlohmann::json j = nlohmann::json::parse(in);
-    EXPECT_EQ(j["status"], kExitInconsistent);
+    EXPECT_EQ(j["status"], kExitUntrustworthy);
     EXPECT_EQ(j["data_check"]["consistent"], false);
     EXPECT_GE(j["data_check"]["epsilon"], 0.125);
     EXPECT_TRUE(j["bounds"].empty());
@@ -607,7 +675,7 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   // the epsilon still leaves no distribution.
   const CommandRun widened =
       RunBinary(dir, "4 2 --full --tolerance 0.126 --csv b.csv");
-  EXPECT_EQ(widened.status, kExitOk) << widened.err;
+  EXPECT_EQ(widened.status, kExitSound) << widened.err;
   EXPECT_NE(widened.out.find("cert. (T)"), std::string::npos);
   const std::vector<std::string> full = CsvRow(dir / "b.csv", "full");
   ASSERT_EQ(full.size(), 16u);
@@ -615,7 +683,7 @@ TEST(SharpProgram, DataThatNoDistributionFitsAreNotASuccess) {
   EXPECT_EQ(full[8], "tolerance");
   EXPECT_EQ(full[12], "tolerance");
   const CommandRun tooSmall = RunBinary(dir, "4 2 --full --tolerance 0.12");
-  EXPECT_EQ(tooSmall.status, kExitInconsistent);
+  EXPECT_EQ(tooSmall.status, kExitUntrustworthy);
   EXPECT_NE(tooSmall.err.find("below epsilon = 0.126"), std::string::npos)
       << tooSmall.err;
   fs::remove_all(dir);
@@ -628,15 +696,15 @@ TEST(SharpProgram, CrossingClosedFormsAreAnInconsistency) {
   const fs::path dir = TempDir("closed_cross");
   WriteText(dir / "prob.txt", "0.3 0.3 0.3 0.3 0.3 0\n");
   const CommandRun run = RunBinary(dir, "3 2");
-  EXPECT_EQ(run.status, kExitInconsistent);
+  EXPECT_EQ(run.status, kExitUntrustworthy);
   EXPECT_EQ(run.out.find("consistent: the numbers"), std::string::npos);
   EXPECT_NE(run.out.find("need a change of at least 0.0750"), std::string::npos)
       << run.out;
   EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.07"),
             std::string::npos)
       << run.err;
-  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitInconsistent);
-  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitOk);
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitUntrustworthy);
+  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitSound);
   fs::remove_all(dir);
 }
 
@@ -647,7 +715,7 @@ TEST(SharpProgram, BestRowAndRoundingInTheCsvFile) {
   WriteText(dir / "prob.txt",
             "0.01 0.02 0.03 0.04 0.05 0.06 0.07 0.08 0.09 0.1\n");
   const CommandRun run = RunBinary(dir, "10 1 --csv b.csv");
-  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.status, kExitSound) << run.err;
   EXPECT_NE(run.out.find("a distribution over\n    the atoms is not checked"),
             std::string::npos)
       << run.out;
@@ -669,11 +737,11 @@ TEST(SharpProgram, FullProgramOptionsAreChecked) {
   for (const char* args : {"12 3 --time-limit 5", "12 3 --full --time-limit 0",
                            "12 3 --full --time-limit x", "61 1 --full"}) {
     const CommandRun run = RunBinary(dir, args);
-    EXPECT_EQ(run.status, kExitUsage) << args;
+    EXPECT_EQ(run.status, kExitRefused) << args;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args;
   }
   // Inconsistent data are refused as without --full.
-  EXPECT_EQ(RunBinary(dir, "4 3 --full").status, kExitInconsistent);
+  EXPECT_EQ(RunBinary(dir, "4 3 --full").status, kExitUntrustworthy);
   fs::remove_all(dir);
 }
 
@@ -684,7 +752,7 @@ TEST(SharpProgram, AnEarlierCsvFileStaysWhenNoBoundsAreWritten) {
   // Inconsistent data: no bounds, so no new CSV file.
   WriteNumbers(dir / "prob.txt", {0.6, 0.6, 0.6, 0.6, 0, 0, 0, 0, 0, 0});
   CommandRun run = RunBinary(dir, "4 2 --csv bounds.csv");
-  ASSERT_EQ(run.status, kExitInconsistent);
+  ASSERT_EQ(run.status, kExitUntrustworthy);
   std::ifstream kept(csv);
   std::string line;
   std::getline(kept, line);
@@ -699,7 +767,7 @@ TEST(SharpProgram, AnEarlierCsvFileStaysWhenNoBoundsAreWritten) {
   // Consistent data replace it.
   WriteNumbers(dir / "prob.txt", {0.2, 0.2, 0.2, 0.2, 0, 0, 0, 0, 0, 0});
   run = RunBinary(dir, "4 2 --csv bounds.csv");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   std::ifstream replaced(csv);
   std::getline(replaced, line);
   EXPECT_EQ(line.rfind("n,m,file,", 0), 0u) << line;
@@ -717,7 +785,7 @@ TEST(SharpProgram, CsvAndJsonFilesAreReplacedWholeNeverRewrittenInPlace) {
   }
   WriteNumbers(dir / "prob.txt", {0.2, 0.2, 0.2, 0.2, 0, 0, 0, 0, 0, 0});
   const CommandRun run = RunBinary(dir, "4 2 --csv bounds.csv --json run.json");
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   std::string line;
   for (const char* name : {"bounds.csv", "run.json"}) {
     std::ifstream old(dir / (std::string("old-") + name));

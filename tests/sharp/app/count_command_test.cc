@@ -66,8 +66,8 @@ TEST(SharpCountCommand, AtLeastOneIsTheUnionAndOtherTargetsDropUnionOnlyRows) {
   const CountRun plain = RunIn({"10", "3", input, "--json", P(f, "u.json")});
   const CountRun one =
       RunIn({"10", "3", input, "--at-least", "1", "--json", P(f, "1.json")});
-  ASSERT_EQ(plain.status, kExitOk) << plain.err;
-  ASSERT_EQ(one.status, kExitOk) << one.err;
+  ASSERT_EQ(plain.status, kExitSound) << plain.err;
+  ASSERT_EQ(one.status, kExitSound) << one.err;
   nlohmann::json a = ReadJson(P(f, "u.json"));
   nlohmann::json b = ReadJson(P(f, "1.json"));
   ASSERT_EQ(a["bounds"].size(), b["bounds"].size());
@@ -83,7 +83,7 @@ TEST(SharpCountCommand, AtLeastOneIsTheUnionAndOtherTargetsDropUnionOnlyRows) {
     const CountRun run =
         RunIn({"10", "3", input, exactly ? "--exactly" : "--at-least", r,
                "--json", P(f, "r.json")});
-    ASSERT_EQ(run.status, kExitOk) << run.err;
+    ASSERT_EQ(run.status, kExitSound) << run.err;
     EXPECT_NE(run.out.find(exactly ? "P(exactly 3 of the n events)"
                                    : "P(at least 3 of the n events)"),
               std::string::npos);
@@ -113,7 +113,7 @@ TEST(SharpCountCommand, DistributionGivesEveryRInTableCsvAndJson) {
   const CountRun run =
       RunIn({"10", "3", P(f, "prob.txt"), "--distribution", "--csv",
              P(f, "b.csv"), "--json", P(f, "b.json")});
-  ASSERT_EQ(run.status, kExitOk) << run.err;
+  ASSERT_EQ(run.status, kExitSound) << run.err;
   EXPECT_NE(run.out.find("Bounds on P(X >= r)"), std::string::npos);
   EXPECT_EQ(run.out.find("FAULT"), std::string::npos);
   std::ifstream csv(P(f, "b.csv"));
@@ -158,7 +158,7 @@ TEST(SharpCountCommand, RefusesTargetsOutsideOneToNAndFullBeyondEnumeration) {
            {"10", "3", "--at-least", "2", "--exactly", "2"},
            {"30", "2", "--at-least", "2", "--full"}}) {
     const CountRun run = RunIn(args);
-    EXPECT_EQ(run.status, kExitUsage) << args[2];
+    EXPECT_EQ(run.status, kExitRefused) << args[2];
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "numeric/subset_order.h"
@@ -22,8 +23,33 @@ TEST(DataCheck, TheFlatSubsetListFollowsTheFileOrder) {
     const IndexMatrix subsets = SubsetsBySize(n, 4);
     const SubsetList flat = AllSubsets(n, 4);
     ASSERT_EQ(SubsetCount(flat), subsets.size());
-    for (size_t u = 0; u < subsets.size(); ++u) {
+    SubsetCursor cursor(flat);
+    for (size_t u = 0; u < subsets.size(); ++u, cursor.Next()) {
       ASSERT_EQ(SubsetAt(flat, u), subsets[u]);
+      ASSERT_FALSE(cursor.done());
+      ASSERT_EQ(cursor.index(), u);
+      ASSERT_EQ(SubsetSize(flat, u), subsets[u].size());
+      ASSERT_EQ(IndexVector(cursor.members(), cursor.members() + cursor.size()),
+                subsets[u]);
+    }
+    EXPECT_TRUE(cursor.done());
+  }
+  // Events renamed: every subset keeps its place, its members take the new
+  // names, sorted; the cursor and the lookup by position agree.
+  SubsetList renamed = AllSubsets(5, 3);
+  renamed.name = {0, 5, 4, 3, 2, 1};
+  SubsetList again = renamed;
+  again.name = {0, 2, 3, 1, 5, 4};
+  for (const SubsetList& list : {renamed, again}) {
+    const IndexMatrix plain = SubsetsBySize(5, 3);
+    SubsetCursor cursor(list);
+    for (size_t u = 0; u < plain.size(); ++u, cursor.Next()) {
+      IndexVector expected;
+      for (int32_t e : plain[u]) expected.push_back(list.name[e]);
+      std::sort(expected.begin(), expected.end());
+      ASSERT_EQ(SubsetAt(list, u), expected);
+      ASSERT_EQ(IndexVector(cursor.members(), cursor.members() + cursor.size()),
+                expected);
     }
   }
 }

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
+#include <vector>
 
 #include "sharp/exact/outward_format.h"
 
@@ -93,6 +96,91 @@ TEST(ExactData, LargeFilesReadInTwoHalvesGiveTheSameNumbers) {
   EXPECT_EQ(fallback.typed, static_cast<int32_t>(count - 1000));
   EXPECT_EQ(ValueOf(fallback, count - 1000), Rational(3, 4));
   EXPECT_EQ(ValueOf(fallback, count - 1), ExactValue(p[count - 1]));
+}
+
+// Awkward tokens in every form the store keeps: short mantissas with
+// exponents, mantissas beyond 18 digits and beyond 64 bits, 1,200 places,
+// zeros of either sign, 1; each read in chunks of every size must give the
+// value of the token itself, over the same common denominator.
+TEST(ExactData, AwkwardTokensKeepTheirExactValueInEveryChunking) {
+  const std::string digits1200 = "0." + std::string(1199, '0') + "7";
+  const std::vector<std::string> tokens = {
+      "0.0035128887844803267",
+      "1",
+      "0",
+      "-0",
+      "-0.000",
+      "1e-3",
+      "2.5E-1",
+      "+.5",
+      "5.",
+      "0.123456789012345678",
+      "0.1234567890123456789",
+      "0.99999999999999999999999999",
+      "18446744073709551617e-20",
+      "9223372036854775807e-19",
+      "3e2",
+      "-0e5",
+      "1e-45",
+      "0.000000000000000000000000000000000000000000000012",
+      digits1200,
+      "0.30000000000000001",
+      "1.000000000000000000000000001"};
+  std::string text;
+  RealVector p;
+  RationalVector expected;
+  for (const std::string& t : tokens) {
+    text += t + (text.size() % 3 == 0 ? "\n" : " \t ");
+    p.push_back(std::strtod(t.c_str(), nullptr));
+    expected.push_back(Decimal(t));
+  }
+  for (size_t chunk : {size_t{1}, size_t{2}, size_t{7}, text.size()}) {
+    ExactScanner scanner(p.size());
+    for (size_t at = 0; at < text.size(); at += chunk) {
+      scanner.Take(text.data() + at, std::min(chunk, text.size() - at));
+    }
+    const ExactData exact = scanner.Finish(p);
+    ASSERT_EQ(exact.typed, static_cast<int32_t>(tokens.size())) << chunk;
+    EXPECT_EQ(exact.typedDecimals, 1200);
+    for (size_t u = 0; u < tokens.size(); ++u) {
+      EXPECT_EQ(ValueOf(exact, u), expected[u]) << tokens[u];
+      EXPECT_EQ(SignOf(exact, u), sgn(expected[u])) << tokens[u];
+      mpz_class scratch[2];
+      for (size_t v = 0; v < tokens.size(); ++v) {
+        const int want = expected[u] < expected[v]   ? -1
+                         : expected[u] > expected[v] ? 1
+                                                     : 0;
+        ASSERT_EQ(CompareValues(exact, u, v, scratch), want)
+            << tokens[u] << " " << tokens[v];
+      }
+    }
+  }
+  // A negative zero is typed only where the double read is one too.
+  const ExactData signs = ReadExactText("-0 -0e-50 -0e5", {-0.0, 0.0, -0.0});
+  EXPECT_EQ(signs.typed, 1);
+}
+
+// Numbers that are not as typed mix with typed ones in one store: a token
+// the scan cannot take ends it, and the doubles read from there on keep
+// their exact values, tiny, huge and negative ones too.
+TEST(ExactData, DoublesAfterTheScanStopsKeepTheirExactValues) {
+  const RealVector p = {0.25, 0.5, 1e300, -3e-310, 0.1, 1.0};
+  const ExactData exact = ReadExactText("0.25 0.5 0x1p3 9 9 9", p);
+  EXPECT_EQ(exact.typed, 2);
+  EXPECT_EQ(exact.typedDecimals, -1);
+  for (size_t u = 0; u < p.size(); ++u) {
+    EXPECT_EQ(ValueOf(exact, u), ExactValue(p[u])) << u;
+  }
+  const ExactData doubles = ExactDataFromDoubles(p);
+  for (size_t u = 0; u < p.size(); ++u) {
+    EXPECT_EQ(ValueOf(doubles, u), ExactValue(p[u])) << u;
+  }
+  // The moments of rationals need no common decimal denominator.
+  const ExactData rationals =
+      ExactDataFromRationals({Rational(1, 3), Rational(-2, 7), Rational(0)});
+  EXPECT_EQ(ValueOf(rationals, 0), Rational(1, 3));
+  EXPECT_EQ(ValueOf(rationals, 1), Rational(-2, 7));
+  EXPECT_EQ(SignOf(rationals, 2), 0);
 }
 
 TEST(ExactArithmetic, OutwardRoundingBracketsTheExactValue) {

@@ -42,6 +42,45 @@ TEST(InputText, GivesTheDoublesTheFileReaderGives) {
   std::filesystem::remove(path);
 }
 
+// Read in chunks from the file itself: the doubles, the stop and the
+// entries left are the file reader's, and the numbers as typed those of the
+// whole text, for inputs that end inside a chunk, across several chunks
+// with numbers cut by their ends, and with a token that is no number.
+TEST(InputText, ChunkedReadingGivesWhatTheWholeTextGives) {
+  const std::filesystem::path path = TempPath("input_chunks");
+  std::string text;
+  for (int u = 0; u < 60000; ++u) {
+    text += u % 7 == 0   ? "1.5e-3"
+            : u % 5 == 0 ? "0.123456789012345678901"
+                         : "0.25";
+    text += u % 11 == 0 ? "\n" : " ";
+  }
+  for (const std::string& tail : {std::string(), std::string("0.5 x 0.5\n")}) {
+    std::ofstream(path) << text << tail;
+    for (int32_t count : {10, 60000, 60002}) {
+      SCOPED_TRACE(count);
+      ExactScanner exact(static_cast<size_t>(count));
+      const ProbabilityRead read =
+          ReadNumbersOfPath(path.string(), count, &exact);
+      const ProbabilityRead ofFile = ReadProbabilityFile(path.string(), count);
+      ASSERT_EQ(read.p, ofFile.p);
+      EXPECT_EQ(read.stop, ofFile.stop);
+      EXPECT_EQ(read.entriesLeft, ofFile.entriesLeft);
+      const ExactData chunked = exact.Finish(read.p);
+      const ExactData whole = ReadExactText(text + tail, read.p);
+      ASSERT_EQ(chunked.typed, whole.typed);
+      EXPECT_EQ(chunked.scale, whole.scale);
+      for (size_t u = 0; u < read.p.size(); u += 977) {
+        ASSERT_EQ(ValueOf(chunked, u), ValueOf(whole, u)) << u;
+      }
+    }
+  }
+  ExactScanner none(3);
+  EXPECT_EQ(ReadNumbersOfPath("/nonexistent/prob.txt", 3, &none).stop,
+            ReadStop::kCannotOpen);
+  std::filesystem::remove(path);
+}
+
 TEST(InputText, SeeksInsideTheTextOnly) {
   const std::string text = "0.25 0.5";
   TextStreamBuffer buffer(text);

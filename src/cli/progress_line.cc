@@ -1,4 +1,4 @@
-#include "driver/progress_line.h"
+#include "cli/progress_line.h"
 
 #include <unistd.h>
 
@@ -9,12 +9,14 @@ namespace unionbound {
 
 namespace {
 
-// Silent for short runs; at most this many redraws a second after that.
+// unionbound's line: silent for short runs; at most this many redraws a
+// second after that.
 constexpr std::chrono::milliseconds kQuietStart{1000};
 constexpr std::chrono::milliseconds kRedrawInterval{250};
 
-// 75 as 1:15, 3725 as 1:02:05.
-std::string Duration(double seconds) {
+}  // namespace
+
+std::string ProgressLine::Duration(double seconds) {
   const int64_t whole = static_cast<int64_t>(std::llround(seconds));
   const int64_t hours = whole / 3600;
   const int64_t minutes = (whole / 60) % 60;
@@ -32,13 +34,18 @@ std::string Duration(double seconds) {
   return text;
 }
 
-}  // namespace
-
 ProgressLine::ProgressLine(std::ostream& out, bool terminal,
                            int64_t totalPasses)
+    : ProgressLine(out, terminal, totalPasses, kQuietStart, kRedrawInterval) {}
+
+ProgressLine::ProgressLine(std::ostream& out, bool terminal,
+                           int64_t totalPasses, Clock::duration quietStart,
+                           Clock::duration redrawInterval)
     : out_(out),
       terminal_(terminal),
       total_(totalPasses),
+      quietStart_(quietStart),
+      redrawInterval_(redrawInterval),
       start_(Clock::now()),
       lastDrawn_(start_) {}
 
@@ -58,10 +65,24 @@ std::string ProgressLine::Text(int64_t done, int64_t total,
 }
 
 void ProgressLine::Update(int64_t passesDone, Clock::time_point now) {
-  if (!terminal_ || now - start_ < kQuietStart) return;
-  if (shownLength_ > 0 && now - lastDrawn_ < kRedrawInterval) return;
+  if (!terminal_ || now - start_ < quietStart_) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (shownLength_ > 0 && now - lastDrawn_ < redrawInterval_) return;
   const std::chrono::duration<double> elapsed = now - start_;
-  const std::string text = Text(passesDone, total_, elapsed.count());
+  Draw(Text(passesDone, total_, elapsed.count()), now);
+}
+
+void ProgressLine::Show(const std::string& text, bool always,
+                        Clock::time_point now) {
+  if (!terminal_ || now - start_ < quietStart_) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!always && shownLength_ > 0 && now - lastDrawn_ < redrawInterval_) {
+    return;
+  }
+  Draw(text, now);
+}
+
+void ProgressLine::Draw(const std::string& text, Clock::time_point now) {
   // Blanks cover what is left of a longer earlier line.
   std::string line = "\r" + text;
   if (text.size() < shownLength_) line.append(shownLength_ - text.size(), ' ');
@@ -72,6 +93,7 @@ void ProgressLine::Update(int64_t passesDone, Clock::time_point now) {
 }
 
 void ProgressLine::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (shownLength_ == 0) return;
   out_ << '\r' << std::string(shownLength_, ' ') << '\r';
   out_.flush();

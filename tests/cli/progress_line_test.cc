@@ -1,6 +1,7 @@
-// The progress line: silent off a terminal and for the first second, then
-// one line redrawn in place at most four times a second, and cleared.
-#include "driver/progress_line.h"
+// The progress line both programs share: silent off a terminal and during
+// its quiet start, then one line redrawn in place no more often than its
+// interval allows, and cleared.
+#include "cli/progress_line.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,30 @@ TEST(ProgressLine, DrawsAfterASecondAtMostFourTimesASecondAndClears) {
   out.str("");
   progress.Clear();
   EXPECT_EQ(out.str(), "");  // nothing left to clear
+}
+
+TEST(ProgressLine, ShowsFreeTextsWithoutAQuietStart) {
+  std::ostringstream out;
+  ProgressLine progress(out, true, 0, milliseconds(0), milliseconds(100));
+  const auto start = ProgressLine::Clock::now();
+  progress.Show("programs solved: 1 of 8", false, start);
+  EXPECT_EQ(out.str(), "\rprograms solved: 1 of 8");
+  progress.Show("programs solved: 2 of 8", false, start + milliseconds(50));
+  EXPECT_EQ(out.str(), "\rprograms solved: 1 of 8");  // too soon
+  // A last state is drawn however soon, over what the longer line left.
+  progress.Show("done", true, start + milliseconds(60));
+  EXPECT_EQ(out.str(), "\rprograms solved: 1 of 8\rdone                   ");
+  std::ostringstream quiet;
+  ProgressLine off(quiet, false, 0, milliseconds(0), milliseconds(100));
+  off.Show("programs solved: 8 of 8", true);
+  off.Clear();
+  EXPECT_EQ(quiet.str(), "");
+}
+
+TEST(ProgressLine, DurationsInMinutesAndHours) {
+  EXPECT_EQ(ProgressLine::Duration(0.4), "0:00");
+  EXPECT_EQ(ProgressLine::Duration(59.6), "1:00");
+  EXPECT_EQ(ProgressLine::Duration(3725.0), "1:02:05");
 }
 
 }  // namespace
