@@ -53,7 +53,7 @@ std::map<std::string, std::vector<std::string>> ProgramRows() {
   std::ifstream in(csv);
   for (std::string line; std::getline(in, line);) {
     const std::vector<std::string> cells = SplitCsvRow(line);
-    if (cells.size() == 14) rows[cells[4]] = cells;
+    if (cells.size() >= 14) rows[cells[4]] = cells;
   }
   fs::remove(csv);
   return rows;

@@ -84,11 +84,14 @@ inline Rational RoundingTolerance() {
 }
 
 // The whole analysis of the doubles' exact values, optionally widened.
-inline SharpAnalysis Analyse(const RealVector& p, int32_t n, int32_t m,
-                             bool roundingTolerance = false) {
+inline SharpAnalysis Analyse(
+    const RealVector& p, int32_t n, int32_t m, bool roundingTolerance = false,
+    MultivariateMode multivariate = MultivariateMode::kOff) {
   AnalysisOptions options;
   options.hasTolerance = roundingTolerance;
   options.tolerance = RoundingTolerance();
+  // Off unless asked for: the multivariate programs have tests of their own.
+  options.multivariate = multivariate;
   return AnalyseProbabilities(p, ExactDataFromDoubles(p), n, m, options);
 }
 

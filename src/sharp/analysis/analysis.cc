@@ -192,6 +192,7 @@ Consistency CheckConsistency(const ProgramData& typed,
     if (e > c.programEpsilon || (e < 0 && c.programEpsilon >= 0)) {
       c.programEpsilon = e;
       c.worstL = l;
+      c.worstReordered = data == reordered;
     }
   }
   c.consistent = !HasDataError(check) && infeasible.empty();
@@ -320,21 +321,31 @@ void AddClassical(const ClassicalBounds& c, ProvenEnds* ends) {
   ends->Lower(c.kuaiAlajajiTakahara);
 }
 
+// Seconds the search for the atoms' epsilon may take in a run that did not
+// ask for the full program: it only measures data already proven
+// inconsistent, and at n = 16 or more it can take many minutes.
+inline constexpr double kUnaskedAtomsEpsilonSeconds = 5.0;
+
 // The least change that fits the atoms, where n allows it: the epsilon of
 // data whose inconsistency the moment programs proved without one of their
-// own (crossing bounds, an infeasible multivariate program).
+// own (crossing bounds, an infeasible multivariate program). Within the
+// full program's time limit with --full, else within a few seconds.
 void AddAtomsEpsilon(const ExactData& exact, const SharpAnalysis& analysis,
                      const AnalysisOptions& options, Consistency* c) {
   if (c->atomsEpsilonKnown || analysis.n > kFullMaxEvents) return;
-  const FullEpsilon e = SolveFullEpsilon(
-      exact, analysis.subsets, analysis.n,
-      FullTimeLimit(options.fullOptions.timeLimit, analysis.n));
+  double limit = FullTimeLimit(options.fullOptions.timeLimit, analysis.n);
+  if (!options.full) {
+    limit = limit > 0 ? std::min(limit, kUnaskedAtomsEpsilonSeconds)
+                      : kUnaskedAtomsEpsilonSeconds;
+  }
+  const FullEpsilon e =
+      SolveFullEpsilon(exact, analysis.subsets, analysis.n, limit);
   if (!e.computed) return;
   c->atomsEpsilonKnown = true;
   c->atomsEpsilonAtLeast = e.atLeast;
-  c->programEpsilon =
-      std::max(c->programEpsilon, e.sufficesFound ? e.suffices : e.atLeast);
-  c->epsilon = std::max(c->epsilon, c->programEpsilon);
+  // The moment programs' own epsilon and the program that needs it stand;
+  // the change that fits the atoms fits every moment program too.
+  c->epsilon = std::max(c->epsilon, e.sufficesFound ? e.suffices : e.atLeast);
 }
 
 // Where the sharp and closed-form bounds of the numbers as typed cross, the
@@ -533,12 +544,18 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
                             analysis.multivariateSkippedPoints == 0 &&
                             !chosen.empty();
   MultivariateResult typedMultivariate;
+  // The least tolerance worth widening for: what the checks and the moment
+  // programs proved. The atoms' epsilon, where only a partition's program
+  // is infeasible, is advice; the widened partitions' programs decide.
+  Rational widenFrom = c.epsilon;
   if (multivariate && !HasDataError(analysis.check)) {
     typedMultivariate = SolveMultivariate(analysis, exact, plan, nullptr);
     analysis.consistency.infeasibleMultivariate =
         InfeasiblePartitions(typedMultivariate);
     if (typedMultivariate.anyInfeasible) {
       analysis.consistency.consistent = false;
+      // The moment programs' epsilon need not fit the partitions' programs;
+      // the atoms' does.
       AddAtomsEpsilon(exact, analysis, options, &analysis.consistency);
     }
   }
@@ -553,12 +570,13 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     AddClassical(classical, isUnion ? &ends : &closed);
     if (ends.Cross() || closed.Cross()) {
       MarkCrossing(exact, analysis, options, &analysis.consistency);
+      widenFrom = c.epsilon;
     }
   }
   // Bounds that cross with no epsilon known cannot be widened soundly.
   const bool widenable = !c.boundsCross || c.atomsEpsilonKnown;
   if (options.hasTolerance && widenable && c.programEpsilon >= 0 &&
-      options.tolerance >= c.epsilon) {
+      options.tolerance >= widenFrom) {
     widened =
         WidenProgramData(exact, analysis.subsets, n, m, options.tolerance);
     ProgramData widenedReordered;
@@ -576,7 +594,14 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
       analysis.multivariate =
           SolveMultivariate(analysis, exact, plan, &options.tolerance);
       analysis.multivariateComputed = true;
-      analysis.boundsComputed &= !analysis.multivariate.anyInfeasible;
+      if (analysis.multivariate.anyInfeasible) {
+        // The tolerance is proven too small: say what suffices.
+        analysis.boundsComputed = false;
+        analysis.consistency.consistent = false;
+        analysis.consistency.infeasibleMultivariate =
+            InfeasiblePartitions(analysis.multivariate);
+        AddAtomsEpsilon(exact, analysis, options, &analysis.consistency);
+      }
     }
   } else {
     analysis.boundsComputed = c.consistent && !options.hasTolerance;

@@ -96,6 +96,7 @@ struct Consistency {
   Rational programEpsilon;  // the largest over the programs
   int32_t infeasiblePrograms = 0;
   int32_t worstL = kUnivariate;  // the program that needs programEpsilon
+  bool worstReordered = false;    // of the events taken by marginal
   // Multivariate programs found infeasible as typed (proven exactly): the
   // data are then inconsistent as for any other program. Their own epsilon
   // is not computed: epsilon is the others' (and the atoms', where n

@@ -34,8 +34,10 @@ std::string SubsetText(const IndexVector& subset) {
   return text + "}";
 }
 
-std::string ProgramName(int32_t l) {
-  return l == kUnivariate ? "univariate" : "bivariate l=" + std::to_string(l);
+std::string ProgramName(int32_t l, bool reordered) {
+  return l == kUnivariate ? "univariate"
+                          : "bivariate l=" + std::to_string(l) +
+                                (reordered ? " (events by marginal)" : "");
 }
 
 // unionbound's number, or why it is not shown; (r) marks a number outside
@@ -145,13 +147,14 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
   } else {
     out << "  programs: " << c.infeasiblePrograms << " of " << programs
         << " infeasible as typed (proven exactly); the "
-        << ProgramName(c.worstL) << " program needs a change of "
-        << EpsilonText(c.programEpsilon) << "\n";
+        << ProgramName(c.worstL, c.worstReordered)
+        << " program needs a change of " << EpsilonText(c.programEpsilon)
+        << "\n";
   }
   if (c.infeasibleMultivariate > 0) {
     out << "  multivariate: " << c.infeasibleMultivariate
         << " partition program(s) infeasible as typed (proven exactly)";
-    if (c.atomsEpsilonKnown) {
+    if (c.atomsEpsilonKnown && c.atomsEpsilonAtLeast > 0) {
       out << "; over the atoms the numbers need a change of at least "
           << FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown);
     }
@@ -160,7 +163,7 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
   if (c.boundsCross) {
     out << "  bounds: a proven lower bound lies above a proven upper bound, so "
            "no\n    distribution has these numbers";
-    if (c.atomsEpsilonKnown) {
+    if (c.atomsEpsilonKnown && c.atomsEpsilonAtLeast > 0) {
       out << "; over the atoms they need a change of at least "
           << FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown);
     }

@@ -22,20 +22,22 @@ const RealVector kFourEvents = {0.6, 0.6, 0.6, 0.6, 0.3,
                                 0.3, 0.3, 0.3, 0.3, 0.3};
 
 TEST(BoundRows, ComeInTheOrderOfTheCsvFileWithOnePairPerL) {
-  const SharpAnalysis analysis = Analyse(kFourEvents, 4, 2);
+  const SharpAnalysis analysis =
+      Analyse(kFourEvents, 4, 2, false, MultivariateMode::kAuto);
   ASSERT_TRUE(analysis.boundsComputed);
   std::vector<std::string> kinds;
   for (const BoundRow& row : BoundRows(analysis)) {
     kinds.push_back(KindName(row.kind));
   }
   EXPECT_EQ(kinds, (std::vector<std::string>{
-                       "unionbound", "univariate", "bivariate",
-                       "multivariate", "hunter-worsley", "de-caen", "kuai-alajaji-takahara",
+                       "unionbound", "univariate", "bivariate", "multivariate",
+                       "hunter-worsley", "de-caen", "kuai-alajaji-takahara",
                        "best", "unionbound_l", "bivariate_l"}));
 }
 
 TEST(BoundRows, EachTextAndDoubleLieOutsideTheBound) {
-  const std::vector<BoundRow> rows = BoundRows(Analyse(kFourEvents, 4, 2));
+  const std::vector<BoundRow> rows =
+      BoundRows(Analyse(kFourEvents, 4, 2, false, MultivariateMode::kAuto));
   int32_t sides = 0;
   for (const BoundRow& row : rows) {
     for (const PrintedBound* b : {&row.lower, &row.upper}) {
@@ -196,7 +198,8 @@ TEST(BoundRows, UnionboundsNumbersOutsideTheirLAreMarked) {
 }
 
 TEST(BoundRows, ClosedFormsAreClippedToOneAndHaveOneSide) {
-  const std::vector<BoundRow> rows = BoundRows(Analyse(kFourEvents, 4, 2));
+  const std::vector<BoundRow> rows =
+      BoundRows(Analyse(kFourEvents, 4, 2, false, MultivariateMode::kAuto));
   const BoundRow* hw = FindRow(rows, RowKind::kHunterWorsley);
   ASSERT_NE(hw, nullptr);
   EXPECT_EQ(hw->upper.text, "1.0000000000000000");

@@ -69,7 +69,7 @@ SharpAnalysis AnalyseFull(const TypedFile& f, const Rational* tolerance) {
 TEST(FullInfeasibility, TypedAtomsFilesAreProvenToFitNoDistribution) {
   for (const auto& [n, m, seed] :
        std::vector<std::tuple<int32_t, int32_t, uint64_t>>{
-           {8, 2, 11}, {10, 3, 12}, {12, 2, 14}}) {
+           {8, 2, 11}, {10, 3, 11}, {12, 2, 14}}) {
     const TypedFile f = WriteAtomsFile(n, m, seed);
     const std::string what = "atoms " + std::to_string(n) + " " +
                              std::to_string(m) + " " + std::to_string(seed);
