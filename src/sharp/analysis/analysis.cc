@@ -474,6 +474,24 @@ bool FullBoundsCross(const SharpAnalysis& analysis) {
          e.atLeast > (analysis.widened ? analysis.tolerance : Rational(0));
 }
 
+bool AtomsFitNoneAsTyped(const SharpAnalysis& analysis) {
+  const FullEpsilon& e = analysis.fullEpsilon;
+  return FullBoundsCross(analysis) || (e.computed && e.atLeast > 0);
+}
+
+bool ConsistentAsTyped(const SharpAnalysis& analysis) {
+  return analysis.consistency.consistent && !AtomsFitNoneAsTyped(analysis);
+}
+
+Rational ConsistencyEpsilon(const SharpAnalysis& analysis) {
+  Rational epsilon = analysis.consistency.epsilon;
+  const FullEpsilon& e = analysis.fullEpsilon;
+  if (AtomsFitNoneAsTyped(analysis) && e.computed) {
+    epsilon = std::max(epsilon, e.sufficesFound ? e.suffices : e.atLeast);
+  }
+  return epsilon;
+}
+
 bool IsInconsistent(const SharpAnalysis& analysis) {
   return !analysis.boundsComputed;
 }

@@ -147,6 +147,22 @@ bool IsInconsistent(const SharpAnalysis& analysis);
 // programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
+// The full program proved that no distribution over the atoms fits the
+// numbers as typed: FullBoundsCross, or (with a tolerance above it) a
+// positive proven epsilon.
+bool AtomsFitNoneAsTyped(const SharpAnalysis& analysis);
+
+// Whether the numbers as typed are consistent as far as this run proved:
+// they pass every check and, where the full program ran, it did not prove
+// that no distribution over the atoms fits them.
+bool ConsistentAsTyped(const SharpAnalysis& analysis);
+
+// The least uniform change known to make the numbers consistent (0 where
+// ConsistentAsTyped): the checks' epsilon, or where the full program proved
+// that no distribution over the atoms fits, its epsilon where larger (the
+// end that suffices, else the proven least).
+Rational ConsistencyEpsilon(const SharpAnalysis& analysis);
+
 // The l whose unionbound lower bound lies above the best certified upper
 // bound, or whose upper bound lies below the best certified lower bound:
 // there unionbound's numbers are provably not bounds (its method is meant

@@ -156,7 +156,25 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
     }
     out << "\n";
   }
-  if (c.consistent) {
+  const bool atomsFail = AtomsFitNoneAsTyped(analysis);
+  if (atomsFail) {
+    const FullEpsilon& e = analysis.fullEpsilon;
+    out << "  atoms: no distribution over the atoms fits the numbers "
+        << (analysis.widened && FullBoundsCross(analysis) ? "within T"
+                                                          : "as typed")
+        << " (proven\n    exactly)";
+    const bool least = e.computed && e.atLeast > 0;
+    if (least) {
+      out << "; they need a change of at least "
+          << FormatOutward(e.atLeast, 3, Rounding::kDown);
+    }
+    if (e.computed && e.sufficesFound) {
+      out << (least ? ", and " : "; ") << EpsilonText(e.suffices)
+          << " is enough";
+    }
+    out << "\n";
+  }
+  if (c.consistent && !atomsFail) {
     const FullResult& f = analysis.full;
     // A sharp full bound comes with an exact distribution over the atoms.
     const bool atoms =
@@ -167,7 +185,7 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
             : f.computed
                 ? "; a distribution over\n    the atoms is not proven\n"
                 : "; a distribution over\n    the atoms is not checked\n");
-  } else {
+  } else if (!c.consistent) {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
         << EpsilonText(c.epsilon)
@@ -477,7 +495,7 @@ void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
   const std::string prefix =
       std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
       CsvText(file) + "," +
-      (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+      (ConsistentAsTyped(analysis) ? "consistent" : "inconsistent") + ",";
   std::string target;
   if (withTarget) {
     target.append(",").append(TargetEvent(analysis.target)).append(",");
