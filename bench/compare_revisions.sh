@@ -136,7 +136,7 @@ for input in "${inputs[@]}"; do
   fi
   awk -v i="$label" -v k="$numbers" -v bw="$bw" -v bc="$bc" \
     -v br="$br" -v hw="$hw" -v hc="$hc" -v hr="$hr" -v v="$verdict" 'BEGIN {
-      printf "| %s | %d | %.3f (%.3f) | %.3f (%.3f) | %.1fx (%.1fx) | %.1f | %.1f | %s |\n",
+      printf "| %s | %d | %.3f (%.3f) | %.3f (%.3f) | %.2fx (%.2fx) | %.1f | %.1f | %s |\n",
         i, k, bw, bc, hw, hc, bw / hw, bc / (hc > 0 ? hc : 0.001),
         br / 1024, hr / 1024, v }'
 
