@@ -388,7 +388,7 @@ void WriteBoundTables(const SharpAnalysis& analysis,
   if (IsUnion(analysis.target)) {
     out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
            "outside the sharp interval of its l, or across a\nproven bound; "
-           "(r): outside it by at most a relative 1e-12 (rounding). best\n"
+           "(r): by at most a relative 1e-12 (rounding). best\n"
            "proven: the largest proven lower and the smallest proven upper "
            "bound above,\ncompared exactly, with the row each came from.\n";
   } else {
