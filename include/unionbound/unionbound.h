@@ -224,9 +224,11 @@ struct SharpResult {
   std::string lowerStatus;
   std::string upperStatus;
   bool widened = false;  // the bounds allow the tolerance
-  // Whether the numbers as given pass every check, and otherwise the least
-  // uniform change epsilon that makes them pass, rounded up (to 3
-  // significant digits in the text, to a double in the number).
+  // Whether the numbers as given pass every check (with SharpKind::kFull
+  // also: the full program did not prove that no distribution over the
+  // atoms fits them), and otherwise the least uniform change epsilon known
+  // to make them pass, rounded up (to 3 significant digits in the text, to
+  // a double in the number).
   bool consistent = true;
   double epsilon = 0.0;
   std::string epsilonText = "0";

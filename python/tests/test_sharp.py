@@ -47,6 +47,21 @@ def test_the_example_gives_the_programs_bounds():
 
 
 @needs_sharp
+def test_exact_optima_that_are_doubles_come_back_exactly(tmp_path):
+    # Disjoint events whose union 1 - 2**-20 is a double: every kind gives
+    # it as itself, not one step outside a 17-digit decimal of it, from
+    # numbers in memory and typed in a file alike.
+    half = 0.5 - 2.0 ** -20
+    path = tmp_path / "p.txt"
+    path.write_text("0.5 0.49999904632568359375\n")
+    for p in ([0.5, half], path):
+        for kind in ("univariate", "bivariate", "best"):
+            result = unionbound.sharp(p, 2, 1, kind=kind)
+            assert result.upper == 1.0 - 2.0 ** -20, kind
+        assert unionbound.sharp(p, 2, 1, kind="best").lower == 0.5
+
+
+@needs_sharp
 def test_bounds_hold_the_truth_of_a_sample():
     # 4096 rows: every share is an exact double, so the numbers are exactly
     # those of the sample.

@@ -34,7 +34,6 @@ namespace {
 using sharp::AnalysisOptions;
 using sharp::BoundRow;
 using sharp::BoundRows;
-using sharp::Consistency;
 using sharp::EpsilonText;
 using sharp::ExactData;
 using sharp::ExactDataFromDoubles;
@@ -212,14 +211,14 @@ void TakeBounds(const SharpAnalysis& analysis, SharpResult* result) {
 }
 
 void TakeConsistency(const SharpAnalysis& analysis, SharpResult* result) {
-  const Consistency& c = analysis.consistency;
-  result->consistent = c.consistent;
+  result->consistent = sharp::ConsistentAsTyped(analysis);
   result->typedNumbers = analysis.typedNumbers;
   result->typedDecimals = analysis.typedDecimals;
   result->roundingHint = sharp::RoundingHint(analysis, "a tolerance of ");
-  if (c.consistent) return;
-  result->epsilonText = EpsilonText(c.epsilon);
-  result->epsilon = OutwardDouble(c.epsilon, true);
+  if (result->consistent) return;
+  const Rational epsilon = sharp::ConsistencyEpsilon(analysis);
+  result->epsilonText = EpsilonText(epsilon);
+  result->epsilon = OutwardDouble(epsilon, true);
 }
 
 SharpResult Analyse(const RealVector& p, const ExactData& exact, int32_t n,

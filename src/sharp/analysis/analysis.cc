@@ -663,32 +663,69 @@ bool FullBoundsCross(const SharpAnalysis& analysis) {
          e.atLeast > (analysis.widened ? analysis.tolerance : Rational(0));
 }
 
+bool AtomsFitNoneAsTyped(const SharpAnalysis& analysis) {
+  const FullEpsilon& e = analysis.fullEpsilon;
+  return FullBoundsCross(analysis) || (e.computed && e.atLeast > 0);
+}
+
+bool ConsistentAsTyped(const SharpAnalysis& analysis) {
+  return analysis.consistency.consistent && !AtomsFitNoneAsTyped(analysis);
+}
+
+Rational ConsistencyEpsilon(const SharpAnalysis& analysis) {
+  Rational epsilon = analysis.consistency.epsilon;
+  const FullEpsilon& e = analysis.fullEpsilon;
+  if (AtomsFitNoneAsTyped(analysis) && e.computed) {
+    epsilon = std::max(epsilon, e.sufficesFound ? e.suffices : e.atLeast);
+  }
+  return epsilon;
+}
+
 bool IsInconsistent(const SharpAnalysis& analysis) {
   return !analysis.boundsComputed;
 }
 
-bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower) {
+namespace {
+
+// Whether value lies beyond the certified bound edge on the side that makes
+// it no lower bound (above) or no upper bound (below): with margin 0 beyond
+// the bound as printed (rounded outward), otherwise beyond its exact value
+// by more than margin relative to it.
+bool Across(double value, const SharpBound& edge, bool above, double margin) {
+  if (margin == 0.0) return above ? value > edge.bound : value < edge.bound;
+  const Rational excess =
+      above ? ExactValue(value) - edge.exact : edge.exact - ExactValue(value);
+  return excess > abs(edge.exact) * ExactValue(margin);
+}
+
+}  // namespace
+
+bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower,
+                            double margin) {
   if (IsSentinel(lower) || !analysis.boundsComputed) return false;
   bool contradicts = false;
   if (IsUsable(analysis.univariate.upper)) {
-    contradicts |= lower > analysis.univariate.upper.bound;
+    contradicts |= Across(lower, analysis.univariate.upper, true, margin);
   }
   if (analysis.bestUpper >= 0) {
     contradicts |=
-        lower > analysis.bivariate[analysis.bestUpper].interval.upper.bound;
+        Across(lower, analysis.bivariate[analysis.bestUpper].interval.upper,
+               true, margin);
   }
   return contradicts;
 }
 
-bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper) {
+bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper,
+                            double margin) {
   if (IsSentinel(upper) || !analysis.boundsComputed) return false;
   bool contradicts = false;
   if (IsUsable(analysis.univariate.lower)) {
-    contradicts |= upper < analysis.univariate.lower.bound;
+    contradicts |= Across(upper, analysis.univariate.lower, false, margin);
   }
   if (analysis.bestLower >= 0) {
     contradicts |=
-        upper < analysis.bivariate[analysis.bestLower].interval.lower.bound;
+        Across(upper, analysis.bivariate[analysis.bestLower].interval.lower,
+               false, margin);
   }
   return contradicts;
 }
@@ -696,8 +733,8 @@ bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper) {
 IndexVector ContradictedMethodLs(const SharpAnalysis& analysis) {
   IndexVector ls;
   for (const MethodBound& row : analysis.method.perL) {
-    if (MethodLowerContradicts(analysis, row.lower) ||
-        MethodUpperContradicts(analysis, row.upper)) {
+    if (MethodLowerContradicts(analysis, row.lower, kRoundingMargin) ||
+        MethodUpperContradicts(analysis, row.upper, kRoundingMargin)) {
       ls.push_back(row.l);
     }
   }

@@ -186,15 +186,42 @@ bool IsInconsistent(const SharpAnalysis& analysis);
 // programs found none wrong.
 bool FullBoundsCross(const SharpAnalysis& analysis);
 
+// The full program proved that no distribution over the atoms fits the
+// numbers as typed: FullBoundsCross, or (with a tolerance above it) a
+// positive proven epsilon.
+bool AtomsFitNoneAsTyped(const SharpAnalysis& analysis);
+
+// Whether the numbers as typed are consistent as far as this run proved:
+// they pass every check and, where the full program ran, it did not prove
+// that no distribution over the atoms fits them.
+bool ConsistentAsTyped(const SharpAnalysis& analysis);
+
+// The least uniform change known to make the numbers consistent (0 where
+// ConsistentAsTyped): the checks' epsilon, or where the full program proved
+// that no distribution over the atoms fits, its epsilon where larger (the
+// end that suffices, else the proven least).
+Rational ConsistencyEpsilon(const SharpAnalysis& analysis);
+
+// How far, relative to a sharp or certified bound, one of unionbound's
+// numbers may lie across it and still count as that bound's value rounded
+// in its last digits (marked rounding, not invalid): unionbound's bounds are
+// doubles, and where the events are rare its bound and the sharp one may
+// agree to far more digits than a double holds.
+inline constexpr double kRoundingMargin = 1e-12;
+
 // The l whose unionbound lower bound lies above the best certified upper
-// bound, or whose upper bound lies below the best certified lower bound:
-// there unionbound's numbers are provably not bounds (its method is meant
-// for odd m).
+// bound, or whose upper bound lies below the best certified lower bound, by
+// more than kRoundingMargin: there unionbound's numbers are provably not
+// bounds (its method is meant for odd m).
 IndexVector ContradictedMethodLs(const SharpAnalysis& analysis);
 
-// Whether one unionbound bound contradicts the certified ones.
-bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower);
-bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper);
+// Whether one unionbound bound lies across a certified one by more than
+// margin, relative to the certified bound's exact value; with margin 0,
+// across the certified bound as printed (rounded outward) at all.
+bool MethodLowerContradicts(const SharpAnalysis& analysis, double lower,
+                            double margin);
+bool MethodUpperContradicts(const SharpAnalysis& analysis, double upper,
+                            double margin);
 
 }  // namespace unionbound::sharp
 

@@ -96,11 +96,18 @@ PrintedBound Method(const SharpAnalysis& analysis, double bound, bool lower,
     b.status = "none";
     return b;
   }
-  const bool invalid = lower ? MethodLowerContradicts(analysis, bound)
-                             : MethodUpperContradicts(analysis, bound);
+  // Across a certified bound by more than rounding explains: no bound;
+  // within it: the same bound rounded in its last digits.
+  const auto across = [&](double margin) {
+    return lower ? MethodLowerContradicts(analysis, bound, margin)
+                 : MethodUpperContradicts(analysis, bound, margin);
+  };
   const std::string outside =
       analysis.boundsComputed ? OutsideOwnL(analysis, bound, lower, l) : "";
-  b.status = invalid ? "invalid" : outside.empty() ? "method" : outside;
+  b.status = across(kRoundingMargin) ? "invalid"
+             : !outside.empty()      ? outside
+             : across(0.0)           ? "rounding"
+                                     : "method";
   b.hasValue = true;
   b.method = bound;
   b.fromMethod = true;
@@ -203,13 +210,21 @@ PrintedBound BestSide(const std::vector<BoundRow>& rows, bool lower) {
   return best;
 }
 
-// unionbound's number lies across the best proven bound of the other side.
-bool CrossesBest(const PrintedBound& method, const BoundRow& best) {
-  if (!method.fromMethod) return false;
+// How one of unionbound's numbers stands to the best proven bound of the
+// other side: "" not across it; "rounding" across it by at most a relative
+// kRoundingMargin of it (the double's last digits, where the events are so
+// rare that both agree to more digits than a double holds); "invalid"
+// beyond, no bound at all.
+std::string AcrossBest(const PrintedBound& method, const BoundRow& best) {
+  if (!method.fromMethod) return "";
   const PrintedBound& other = method.lower ? best.upper : best.lower;
-  if (!other.hasValue) return false;
+  if (!other.hasValue) return "";
   const Rational value = ExactValue(method.method);
-  return method.lower ? value > other.value : value < other.value;
+  const Rational excess =
+      method.lower ? value - other.value : other.value - value;
+  if (excess <= 0) return "";
+  const Rational margin = abs(other.value) * ExactValue(kRoundingMargin);
+  return excess <= margin ? "rounding" : "invalid";
 }
 
 }  // namespace
@@ -315,7 +330,11 @@ std::vector<BoundRow> BoundRows(const SharpAnalysis& analysis) {
       continue;
     }
     for (PrintedBound* side : {&row.lower, &row.upper}) {
-      if (CrossesBest(*side, best)) side->status = "invalid";
+      const std::string across = AcrossBest(*side, best);
+      if (across == "invalid" ||
+          (across == "rounding" && side->status == "method")) {
+        side->status = across;
+      }
     }
   }
   for (const BivariateResult& row : analysis.bivariate) {

@@ -15,10 +15,6 @@
 
 namespace unionbound::sharp {
 
-// How far, relative to the sharp bound, one of unionbound's numbers may lie
-// outside the sharp interval of its l to be marked rounding, not invalid.
-inline constexpr double kRoundingMargin = 1e-12;
-
 // Significant digits of the bound texts of the CSV file, the JSON document
 // and the library, and of the tables.
 inline constexpr int kBoundDigits = 17;

@@ -22,6 +22,14 @@ std::string InconsistencyMessage(const SharpAnalysis& analysis,
                                  const MessageWords& words) {
   const Consistency& c = analysis.consistency;
   const std::string epsilon = EpsilonText(c.epsilon);
+  // Where only bounds on epsilon are known (the program over atoms), a
+  // tolerance between them is not called below it.
+  if (hasTolerance && tolerance < c.epsilon && c.atomsEpsilonKnown &&
+      tolerance >= c.atomsEpsilonAtLeast) {
+    return words.tolerance + " is not proven enough: epsilon lies between " +
+           FormatOutward(c.atomsEpsilonAtLeast, 3, Rounding::kDown) + " and " +
+           epsilon;
+  }
   if (hasTolerance && tolerance < c.epsilon) {
     return words.tolerance + " is below epsilon = " + epsilon;
   }

@@ -83,8 +83,8 @@ Json CountObject(const CountRow& r) {
 Json DataCheckObject(const SharpAnalysis& analysis) {
   const Consistency& c = analysis.consistency;
   Json check;
-  check["consistent"] = c.consistent;
-  check["epsilon"] = OutwardDouble(c.epsilon, true);
+  check["consistent"] = ConsistentAsTyped(analysis);
+  check["epsilon"] = OutwardDouble(ConsistencyEpsilon(analysis), true);
   check["infeasible_programs"] = c.infeasiblePrograms;
   // Every number typed with at most this many decimals (null: more, or not
   // all plain decimals), and what that means for rounded data.

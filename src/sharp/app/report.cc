@@ -169,7 +169,25 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
     }
     out << "\n";
   }
-  if (c.consistent) {
+  const bool atomsFail = AtomsFitNoneAsTyped(analysis);
+  if (atomsFail) {
+    const FullEpsilon& e = analysis.fullEpsilon;
+    out << "  atoms: no distribution over the atoms fits the numbers "
+        << (analysis.widened && FullBoundsCross(analysis) ? "within T"
+                                                          : "as typed")
+        << " (proven\n    exactly)";
+    const bool least = e.computed && e.atLeast > 0;
+    if (least) {
+      out << "; they need a change of at least "
+          << FormatOutward(e.atLeast, 3, Rounding::kDown);
+    }
+    if (e.computed && e.sufficesFound) {
+      out << (least ? ", and " : "; ") << EpsilonText(e.suffices)
+          << " is enough";
+    }
+    out << "\n";
+  }
+  if (c.consistent && !atomsFail) {
     const FullResult& f = analysis.full;
     // A sharp full bound comes with an exact distribution over the atoms.
     const bool atoms =
@@ -180,7 +198,7 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
             : f.computed
                 ? "; a distribution over\n    the atoms is not proven\n"
                 : "; a distribution over\n    the atoms is not checked\n");
-  } else {
+  } else if (!c.consistent) {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
         << EpsilonText(c.epsilon)
@@ -440,7 +458,7 @@ void WriteBoundTables(const SharpAnalysis& analysis,
   if (IsUnion(analysis.target)) {
     out << ". unionbound's numbers are as computed,\nrounded outward; invalid: "
            "outside the sharp interval of its l, or across a\nproven bound; "
-           "(r): outside it by at most a relative 1e-12 (rounding). best\n"
+           "(r): by at most a relative 1e-12 (rounding). best\n"
            "proven: the largest proven lower and the smallest proven upper "
            "bound above,\ncompared exactly, with the row each came from.\n";
   } else {
@@ -548,7 +566,7 @@ void WriteCsv(const SharpAnalysis& analysis, const std::vector<BoundRow>& rows,
   const std::string prefix =
       std::to_string(analysis.n) + "," + std::to_string(analysis.m) + "," +
       CsvText(file) + "," +
-      (analysis.consistency.consistent ? "consistent" : "inconsistent") + ",";
+      (ConsistentAsTyped(analysis) ? "consistent" : "inconsistent") + ",";
   std::string target;
   if (withTarget) {
     target.append(",").append(TargetEvent(analysis.target)).append(",");

@@ -711,7 +711,19 @@ TEST(SharpProgram, CrossingClosedFormsAreAnInconsistency) {
   EXPECT_NE(run.err.find("inconsistent data: epsilon = 0.07"),
             std::string::npos)
       << run.err;
-  EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.07").status, kExitUntrustworthy);
+  const CommandRun below = RunBinary(dir, "3 2 --tolerance 0.07");
+  EXPECT_EQ(below.status, kExitUntrustworthy);
+  EXPECT_NE(below.err.find("--tolerance 0.07 is below epsilon"),
+            std::string::npos)
+      << below.err;
+  // The least change is 3/40 exactly; the distribution found needs a little
+  // more, so 3/40 itself is refused without being called below epsilon.
+  const CommandRun between = RunBinary(dir, "3 2 --tolerance 0.075");
+  EXPECT_EQ(between.status, kExitUntrustworthy);
+  EXPECT_NE(between.err.find("--tolerance 0.075 is not proven enough: "
+                             "epsilon lies between 0.0750 and 0.07"),
+            std::string::npos)
+      << between.err;
   EXPECT_EQ(RunBinary(dir, "3 2 --tolerance 0.08").status, kExitSound);
   fs::remove_all(dir);
 }

@@ -167,6 +167,24 @@ TEST(SharpJson, EveryRowOfTheCsvFileWithItsValuesRoundedOutward) {
   fs::remove_all(dir);
 }
 
+// An exact optimum that is a double is given as itself, not as one of the
+// doubles around a 17-digit decimal of it: two disjoint events whose union
+// is 1 - 2^-20.
+TEST(SharpJson, ExactOptimaThatAreDoublesComeBackExactly) {
+  const fs::path dir = ExampleDir("exact_double");
+  { std::ofstream(dir / "prob.txt") << "0.5 0.49999904632568359375\n"; }
+  ASSERT_EQ(RunSharp(dir, "2 1 --json -"), 0) << ReadAll(dir / "err.txt");
+  const Json doc = Json::parse(ReadAll(dir / "out.txt"));
+  int32_t checked = 0;
+  for (const Json& pair : doc["bounds"]) {
+    if (pair["kind"] == "unionbound") continue;
+    EXPECT_EQ(pair["upper"], 1.0 - std::ldexp(1.0, -20)) << pair["kind"];
+    ++checked;
+  }
+  EXPECT_EQ(checked, 3);  // univariate, bivariate, best
+  fs::remove_all(dir);
+}
+
 // The full program and the closed forms are kinds of their own, as in the
 // CSV file; on the bundled example the full program is certified.
 TEST(SharpJson, TheFullProgramAndTheClosedFormsAsInTheCsvFile) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "sharp/atoms/full_epsilon.h"
 #include "sharp/data/subset_list.h"
 #include "sharp_test_util.h"
+#include "unionbound/unionbound.h"
 
 namespace unionbound::sharp {
 namespace {
@@ -103,6 +105,45 @@ TEST(FullInfeasibility, TypedAtomsFilesAreProvenToFitNoDistribution) {
     EXPECT_NE(err.str().find("the full program needs epsilon >= "),
               std::string::npos)
         << err.str();
+    // The data check does not call them consistent, in the report, the
+    // JSON document or the library.
+    EXPECT_EQ(out.str().find("consistent: the numbers"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("atoms: no distribution over the atoms fits the "
+                             "numbers as typed (proven\n    exactly)"),
+              std::string::npos)
+        << out.str();
+    std::ostringstream json;
+    EXPECT_EQ(RunSharpCommand({std::to_string(n), std::to_string(m),
+                               f.path.string(), "--full", "--json", "-"},
+                              json, err),
+              2);
+    const nlohmann::json check =
+        nlohmann::json::parse(json.str())["data_check"];
+    EXPECT_EQ(check["consistent"], false) << what;
+    EXPECT_EQ(check["epsilon"], check["full_epsilon_enough"]) << what;
+    api::SharpOptions options;
+    options.kind = api::SharpKind::kFull;
+    const api::SharpResult library =
+        api::SharpBoundsOfFile(f.path.string(), n, m, options);
+    EXPECT_FALSE(library.consistent) << what;
+    EXPECT_EQ(library.epsilon, check["epsilon"].get<double>()) << what;
+    // A tolerance that is enough gives bounds, but the numbers as typed
+    // are still not called consistent.
+    char enough[32];
+    std::snprintf(enough, sizeof enough, "%.3g", 1.01 * e.suffices.get_d());
+    std::ostringstream widenedOut;
+    EXPECT_EQ(
+        RunSharpCommand({std::to_string(n), std::to_string(m), f.path.string(),
+                         "--full", "--tolerance", enough},
+                        widenedOut, err),
+        0)
+        << what;
+    EXPECT_NE(widenedOut.str().find("fits the numbers as typed (proven"),
+              std::string::npos)
+        << widenedOut.str();
+    EXPECT_EQ(widenedOut.str().find("consistent: the numbers"),
+              std::string::npos);
     fs::remove(f.path);
   }
 }

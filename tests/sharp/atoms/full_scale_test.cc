@@ -103,7 +103,7 @@ TEST(FullScale, RareEventsScaleEveryBoundExactly) {
       EXPECT_EQ(a.classical.hunterWorsley, base.classical.hunterWorsley * f)
           << what;
       // The full program: the same statuses, sharp ones scaled exactly,
-      // and never looser than the best bivariate bound.
+      // and never looser than the moment programs and closed forms.
       for (bool upper : {false, true}) {
         const FullBound& b = upper ? a.full.upper : a.full.lower;
         const FullBound& b0 = upper ? base.full.upper : base.full.lower;
@@ -114,8 +114,17 @@ TEST(FullScale, RareEventsScaleEveryBoundExactly) {
         const Rational bivariate = BestBivariate(a, upper);
         if (upper) {
           EXPECT_LE(b.exact, bivariate) << what;
+          EXPECT_LE(b.exact, a.univariate.upper.exact) << what;
+          if (a.classical.computed) {
+            EXPECT_LE(b.exact, a.classical.hunterWorsley) << what;
+          }
         } else {
           EXPECT_GE(b.exact, bivariate) << what;
+          EXPECT_GE(b.exact, a.univariate.lower.exact) << what;
+          if (a.classical.computed) {
+            EXPECT_GE(b.exact, a.classical.deCaen) << what;
+            EXPECT_GE(b.exact, a.classical.kuaiAlajajiTakahara) << what;
+          }
         }
       }
     }
