@@ -4,6 +4,7 @@
 # nlohmann-json of unionbound; GoogleTest for the tests; and for the
 # companion unionbound-sharp GMP with its C++ interface; for the optional
 # Python module pybind11, the Python headers, numpy, and pytest, matplotlib,
+# jsonschema (the JSON document checked against its schema),
 # setuptools, venv and pip for its tests and its install. An optimised BLAS
 # (OpenBLAS) is optional: the simplex method behind the companion's full
 # program factors its bases with the system's BLAS, and the reference one
@@ -114,6 +115,7 @@ have_python_headers || missing_python+=(python3-dev)
 python_imports numpy || missing_python+=(python3-numpy)
 python_imports pytest || missing_python+=(python3-pytest)
 python_imports matplotlib || missing_python+=(python3-matplotlib)
+python_imports jsonschema || missing_python+=(python3-jsonschema)
 python_imports setuptools || missing_python+=(python3-setuptools)
 python_imports ensurepip || missing_python+=(python3-venv)
 python_imports pip || missing_python+=(python3-pip)

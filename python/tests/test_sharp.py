@@ -1,6 +1,7 @@
 """unionbound.sharp gives the companion's bounds: the program's values on
 the example, bounds that hold on a sample, a refusal of inconsistent data
-without a tolerance, results that plot draws as bands."""
+without a tolerance, results that plot draws as bands, the multivariate
+kind with its groups and the JSON document that reports them."""
 
 import json
 import os
@@ -192,3 +193,77 @@ print("refused")
                          text=True, timeout=300)
     assert run.returncode == 0, (run.returncode, run.stderr)
     assert run.stdout.strip() == "refused"
+
+
+@needs_sharp
+def test_multivariate_kind_refines_bivariate_and_names_its_groups():
+    bivariate = unionbound.sharp(EXAMPLE, 12, 3, kind="bivariate")
+    full = unionbound.sharp(EXAMPLE, 12, 3, kind="full")
+    result = unionbound.sharp(EXAMPLE, 12, 3, kind="multivariate")
+    assert result.kind == "multivariate"
+    assert (result.lower_status, result.upper_status) == ("sharp", "sharp")
+    assert bivariate.lower <= result.lower <= full.lower
+    assert full.upper <= result.upper <= bivariate.upper
+    assert result.lower_l is None and result.upper_l is None
+    for groups in (result.lower_groups, result.upper_groups):
+        assert len(groups) in (3, 4)
+        assert sorted(e for g in groups for e in g) == list(range(1, 13))
+
+    given = ((1, 2, 3, 4), (5, 6, 7, 8), (9, 10, 11, 12))
+    # Any iterables of event numbers; numpy integers too.
+    run = unionbound.sharp(EXAMPLE, 12, 3, kind="multivariate",
+                           groups=[np.array(g) for g in given])
+    assert run.lower_groups == given and run.upper_groups == given
+    assert run.lower <= full.lower and run.upper >= full.upper
+    two = unionbound.sharp(EXAMPLE, 12, 3, kind="multivariate", t=2)
+    assert len(two.lower_groups) == 2 and len(two.upper_groups) == 2
+
+
+@needs_sharp
+@pytest.mark.parametrize("options, message", [
+    ({"groups": [[1, 2, 3, 4, 5, 6], [7, 8, 9, 10, 11]]}, "event 12"),
+    ({"groups": [[1, 2, 3, 4, 5, 6], [6, 7, 8, 9, 10, 11, 12]]}, "event 6"),
+    ({"groups": [[0, 1, 2, 3, 4, 5, 6], [7, 8, 9, 10, 11, 12]]}, "event 0"),
+    ({"t": 1}, "from 2 to 8, not 1"),
+    ({"t": 9}, "from 2 to 8, not 9"),
+    ({"kind": "bivariate", "t": 3}, "kind='multivariate'"),
+    ({"kind": "best", "groups": [[1, 2], [3]]}, "kind='multivariate'"),
+])
+def test_bad_groups_or_t_raise_value_error(options, message):
+    options = {"kind": "multivariate", **options}
+    with pytest.raises(ValueError, match=message):
+        unionbound.sharp(EXAMPLE, 12, 3, **options)
+
+
+@needs_sharp
+def test_the_json_document_with_groups_matches_its_schema(tmp_path):
+    jsonschema = pytest.importorskip("jsonschema")
+    binary = os.environ.get("UNIONBOUND_SHARP_BINARY")
+    if not binary or not os.access(binary, os.X_OK):
+        pytest.skip("UNIONBOUND_SHARP_BINARY does not name unionbound-sharp")
+    schema = json.loads(
+        (SOURCE_DIR / "docs" / "unionbound-sharp.schema.json").read_text())
+    groups = tmp_path / "groups.txt"
+    groups.write_text("1 2 3 4\n5 6 7 8\n9 10 11 12\n")
+    for extra in ([], ["--multivariate"], ["--groups", str(groups)],
+                  ["--t", "4"]):
+        run = subprocess.run(
+            [binary, "12", "3", str(EXAMPLE), "--json", "-", *extra],
+            check=True, capture_output=True, timeout=600)
+        document = json.loads(run.stdout)
+        jsonschema.validate(document, schema)
+        rows = {row["kind"]: row for row in document["bounds"]}
+        assert "multivariate" in rows, extra
+        row = rows["multivariate"]
+        if extra[:1] == ["--groups"]:
+            assert row["groups_lower"] == [[1, 2, 3, 4], [5, 6, 7, 8],
+                                           [9, 10, 11, 12]]
+            assert row["rule_lower"] == "given"
+        for side in ("lower", "upper"):
+            events = sorted(e for g in row["groups_" + side] for e in g)
+            assert events == list(range(1, 13))
+        result = unionbound.sharp(
+            EXAMPLE, 12, 3, kind="multivariate",
+            groups=row["groups_lower"] if extra[:1] == ["--groups"] else None,
+            t=4 if extra[:1] == ["--t"] else None)
+        assert (result.lower, result.upper) == (row["lower"], row["upper"])

@@ -335,6 +335,10 @@ std::string SourceCell(const PrintedBound& b) {
     case RowKind::kKuaiAlajajiTakahara:
       source = "K-A-T";
       break;
+    case RowKind::kMultivariate:
+      // "multivariate" would fill the cell and run into the next one.
+      source = "multivar.";
+      break;
     default:
       source = KindName(b.source);
   }

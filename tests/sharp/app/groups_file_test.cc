@@ -81,6 +81,13 @@ TEST_F(GroupsCommand, TheGivenPartitionIsInTheTableCsvAndJson) {
   EXPECT_NE(out_.find("given partition 1 2 3 | 4 5 6 | 7 8 9 10"),
             std::string::npos)
       << out_;
+  // The given partition proves the best lower bound here; its source stays
+  // within its cell, the upper bound at its column.
+  const size_t best = out_.find("best proven       ");
+  ASSERT_NE(best, std::string::npos) << out_;
+  const std::string bestRow = out_.substr(best, out_.find('\n', best) - best);
+  EXPECT_EQ(bestRow.substr(18 + 18, 11), "multivar.  ") << bestRow;
+  EXPECT_EQ(bestRow.substr(18 + 29, 2), "0.") << bestRow;
   std::ifstream csv(P("b.csv"));
   std::string line;
   bool found = false;
@@ -117,9 +124,14 @@ TEST_F(GroupsCommand, NoPartitionIsRefusedInOneLineBeforeAnythingIsComputed) {
            {"missing.txt", "event 10 is in no group"},
            {"twice.txt", "line 2: event 3 is already in the group of line 1"},
            {"word.txt", "line 2: 'six' is not an event number"},
-           {"absent.txt", "cannot read it"}}) {
+           {"absent.txt", "cannot read it"},
+           // Endless: read up to the cap, then refused instead of filling
+           // the memory.
+           {"/dev/zero", "longer than 16 MiB"},
+           {dir_.string(), "cannot read it"}}) {
     SCOPED_TRACE(file);
-    EXPECT_EQ(Run({"10", "3", P("prob.txt"), "--groups", P(file)}), 1);
+    const std::string path = file.front() == '/' ? file : P(file);
+    EXPECT_EQ(Run({"10", "3", P("prob.txt"), "--groups", path}), 1);
     EXPECT_EQ(out_, "");
     EXPECT_NE(err_.find(problem), std::string::npos) << err_;
     EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1) << err_;

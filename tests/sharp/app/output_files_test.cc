@@ -179,24 +179,24 @@ TEST(SharpOutputFiles, AFullDiskLeavesTheEarlierFileAndFailsInOneLine) {
   fs::remove_all(dir);
 }
 
-// The CSV text without its last column (the seconds of each row).
-// The CSV text without its seconds column (the 14th).
+// The CSV text without its seconds column (the time of each row).
 std::string WithoutSeconds(const std::string& csv) {
   std::istringstream in(csv);
   std::string kept;
   for (std::string line; std::getline(in, line);) {
+    // seconds is the 14th column; the group columns follow it.
     size_t start = 0;
     for (int column = 0; column < 13 && start != std::string::npos; ++column) {
       start = line.find(',', start);
       if (start != std::string::npos) ++start;
     }
-    if (start == std::string::npos) {
-      kept += line + "\n";
-      continue;
-    }
-    const size_t end = line.find(',', start);
-    kept += line.substr(0, start) +
-            (end == std::string::npos ? "" : line.substr(end)) + "\n";
+    const size_t end =
+        start == std::string::npos ? start : line.find(',', start);
+    kept += (start == std::string::npos
+                 ? line
+                 : line.substr(0, start) +
+                       (end == std::string::npos ? "" : line.substr(end))) +
+            "\n";
   }
   return kept;
 }
