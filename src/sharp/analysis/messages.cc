@@ -17,6 +17,17 @@ MessageWords LibraryWords(const std::string& typed, const Rational& tolerance) {
           "bound"};
 }
 
+namespace {
+
+// Data proven inconsistent by a partition's program alone, where the atoms'
+// epsilon could not be found (too many events, or out of time): the change
+// they need is unknown, and an epsilon of 0 would advise nothing.
+bool EpsilonUnmeasured(const Consistency& c) {
+  return !c.consistent && c.epsilon <= 0 && c.infeasibleMultivariate > 0;
+}
+
+}  // namespace
+
 std::string InconsistencyMessage(const SharpAnalysis& analysis,
                                  bool hasTolerance, const Rational& tolerance,
                                  const MessageWords& words) {
@@ -36,6 +47,11 @@ std::string InconsistencyMessage(const SharpAnalysis& analysis,
   if (hasTolerance) {
     return "some program has no distribution even within the tolerance";
   }
+  if (EpsilonUnmeasured(c)) {
+    return "inconsistent data: a program over a partition of the events has "
+           "no distribution, and the change the numbers need was not "
+           "measured; check the data";
+  }
   return "inconsistent data: epsilon = " + epsilon + "; use " + words.option +
          " with T >= epsilon";
 }
@@ -45,6 +61,11 @@ std::string InconsistencyReport(const SharpAnalysis& analysis) {
   std::string text =
       "Inconsistent data: no probability distribution has these "
       "intersection\nprobabilities";
+  if (EpsilonUnmeasured(c)) {
+    return text +
+           " (a program over a partition of the events has none;\nthe "
+           "change the numbers need was not measured).\n";
+  }
   if (analysis.widened || !c.consistent) {
     text += " (a change of every number by up to epsilon = " +
             EpsilonText(c.epsilon) + " is needed).\n";

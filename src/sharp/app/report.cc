@@ -198,6 +198,10 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
             : f.computed
                 ? "; a distribution over\n    the atoms is not proven\n"
                 : "; a distribution over\n    the atoms is not checked\n");
+  } else if (!c.consistent && c.epsilon <= 0) {
+    // Proven by a partition's program alone, the atoms' epsilon not found.
+    out << "  inconsistent as typed: the change that makes every check pass "
+           "was not measured\n";
   } else if (!c.consistent) {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
