@@ -151,8 +151,10 @@ class PointScanner {
   }
 
   // For every count vector, from prefix block `first` on (wrapping around),
-  // visit(code, s, magnitude) with s = A_code . y and magnitude = A_code .
-  // |y|, both in doubles; visit returns true to stop at once. After each
+  // visit(code, s, magnitude, bound) with s = A_code . y in doubles,
+  // magnitude() = A_code . |y| the same way, computed only when called (most
+  // count vectors are settled by s alone), and bound >= magnitude() over
+  // the block; visit returns true to stop at once. After each
   // block of count vectors that share all but the last group's count,
   // blockDone(prefix) returns true to stop there.
   template <class Visit, class BlockDone>
@@ -196,18 +198,112 @@ class PointScanner {
       previous = counts;
       const std::vector<double>& w = levels[last];
       const std::vector<double>& wa = magnitudes[last];
-      for (int32_t j = 0; j < inner_; ++j) {
-        double s = 0.0;
-        double magnitude = 0.0;
-        const int32_t top = std::min(j, maxOrder_);
-        for (int32_t a = 0; a <= top; ++a) {
-          const double c = BinomialDouble(j, a);
-          s += c * w[a];
-          magnitude += c * wa[a];
+      // magnitude() of the block's largest count bounds every other's: the
+      // binomials grow with the count and the terms are not negative, and
+      // rounding keeps that order.
+      double bound = 0.0;
+      {
+        const int32_t j = p_.sizes[last];
+        const double* c =
+            binomialDoubles_.data() + static_cast<size_t>(j) * (maxOrder_ + 1);
+        for (int32_t a = 0; a <= std::min(j, maxOrder_); ++a) {
+          bound += c[a] * wa[a];
         }
-        if (visit(prefix * inner_ + j, s, magnitude)) return;
+      }
+      for (int32_t j = 0; j < inner_; ++j) {
+        const int32_t top = std::min(j, maxOrder_);
+        const double* c =
+            binomialDoubles_.data() + static_cast<size_t>(j) * (maxOrder_ + 1);
+        double s = 0.0;
+        for (int32_t a = 0; a <= top; ++a) s += c[a] * w[a];
+        auto magnitude = [&] {
+          double sum = 0.0;
+          for (int32_t a = 0; a <= top; ++a) sum += c[a] * wa[a];
+          return sum;
+        };
+        if (visit(prefix * inner_ + j, s, magnitude, bound)) return;
       }
       if (blockDone(prefix)) return;
+    }
+  }
+
+  // The same over a sub-grid: the count vectors whose count of group g is
+  // one of counts[g] (each list ascending), in the same order, with
+  // blockDone(prefix) after each block of the last group's counts.
+  template <class Visit, class BlockDone>
+  void ScanGrid(const std::vector<double>& y,
+                const std::vector<IndexVector>& counts, Visit visit,
+                BlockDone blockDone) const {
+    const int32_t width = maxOrder_ + 1;
+    std::vector<std::vector<double>> levels(groups_ + 1);
+    std::vector<std::vector<double>> magnitudes(groups_ + 1);
+    std::vector<size_t> restCells(groups_ + 1, 1);
+    for (int32_t h = groups_ - 1; h >= 0; --h) {
+      restCells[h] = restCells[h + 1] * width;
+    }
+    for (int32_t h = 0; h <= groups_; ++h) {
+      levels[h].assign(restCells[h], 0.0);
+      magnitudes[h].assign(restCells[h], 0.0);
+    }
+    for (size_t t = 0; t < p_.rows.size(); ++t) {
+      if (offset_[t] < 0) continue;
+      levels[0][offset_[t]] = y[t];
+      magnitudes[0][offset_[t]] = std::fabs(y[t]);
+    }
+    const int32_t last = groups_ - 1;
+    for (int32_t g = 0; g < groups_; ++g) {
+      if (counts[g].empty()) return;
+    }
+    IndexVector at(static_cast<size_t>(groups_), 0);  // places in counts[g]
+    int32_t changed = 0;
+    while (true) {
+      int64_t prefix = 0;
+      for (int32_t h = 0; h < last; ++h) {
+        prefix = prefix * (p_.sizes[h] + 1) + counts[h][at[h]];
+      }
+      for (int32_t h = changed; h < last; ++h) {
+        Contract(levels[h], counts[h][at[h]], restCells[h + 1], &levels[h + 1]);
+        Contract(magnitudes[h], counts[h][at[h]], restCells[h + 1],
+                 &magnitudes[h + 1]);
+      }
+      const std::vector<double>& w = levels[last];
+      const std::vector<double>& wa = magnitudes[last];
+      // magnitude() of the block's largest count bounds every other's: the
+      // binomials grow with the count and the terms are not negative, and
+      // rounding keeps that order.
+      double bound = 0.0;
+      {
+        const int32_t j = p_.sizes[last];
+        const double* c =
+            binomialDoubles_.data() + static_cast<size_t>(j) * (maxOrder_ + 1);
+        for (int32_t a = 0; a <= std::min(j, maxOrder_); ++a) {
+          bound += c[a] * wa[a];
+        }
+      }
+      for (const int32_t j : counts[last]) {
+        const int32_t top = std::min(j, maxOrder_);
+        const double* c =
+            binomialDoubles_.data() + static_cast<size_t>(j) * (maxOrder_ + 1);
+        double s = 0.0;
+        for (int32_t a = 0; a <= top; ++a) s += c[a] * w[a];
+        auto magnitude = [&] {
+          double sum = 0.0;
+          for (int32_t a = 0; a <= top; ++a) sum += c[a] * wa[a];
+          return sum;
+        };
+        if (visit(prefix * inner_ + j, s, magnitude, bound)) return;
+      }
+      if (blockDone(prefix)) return;
+      // The next prefix: the odometer over the places, the last of the
+      // leading groups fastest.
+      int32_t h = last - 1;
+      while (h >= 0 && at[h] + 1 == static_cast<int32_t>(counts[h].size())) {
+        at[h] = 0;
+        --h;
+      }
+      if (h < 0) return;
+      ++at[h];
+      changed = h;
     }
   }
 
@@ -238,14 +334,19 @@ class PointScanner {
 
 // Column generation in floating point with CLP: a restricted master over a
 // few count vectors (and the extra columns), re-solved from its last basis
-// after each pass over all count vectors adds the most improving of them.
+// after each pass of pricing adds the most improving of them (over ever
+// finer sub-grids, see Run).
 // It finds a basis at or near the optimum, from which the exact method needs
 // few pivots of its own. Nothing it computes enters a result: the exact
 // method takes its basis only as a place to start, and proves or repairs it.
 class FloatPresolve {
  public:
-  FloatPresolve(const CountProgram& program, const PointScanner& scanner)
-      : p_(program), rows_(program.rows.size()), scanner_(scanner) {
+  FloatPresolve(const CountProgram& program, const PointScanner& scanner,
+                int64_t firstSubGridPoints)
+      : p_(program),
+        rows_(program.rows.size()),
+        scanner_(scanner),
+        firstSubGridPoints_(firstSubGridPoints) {
     // Row r divided by the largest entry of a count vector in it (that of
     // the full count vector, prod C(|G_g|, a_g)): entries and right-hand
     // sides then lie within a few orders of magnitude of 1.
@@ -291,6 +392,21 @@ class FloatPresolve {
     std::vector<int64_t> start{0, scanner_.Points() - 1};
     AddPoints(start);
     const size_t keep = std::max<size_t>(64, 4 * rows_);
+    // Coarse to fine: the master first meets only the count vectors on a
+    // sub-grid (every stride-th count of each group, and the group's size),
+    // and each time no column there improves it the stride halves, down to
+    // the whole grid. Most rounds then price a small sub-grid, and those
+    // over the whole grid start near its optimum.
+    //
+    // On each finer sub-grid, rounds first price only the count vectors near
+    // the master's basic ones (within two strides in every group), where the
+    // coarser optimum moves to, and a round over the whole sub-grid only
+    // once those offer nothing.
+    int32_t stride = 1;
+    while (SubGridPoints(2 * stride) >= firstSubGridPoints_) stride *= 2;
+    const int32_t firstStride = stride;
+    std::vector<IndexVector> grid = SubGrid(stride);
+    bool local = false;
     for (int32_t round = 0; round < maxRounds; ++round) {
       model_.primal(0, round == 0 ? 0 : kKeepWorkAreas);
       const double* scaled = model_.dualRowSolution();
@@ -312,11 +428,12 @@ class FloatPresolve {
       // the most improving columns overall crowd around one point, the
       // blocks' best spread over the grid, and the master needs fewer
       // rounds.
-      const bool byBlock = scanner_.Prefixes() >= static_cast<int64_t>(keep);
+      const bool byBlock = !local && Blocks(grid) >= keep;
       std::pair<double, int64_t> blockBest{0.0, -1};
-      auto visit = [&](int64_t code, double s, double magnitude) {
+      auto visit = [&](int64_t code, double s, auto magnitude, double) {
         const double d = (Targeted(p_, code) ? p_.pointCost : 0.0) - s;
-        if (d < -kTolerance * (1.0 + magnitude) &&
+        // magnitude() >= 0: d >= -kTolerance already settles it.
+        if (d < -kTolerance && d < -kTolerance * (1.0 + magnitude()) &&
             (blockBest.second < 0 || d < blockBest.first) &&
             !inMaster_.contains(code)) {
           if (byBlock) {
@@ -332,8 +449,25 @@ class FloatPresolve {
         blockBest = {0.0, -1};
         return false;
       };
-      scanner_.Scan(y, 0, visit, blockDone);
-      if (found.empty()) break;
+      if (local) {
+        for (const int64_t code : BasicPoints()) {
+          scanner_.ScanGrid(y, Around(code, stride), visit, blockDone);
+        }
+        if (found.empty()) {
+          local = false;
+          continue;
+        }
+      } else {
+        scanner_.ScanGrid(y, grid, visit, blockDone);
+        if (found.empty()) {
+          if (stride == 1) break;
+          stride /= 2;
+          grid = SubGrid(stride);
+          local = true;
+          continue;
+        }
+        local = stride < firstStride;
+      }
       Purge();
       std::vector<int64_t> codes;
       for (const auto& entry : found) codes.push_back(entry.second);
@@ -350,6 +484,64 @@ class FloatPresolve {
   }
 
  private:
+  // Every stride-th count of each group, and its size.
+  std::vector<IndexVector> SubGrid(int32_t stride) const {
+    std::vector<IndexVector> grid;
+    for (const int32_t size : p_.sizes) {
+      IndexVector counts;
+      for (int32_t i = 0; i < size; i += stride) counts.push_back(i);
+      counts.push_back(size);
+      grid.push_back(counts);
+    }
+    return grid;
+  }
+
+  // The count vectors within two strides of count vector `code` in every
+  // group, a stride apart.
+  std::vector<IndexVector> Around(int64_t code, int32_t stride) const {
+    const IndexVector center = Decode(code, p_.sizes);
+    std::vector<IndexVector> box(center.size());
+    for (size_t g = 0; g < center.size(); ++g) {
+      for (int32_t k = -2; k <= 2; ++k) {
+        const int32_t i = center[g] + k * stride;
+        if (i >= 0 && i <= p_.sizes[g]) box[g].push_back(i);
+      }
+    }
+    return box;
+  }
+
+  // The count vectors basic in the master.
+  std::vector<int64_t> BasicPoints() {
+    std::vector<int64_t> codes;
+    for (size_t c = 0; c < columns_.size(); ++c) {
+      if (columns_[c].kind == VariableKind::kPoint &&
+          model_.getColumnStatus(static_cast<int>(c)) == ClpSimplex::basic) {
+        codes.push_back(columns_[c].index);
+      }
+    }
+    return codes;
+  }
+
+  // The number of blocks of a sub-grid: its count vectors that differ only
+  // in the last group's count make one.
+  static size_t Blocks(const std::vector<IndexVector>& grid) {
+    size_t blocks = 1;
+    for (size_t g = 0; g + 1 < grid.size(); ++g) blocks *= grid[g].size();
+    return blocks;
+  }
+
+  // The number of count vectors of SubGrid(stride), or 0 once the stride
+  // reaches every group's size (no coarser sub-grid is left).
+  int64_t SubGridPoints(int32_t stride) const {
+    int64_t points = 1;
+    bool coarser = false;
+    for (const int32_t size : p_.sizes) {
+      points *= (size + stride - 1) / stride + 1;
+      coarser = coarser || stride < size;
+    }
+    return coarser ? points : 0;
+  }
+
   void AddPoints(const std::vector<int64_t>& codes) {
     std::vector<CoinBigIndex> starts{0};
     std::vector<int> rows;
@@ -415,6 +607,7 @@ class FloatPresolve {
   const CountProgram& p_;
   const size_t rows_;
   const PointScanner& scanner_;
+  const int64_t firstSubGridPoints_;
   ClpSimplex model_;
   std::vector<double> rowScale_;
   std::vector<CountVariable> columns_;  // by CLP column
@@ -423,8 +616,10 @@ class FloatPresolve {
 
 class Solver {
  public:
-  Solver(const CountProgram& program, CountSimplexState* state)
-      : p_(program),
+  Solver(const CountProgram& program, CountSimplexState* state,
+         const CountSolveOptions& options)
+      : options_(options),
+        p_(program),
         rows_(program.rows.size()),
         groups_(static_cast<int32_t>(program.sizes.size())),
         state_(state),
@@ -435,7 +630,7 @@ class Solver {
         !(state_->basis.size() == rows_ && state_->adjugate.size() == rows_);
     Start();
     if (fresh) {
-      FloatPresolve presolve(p_, scanner_);
+      FloatPresolve presolve(p_, scanner_, options_.firstSubGridPoints);
       Install(presolve.Run(kPresolveRounds));
     }
     CountSimplexResult result;
@@ -732,12 +927,15 @@ class Solver {
     const int64_t points = scanner_.Points();
     const int64_t enough = bland ? points : std::max<int64_t>(4096, points / 8);
     int64_t seen = 0;
-    auto visit = [&](int64_t code, double s, double magnitude) {
+    // A reduced cost above the error that the block's bound on magnitude()
+    // allows is positive without computing its own.
+    auto visit = [&](int64_t code, double s, auto magnitude, double bound) {
       ++seen;
       const int32_t cost = PointCost(code, phase);
       const double d = cost - s;
-      const double error =
-          magnitude * relative + std::fabs(cost) * std::ldexp(1.0, -52);
+      const double costError = std::fabs(cost) * std::ldexp(1.0, -52);
+      if (reliable && d > bound * relative + costError) return false;
+      const double error = magnitude() * relative + costError;
       if (reliable && d > error) return false;
       const CountVariable v{VariableKind::kPoint, code};
       if (!(reliable && d < -error) &&
@@ -869,6 +1067,7 @@ class Solver {
     return result;
   }
 
+  const CountSolveOptions options_;
   const CountProgram& p_;
   const size_t rows_;
   const int32_t groups_;
@@ -885,8 +1084,9 @@ class Solver {
 }  // namespace
 
 CountSimplexResult SolveCountProgram(const CountProgram& program,
-                                     CountSimplexState* state) {
-  Solver solver(program, state);
+                                     CountSimplexState* state,
+                                     const CountSolveOptions& options) {
+  Solver solver(program, state, options);
   return solver.Run();
 }
 

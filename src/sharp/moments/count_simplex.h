@@ -49,11 +49,23 @@ struct CountSimplexResult {
   int32_t pivots = 0;
 };
 
-// Solves the program from the state's basis (an empty state starts from an
-// artificial basis) and leaves the final basis in the state. The program
-// has at most 8 groups and orders of total at most 30.
+// How the floating-point start is found. It changes the pivots, never the
+// exact optimum.
+struct CountSolveOptions {
+  // The column generation that finds the first basis prices, while the grid
+  // has more count vectors than this, a sub-grid of about this many first
+  // (every k-th count of each group), then ever finer ones up to the whole
+  // grid.
+  int64_t firstSubGridPoints = 20000;
+};
+
+// Solves the program from the state's basis (an empty state starts from a
+// floating-point column generation's basis) and leaves the final basis in
+// the state. The program has at most 8 groups and orders of total at most
+// 30.
 CountSimplexResult SolveCountProgram(const CountProgram& program,
-                                     CountSimplexState* state);
+                                     CountSimplexState* state,
+                                     const CountSolveOptions& options = {});
 
 }  // namespace unionbound::sharp
 

@@ -246,6 +246,49 @@ TEST(CountSimplex, ExactOptimumDoesNotDependOnTheStart) {
   }
 }
 
+// The first basis found over ever finer sub-grids (from the coarsest, one
+// count of each group, up), or over the whole grid at once, or from a
+// middle one: only the pivots differ, never the status or the exact
+// optimum, for the union and for "at least 2" / "exactly 1", as typed and
+// widened. Uneven groups, so the sub-grids keep each group's size.
+TEST(CountSimplex, SubGridStartsReachTheSameExactOptimum) {
+  const EventGroups groups{{1, 2, 3, 4, 5, 6, 7},
+                           {8, 9, 10, 11, 12, 13, 14, 15, 16},
+                           {17, 18, 19, 20}};
+  for (EventFamily family : AllFamilies()) {
+    const GeneratedSystem s = Generate(family, 20, 3, 91);
+    SCOPED_TRACE(s.name);
+    const ExactData exact = ExactDataFromDoubles(s.p);
+    const SubsetList subsets = AllSubsets(s.n, s.m);
+    const Rational tolerance = RoundingTolerance();
+    for (const PartitionData& data :
+         {MakePartitionData(exact, subsets, s.n, s.m, groups),
+          WidenPartitionData(exact, subsets, s.n, s.m, groups, tolerance)}) {
+      SCOPED_TRACE(data.widened ? "widened" : "as typed");
+      for (const CountTarget& target :
+           {CountTarget{}, CountTarget{2, false}, CountTarget{1, true}}) {
+        for (Sense sense : {Sense::kMinimise, Sense::kMaximise}) {
+          const CountProgram program =
+              PartitionBoundProgram(data, sense, target);
+          CountSimplexState wholeState;
+          const CountSimplexResult whole = SolveCountProgram(
+              program, &wholeState, {.firstSubGridPoints = 1 << 30});
+          for (int64_t first : {int64_t{1}, int64_t{60}}) {
+            SCOPED_TRACE(first);
+            CountSimplexState state;
+            const CountSimplexResult r = SolveCountProgram(
+                program, &state, {.firstSubGridPoints = first});
+            ASSERT_EQ(r.status, whole.status);
+            if (r.status == SimplexStatus::kOptimal) {
+              EXPECT_EQ(r.value, whole.value);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(MultivariateBounds, ContainTheTruthOnGeneratedSystems) {
   for (EventFamily family : AllFamilies()) {
     for (int32_t n : {40, 60}) {
