@@ -6,6 +6,7 @@
 
 #include "sharp/analysis/analysis.h"
 #include "sharp/analysis/bound_rows.h"
+#include "sharp/analysis/messages.h"
 #include "sharp_test_util.h"
 
 namespace unionbound::sharp {
@@ -104,6 +105,27 @@ TEST(MultivariateKind, FullProgramStoppedAtOnceIsNoLooserThanIt) {
   ASSERT_NE(full, nullptr);
   EXPECT_GE(full->lower.value, mv->lower.value);
   EXPECT_LE(full->upper.value, mv->upper.value);
+}
+
+// Where only a partition's program proved the data inconsistent and the
+// atoms' epsilon was not found (too many events, or out of time), no
+// epsilon of 0 is advised: the messages say the change was not measured.
+TEST(MultivariateKind, AnUnmeasuredChangeIsNotCalledEpsilonZero) {
+  SharpAnalysis a;
+  a.consistency.consistent = false;
+  a.consistency.infeasibleMultivariate = 2;
+  const std::string line =
+      InconsistencyMessage(a, false, Rational(0), CommandLineWords(""));
+  EXPECT_NE(line.find("was not measured"), std::string::npos) << line;
+  EXPECT_EQ(line.find("epsilon = 0"), std::string::npos) << line;
+  const std::string report = InconsistencyReport(a);
+  EXPECT_NE(report.find("was not measured"), std::string::npos) << report;
+  EXPECT_EQ(report.find("epsilon = 0"), std::string::npos) << report;
+  // A measured change is still given as epsilon.
+  a.consistency.epsilon = Rational(1, 8);
+  EXPECT_NE(InconsistencyMessage(a, false, Rational(0), CommandLineWords(""))
+                .find("epsilon = 0.125"),
+            std::string::npos);
 }
 
 }  // namespace
