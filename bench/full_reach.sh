@@ -11,7 +11,9 @@
 # TIME_LIMIT (seconds, default 60) goes to --time-limit; N defaults to
 # 8 12 16 20. Data that are inconsistent as typed are listed as refused.
 # With BASE_SHARP=/path/to/an/earlier/unionbound-sharp each input is also
-# run by that build, right after, and its seconds and status are added.
+# run by that build, right before, and its seconds, bounds and status are
+# added. FAMILIES (default "independent shock gaussian rare atoms") picks
+# the generated families.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -34,8 +36,8 @@ field() { awk -F, -v f="$2" '$5 == "full" { print $f }' "$1"; }
 
 base="${BASE_SHARP:-}"
 if [ -n "$base" ]; then
-  echo "| family | n | m | seconds | lower | upper | status | truth | base seconds | base status |"
-  echo "|---|---|---|---|---|---|---|---|---|---|"
+  echo "| family | n | m | seconds | lower | upper | status | truth | base seconds | base lower | base upper | base status |"
+  echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
 else
   echo "| family | n | m | seconds | lower | upper | status | truth |"
   echo "|---|---|---|---|---|---|---|---|"
@@ -54,7 +56,7 @@ run_full() {
 }
 for m in ${MS:-2 3}; do
   for n in $sizes; do
-    for family in independent shock gaussian rare atoms; do
+    for family in ${FAMILIES:-independent shock gaussian rare atoms}; do
       dir="$work/$family-$n-$m"
       mkdir -p "$dir"
       truth="$("$generate" "$family" "$n" "$m" "$((1000 + n))" \
@@ -65,9 +67,11 @@ for m in ${MS:-2 3}; do
         cp "$dir/prob.txt" "$dir/base/"
         run_full "$base" "$dir/base"
         if [ "$status" -ne 0 ]; then
-          extra=" $seconds | refused ($status) |"
+          extra=" $seconds | - | - | refused ($status) |"
         else
-          extra=" $seconds | $(field "$csv" 8)/$(field "$csv" 12) |"
+          extra="$(printf ' %s | %.6f | %.6f | %s |' "$seconds" \
+            "$(field "$csv" 7)" "$(field "$csv" 11)" \
+            "$(field "$csv" 8)/$(field "$csv" 12)")"
         fi
       fi
       run_full "$sharp" "$dir"

@@ -470,6 +470,24 @@ void SetProvenBounds(const SharpAnalysis& analysis, FullOptions* full) {
   }
 }
 
+// The partitions whose moment duals the full program also starts from: the
+// multivariate programs' and the best splits of the events by marginal.
+std::vector<EventGroups> StartingPartitions(const SharpAnalysis& analysis) {
+  std::vector<EventGroups> partitions;
+  for (int32_t k : {analysis.reorderedBestLower, analysis.reorderedBestUpper}) {
+    if (k >= 0 && analysis.reordered[k].l > 0) {
+      partitions.push_back(
+          SplitGroups(analysis.reorder, analysis.reordered[k].l));
+    }
+  }
+  if (analysis.multivariateComputed) {
+    for (const PartitionResult& p : analysis.multivariate.partitions) {
+      partitions.push_back(p.groups);
+    }
+  }
+  return partitions;
+}
+
 }  // namespace
 
 SharpAnalysis AnalyseProbabilities(const RealVector& p, const ExactData& exact,
@@ -626,6 +644,7 @@ SharpAnalysis AnalyseProbabilities(const RealVector& p,
     full.target = options.target;
     if (analysis.widened) full.tolerance = analysis.tolerance;
     SetProvenBounds(analysis, &full);
+    full.partitions = StartingPartitions(analysis);
     analysis.full = SolveFullProgram(exact, analysis.subsets, n, m, full);
     ProvenEnds ends = MomentEnds(
         analysis.univariate, analysis.bivariate, analysis.reordered,

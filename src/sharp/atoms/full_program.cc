@@ -67,10 +67,10 @@ FullBound SolveOneSide(const ExactData& data, const SubsetList& subsets,
   master.AddStartingAtoms(n);
   // The search starts from the best lifted moment duals: where the time
   // limit stops the pricing early, the best duals usually certify more than
-  // the last ones, and never less than the univariate and bivariate
-  // programs.
-  const LiftedDuals lifted =
-      BestLiftedDuals(masks, rhs, n, SenseOf(upper), tolerance, target);
+  // the last ones, and never less than the univariate, bivariate and given
+  // partitions' programs.
+  const LiftedDuals lifted = BestLiftedDuals(
+      masks, rhs, n, SenseOf(upper), tolerance, target, options.partitions);
   const double startValue = lifted.y.empty() ? -HUGE_VAL : lifted.value;
   ColumnGenerationOptions generation;
   generation.sense = SenseOf(upper);

@@ -33,6 +33,7 @@
 #include "sharp/data/exact_data.h"
 #include "sharp/data/subset_list.h"
 #include "sharp/exact/rational.h"
+#include "sharp/moments/partition_program.h"
 
 namespace unionbound::sharp {
 
@@ -59,6 +60,11 @@ struct FullOptions {
   Rational provenLower;
   bool hasProvenUpper = false;
   Rational provenUpper;
+  // Partitions of the events 1 .. n (such as the multivariate programs'):
+  // the master also starts from their moment programs' duals where they
+  // bound better than every split's, so a run stopped at once certifies
+  // about what their programs prove.
+  std::vector<EventGroups> partitions;
   std::function<void(const char*, int32_t, int32_t)> progress;  // side,
                                                                 // round, atoms
 };
