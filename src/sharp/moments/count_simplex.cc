@@ -157,27 +157,38 @@ class PointScanner {
   // the block; visit returns true to stop at once. After each
   // block of count vectors that share all but the last group's count,
   // blockDone(prefix) returns true to stop there.
-  template <class Visit, class BlockDone>
-  void Scan(const std::vector<double>& y, int64_t first, Visit visit,
-            BlockDone blockDone) const {
-    const int32_t width = maxOrder_ + 1;
-    // levels[h]: the duals with the orders of groups 0 .. h - 1 contracted
-    // at the current counts; magnitudes the same for |y|.
-    std::vector<std::vector<double>> levels(groups_ + 1);
-    std::vector<std::vector<double>> magnitudes(groups_ + 1);
-    std::vector<size_t> restCells(groups_ + 1, 1);
+  // levels[h]: the duals with the orders of groups 0 .. h - 1 contracted
+  // at the current counts (level 0 the duals themselves, by cell);
+  // magnitudes the same for |y|; restCells[h] the cells of level h.
+  void StartLevels(const std::vector<double>& y,
+                   std::vector<std::vector<double>>* levels,
+                   std::vector<std::vector<double>>* magnitudes,
+                   std::vector<size_t>* restCells) const {
+    const size_t width = static_cast<size_t>(maxOrder_) + 1;
+    levels->assign(groups_ + 1, {});
+    magnitudes->assign(groups_ + 1, {});
+    restCells->assign(groups_ + 1, 1);
     for (int32_t h = groups_ - 1; h >= 0; --h) {
-      restCells[h] = restCells[h + 1] * width;
+      (*restCells)[h] = (*restCells)[h + 1] * width;
     }
     for (int32_t h = 0; h <= groups_; ++h) {
-      levels[h].assign(restCells[h], 0.0);
-      magnitudes[h].assign(restCells[h], 0.0);
+      (*levels)[h].assign((*restCells)[h], 0.0);
+      (*magnitudes)[h].assign((*restCells)[h], 0.0);
     }
     for (size_t t = 0; t < p_.rows.size(); ++t) {
       if (offset_[t] < 0) continue;
-      levels[0][offset_[t]] = y[t];
-      magnitudes[0][offset_[t]] = std::fabs(y[t]);
+      (*levels)[0][offset_[t]] = y[t];
+      (*magnitudes)[0][offset_[t]] = std::fabs(y[t]);
     }
+  }
+
+  template <class Visit, class BlockDone>
+  void Scan(const std::vector<double>& y, int64_t first, Visit visit,
+            BlockDone blockDone) const {
+    std::vector<std::vector<double>> levels;
+    std::vector<std::vector<double>> magnitudes;
+    std::vector<size_t> restCells;
+    StartLevels(y, &levels, &magnitudes, &restCells);
     const int32_t last = groups_ - 1;
     const IndexVector sizesBefore(p_.sizes.begin(), p_.sizes.end() - 1);
     IndexVector previous;
@@ -234,22 +245,10 @@ class PointScanner {
   void ScanGrid(const std::vector<double>& y,
                 const std::vector<IndexVector>& counts, Visit visit,
                 BlockDone blockDone) const {
-    const int32_t width = maxOrder_ + 1;
-    std::vector<std::vector<double>> levels(groups_ + 1);
-    std::vector<std::vector<double>> magnitudes(groups_ + 1);
-    std::vector<size_t> restCells(groups_ + 1, 1);
-    for (int32_t h = groups_ - 1; h >= 0; --h) {
-      restCells[h] = restCells[h + 1] * width;
-    }
-    for (int32_t h = 0; h <= groups_; ++h) {
-      levels[h].assign(restCells[h], 0.0);
-      magnitudes[h].assign(restCells[h], 0.0);
-    }
-    for (size_t t = 0; t < p_.rows.size(); ++t) {
-      if (offset_[t] < 0) continue;
-      levels[0][offset_[t]] = y[t];
-      magnitudes[0][offset_[t]] = std::fabs(y[t]);
-    }
+    std::vector<std::vector<double>> levels;
+    std::vector<std::vector<double>> magnitudes;
+    std::vector<size_t> restCells;
+    StartLevels(y, &levels, &magnitudes, &restCells);
     const int32_t last = groups_ - 1;
     for (int32_t g = 0; g < groups_; ++g) {
       if (counts[g].empty()) return;
