@@ -37,16 +37,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 work="$(mktemp -d "${TMPDIR:-/tmp}/unionbound-compare-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-# scale FILE K: every number of FILE times 10^-K, the digits kept.
-scale() {
-  awk -v k="$2" '{
-    for (i = 1; i <= NF; ++i) {
-      t = $i; e = 0
-      if (match(t, /[eE]/)) { e = substr(t, RSTART + 1) + 0; t = substr(t, 1, RSTART - 1) }
-      print t "e" (e - k)
-    }
-  }' "$1"
-}
+# shellcheck source=bench/scale_numbers.sh
+. "$root/bench/scale_numbers.sh"
 
 echo "building $base_rev and the working tree ..." >&2
 mkdir -p "$work/base"

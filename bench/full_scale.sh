@@ -34,17 +34,8 @@ sharp="$build/unionbound-sharp"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# One number a line, each times 10^-k exactly: the digits stay, the
-# exponent moves.
-scale() {
-  awk -v k="$2" '{
-    for (i = 1; i <= NF; ++i) {
-      t = $i; e = 0
-      if (match(t, /[eE]/)) { e = substr(t, RSTART + 1) + 0; t = substr(t, 1, RSTART - 1) }
-      print t "e" (e - k)
-    }
-  }' "$1"
-}
+# shellcheck source=bench/scale_numbers.sh
+. "$root/bench/scale_numbers.sh"
 
 # run BINARY INPUT: "seconds|status|full row|bivariate row"
 run() {

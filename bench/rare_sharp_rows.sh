@@ -22,16 +22,8 @@ cmake --build "$build" -j 2 --target unionbound-sharp unionbound-generate \
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# scale FILE K: every number of FILE times 10^-K, the digits kept.
-scale() {
-  awk -v k="$2" '{
-    for (i = 1; i <= NF; ++i) {
-      t = $i; e = 0
-      if (match(t, /[eE]/)) { e = substr(t, RSTART + 1) + 0; t = substr(t, 1, RSTART - 1) }
-      print t "e" (e - k)
-    }
-  }' "$1"
-}
+# shellcheck source=bench/scale_numbers.sh
+. "$root/bench/scale_numbers.sh"
 
 runs=0
 bad=0
