@@ -1,7 +1,9 @@
-// The best exact bivariate bounds over every split l = m .. n - m, for the
-// benches that set other programs beside them.
+// What the multivariate benches share: the processor clock and the best
+// exact bivariate bounds over every split l = m .. n - m.
 #ifndef UNIONBOUND_BENCH_BEST_SPLIT_H_
 #define UNIONBOUND_BENCH_BEST_SPLIT_H_
+
+#include <time.h>
 
 #include <cstdint>
 
@@ -10,6 +12,14 @@
 #include "sharp/moments/sharp_bound.h"
 
 namespace unionbound::sharp {
+
+// Processor seconds of the whole process (every thread) so far: on a
+// shared machine a fairer measure than the wall clock.
+inline double Cpu() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
 
 struct BestSplit {
   Rational lower = -1;

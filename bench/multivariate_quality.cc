@@ -37,14 +37,6 @@ using namespace unionbound::sharp;
 
 namespace {
 
-// Processor seconds of the whole process (every thread) so far: on a
-// shared machine a fairer measure than the wall clock.
-double Cpu() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
 double Since(std::chrono::steady_clock::time_point start) {
   const std::chrono::duration<double> d =
       std::chrono::steady_clock::now() - start;

@@ -33,13 +33,6 @@ using namespace unionbound::sharp;
 
 namespace {
 
-// Processor seconds of the whole process (every thread) so far.
-double Cpu() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
 class Clock {
  public:
   Clock() : wall_(std::chrono::steady_clock::now()), cpu_(Cpu()) {}
