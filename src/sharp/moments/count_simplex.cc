@@ -23,8 +23,15 @@ constexpr double kTinyDual = 1e-280;
 // kFeasibility finishes whatever it leaves.
 constexpr int32_t kArtificialWeight = 1 << 20;
 // The floating-point column generation that finds the exact method's first
-// basis stops after this many passes of pricing.
-constexpr int32_t kPresolveRounds = 200;
+// basis stops after this many passes of pricing, or once it has priced as
+// many count vectors as kPresolveGrids passes over the whole grid and
+// kPresolveCounts more would.
+// Its passes cost little beside the exact method's (a pivot in rational
+// arithmetic and a pricing pass that settles every count vector whose sign
+// the doubles leave open), so it runs until it converges where it can.
+constexpr int32_t kPresolveRounds = 2000;
+constexpr int64_t kPresolveGrids = 16;
+constexpr int64_t kPresolveCounts = int64_t{1} << 24;
 
 enum class Phase { kComposite, kFeasibility, kOptimality };
 
@@ -346,17 +353,30 @@ class FloatPresolve {
         rows_(program.rows.size()),
         scanner_(scanner),
         firstSubGridPoints_(firstSubGridPoints) {
-    // Row r divided by the largest entry of a count vector in it (that of
-    // the full count vector, prod C(|G_g|, a_g)): entries and right-hand
-    // sides then lie within a few orders of magnitude of 1.
+    // Row r divided by its right-hand side, so that every moment row asks
+    // for 1 and the primal tolerance and the artificial columns' cost weigh
+    // all rows alike. High-order moments of rare or weakly dependent events
+    // lie many orders of magnitude below the first ones: scaled only by the
+    // size of their entries, such rows were met within the tolerance by the
+    // artificial columns alone, and the exact method spent thousands of
+    // pivots repairing the basis. The scale stops where the full count
+    // vector's entry would pass kLargestScaledEntry, and a row asking for 0
+    // is divided by that entry.
     rowScale_.assign(rows_, 1.0);
     const std::vector<double> full =
         scanner_.ColumnDouble(scanner_.Points() - 1);
     for (size_t t = 0; t < rows_; ++t) {
-      if (!p_.rows[t].empty() && full[t] > 0.0) rowScale_[t] = 1.0 / full[t];
+      if (p_.rows[t].empty() || !(full[t] > 0.0)) continue;
+      const double rhs = std::fabs(p_.rhs[t].get_d());
+      rowScale_[t] = rhs > 0.0
+                         ? 1.0 / std::max(rhs, full[t] / kLargestScaledEntry)
+                         : 1.0 / full[t];
     }
     model_.setLogLevel(0);
-    model_.setPrimalTolerance(1e-10);
+    // Rows scaled to ask for 1 and a tight primal tolerance: the master's
+    // optimum is then mostly the exact one, and the exact method needs no
+    // pivots to prove it.
+    model_.setPrimalTolerance(1e-12);
     model_.setDualTolerance(1e-10);
     model_.resize(static_cast<int>(rows_), 0);
     for (size_t t = 0; t < rows_; ++t) {
@@ -388,8 +408,7 @@ class FloatPresolve {
   // extra columns (the rows where it keeps a slack or an artificial column
   // are left out).
   std::vector<CountVariable> Run(int32_t maxRounds) {
-    std::vector<int64_t> start{0, scanner_.Points() - 1};
-    AddPoints(start);
+    AddPoints(StartPoints());
     const size_t keep = std::max<size_t>(64, 4 * rows_);
     // Coarse to fine: the master first meets only the count vectors on a
     // sub-grid (every stride-th count of each group, and the group's size),
@@ -402,12 +421,21 @@ class FloatPresolve {
     // coarser optimum moves to, and a round over the whole sub-grid only
     // once those offer nothing.
     int32_t stride = 1;
-    while (SubGridPoints(2 * stride) >= firstSubGridPoints_) stride *= 2;
+    while (SubGridPoints(stride) > firstSubGridPoints_) stride *= 2;
     const int32_t firstStride = stride;
     std::vector<IndexVector> grid = SubGrid(stride);
     bool local = false;
-    for (int32_t round = 0; round < maxRounds; ++round) {
+    const int64_t budget = kPresolveGrids * scanner_.Points() + kPresolveCounts;
+    int64_t priced = 0;
+    for (int32_t round = 0; round < maxRounds && priced < budget; ++round) {
       model_.primal(0, round == 0 ? 0 : kKeepWorkAreas);
+      // Re-optimising after many added columns can end "optimal" with
+      // columns well below 0 (a loss of accuracy in the updated
+      // factorisation); the same master solved afresh is sound.
+      if (!MasterSolved()) {
+        model_.allSlackBasis(true);
+        model_.primal(0, 0);
+      }
       const double* scaled = model_.dualRowSolution();
       std::vector<double> y(rows_);
       for (size_t t = 0; t < rows_; ++t) y[t] = scaled[t] * rowScale_[t];
@@ -430,9 +458,10 @@ class FloatPresolve {
       const bool byBlock = !local && Blocks(grid) >= keep;
       std::pair<double, int64_t> blockBest{0.0, -1};
       auto visit = [&](int64_t code, double s, auto magnitude, double) {
+        ++priced;
         const double d = (Targeted(p_, code) ? p_.pointCost : 0.0) - s;
         // magnitude() >= 0: d >= -kTolerance already settles it.
-        if (d < -kTolerance && d < -kTolerance * (1.0 + magnitude()) &&
+        if (d < -kTolerance && d < -kRelativeTolerance * (1.0 + magnitude()) &&
             (blockBest.second < 0 || d < blockBest.first) &&
             !inMaster_.contains(code)) {
           if (byBlock) {
@@ -507,6 +536,47 @@ class FloatPresolve {
       }
     }
     return box;
+  }
+
+  // The first columns of the master: the count vectors 0 and full; for
+  // every row, the count vector equal to its orders (so each row has a
+  // column of entry 1 on it that reaches no higher row, and the first
+  // masters are feasible without artificial columns far sooner); and the
+  // whole of the coarsest sub-grid of at most kStartGridPoints count
+  // vectors, which spreads the first basis over the grid.
+  std::vector<int64_t> StartPoints() const {
+    std::vector<int64_t> start{0, scanner_.Points() - 1};
+    for (const IndexVector& row : p_.rows) {
+      if (!row.empty()) start.push_back(Encode(row, p_.sizes));
+    }
+    int32_t stride = 1;
+    while (SubGridPoints(stride) > kStartGridPoints) stride *= 2;
+    if (SubGridPoints(stride) == 0) return start;
+    const std::vector<IndexVector> grid = SubGrid(stride);
+    IndexVector at(grid.size(), 0);  // places in grid[g], an odometer
+    IndexVector counts(grid.size());
+    while (true) {
+      for (size_t g = 0; g < grid.size(); ++g) counts[g] = grid[g][at[g]];
+      start.push_back(Encode(counts, p_.sizes));
+      size_t h = grid.size();
+      while (h > 0 &&
+             at[h - 1] + 1 == static_cast<int32_t>(grid[h - 1].size())) {
+        at[--h] = 0;
+      }
+      if (h == 0) return start;
+      ++at[h - 1];
+    }
+  }
+
+  // Whether the master's last solve is optimal with every column within
+  // kNegativeValue of its lower bound 0.
+  bool MasterSolved() const {
+    if (model_.status() != 0) return false;
+    const double* x = model_.primalColumnSolution();
+    for (size_t c = 0; c < columns_.size(); ++c) {
+      if (x[c] < -kNegativeValue) return false;
+    }
+    return true;
   }
 
   // The count vectors basic in the master.
@@ -599,7 +669,14 @@ class FloatPresolve {
     columns_ = std::move(kept);
   }
 
+  // A count vector enters the master when its reduced cost is below
+  // -kTolerance and below -kRelativeTolerance times the magnitude of its
+  // terms (well above their rounding error).
   static constexpr double kTolerance = 1e-9;
+  static constexpr double kRelativeTolerance = 1e-12;
+  static constexpr double kLargestScaledEntry = 1e8;
+  static constexpr double kNegativeValue = 1e-9;
+  static constexpr int64_t kStartGridPoints = 500;
   static constexpr double kArtificialCost = 1e4;
   static constexpr size_t kMasterPerRow = 20;
   static constexpr int kKeepWorkAreas = 1;
@@ -644,6 +721,7 @@ class Solver {
         return Finish(result);
       }
     }
+    if (TrivialOptimum(&result)) return Finish(result);
     if (!Iterate(Phase::kOptimality, &result)) return Finish(result);
     result.status = SimplexStatus::kOptimal;
     result.y = Duals(Phase::kOptimality);
@@ -760,6 +838,39 @@ class Solver {
     return false;
   }
 
+  // Whether the feasible basis is optimal because its value is the least
+  // that any solution has: with the zero order's row (every count vector's
+  // probability, adding up to 1) and extra columns of cost >= 0 outside it,
+  // cost . x >= min(0, pointCost). Then the dual min(0, pointCost) on that
+  // row and 0 elsewhere proves it, and no pricing pass is needed; such a
+  // pass would find every count vector of that cost tied at reduced cost 0
+  // and settle each in rational arithmetic (an upper bound of 1 on the
+  // union, common where the data allow it, ties all but one).
+  bool TrivialOptimum(CountSimplexResult* result) const {
+    if (rows_ == 0 || p_.rhs[0] != 1 || p_.rows[0].empty()) return false;
+    for (const int32_t a : p_.rows[0]) {
+      if (a != 0) return false;
+    }
+    for (const ExtraColumn& e : p_.extra) {
+      if (e.cost < 0) return false;
+      for (const auto& entry : e.entries) {
+        if (entry.first == 0) return false;
+      }
+    }
+    const int32_t least = std::min(0, p_.pointCost);
+    Rational value = 0;
+    for (size_t b = 0; b < rows_; ++b) {
+      const int32_t c = Cost(basis_[b], Phase::kOptimality);
+      if (c != 0) value += c * x_[b];
+    }
+    if (value != least) return false;
+    result->status = SimplexStatus::kOptimal;
+    result->value = value;
+    result->y.assign(rows_, Rational(0));
+    result->y[0] = least;
+    return true;
+  }
+
   bool HasPositiveArtificial() const {
     for (size_t b = 0; b < rows_; ++b) {
       if (basis_[b].kind == VariableKind::kArtificial && sgn(x_[b]) > 0) {
@@ -873,6 +984,38 @@ class Solver {
     return sgn(s);
   }
 
+  // The same for count vector `code`, over the rows in `used` (those whose
+  // numerator is not 0), without building its column.
+  int ExactPointSign(int64_t code, int32_t cost,
+                     const std::vector<mpz_class>& numerators,
+                     const std::vector<size_t>& used) const {
+    IndexVector& counts = counts_;
+    counts.resize(static_cast<size_t>(groups_));
+    for (int32_t g = groups_; g-- > 0;) {
+      counts[g] = static_cast<int32_t>(code % (p_.sizes[g] + 1));
+      code /= p_.sizes[g] + 1;
+    }
+    mpz_mul_si(sum_.get_mpz_t(), determinant_.get_mpz_t(), cost);
+    for (const size_t t : used) {
+      const IndexVector& row = p_.rows[t];
+      mpz_set_ui(entry_.get_mpz_t(), 1);
+      bool zero = false;
+      for (int32_t g = 0; g < groups_ && !zero; ++g) {
+        if (row[g] > counts[g]) {
+          zero = true;
+        } else if (row[g] > 0) {
+          mpz_mul(entry_.get_mpz_t(), entry_.get_mpz_t(),
+                  scanner_.Binomial(counts[g], row[g]).get_mpz_t());
+        }
+      }
+      if (!zero) {
+        mpz_submul(sum_.get_mpz_t(), numerators[t].get_mpz_t(),
+                   entry_.get_mpz_t());
+      }
+    }
+    return sgn(sum_);
+  }
+
   void Offer(const CountVariable& v, double score, bool bland,
              Candidate* best) const {
     const long order = Order(v);
@@ -897,6 +1040,10 @@ class Solver {
     auto exactSign = [&](const CountVariable& v, int32_t cost) {
       return ExactReducedCostSign(v, cost, y);
     };
+    std::vector<size_t> used;  // the rows whose dual is not 0
+    for (size_t t = 0; t < rows_; ++t) {
+      if (sgn(y[t]) != 0 && !p_.rows[t].empty()) used.push_back(t);
+    }
     Candidate best;
     for (size_t e = 0; e < p_.extra.size(); ++e) {
       const CountVariable v{VariableKind::kExtra, static_cast<int64_t>(e)};
@@ -938,7 +1085,7 @@ class Solver {
       if (reliable && d > error) return false;
       const CountVariable v{VariableKind::kPoint, code};
       if (!(reliable && d < -error) &&
-          (IsBasicPoint(code) || exactSign(v, cost) >= 0)) {
+          (IsBasicPoint(code) || ExactPointSign(code, cost, y, used) >= 0)) {
         return false;
       }
       Offer(v, std::isfinite(d) ? d : -1.0, bland, &best);
@@ -1073,6 +1220,9 @@ class Solver {
   CountSimplexState* state_;
   PointScanner scanner_;
   mutable int64_t priceStart_ = 0;  // the prefix the next pass starts at
+  mutable mpz_class sum_;           // ExactPointSign's working numbers
+  mutable mpz_class entry_;
+  mutable IndexVector counts_;
   std::vector<CountVariable> basis_;
   std::vector<std::vector<mpz_class>> adjugate_;
   mpz_class determinant_;

@@ -53,7 +53,7 @@ struct CountSimplexResult {
 // exact optimum.
 struct CountSolveOptions {
   // The column generation that finds the first basis prices, while the grid
-  // has more count vectors than this, a sub-grid of about this many first
+  // has more count vectors than this, a sub-grid of at most this many first
   // (every k-th count of each group), then ever finer ones up to the whole
   // grid.
   int64_t firstSubGridPoints = 20000;
