@@ -1,5 +1,6 @@
 #include "sharp/app/report.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <vector>
@@ -202,6 +203,19 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
     // Proven by a partition's program alone, the atoms' epsilon not found.
     out << "  inconsistent as typed: the change that makes every check pass "
            "was not measured\n";
+  } else if (!c.consistent && c.atomsEpsilonKnown &&
+             std::max({c.dataEpsilon, c.programEpsilon,
+                       c.atomsEpsilonAtLeast}) < c.epsilon) {
+    // epsilon is a change the search over the atoms found enough, not one
+    // proven least.
+    out << "  inconsistent as typed: a uniform change of epsilon = "
+        << EpsilonText(c.epsilon)
+        << " makes every check pass\n    (the largest change of any one "
+           "number); the least such change is at least "
+        << FormatOutward(std::max({c.dataEpsilon, c.programEpsilon,
+                                   c.atomsEpsilonAtLeast}),
+                         3, Rounding::kDown)
+        << "\n";
   } else if (!c.consistent) {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "
@@ -310,6 +324,12 @@ void WritePartitionNotes(const SharpAnalysis& analysis,
       } else {
         out << " (its groups are in the CSV and JSON files)\n";
       }
+    }
+    const MultivariateResult& result = analysis.multivariate;
+    if (result.unfinished > 0) {
+      out << "  " << result.unfinished << " of the " << result.partitions.size()
+          << " partitions stopped unsolved at the time or pivot limit; the "
+             "bounds\n  are the best of the others.\n";
     }
   } else if (analysis.multivariateSkippedPoints > 0) {
     out << "multivariate: left out, its largest program has "

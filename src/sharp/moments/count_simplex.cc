@@ -2,6 +2,7 @@
 
 #include <ClpSimplex.hpp>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -348,11 +349,12 @@ class PointScanner {
 class FloatPresolve {
  public:
   FloatPresolve(const CountProgram& program, const PointScanner& scanner,
-                int64_t firstSubGridPoints)
+                const CountSolveOptions& options)
       : p_(program),
         rows_(program.rows.size()),
         scanner_(scanner),
-        firstSubGridPoints_(firstSubGridPoints) {
+        firstSubGridPoints_(options.firstSubGridPoints),
+        deadline_(options.deadline) {
     // Row r divided by its right-hand side, so that every moment row asks
     // for 1 and the primal tolerance and the artificial columns' cost weigh
     // all rows alike. High-order moments of rare or weakly dependent events
@@ -427,8 +429,12 @@ class FloatPresolve {
     bool local = false;
     const int64_t budget = kPresolveGrids * scanner_.Points() + kPresolveCounts;
     int64_t priced = 0;
-    for (int32_t round = 0; round < maxRounds && priced < budget; ++round) {
+    bool solvedOnce = false;
+    for (int32_t round = 0; round < maxRounds && priced < budget &&
+                            std::chrono::steady_clock::now() < deadline_;
+         ++round) {
       model_.primal(0, round == 0 ? 0 : kKeepWorkAreas);
+      solvedOnce = true;
       // Re-optimising after many added columns can end "optimal" with
       // columns well below 0 (a loss of accuracy in the updated
       // factorisation); the same master solved afresh is sound.
@@ -502,6 +508,7 @@ class FloatPresolve {
       AddPoints(codes);
     }
     std::vector<CountVariable> basis;
+    if (!solvedOnce) return basis;  // the deadline had passed already
     for (size_t c = 0; c < columns_.size(); ++c) {
       if (columns_[c].kind != VariableKind::kArtificial &&
           model_.getColumnStatus(static_cast<int>(c)) == ClpSimplex::basic) {
@@ -684,6 +691,7 @@ class FloatPresolve {
   const size_t rows_;
   const PointScanner& scanner_;
   const int64_t firstSubGridPoints_;
+  const std::chrono::steady_clock::time_point deadline_;
   ClpSimplex model_;
   std::vector<double> rowScale_;
   std::vector<CountVariable> columns_;  // by CLP column
@@ -706,7 +714,7 @@ class Solver {
         !(state_->basis.size() == rows_ && state_->adjugate.size() == rows_);
     Start();
     if (fresh) {
-      FloatPresolve presolve(p_, scanner_, options_.firstSubGridPoints);
+      FloatPresolve presolve(p_, scanner_, options_);
       Install(presolve.Run(kPresolveRounds));
     }
     CountSimplexResult result;
@@ -1190,7 +1198,8 @@ class Solver {
   // pivot limit is reached or the direction is unbounded.
   bool Iterate(Phase phase, CountSimplexResult* result) {
     int32_t stall = 0;
-    while (result->pivots < kPivotLimit) {
+    while (result->pivots < kPivotLimit &&
+           std::chrono::steady_clock::now() < options_.deadline) {
       if (phase != Phase::kOptimality && !HasPositiveArtificial()) return true;
       const bool bland = stall >= kStallBeforeBland;
       const Candidate enter = Price(phase, bland);

@@ -15,6 +15,7 @@
 #ifndef UNIONBOUND_SHARP_MOMENTS_COUNT_SIMPLEX_H_
 #define UNIONBOUND_SHARP_MOMENTS_COUNT_SIMPLEX_H_
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -49,14 +50,19 @@ struct CountSimplexResult {
   int32_t pivots = 0;
 };
 
-// How the floating-point start is found. It changes the pivots, never the
-// exact optimum.
+// How the floating-point start is found (it changes the pivots, never the
+// exact optimum) and when the method gives up.
 struct CountSolveOptions {
   // The column generation that finds the first basis prices, while the grid
   // has more count vectors than this, a sub-grid of at most this many first
   // (every k-th count of each group), then ever finer ones up to the whole
   // grid.
   int64_t firstSubGridPoints = 20000;
+  // Past this time the method stops as at its pivot limit (status
+  // kPivotLimit): the column generation ends its rounds and the exact
+  // method pivots no more.
+  std::chrono::steady_clock::time_point deadline =
+      std::chrono::steady_clock::time_point::max();
 };
 
 // Solves the program from the state's basis (an empty state starts from a

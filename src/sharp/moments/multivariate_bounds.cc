@@ -14,9 +14,11 @@ namespace unionbound::sharp {
 namespace {
 
 SharpBound Solve(const PartitionData& data, Sense sense,
-                 const CountTarget& target, CountSimplexState* state) {
+                 const CountTarget& target, CountSimplexState* state,
+                 std::chrono::steady_clock::time_point deadline) {
   const CountSimplexResult r =
-      SolveCountProgram(PartitionBoundProgram(data, sense, target), state);
+      SolveCountProgram(PartitionBoundProgram(data, sense, target), state,
+                        {.deadline = deadline});
   return BoundOfOptimum(r.status, r.value, sense, data.widened, r.pivots);
 }
 
@@ -31,15 +33,16 @@ void Add(std::vector<PartitionResult>* out, const char* rule,
 
 }  // namespace
 
-SharpInterval ComputePartitionInterval(const PartitionData& data,
-                                       const CountTarget& target) {
+SharpInterval ComputePartitionInterval(
+    const PartitionData& data, const CountTarget& target,
+    std::chrono::steady_clock::time_point deadline) {
   // Each sense from its own floating-point start: the optimum of one is
   // a poor start for the other.
   CountSimplexState lower;
   CountSimplexState upper;
   return SolveInterval([&](Sense sense) {
     return Solve(data, sense, target,
-                 sense == Sense::kMinimise ? &lower : &upper);
+                 sense == Sense::kMinimise ? &lower : &upper, deadline);
   });
 }
 
@@ -70,6 +73,12 @@ MultivariateResult ComputeMultivariateBounds(
   const auto start = std::chrono::steady_clock::now();
   MultivariateResult result;
   result.partitions = ChoosePartitions(data, subsets, n, options);
+  const auto deadline =
+      options.timeLimit > 0
+          ? start +
+                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                    std::chrono::duration<double>(options.timeLimit))
+          : std::chrono::steady_clock::time_point::max();
   // The programs in turn from a shared counter, so a slow one does not hold
   // up the others.
   std::atomic<size_t> next{0};
@@ -80,7 +89,7 @@ MultivariateResult ComputeMultivariateBounds(
           tolerance == nullptr
               ? MakePartitionData(data, subsets, n, m, p.groups)
               : WidenPartitionData(data, subsets, n, m, p.groups, *tolerance);
-      p.interval = ComputePartitionInterval(pd, options.target);
+      p.interval = ComputePartitionInterval(pd, options.target, deadline);
     }
   };
   const int32_t threads = std::max<int32_t>(
@@ -101,6 +110,10 @@ MultivariateResult ComputeMultivariateBounds(
     if (in.lower.status == SharpStatus::kInfeasible ||
         in.upper.status == SharpStatus::kInfeasible) {
       result.anyInfeasible = true;
+    }
+    if (in.lower.status == SharpStatus::kFailed ||
+        in.upper.status == SharpStatus::kFailed) {
+      ++result.unfinished;
     }
     if (IsUsable(in.lower) &&
         (result.bestLower < 0 ||

@@ -7,6 +7,7 @@
 #ifndef UNIONBOUND_SHARP_MOMENTS_MULTIVARIATE_BOUNDS_H_
 #define UNIONBOUND_SHARP_MOMENTS_MULTIVARIATE_BOUNDS_H_
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,9 +22,11 @@ namespace unionbound::sharp {
 
 // Both bounds of one partition's program on the probability of `target`
 // (the union by default); the upper program is skipped when the lower one
-// is infeasible.
-SharpInterval ComputePartitionInterval(const PartitionData& data,
-                                       const CountTarget& target = {});
+// is infeasible. A program still unsolved at the deadline ends as failed.
+SharpInterval ComputePartitionInterval(
+    const PartitionData& data, const CountTarget& target = {},
+    std::chrono::steady_clock::time_point deadline =
+        std::chrono::steady_clock::time_point::max());
 
 struct MultivariateOptions {
   IndexVector groupCounts{3, 4};  // the t tried by the rules
@@ -37,6 +40,12 @@ struct MultivariateOptions {
   // (exactly) r events occur.
   CountTarget target;
   int32_t threads = 2;
+  // Seconds from the start after which the programs not yet solved stop
+  // and end as failed; the bounds are then the best of the others (each is
+  // a bound on its own). 0: no limit. Degenerate programs of data that
+  // barely fit (rounding-level inconsistencies) can otherwise pivot for
+  // many minutes.
+  double timeLimit = 60.0;
 };
 
 struct PartitionResult {
@@ -53,6 +62,8 @@ struct MultivariateResult {
   // Some program has no distribution: then neither have the data (within
   // the tolerance), and no bound of theirs says anything.
   bool anyInfeasible = false;
+  int32_t unfinished = 0;  // partitions with a program stopped by the time
+                           // or pivot limit
   double seconds = 0.0;
 };
 

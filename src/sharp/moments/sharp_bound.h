@@ -18,7 +18,7 @@ namespace unionbound::sharp {
 enum class SharpStatus {
   kSharp,       // the exact optimum of the program
   kInfeasible,  // proven: no distribution has these moments
-  kFailed,      // the pivot limit stopped the method
+  kFailed,      // the pivot or time limit stopped the method
 };
 
 struct SharpBound {

@@ -428,6 +428,36 @@ TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
   fs::remove_all(dir);
 }
 
+// Atoms rounded to doubles: programs over partitions prove them
+// inconsistent, and the search over the atoms finds a change that is
+// enough without proving it least. The data check then says both ends
+// rather than calling the enough one least.
+TEST(SharpProgram, AnEpsilonOnlyFoundEnoughIsNotCalledTheLeast) {
+  const fs::path dir = TempDir("epsilon_enough");
+  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 12, 3, 12);
+  std::ofstream out(dir / "prob.txt");
+  out.precision(17);
+  for (double x : s.p) out << x << "\n";
+  out.close();
+  const CommandRun run = RunBinary(dir, "12 3 --multivariate");
+  ASSERT_EQ(run.status, kExitUntrustworthy) << run.out;
+  const std::string epsilon = EpsilonIn(run.err);
+  ASSERT_FALSE(epsilon.empty()) << run.err;
+  const bool least =
+      run.out.find(
+          "the least uniform change that makes every check pass is\n"
+          "    epsilon = " +
+          epsilon) != std::string::npos;
+  const bool bracketed =
+      run.out.find("a uniform change of epsilon = " + epsilon +
+                   " makes every check pass\n    (the largest change of any "
+                   "one number); the least such change is at least ") !=
+      std::string::npos;
+  EXPECT_TRUE(least != bracketed) << run.out;
+  EXPECT_TRUE(bracketed) << run.out;
+  fs::remove_all(dir);
+}
+
 TEST(SharpProgram, TwoUnitsInTheLastPlaceAreInconsistentUntilTolerated) {
   const fs::path dir = TempDir("two_ulps");
   // Eight identical events of probability 0.3; one pair two units in the

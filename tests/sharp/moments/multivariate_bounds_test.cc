@@ -289,6 +289,26 @@ TEST(CountSimplex, SubGridStartsReachTheSameExactOptimum) {
   }
 }
 
+// A time limit already past stops every program before it pivots: each
+// partition ends failed and counted unfinished, no bound is kept, and
+// nothing is read of a column generation that never solved its master.
+TEST(MultivariateBounds, ProgramsPastTheTimeLimitEndFailed) {
+  const GeneratedSystem s = Generate(EventFamily::kCommonShock, 20, 3, 5);
+  MultivariateOptions options;
+  options.timeLimit = 1e-9;
+  const MultivariateResult mv =
+      ComputeMultivariateBounds(ExactDataFromDoubles(s.p), AllSubsets(s.n, s.m),
+                                s.n, s.m, nullptr, options);
+  ASSERT_FALSE(mv.partitions.empty());
+  EXPECT_EQ(mv.unfinished, static_cast<int32_t>(mv.partitions.size()));
+  EXPECT_EQ(mv.bestLower, -1);
+  EXPECT_EQ(mv.bestUpper, -1);
+  EXPECT_FALSE(mv.anyInfeasible);
+  for (const PartitionResult& p : mv.partitions) {
+    EXPECT_EQ(p.interval.lower.status, SharpStatus::kFailed);
+  }
+}
+
 TEST(MultivariateBounds, ContainTheTruthOnGeneratedSystems) {
   for (EventFamily family : AllFamilies()) {
     for (int32_t n : {40, 60}) {
