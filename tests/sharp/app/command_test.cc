@@ -434,11 +434,8 @@ TEST(SharpProgram, SixSignificantDigitsNeedAToleranceThatThenCoversTheTruth) {
 // rather than calling the enough one least.
 TEST(SharpProgram, AnEpsilonOnlyFoundEnoughIsNotCalledTheLeast) {
   const fs::path dir = TempDir("epsilon_enough");
-  const GeneratedSystem s = Generate(EventFamily::kRandomAtoms, 12, 3, 12);
-  std::ofstream out(dir / "prob.txt");
-  out.precision(17);
-  for (double x : s.p) out << x << "\n";
-  out.close();
+  WriteNumbers(dir / "prob.txt",
+               Generate(EventFamily::kRandomAtoms, 12, 3, 12).p);
   const CommandRun run = RunBinary(dir, "12 3 --multivariate");
   ASSERT_EQ(run.status, kExitUntrustworthy) << run.out;
   const std::string epsilon = EpsilonIn(run.err);
