@@ -57,7 +57,7 @@ void DefineSharpOptions(CLI::App* app, ProgramOptions* options) {
       ->type_name("T");
   app->add_flag("--multivariate", options->multivariate,
                 "The multivariate programs even where they are large (by "
-                "default only where they are fast)");
+                "default only where they are fast; they share a minute)");
   app->add_flag("--no-multivariate", options->noMultivariate,
                 "Leave the multivariate programs out");
 }
