@@ -359,9 +359,9 @@ class FloatPresolve {
     // for 1 and the primal tolerance and the artificial columns' cost weigh
     // all rows alike. High-order moments of rare or weakly dependent events
     // lie many orders of magnitude below the first ones: scaled only by the
-    // size of their entries, such rows were met within the tolerance by the
-    // artificial columns alone, and the exact method spent thousands of
-    // pivots repairing the basis. The scale stops where the full count
+    // size of their entries, such rows would be met within the tolerance by
+    // the artificial columns alone, leaving the exact method thousands of
+    // pivots of repair. The scale stops where the full count
     // vector's entry would pass kLargestScaledEntry, and a row asking for 0
     // is divided by that entry.
     rowScale_.assign(rows_, 1.0);

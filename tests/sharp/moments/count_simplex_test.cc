@@ -121,11 +121,10 @@ TEST(CountSimplex, AnUpperBoundOfOneIsProvenByTheTotalProbability) {
 }
 
 // Independent events at n = 40, m = 4 in four groups of ten: the moments
-// of order 4 lie some six orders of magnitude below those of order 1. The
-// floating-point start then used to meet the small rows with its
-// artificial columns, and the exact method needed thousands of pivots; now
-// it starts at the optimum or a few pivots from it. The pivot count is
-// deterministic.
+// of order 4 lie some six orders of magnitude below those of order 1. A
+// floating-point start that met those rows with its artificial columns
+// would leave the exact method hundreds of pivots of repair; it starts at
+// the optimum or a few pivots from it. The pivot count is deterministic.
 TEST(CountSimplex, TinyHighOrderMomentsNeedFewExactPivots) {
   const GeneratedSystem s = Generate(EventFamily::kIndependent, 40, 4, 7);
   const EventGroups groups{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
