@@ -1,5 +1,7 @@
 #include "sharp/analysis/messages.h"
 
+#include <algorithm>
+
 #include "sharp/analysis/bound_rows.h"
 #include "sharp/exact/outward_format.h"
 
@@ -27,6 +29,17 @@ bool EpsilonUnmeasured(const Consistency& c) {
 }
 
 }  // namespace
+
+Rational ProvenLeastChange(const Consistency& c) {
+  Rational least = std::max(c.dataEpsilon, c.programEpsilon);
+  if (c.atomsEpsilonKnown) least = std::max(least, c.atomsEpsilonAtLeast);
+  return least;
+}
+
+bool EpsilonOnlyEnough(const Consistency& c) {
+  return !c.consistent && c.atomsEpsilonKnown &&
+         ProvenLeastChange(c) < c.epsilon;
+}
 
 std::string InconsistencyMessage(const SharpAnalysis& analysis,
                                  bool hasTolerance, const Rational& tolerance,
@@ -66,7 +79,12 @@ std::string InconsistencyReport(const SharpAnalysis& analysis) {
            " (a program over a partition of the events has none;\nthe "
            "change the numbers need was not measured).\n";
   }
-  if (analysis.widened || !c.consistent) {
+  if (EpsilonOnlyEnough(c)) {
+    text += " (a change of every number by up to epsilon = " +
+            EpsilonText(c.epsilon) + " is enough;\nat least " +
+            FormatOutward(ProvenLeastChange(c), 3, Rounding::kDown) +
+            " is needed).\n";
+  } else if (analysis.widened || !c.consistent) {
     text += " (a change of every number by up to epsilon = " +
             EpsilonText(c.epsilon) + " is needed).\n";
   } else {

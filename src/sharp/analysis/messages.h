@@ -38,8 +38,17 @@ std::string InconsistencyMessage(const SharpAnalysis& analysis,
                                  bool hasTolerance, const Rational& tolerance,
                                  const MessageWords& words);
 
-// The report's paragraph for the same case (two sentences over four lines,
-// each ending in a newline): no distribution has the numbers, the change
+// The least change of the numbers proven needed: the data check's, the
+// moment programs' and the atoms' proven least. Below epsilon where the
+// search over the atoms found a change that is enough without proving it
+// least; then the messages give both ends.
+Rational ProvenLeastChange(const Consistency& c);
+
+// Whether epsilon is only known to be enough (ProvenLeastChange is below it).
+bool EpsilonOnlyEnough(const Consistency& c);
+
+// The report's paragraph for the same case (two sentences over four or five
+// lines, each ending in a newline): no distribution has the numbers, the change
 // they need, and how to ask for widened bounds.
 std::string InconsistencyReport(const SharpAnalysis& analysis);
 

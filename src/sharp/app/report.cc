@@ -203,19 +203,14 @@ void WriteProgramFindings(const SharpAnalysis& analysis, bool verbose,
     // Proven by a partition's program alone, the atoms' epsilon not found.
     out << "  inconsistent as typed: the change that makes every check pass "
            "was not measured\n";
-  } else if (!c.consistent && c.atomsEpsilonKnown &&
-             std::max({c.dataEpsilon, c.programEpsilon,
-                       c.atomsEpsilonAtLeast}) < c.epsilon) {
+  } else if (EpsilonOnlyEnough(c)) {
     // epsilon is a change the search over the atoms found enough, not one
     // proven least.
     out << "  inconsistent as typed: a uniform change of epsilon = "
         << EpsilonText(c.epsilon)
         << " makes every check pass\n    (the largest change of any one "
            "number); the least such change is at least "
-        << FormatOutward(std::max({c.dataEpsilon, c.programEpsilon,
-                                   c.atomsEpsilonAtLeast}),
-                         3, Rounding::kDown)
-        << "\n";
+        << FormatOutward(ProvenLeastChange(c), 3, Rounding::kDown) << "\n";
   } else if (!c.consistent) {
     out << "  inconsistent as typed: the least uniform change that makes "
            "every check pass is\n    epsilon = "

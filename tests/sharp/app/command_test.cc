@@ -452,6 +452,12 @@ TEST(SharpProgram, AnEpsilonOnlyFoundEnoughIsNotCalledTheLeast) {
       std::string::npos;
   EXPECT_TRUE(least != bracketed) << run.out;
   EXPECT_TRUE(bracketed) << run.out;
+  // The report's paragraph says the same.
+  EXPECT_NE(
+      run.out.find("up to epsilon = " + epsilon + " is enough;\nat least "),
+      std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find(epsilon + " is needed"), std::string::npos) << run.out;
   fs::remove_all(dir);
 }
 
